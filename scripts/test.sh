@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every configuration and runs every test:
+#   build/        the program and all tests (UI tests on Qt's offscreen platform)
+#   build-asan/   the core and codec tests under AddressSanitizer and UndefinedBehaviorSanitizer
+#   build-win/    the core, codec and unlha.exe cross-built with mingw-w64, tests run under Wine
+#   build-fuzz/   the libFuzzer targets, each run for a bounded time
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh test
+
+jobs=$(nproc)
+passed=0
+failed=0
+run_ctest() { # run_ctest BUILD_DIR [ctest args...]
+    local dir=$1; shift
+    local log="$dir/ctest.log"
+    if ctest --test-dir "$dir" --output-on-failure -j"$jobs" "$@" 2>&1 | tee "$log"; then :; fi
+    local line total bad
+    line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n1 || true)
+    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+    bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    if [ -z "$line" ]; then failed=$((failed + 1)); return; fi
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+}
+
+echo "== native build and tests"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+QT_QPA_PLATFORM=offscreen run_ctest build
+
+echo "== sanitizer build (codec and core)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFERNHOLD_BUILD_UI=OFF -DFERNHOLD_SANITIZE=ON
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-asan -LE slow
+
+echo "== Windows build under Wine"
+cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=Release -DFERNHOLD_BUILD_UI=OFF \
+    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+cmake --build build-win -j"$jobs"
+export WINEPREFIX="$PWD/build-win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+[ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1 || true
+run_ctest build-win -j1
+unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+
+if [ -f fuzz/CMakeLists.txt ]; then
+    echo "== fuzzing (bounded)"
+    CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DFERNHOLD_BUILD_UI=OFF -DFERNHOLD_BUILD_TESTS=OFF -DFERNHOLD_FUZZ=ON
+    cmake --build build-fuzz -j"$jobs"
+    bash fuzz/run-all.sh build-fuzz "${FERNHOLD_FUZZ_SECONDS:-45}" && passed=$((passed + 1)) || failed=$((failed + 1))
+fi
+
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,28 @@
+#pragma once
+// File calls that must take Unicode paths on every platform, and atomic replacement.
+
+#include "base/status.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// fopen with a UTF-8 path (_wfopen on Windows). Caller closes.
+std::FILE* openFile(const std::string& utf8Path, const char* mode);
+
+// Status for the last failed system call on `path`, with the system's own reason as detail.
+base::Status lastSystemError(const std::string& path);
+
+// Writes `bytes` to a temporary file in the same folder as `target`, flushes it to the disk and
+// renames it over `target`: a crash leaves either the old or the new file, never a mix.
+base::Status writeFileAtomically(const std::string& target, std::string_view bytes);
+
+// Renames a complete `source` over `target` in one step (rename / MoveFileEx write-through).
+base::Status replaceFile(const std::string& source, const std::string& target);
+
+// Flushes an open file's data to the disk.
+base::Status syncFile(std::FILE* file, const std::string& path);
+
+} // namespace platform
