@@ -40,12 +40,6 @@ public:
         if (end > m_nextInsert)
             m_nextInsert = end;
     }
-    // Moves past positions up to end without adding them (fast effort inside long matches).
-    void skipTo(std::uint32_t end)
-    {
-        if (end > m_nextInsert)
-            m_nextInsert = end;
-    }
 
     // Lowers every stored position by delta (when positions near 2^32); older ones become empty.
     void rebase(std::uint32_t delta);
