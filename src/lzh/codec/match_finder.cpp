@@ -33,7 +33,7 @@ int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
 
 MatchFinder::MatchFinder(std::uint32_t windowSize)
     : m_window(windowSize), m_mask(windowSize - 1), m_maxDistance(windowSize - 1),
-      m_head(std::size_t{1} << kHashBits), m_prev(windowSize)
+      m_head(std::size_t{1} << kHashBits), m_prev(windowSize), m_head3(std::size_t{1} << kHash3Bits)
 {
     reset();
 }
@@ -42,6 +42,7 @@ void MatchFinder::reset()
 {
     std::fill(m_head.begin(), m_head.end(), 0);
     std::fill(m_prev.begin(), m_prev.end(), 0);
+    std::fill(m_head3.begin(), m_head3.end(), 0);
     m_nextInsert = m_window;
 }
 
@@ -58,9 +59,12 @@ Match MatchFinder::find(const std::uint8_t* buf, std::uint32_t bufStart, std::ui
 {
     const std::uint8_t* cur = buf + (pos - bufStart);
     std::uint32_t candidate;
+    std::uint32_t candidate3 = 0;
     if (pos < m_nextInsert) {
         candidate = m_prev[pos & m_mask];
     } else {
+        candidate3 = m_head3[hash3(cur)];
+        m_head3[hash3(cur)] = pos;
         insertUpTo(buf, bufStart, pos);
         std::uint32_t& head = m_head[hash4(cur)];
         candidate = head;
@@ -92,6 +96,11 @@ Match MatchFinder::find(const std::uint8_t* buf, std::uint32_t bufStart, std::ui
             }
         }
         candidate = m_prev[candidate & m_mask];
+    }
+    if (best.length < 3 && minLength <= 3 && candidate3 != 0 && pos - candidate3 <= kNear3 && candidate3 >= lowest) {
+        const std::uint8_t* c = buf + (candidate3 - bufStart);
+        if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2])
+            return {3, pos - candidate3};
     }
     if (best.length < minLength)
         return {};

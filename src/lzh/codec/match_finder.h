@@ -47,6 +47,11 @@ public:
 private:
     // 2^16 chain heads for 4-byte prefixes, 256 KiB: few collisions within a 64 KiB window.
     static constexpr int kHashBits = 16;
+    // One newest position per 3-byte prefix (2^14 of them, 64 KiB), tried when the chains found
+    // nothing: 3-byte matches cut binaries by about 2 per cent. Farther than kNear3 bytes they
+    // cost more than three literals.
+    static constexpr int kHash3Bits = 14;
+    static constexpr std::uint32_t kNear3 = 4096;
 
     static std::uint32_t hash4(const std::uint8_t* p)
     {
@@ -54,11 +59,17 @@ private:
         std::memcpy(&v, p, 4);
         return (v * 0x9E3779B1u) >> (32 - kHashBits);
     }
+    static std::uint32_t hash3(const std::uint8_t* p)
+    {
+        const std::uint32_t v = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
+        return (v * 0x9E3779B1u) >> (32 - kHash3Bits);
+    }
     void insert(const std::uint8_t* bytes, std::uint32_t p)
     {
         std::uint32_t& head = m_head[hash4(bytes)];
         m_prev[p & m_mask] = head;
         head = p;
+        m_head3[hash3(bytes)] = p;
     }
 
     std::uint32_t m_window;
@@ -67,6 +78,7 @@ private:
     std::uint32_t m_nextInsert = 0;    // all positions below are in the chains
     std::vector<std::uint32_t> m_head; // newest position per hash
     std::vector<std::uint32_t> m_prev; // next older position with the same hash, per slot
+    std::vector<std::uint32_t> m_head3; // newest position per 3-byte prefix
 };
 
 } // namespace lzh::codec
