@@ -101,8 +101,7 @@ Encoder::Impl::Impl(Method m, Effort e)
 
 void Encoder::Impl::reset()
 {
-    finder.reset();
-    bufStart = dataEnd = pos = finder.firstPosition();
+    bufStart = dataEnd = pos = finder.startMember();
     pending = {};
     pendingPos = 0;
     out.reset();

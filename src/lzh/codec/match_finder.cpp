@@ -35,15 +35,27 @@ MatchFinder::MatchFinder(std::uint32_t windowSize)
     : m_window(windowSize), m_mask(windowSize - 1), m_maxDistance(windowSize - 1),
       m_head(std::size_t{1} << kHashBits), m_prev(windowSize), m_head3(std::size_t{1} << kHash3Bits)
 {
-    reset();
+    clear();
 }
 
-void MatchFinder::reset()
+void MatchFinder::clear()
 {
     std::fill(m_head.begin(), m_head.end(), 0);
     std::fill(m_prev.begin(), m_prev.end(), 0);
     std::fill(m_head3.begin(), m_head3.end(), 0);
     m_nextInsert = m_window;
+}
+
+std::uint32_t MatchFinder::startMember()
+{
+    // Everything stored lies below m_nextInsert, so a window further on it is all out of reach.
+    const std::uint32_t start = m_nextInsert + m_window;
+    if (start >= kRestartAt) {
+        clear();
+        return m_nextInsert;
+    }
+    m_nextInsert = start;
+    return start;
 }
 
 void MatchFinder::rebase(std::uint32_t delta)

@@ -19,10 +19,12 @@ public:
     // windowSize: the method's window (a power of two), in bytes.
     explicit MatchFinder(std::uint32_t windowSize);
 
-    // Forgets all positions: the next member starts with an empty window.
-    void reset();
+    // Starts a new member and returns its first position. Earlier members' positions stay in the
+    // tables but lie more than a window back, out of reach, so a new member costs no clearing
+    // (which matters when a backup holds thousands of small files).
+    std::uint32_t startMember();
 
-    // First position value handed out; lower values (0 = empty) are never within reach.
+    // Lowest position a member can start at; lower values (0 = empty) are never within reach.
     std::uint32_t firstPosition() const { return m_window; }
 
     // Longest match for the bytes at cur (position pos), trying at most maxChain candidates and
@@ -45,6 +47,10 @@ public:
     void rebase(std::uint32_t delta);
 
 private:
+    // Past this first position a new member clears the tables and starts over at firstPosition().
+    static constexpr std::uint32_t kRestartAt = 0x8000'0000u;
+    // Fibonacci hashing: the golden-ratio multiplier spreads similar prefixes over the table.
+    static constexpr std::uint32_t kHashMultiplier = 0x9E3779B1u;
     // 2^16 chain heads for 4-byte prefixes, 256 KiB: few collisions within a 64 KiB window.
     static constexpr int kHashBits = 16;
     // One newest position per 3-byte prefix (2^14 of them, 64 KiB), tried when the chains found
@@ -57,13 +63,14 @@ private:
     {
         std::uint32_t v;
         std::memcpy(&v, p, 4);
-        return (v * 0x9E3779B1u) >> (32 - kHashBits);
+        return (v * kHashMultiplier) >> (32 - kHashBits);
     }
     static std::uint32_t hash3(const std::uint8_t* p)
     {
         const std::uint32_t v = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
-        return (v * 0x9E3779B1u) >> (32 - kHash3Bits);
+        return (v * kHashMultiplier) >> (32 - kHash3Bits);
     }
+    void clear();
     void insert(const std::uint8_t* bytes, std::uint32_t p)
     {
         std::uint32_t& head = m_head[hash4(bytes)];
