@@ -44,19 +44,16 @@ base::Status cancelled()
 }
 
 // The one check every untrusted field passes: a false condition ends the member.
-#define LZH_CHECK(in, condition, detail)        \
-    do {                                        \
-        if (!(condition)) [[unlikely]]          \
-            return corrupt((in), (detail));     \
+#define LZH_CHECK(in, condition, detail)                                                                               \
+    do {                                                                                                               \
+        if (!(condition)) [[unlikely]]                                                                                 \
+            return corrupt((in), (detail));                                                                            \
     } while (false)
 
 } // namespace
 
 struct Decoder::Impl {
-    explicit Impl(Method m) : method(m)
-    {
-        isHuffman = codec::methodParams(m, params);
-    }
+    explicit Impl(Method m) : method(m) { isHuffman = codec::methodParams(m, params); }
 
     base::Status decodeStored(const ByteSource& source, std::uint64_t packedSize, std::uint64_t originalSize,
                               const ByteSink& sink);
@@ -94,8 +91,8 @@ base::Status Decoder::decode(const ByteSource& source, std::uint64_t packedSize,
     return m_impl->decodeStored(source, packedSize, originalSize, sink);
 }
 
-base::Status Decoder::Impl::decodeStored(const ByteSource& source, std::uint64_t packedSize,
-                                         std::uint64_t originalSize, const ByteSink& sink)
+base::Status Decoder::Impl::decodeStored(const ByteSource& source, std::uint64_t packedSize, std::uint64_t originalSize,
+                                         const ByteSink& sink)
 {
     if (packedSize != originalSize)
         return base::Status::error(base::ErrorCode::Corrupt, "stored member with differing sizes");
@@ -173,7 +170,9 @@ base::Status Decoder::Impl::readLitLengths(BitReader& in)
             continue;
         }
         // Runs of zero lengths: 1, 3..18 (4-bit count) or 20..531 (9-bit count).
-        const int run = item == 0 ? 1 : item == 1 ? static_cast<int>(in.bits(4)) + 3 : static_cast<int>(in.bits(9)) + 20;
+        const int run = item == 0   ? 1
+                        : item == 1 ? static_cast<int>(in.bits(4)) + 3
+                                    : static_cast<int>(in.bits(9)) + 20;
         LZH_CHECK(in, run <= n - i, "zero run past the tree's length count");
         i += run;
     }
@@ -202,10 +201,10 @@ base::Status Decoder::Impl::decodeHuffman(const ByteSource& source, std::uint64_
     std::uint8_t* const buf = buffer.data();
 
     BitReader in(source, packedSize);
-    std::size_t out = 0;        // next write position in buf
-    std::size_t delivered = 0;  // bytes of buf before this already went to the sink
+    std::size_t out = 0;       // next write position in buf
+    std::size_t delivered = 0; // bytes of buf before this already went to the sink
     std::uint64_t left = originalSize;
-    std::uint32_t tokensLeft = 0;  // tokens still to come in the current block
+    std::uint32_t tokensLeft = 0; // tokens still to come in the current block
 
     while (left > 0) {
         if (tokensLeft == 0) {

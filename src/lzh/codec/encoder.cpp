@@ -20,18 +20,21 @@ using codec::kMaxMatch;
 
 // How hard the parser looks for matches at each effort.
 struct EffortParams {
-    int maxChain;    // candidates tried per search
-    int niceLength;  // a match this long is taken without looking further, in bytes
-    int lazyLength;  // a match this long is taken without trying the next position, in bytes
-    int goodLength;  // with a match this long, the lazy search tries a quarter of the chain
+    int maxChain;   // candidates tried per search
+    int niceLength; // a match this long is taken without looking further, in bytes
+    int lazyLength; // a match this long is taken without trying the next position, in bytes
+    int goodLength; // with a match this long, the lazy search tries a quarter of the chain
 };
 
 EffortParams effortParams(Effort effort)
 {
     switch (effort) {
-    case Effort::Fast: return {12, 48, 12, 8};
-    case Effort::Normal: return {32, 128, 32, 16};
-    case Effort::Best: return {128, kMaxMatch, 128, 32};
+    case Effort::Fast:
+        return {12, 48, 12, 8};
+    case Effort::Normal:
+        return {32, 128, 32, 16};
+    case Effort::Best:
+        return {128, kMaxMatch, 128, 32};
     }
     return {12, 48, 12, 8};
 }
@@ -76,18 +79,18 @@ struct Encoder::Impl {
     codec::MethodParams params;
     EffortParams effort;
     std::uint32_t window = 0;
-    std::vector<std::uint8_t> buffer;  // window history + input area + read slack
-    std::uint32_t bufStart = 0;        // position of buffer[0]
-    std::uint32_t dataEnd = 0;         // position just past the last input byte
-    std::uint32_t pos = 0;             // next position to parse
-    codec::Match pending;              // match already found at pendingPos by a lazy look-ahead
+    std::vector<std::uint8_t> buffer; // window history + input area + read slack
+    std::uint32_t bufStart = 0;       // position of buffer[0]
+    std::uint32_t dataEnd = 0;        // position just past the last input byte
+    std::uint32_t pos = 0;            // next position to parse
+    codec::Match pending;             // match already found at pendingPos by a lazy look-ahead
     std::uint32_t pendingPos = 0;
     codec::MatchFinder finder;
     codec::BlockWriter blocks;
     codec::BlockSplitter splitter;
     codec::BitWriter out;
-    std::uint64_t delivered = 0;  // bytes handed to the sink for this member
-    bool failed = false;          // the sink refused bytes
+    std::uint64_t delivered = 0; // bytes handed to the sink for this member
+    bool failed = false;         // the sink refused bytes
 };
 
 Encoder::Impl::Impl(Method m, Effort e)

@@ -40,7 +40,7 @@ private:
 
     int m_numSymbols;
     int m_primaryBits;
-    int m_subBits = 0;  // index width of every subtable: longest code length - primaryBits
+    int m_subBits = 0; // index width of every subtable: longest code length - primaryBits
     std::vector<std::uint32_t> m_entries;
 };
 

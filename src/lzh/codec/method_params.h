@@ -26,9 +26,9 @@ inline constexpr int kMaxBlockTokens = 65535;
 inline constexpr int kMaxPosSymbols = 17;
 
 struct MethodParams {
-    int dictBits;       // log2 of the window, in bits: 12 (4 KiB) .. 16 (64 KiB)
-    int numPosSymbols;  // position classes: bit lengths 0 .. numPosSymbols-1 of distance-1
-    int posCountBits;   // width of the position tree's count field, in bits
+    int dictBits;      // log2 of the window, in bits: 12 (4 KiB) .. 16 (64 KiB)
+    int numPosSymbols; // position classes: bit lengths 0 .. numPosSymbols-1 of distance-1
+    int posCountBits;  // width of the position tree's count field, in bits
 
     std::uint32_t windowSize() const { return std::uint32_t{1} << dictBits; }
 };

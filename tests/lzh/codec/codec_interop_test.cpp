@@ -30,7 +30,7 @@ Bytes level2Archive(const char* methodId, const Bytes& original, const Bytes& pa
     const std::string name = "member.bin";
     Bytes h;
     std::size_t total = 26 + 5 + (3 + name.size());
-    const bool longCrcHeader = (total & 0xFF) == 0;  // a size ending in 0x00 would read as the end mark
+    const bool longCrcHeader = (total & 0xFF) == 0; // a size ending in 0x00 would read as the end mark
     if (longCrcHeader)
         ++total;
     putLe(h, static_cast<std::uint32_t>(total), 2);
@@ -89,14 +89,14 @@ TEST(CodecInterop, IndependentReadersAcceptOurStreams)
     const std::string archivePath = (dir / "test.lzh").string();
     const std::string originalPath = (dir / "original.bin").string();
     for (const Bytes& input : inputs) {
-        std::ofstream(originalPath, std::ios::binary).write(reinterpret_cast<const char*>(input.data()),
-                                                            static_cast<std::streamsize>(input.size()));
+        std::ofstream(originalPath, std::ios::binary)
+            .write(reinterpret_cast<const char*>(input.data()), static_cast<std::streamsize>(input.size()));
         for (const auto& [id, method] : methods) {
             for (Effort effort : {Effort::Fast, Effort::Best}) {
                 if (effort == Effort::Best && input.size() < 10'000)
-                    continue;  // same stream as Fast
+                    continue; // same stream as Fast
                 const Bytes packed = encodeAll(method, effort, input);
-                ASSERT_GE(packed.size(), 8u);  // shorter streams are stored as -lh0- by the container
+                ASSERT_GE(packed.size(), 8u); // shorter streams are stored as -lh0- by the container
                 const Bytes archive = level2Archive(id, input, packed);
                 std::ofstream(archivePath, std::ios::binary)
                     .write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
