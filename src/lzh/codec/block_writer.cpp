@@ -8,8 +8,6 @@
 namespace lzh::codec {
 namespace {
 
-// The pre-tree's two-bit zero-run field follows the length of this many entries.
-constexpr int kPreSkipAfter = 3;
 
 // One item of the literal tree's length list, coded with the pre-tree: symbol 0 (one zero), 1
 // (3..18 zeros, 4 extra bits), 2 (20..531 zeros, 9 extra bits) or length + 2.

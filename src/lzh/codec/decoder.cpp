@@ -28,8 +28,6 @@ constexpr std::size_t kCopySlack = codec::kMaxMatch + 8;
 constexpr int kLitPrimaryBits = 11;
 constexpr int kPosPrimaryBits = 8;
 constexpr int kPrePrimaryBits = 7;
-// The pre-tree's two-bit zero-run field follows the length of this many entries.
-constexpr int kPreSkipAfter = 3;
 
 base::Status corrupt(const BitReader& in, const char* detail)
 {
@@ -64,10 +62,13 @@ struct Decoder::Impl {
     base::Status readLitLengths(BitReader& in);
 
     Method method;
-    bool isHuffman = false;
-    codec::MethodParams params{};
-    // History (one window) + an output chunk + copy slack; allocated on first use, then reused.
+    bool isHuffman = false;       // -lh4- .. -lh7-; otherwise -lh0- or -lhd-
+    codec::MethodParams params{}; // window and position alphabet of the method
+    // History (one window) + an output chunk + copy slack; allocated on first use, then reused
+    // for every member this decoder reads.
     std::vector<std::uint8_t> buffer;
+    // The current block's three codes: the pre-tree codes the literal tree's lengths, the literal
+    // tree bytes and match lengths, the position tree distance classes.
     HuffmanTable preTree{codec::kNumPreSymbols, kPrePrimaryBits};
     HuffmanTable litTree{codec::kNumLitSymbols, kLitPrimaryBits};
     HuffmanTable posTree{codec::kMaxPosSymbols, kPosPrimaryBits};
@@ -185,7 +186,7 @@ base::Status Decoder::Impl::readBlockHeader(BitReader& in, std::uint32_t& tokens
 {
     tokens = in.bits(16);
     LZH_CHECK(in, tokens != 0, "block with no tokens");
-    if (auto s = readPtLengths(in, preTree, codec::kNumPreSymbols, codec::kPreCountBits, kPreSkipAfter); !s)
+    if (auto s = readPtLengths(in, preTree, codec::kNumPreSymbols, codec::kPreCountBits, codec::kPreSkipAfter); !s)
         return s;
     if (auto s = readLitLengths(in); !s)
         return s;

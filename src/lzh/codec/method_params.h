@@ -15,6 +15,8 @@ inline constexpr int kLitCountBits = 9;
 inline constexpr int kNumPreSymbols = 19;
 // Width of the pre-tree's count field, in bits.
 inline constexpr int kPreCountBits = 5;
+// The pre-tree's two-bit zero-run field follows the length of this many entries.
+inline constexpr int kPreSkipAfter = 3;
 // Longest Huffman code any tree may use, in bits.
 inline constexpr int kMaxCodeLength = 16;
 // Match lengths, in bytes: symbol 256 is length 3, symbol 509 is length 256.
