@@ -52,7 +52,7 @@ public:
     // Takes the next bytes of the member; compressed bytes reach sink in pieces of about 64 KiB.
     // Cancelled when the sink returned false (then every later call until reset() is Cancelled).
     base::Status write(const std::uint8_t* data, std::size_t size, const ByteSink& sink);
-    // Codes what is left and pads the last byte with zero bits.
+    // Codes what is left and pads the last byte with zero bits. Call reset() before the next member.
     base::Status finish(const ByteSink& sink);
     // Compressed bytes of the member so far (after finish(): its exact packed size).
     std::uint64_t compressedSize() const;

@@ -74,11 +74,10 @@ struct Encoder::Impl {
     bool deliver(const ByteSink& sink, bool all);
     void slideWindow();
 
-    Method method;
-    bool stored = false;
-    codec::MethodParams params;
+    bool stored = false;        // -lh0-: the data passes through unchanged
+    codec::MethodParams params; // window and position alphabet of the method
     EffortParams effort;
-    std::uint32_t window = 0;
+    std::uint32_t window = 0;         // history kept for matches, in bytes
     std::vector<std::uint8_t> buffer; // window history + input area + read slack
     std::uint32_t bufStart = 0;       // position of buffer[0]
     std::uint32_t dataEnd = 0;        // position just past the last input byte
@@ -94,7 +93,7 @@ struct Encoder::Impl {
 };
 
 Encoder::Impl::Impl(Method m, Effort e)
-    : method(m), stored(paramsOf(m).dictBits == 0), params(paramsOf(m)), effort(effortParams(e)),
+    : stored(paramsOf(m).dictBits == 0), params(paramsOf(m)), effort(effortParams(e)),
       window(stored ? 1u : params.windowSize()), finder(window), blocks(params)
 {
     if (!stored)

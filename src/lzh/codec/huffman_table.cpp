@@ -7,7 +7,7 @@
 namespace lzh::codec {
 
 HuffmanTable::HuffmanTable(int numSymbols, int primaryBits)
-    : m_numSymbols(numSymbols), m_primaryBits(primaryBits),
+    : m_primaryBits(primaryBits),
       // The primary table plus, at most, one full-depth subtable per symbol.
       m_entries((std::size_t{1} << primaryBits) +
                 static_cast<std::size_t>(numSymbols) * (std::size_t{1} << (kMaxCodeLength - primaryBits)))
