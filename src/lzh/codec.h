@@ -42,7 +42,7 @@ bool looksIncompressible(const std::uint8_t* data, std::size_t size);
 // allocated in the constructor; buffers are reused across members by reset().
 class Encoder {
 public:
-    Encoder(Method method, Effort effort);
+    explicit Encoder(Method method, Effort effort = Effort::Fast);
     ~Encoder();
     Encoder(const Encoder&) = delete;
     Encoder& operator=(const Encoder&) = delete;
