@@ -24,8 +24,9 @@ using ByteSource = std::function<std::ptrdiff_t(std::uint8_t* buffer, std::size_
 std::uint16_t crc16(std::uint16_t crc, const std::uint8_t* data, std::size_t size);
 
 // Effort of the encoder: Fast is the default for backups, Best trades speed for size. Rough
-// figures for -lh7- on text, single thread: Fast about 2.5x gzip -6's speed at 0.96x its size,
-// Normal 1.8x at 0.94x, Best 1.1x at 0.93x (bench/codec/codec_bench prints the current ones).
+// figures for -lh7- on text, single thread, CPU time: Fast about 2.3x gzip -6's speed at 0.96x
+// its size, Normal 1.7x at 0.94x, Best 1.35x at 0.93x (bench/codec/codec_bench prints the
+// current ones).
 enum class Effort { Fast, Normal, Best };
 
 // True when a sample of a member (its first 64 KiB are looked at) seems not worth compressing:
