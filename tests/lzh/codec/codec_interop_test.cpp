@@ -70,9 +70,10 @@ TEST(CodecInterop, IndependentReadersAcceptOurStreams)
     const char* const checks[][2] = {{"lhasa", "lhasa t '%s' > /dev/null 2>&1"},
                                      {"bsdtar", "bsdtar -xOf '%s' 2> /dev/null | cmp -s - '%o'"},
                                      {"7zz", "7zz t '%s' > /dev/null 2>&1"}};
+    bool present[std::size(checks)];
     bool anyReader = false;
-    for (const auto& check : checks)
-        anyReader = anyReader || installed(check[0]);
+    for (std::size_t i = 0; i < std::size(checks); ++i)
+        anyReader = (present[i] = installed(checks[i][0])) || anyReader;
     if (!anyReader)
         GTEST_SKIP() << "no independent LHA reader installed";
 
@@ -100,8 +101,9 @@ TEST(CodecInterop, IndependentReadersAcceptOurStreams)
                 const Bytes archive = level2Archive(id, input, packed);
                 std::ofstream(archivePath, std::ios::binary)
                     .write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
-                for (const auto& check : checks) {
-                    if (!installed(check[0]))
+                for (std::size_t i = 0; i < std::size(checks); ++i) {
+                    const auto& check = checks[i];
+                    if (!present[i])
                         continue;
                     std::string command = check[1];
                     command.replace(command.find("%s"), 2, archivePath);
