@@ -1,5 +1,7 @@
 #include "core/common/error_status.h"
 
+#include "core/common/utf8.h"
+
 namespace core {
 
 base::Status statusFromError(const std::error_code& error, const std::string& path)
@@ -15,7 +17,12 @@ base::Status statusFromError(const std::error_code& error, const std::string& pa
         code = base::ErrorCode::AccessDenied;
     else if (condition == std::errc::no_space_on_device)
         code = base::ErrorCode::DiskFull;
-    return base::Status::error(code, error.message(), path);
+    // Some runtimes give the system's text in the ANSI code page; the portable text is the
+    // better reason then than bytes no window can show.
+    std::string reason = error.message();
+    if (!isValidUtf8(reason))
+        reason = std::generic_category().message(condition.value());
+    return base::Status::error(code, reason, path);
 }
 
 } // namespace core

@@ -3,6 +3,7 @@
 #include "core/settings/setup_file.h"
 
 #include "core/common/product.h"
+#include "core/common/utf8.h"
 #include "core/settings/setup_values.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
@@ -70,7 +71,7 @@ public:
         if (!value)
             return corrupt(m_lines.number(), "no text");
         if (m_utf8) {
-            if (!setup::isValidUtf8(*value))
+            if (!isValidUtf8(*value))
                 return corrupt(m_lines.number(), "not UTF-8");
             field.assign(*value);
             return base::Status::ok();

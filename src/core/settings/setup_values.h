@@ -23,6 +23,4 @@ std::optional<std::int16_t> parseInteger(std::string_view line);
 // Any of the three forms; a calendar date that does not exist is no date-time.
 std::optional<DateTime> parseDateTime(std::string_view line);
 
-bool isValidUtf8(std::string_view bytes);
-
 } // namespace core::setup

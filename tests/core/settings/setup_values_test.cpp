@@ -56,11 +56,4 @@ TEST(SetupValues, TextIsWhatLiesBetweenTheOuterQuotationMarks)
         EXPECT_EQ(setup::parseText(line), std::nullopt) << line;
 }
 
-TEST(SetupValues, TellsValidUtf8)
-{
-    EXPECT_TRUE(setup::isValidUtf8("つむぎ君 é 한 😀"));
-    for (const char* bytes : {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xFF"})
-        EXPECT_FALSE(setup::isValidUtf8(bytes));
-}
-
 } // namespace
