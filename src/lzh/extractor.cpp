@@ -203,8 +203,13 @@ private:
         if (std::fclose(out) != 0 && status)
             status = platform::lastSystemError(finalText);
         if (status) {
-            fs::last_write_time(platform::toPath(part), fileTime(member.mtime), ec);
-            status = platform::replaceFile(part, finalText);
+            // A plain rename: syncing the folder for every file would make large restores crawl,
+            // and an interrupted extraction is repeated, not resumed.
+            const fs::path partPath = platform::toPath(part);
+            fs::last_write_time(partPath, fileTime(member.mtime), ec);
+            fs::rename(partPath, final, ec);
+            if (ec)
+                status = base::Status::error(base::ErrorCode::IoError, ec.message(), finalText);
         }
         if (!status) {
             fs::remove(platform::toPath(part), ec);

@@ -164,7 +164,7 @@ TEST(Unlha, ReportsProgressAndHonoursTheCancelFlag)
     };
     lzh::test::writeFile(folder.path() / "src" / "more.bin", lzh::test::randomBytes(500000, 8));
     EXPECT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "src").c_str(), nullptr, 0, &options), kUnlhaCancelled);
-    EXPECT_EQ(lzh::test::readFile(folder / "x.lzh"), before);
+    EXPECT_TRUE(lzh::test::readFile(folder / "x.lzh") == before);
     cancel = true;
     EXPECT_EQ(Unlha(nullptr, extractLine(folder / "x.lzh", folder / "out").c_str(), nullptr, 0, &options), kUnlhaCancelled);
 }

@@ -75,7 +75,7 @@ TEST(LzhPack, LeavesTheOldArchiveIntactWhenTheNewOneCannotBeWritten)
     test::writeFile(folder.path() / "src" / "g.txt", "second");
     const RunSummary summary = pack(folder / "x.lzh", folder / "src");
     EXPECT_TRUE(summary.writeFailed);
-    EXPECT_EQ(test::readFile(folder / "x.lzh"), before);
+    EXPECT_TRUE(test::readFile(folder / "x.lzh") == before);
 }
 
 TEST(LzhPack, LeavesTheOldArchiveIntactWhenCancelled)
@@ -84,12 +84,13 @@ TEST(LzhPack, LeavesTheOldArchiveIntactWhenCancelled)
     test::writeFile(folder.path() / "src" / "f.txt", "first");
     ASSERT_TRUE(pack(folder / "x.lzh", folder / "src").archiveError.isOk());
     const std::string before = test::readFile(folder / "x.lzh");
-    test::writeFile(folder.path() / "src" / "g.txt", test::randomBytes(300000, 2));
+    for (int i = 0; i < 4; ++i)
+        test::writeFile(folder.path() / "src" / ("g" + std::to_string(i)), test::randomBytes(100000, i));
     RunHooks hooks;
     hooks.progress = [](std::uint64_t done, std::uint64_t, const std::string&) { return done < 100000; };
     const RunSummary summary = pack(folder / "x.lzh", folder / "src", {}, hooks);
     EXPECT_TRUE(summary.cancelled);
-    EXPECT_EQ(test::readFile(folder / "x.lzh"), before);
+    EXPECT_TRUE(test::readFile(folder / "x.lzh") == before);
     EXPECT_FALSE(fs::exists(folder / "x.lzh.fernhold-new"));
 }
 
