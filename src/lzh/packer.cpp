@@ -154,7 +154,8 @@ private:
 
     static unsigned workerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 2u); }
 
-    // Reads back everything written: a member that does not decode to its CRC fails the add.
+    // Reads back everything written: a member that does not decode to its CRC fails the add as a
+    // write failure (what reached the disk is not what was meant).
     base::Status testWritten(const std::string& temporary)
     {
         RunHooks hooks;
@@ -169,9 +170,9 @@ private:
         if (test.cancelled)
             return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
         if (!test.archiveError)
-            return base::Status::error(base::ErrorCode::Corrupt, "new archive failed its test: " + test.archiveError.detail(), temporary);
+            return base::Status::error(base::ErrorCode::IoError, "new archive failed its test: " + test.archiveError.detail(), temporary);
         if (!firstError)
-            return base::Status::error(base::ErrorCode::Corrupt, "new archive failed its test: " + firstError.detail(), firstError.path());
+            return base::Status::error(base::ErrorCode::IoError, "new archive failed its test: " + firstError.detail(), firstError.path());
         return base::Status::ok();
     }
 
