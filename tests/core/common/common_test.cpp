@@ -60,7 +60,8 @@ TEST(SystemClock, GivesAPlausibleLocalTime)
 TEST(Utf8, TellsWellFormedText)
 {
     EXPECT_TRUE(core::isValidUtf8("つむぎ君 é 한 😀"));
-    for (const char* bytes : {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xFF"})
+    for (const char* bytes :
+         {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xFF"})
         EXPECT_FALSE(core::isValidUtf8(bytes));
 }
 

@@ -12,9 +12,9 @@
 namespace {
 using core::DateTime;
 using fernhold::test::FakeServices;
+using fernhold::test::readFile;
 using fernhold::test::ScriptedDialogs;
 using fernhold::test::TempFolder;
-using fernhold::test::readFile;
 using fernhold::test::writeFile;
 
 const char* const kLoadFailed = "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました";
