@@ -9,8 +9,6 @@
 #include "platform/paths.h"
 #include "platform/text_codec.h"
 
-#include <vector>
-
 namespace core {
 namespace {
 
