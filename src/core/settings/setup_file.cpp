@@ -246,6 +246,13 @@ bool LoadSetup(AppState& state, Dialogs& dialogs, base::Status* rewriteStatus)
 
 base::Status SaveSetup(const AppState& state)
 {
+    // A line break in a folder name (possible outside Windows) would shift every later line and
+    // cost all settings at the next start; the file on disk is the better one to keep.
+    for (const std::string* text : {&state.setup.BackupFolder, &state.setup.MonthBackTime})
+        for (const char c : *text)
+            if (static_cast<unsigned char>(c) < 0x20)
+                return base::Status::error(base::ErrorCode::InvalidArgument, "control character in a setting",
+                                           setupFilePath(state.programFolder));
     return platform::writeFileAtomically(setupFilePath(state.programFolder), serializeSetup(state.setup));
 }
 

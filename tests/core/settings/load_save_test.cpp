@@ -143,6 +143,17 @@ TEST(SaveSetup, ReplacesTheFileWholeAndLeavesNothingElse)
     EXPECT_EQ(fernhold::test::listFolder(program.folder.path()), std::vector<std::string>{"setup.def"});
 }
 
+TEST(SaveSetup, KeepsTheFileWhenAFolderNameHoldsALineBreak)
+{
+    Program program;
+    program.state.setup = sampleRecord("z");
+    ASSERT_TRUE(core::SaveSetup(program.state).isOk());
+    const std::string before = readFile(program.setupPath());
+    program.state.setup.BackupFolder = "/home/a\nb";
+    EXPECT_EQ(core::SaveSetup(program.state).code(), base::ErrorCode::InvalidArgument);
+    EXPECT_EQ(readFile(program.setupPath()), before);
+}
+
 TEST(SaveSetup, ReportsAProgramFolderThatIsGoneAndCreatesNothing)
 {
     Program program;
