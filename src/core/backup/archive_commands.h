@@ -12,9 +12,6 @@ namespace core {
 // it when it exists.
 std::string addCommand(const std::string& archivePath, const std::string& source);
 
-// "t \"archive\"": decodes every member and checks its CRC without writing anything.
-std::string testCommand(const std::string& archivePath);
-
 // The parts of the program's own tree (and the archive being written) that lie inside source:
 // packing them would put backups inside backups.
 std::vector<std::string> ownTreeInside(const std::string& programFolder, const std::string& source,

@@ -39,11 +39,6 @@ std::string addCommand(const std::string& archivePath, const std::string& source
     return "a -d1 -y1 -h2 -jm2 " + quoted(archivePath) + " " + quoted(source + platform::kSeparator);
 }
 
-std::string testCommand(const std::string& archivePath)
-{
-    return "t " + quoted(archivePath);
-}
-
 std::vector<std::string> ownTreeInside(const std::string& programFolder, const std::string& source,
                                        const std::string& slot, const std::string& archivePath)
 {

@@ -16,10 +16,11 @@ enum class SlotWrite {
 inline constexpr const char* kPendingArchiveName = "BackUp.new.lzh";
 
 // Packs source into slot. source must be a folder that can be read; a missing slot folder is
-// created again, a slot that is not a folder fails. ReplaceArchive packs into kPendingArchiveName,
-// tests it, deletes the slot's other files (subfolders stay) and renames it to BackUp.lzh. On any
-// failure the slot keeps the archive it held. The code is Unlha's; a source or slot found wanting
-// before packing gives kUnlhaSourceMissing or kUnlhaWriteFailed. Blocks until the archiver is done.
+// created again, a slot that is not a folder fails. ReplaceArchive packs into kPendingArchiveName
+// (the add command tests what it writes before naming it), deletes the slot's other files
+// (subfolders stay) and renames it to BackUp.lzh. On any failure the slot keeps the archive it
+// held. The code is Unlha's; a source or slot found wanting before packing gives
+// kUnlhaSourceMissing or kUnlhaWriteFailed. Blocks until the archiver is done.
 CompressOutcome backUpIntoSlot(AppState& state, Services& services, const std::string& source, const std::string& slot,
                                SlotWrite mode);
 
