@@ -23,9 +23,10 @@ std::map<std::string, std::string> filesBeneath(const std::string& folder)
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
          it.increment(error)) {
-        if (it->is_regular_file(error))
-            files[platform::fromPath(it->path().lexically_relative(root).generic_string())] =
-                readFile(platform::fromPath(it->path()));
+        if (it->is_regular_file(error)) {
+            const std::u8string relative = it->path().lexically_relative(root).generic_u8string();
+            files[std::string(relative.begin(), relative.end())] = readFile(platform::fromPath(it->path()));
+        }
     }
     return files;
 }

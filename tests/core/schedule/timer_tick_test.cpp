@@ -86,6 +86,18 @@ TEST(HourBackup, SlotNumberFollowsTheRingNotTheHour)
     EXPECT_EQ(f.state.setup.DayBackDate[8], DateTime::fromCivil({2004, 5, 14, 14, 0, 0}));
 }
 
+TEST(HourBackup, HandEditedSlotOutsideTheRingRestartsItAtZero)
+{
+    for (const std::int16_t odd : {std::int16_t{-7}, std::int16_t{24}, std::int16_t{99}}) {
+        BackupFixture f;
+        f.state.setup.DayBackHour[14] = 1;
+        f.state.setup.DayBackSlot = odd;
+        tickFrom(f, 14, 0, 0, 1);
+        EXPECT_EQ(f.state.setup.DayBackSlot, 0);
+        EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.daySlot(0) + kSep + "BackUp.lzh");
+    }
+}
+
 TEST(HourBackup, TwoCountsAsOff)
 {
     BackupFixture f;
