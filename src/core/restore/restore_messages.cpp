@@ -67,7 +67,7 @@ const char* extractionProblem(int code)
 {
     switch (code) {
     case archive::kUnlhaWriteFailed:
-        return "ファイルを書き込めませんでした（ディスクの空きが足りないか、書き込みが禁止されています）。";
+        return "ファイルを書き込めませんでした。";
     case archive::kUnlhaMemberErrors:
         return "一部のファイルを取り出せませんでした。";
     default:
@@ -126,6 +126,13 @@ std::string archiveRejectedText(const std::string& archivePath, int code, const 
 {
     return archivePath + " " + archiveProblem(code) + detailLine(unlhaMessage) + kCr + kCr + operationNoun(purpose) +
            "を中止しました。　" + folder + " は変更していません。";
+}
+
+std::string unsafeArchiveText(const std::string& archivePath, const std::string& member, const std::string& folder,
+                              Purpose purpose)
+{
+    return archivePath + " には　フォルダの外を指すファイルが含まれています。" + detailLine(member) + kCr + kCr +
+           operationNoun(purpose) + "を中止しました。　" + folder + " は変更していません。";
 }
 
 std::string folderUnusableText(const std::string& folder, const std::string& reason, Purpose purpose)

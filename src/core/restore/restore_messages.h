@@ -35,6 +35,11 @@ std::string refusalText(TargetRefusal refusal, const std::string& folder, Purpos
 std::string archiveRejectedText(const std::string& archivePath, int code, const std::string& unlhaMessage,
                                 const std::string& folder, Purpose purpose);
 
+// The archive holds a member that would come out elsewhere than the folder; folder was left as it
+// was.
+std::string unsafeArchiveText(const std::string& archivePath, const std::string& member, const std::string& folder,
+                              Purpose purpose);
+
 // The folder could not be read, or not created; nothing was deleted.
 std::string folderUnusableText(const std::string& folder, const std::string& reason, Purpose purpose);
 

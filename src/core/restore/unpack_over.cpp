@@ -3,9 +3,11 @@
 #include "core/archive/unlha.h"
 #include "core/restore/archive_calls.h"
 #include "core/restore/folder_clearing.h"
+#include "core/restore/member_vetting.h"
 #include "platform/paths.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace core::restore {
@@ -29,6 +31,9 @@ UnpackResult unpackOver(AppState& state, ArchiveRunner& archiver, const std::str
     if (test.code != archive::kUnlhaOk) {
         return failure(UnpackOutcome::ArchiveRejected,
                        archiveRejectedText(archivePath, test.code, test.message, folder, purpose));
+    }
+    if (const std::optional<std::string> member = firstRefusedMember(archivePath)) {
+        return failure(UnpackOutcome::ArchiveRejected, unsafeArchiveText(archivePath, *member, folder, purpose));
     }
 
     if (const base::Status cleared = clearFolder(folder); !cleared)
