@@ -53,3 +53,6 @@ void HelpWindow::Form_Load()
 }
 
 } // namespace ui
+
+// Each window's meta-object code lives with it, so a program links only the windows it uses.
+#include "moc_help_window.cpp"

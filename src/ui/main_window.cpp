@@ -208,3 +208,6 @@ void MainWindow::menuLZH_Click()
 }
 
 } // namespace ui
+
+// Each window's meta-object code lives with it, so a program links only the windows it uses.
+#include "moc_main_window.cpp"

@@ -53,3 +53,6 @@ void ProgressWindow::keyPressEvent(QKeyEvent* event)
 }
 
 } // namespace ui
+
+// Each window's meta-object code lives with it, so a program links only the windows it uses.
+#include "moc_progress_window.cpp"

@@ -220,3 +220,6 @@ void SetupDialog::done(int result)
 }
 
 } // namespace ui
+
+// Each window's meta-object code lives with it, so a program links only the windows it uses.
+#include "moc_setup_dialog.cpp"

@@ -83,3 +83,6 @@ void VersionBox::lblPro_Click()
 }
 
 } // namespace ui
+
+// Each window's meta-object code lives with it, so a program links only the windows it uses.
+#include "moc_version_box.cpp"
