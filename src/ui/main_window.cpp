@@ -119,9 +119,10 @@ void MainWindow::placeWindow()
             ? QMargins(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
                        frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom())
             : QMargins();
-    QSize client = outer.size().shrunkBy(frame);
-    // Never so small that the menu bar is cut off.
-    client = client.expandedTo(QSize(1, menuBar()->sizeHint().height()));
+    // As narrow as asked (the menu bar folds what does not fit), never so low that it is cut off.
+    const QSize smallest(1, menuBar()->sizeHint().height());
+    setMinimumSize(smallest);
+    const QSize client = outer.size().shrunkBy(frame).expandedTo(smallest);
     move(outer.topLeft());
     resize(client);
 }
