@@ -42,7 +42,7 @@ if [ "$small" = 1 ]; then
     mkdir -p "$corpus/Documents/include" "$corpus/Documents/データ"
     cp -r /usr/include/linux "$corpus/Documents/include/"
     head -c 1048576 /dev/urandom > "$corpus/Documents/データ/random.bin"
-    find /usr/include/linux -type f -print0 | LC_ALL=C sort -z | xargs -0 cat | head -c 4194304 > "$corpus/big.txt"
+    find /usr/include/linux -type f -print0 | LC_ALL=C sort -z | xargs -0 cat 2>/dev/null | head -c 4194304 > "$corpus/big.txt" || true
 elif [ ! -d "$corpus/Documents" ] || [ ! -f "$corpus/big.txt" ]; then
     echo "building the corpus in $corpus (once; takes a few minutes)"
     bash /work/shared/bench/make-corpus.sh "$corpus" >/dev/null
@@ -113,6 +113,8 @@ for r in $(seq "$rounds"); do
     for set in "${order[@]}"; do round "$set" "${setSource[$set]}"; done
 done
 
+rows=("unlha a" "unlha a best" "tar|gzip -6 pack" "tar|zstd -3 pack" "jlha a -lh5-" "unlha t" "gzip -dc"
+      "zstd -dc" "unlha x" "bsdtar -xf ours" "tar xzf" "jlha x" "cp -r")
 mb() { awk -v b="$1" 'BEGIN {printf "%.1f", b / 1e6}'; }
 rate() { awk -v b="$1" -v s="$2" 'BEGIN {if (s > 0) printf "%.1f", b / 1e6 / s; else print "-"}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {if (b > 0) printf "%.2f", a / b; else print "-"}'; }
@@ -126,9 +128,9 @@ for set in "${order[@]}"; do
     echo
     echo "== $set: $(filesOf "$src") files, $(mb "$bytes") MB"
     printf '%-22s %9s %9s %11s %8s %9s %s\n' command seconds "MB/s" "output MB" "ratio" "peak MiB" status
-    for key in "${!seconds[@]}"; do
-        [[ $key == "$set "* ]] || continue
-        cmd=${key#"$set "}
+    for cmd in "${rows[@]}"; do
+        key="$set $cmd"
+        [ -n "${seconds[$key]:-}" ] || continue
         s=$(median "${seconds[$key]}")
         out=""
         case $cmd in
@@ -142,7 +144,7 @@ for set in "${order[@]}"; do
         if [ -n "$out" ] && [ -f "$out" ]; then size=$(stat -c %s "$out"); r=$(ratio "$size" "$bytes"); size=$(mb "$size"); fi
         printf '%-22s %9s %9s %11s %8s %9s %s\n' "$cmd" "$s" "$(rate "$bytes" "$s")" "$size" "$r" \
             "$(awk -v k="${peak[$key]:-0}" 'BEGIN {printf "%.1f", k / 1024}')" "${status[$key]}"
-    done | sort
+    done
     a=$(median "${seconds[$set unlha a]}") g=$(median "${seconds[$set tar|gzip -6 pack]}")
     t=$(median "${seconds[$set unlha t]}") d=$(median "${seconds[$set gzip -dc]}")
     echo "  pack time vs tar|gzip -6: $(ratio "$a" "$g")x;  archive size vs gzip -6:" \

@@ -55,9 +55,9 @@ timed() {
     fi
 }
 
-# roundTrip NAME FOLDER: packs FOLDER, extracts it, compares, prints one row; removes the copies.
+# roundTrip LABEL FOLDER: packs FOLDER, extracts it, compares, prints one row; removes the copies.
 roundTrip() {
-    local name=$1 src=$2 archive=$scratch/$1.lzh target=$scratch/$1.out
+    local name=$1 src=$2 archive=$2.lzh target=$2.out
     local count bytes aSeconds aMib verdict
     count=$(find "$src" -type f | wc -l)
     bytes=$(du -sb --apparent-size "$src" | cut -f1)
@@ -109,7 +109,7 @@ makeSparseFile() { # makeSparseFile PATH BYTES
 }
 
 # A mixed folder: each file text, random, zeros or a slice of a system library, sized 1 byte to
-# 8 MB on a log scale, in nested folders.
+# 3 MB on a log scale, in nested folders.
 makeMixed() { # makeMixed DIR BYTES
     python3 - "$1" "$2" <<'PY'
 import glob, os, random, sys
@@ -121,7 +121,7 @@ libs = [p for p in sorted(glob.glob("/usr/lib/x86_64-linux-gnu/*.so*")) if os.pa
 binary = b"".join(open(p, "rb").read(4 << 20) for p in libs[:8])
 total, i = 0, 0
 while total < target:
-    size = min(int(10 ** rng.uniform(0, 6.9)), target - total)
+    size = min(int(10 ** rng.uniform(0, 6.5)), target - total)
     kind = i % 4
     if kind == 0:
         start = rng.randrange(0, max(1, len(text) - size))
