@@ -1,0 +1,254 @@
+// Streaming encoder: LZSS parse with hash chains and lazy matching, tokens gathered into blocks
+// of static Huffman trees (docs/lzh-codec.md, "Encoding").
+
+#include "lzh/codec.h"
+
+#include "lzh/codec/bit_writer.h"
+#include "lzh/codec/block_writer.h"
+#include "lzh/codec/match_finder.h"
+#include "lzh/codec/method_params.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace lzh {
+namespace {
+
+using codec::kMaxMatch;
+
+// How hard the parser looks for matches at each effort.
+struct EffortParams {
+    int maxChain;    // candidates tried per search
+    int niceLength;  // a match this long is taken without looking further, in bytes
+    int lazyLength;  // a match this long is taken without trying the next position, in bytes
+    int goodLength;  // with a match this long, the lazy search tries a quarter of the chain
+    int insertLimit; // longer matches do not put their inner positions into the chains, in bytes
+};
+
+EffortParams effortParams(Effort effort)
+{
+    switch (effort) {
+    case Effort::Fast: return {12, 48, 12, 8, 32};
+    case Effort::Normal: return {48, 128, 32, 16, kMaxMatch};
+    case Effort::Best: return {256, kMaxMatch, kMaxMatch, 32, kMaxMatch};
+    }
+    return {12, 48, 12, 8, 32};
+}
+
+// New input taken per slide of the window, in bytes: large, so the window moves rarely.
+constexpr std::uint32_t kInputArea = 256 * 1024;
+// Bytes kept unparsed at the end of the input until more arrives, so no match is cut short by
+// a chunk boundary: a full match at the next position plus the 8-byte compare overrun.
+constexpr std::uint32_t kLookahead = kMaxMatch + 16;
+// Bytes past the end of the data that compares and hashes may read.
+constexpr std::uint32_t kReadSlack = kMaxMatch + 16;
+// Tokens per block. Blocks are cut at this size once kTailTokens more are waiting, so the last
+// block of a member never falls below kTailTokens tokens unless the whole member is that small.
+constexpr int kBlockTokens = 16384;
+constexpr int kTailTokens = 1024;
+// Compressed bytes gathered before they go to the sink.
+constexpr std::size_t kOutputChunk = 64 * 1024;
+// Positions are 32-bit; well before they wrap, all stored positions are lowered.
+constexpr std::uint32_t kRebaseAt = 0xF000'0000u;
+
+codec::MethodParams paramsOf(Method method)
+{
+    codec::MethodParams params{};
+    codec::methodParams(method, params);
+    return params;
+}
+
+base::Status cancelled()
+{
+    return base::Status::error(base::ErrorCode::Cancelled, "output stopped");
+}
+
+} // namespace
+
+struct Encoder::Impl {
+    Impl(Method m, Effort e);
+
+    void reset();
+    bool parse(std::uint32_t end, const ByteSink& sink);
+    bool emitFullBlock(const ByteSink& sink);
+    bool deliver(const ByteSink& sink, bool all);
+    void slideWindow();
+
+    Method method;
+    bool stored = false;
+    codec::MethodParams params;
+    EffortParams effort;
+    std::uint32_t window = 0;
+    std::vector<std::uint8_t> buffer;  // window history + input area + read slack
+    std::uint32_t bufStart = 0;        // position of buffer[0]
+    std::uint32_t dataEnd = 0;         // position just past the last input byte
+    std::uint32_t pos = 0;             // next position to parse
+    codec::Match pending;              // match already found at pendingPos by a lazy look-ahead
+    std::uint32_t pendingPos = 0;
+    codec::MatchFinder finder;
+    codec::BlockWriter blocks;
+    codec::BitWriter out;
+    std::uint64_t delivered = 0;  // bytes handed to the sink for this member
+    bool failed = false;          // the sink refused bytes
+};
+
+Encoder::Impl::Impl(Method m, Effort e)
+    : method(m), stored(paramsOf(m).dictBits == 0), params(paramsOf(m)), effort(effortParams(e)),
+      window(stored ? 1u : params.windowSize()), finder(window), blocks(params)
+{
+    if (!stored)
+        buffer.assign(window + kInputArea + kReadSlack, 0);
+    reset();
+}
+
+void Encoder::Impl::reset()
+{
+    finder.reset();
+    bufStart = dataEnd = pos = finder.firstPosition();
+    pending = {};
+    pendingPos = 0;
+    out.reset();
+    blocks.clear();
+    delivered = 0;
+    failed = false;
+}
+
+bool Encoder::Impl::deliver(const ByteSink& sink, bool all)
+{
+    auto& bytes = out.bytes();
+    if (bytes.empty() || (!all && bytes.size() < kOutputChunk))
+        return true;
+    if (!sink(bytes.data(), bytes.size()))
+        return false;
+    delivered += bytes.size();
+    bytes.clear();
+    return true;
+}
+
+bool Encoder::Impl::emitFullBlock(const ByteSink& sink)
+{
+    blocks.writeBlock(kBlockTokens, out);
+    out.flushBits(false);
+    return deliver(sink, false);
+}
+
+bool Encoder::Impl::parse(std::uint32_t end, const ByteSink& sink)
+{
+    const std::uint8_t* const buf = buffer.data();
+    const EffortParams& e = effort;
+    while (pos < end) {
+        const int avail = static_cast<int>(std::min<std::uint32_t>(dataEnd - pos, kMaxMatch + 1));
+        codec::Match match = pendingPos == pos && pending.length != 0
+                                 ? pending
+                                 : finder.find(buf, bufStart, pos, avail, e.maxChain, e.niceLength, codec::kMinMatch);
+        pending = {};
+        if (match.length != 0 && match.length < e.lazyLength && avail > match.length) {
+            // Lazy matching: a longer match one byte on wins over this one.
+            const int chain = match.length >= e.goodLength ? e.maxChain / 4 : e.maxChain;
+            const codec::Match next =
+                finder.find(buf, bufStart, pos + 1, avail - 1, chain, e.niceLength, match.length + 1);
+            if (next.length > match.length) {
+                pending = next;
+                pendingPos = pos + 1;
+                match.length = 0;
+            }
+        }
+        if (match.length == 0) {
+            blocks.addLiteral(buf[pos - bufStart]);
+            ++pos;
+        } else {
+            blocks.addMatch(match.length, match.distance);
+            if (match.length <= e.insertLimit)
+                finder.insertUpTo(buf, bufStart, pos + static_cast<std::uint32_t>(match.length));
+            else
+                finder.skipTo(pos + static_cast<std::uint32_t>(match.length));
+            pos += static_cast<std::uint32_t>(match.length);
+        }
+        if (blocks.tokenCount() == kBlockTokens + kTailTokens && !emitFullBlock(sink))
+            return false;
+    }
+    return true;
+}
+
+void Encoder::Impl::slideWindow()
+{
+    // Keep one window of history before the parse position (and the unparsed rest after it).
+    const std::uint32_t keepFrom = std::max(bufStart, pos > window ? pos - window : 0u);
+    const std::uint32_t keep = dataEnd - keepFrom;
+    std::memmove(buffer.data(), buffer.data() + (keepFrom - bufStart), keep);
+    bufStart = keepFrom;
+    if (dataEnd >= kRebaseAt) {
+        const std::uint32_t delta = bufStart - finder.firstPosition();
+        finder.rebase(delta);
+        bufStart -= delta;
+        dataEnd -= delta;
+        pos -= delta;
+        pendingPos -= delta;
+    }
+}
+
+Encoder::Encoder(Method method, Effort effort) : m_impl(std::make_unique<Impl>(method, effort)) {}
+Encoder::~Encoder() = default;
+
+void Encoder::reset()
+{
+    m_impl->reset();
+}
+
+base::Status Encoder::write(const std::uint8_t* data, std::size_t size, const ByteSink& sink)
+{
+    Impl& d = *m_impl;
+    if (d.failed)
+        return cancelled();
+    if (d.stored) {
+        if (size > 0 && !sink(data, size)) {
+            d.failed = true;
+            return cancelled();
+        }
+        d.delivered += size;
+        return base::Status::ok();
+    }
+    const std::uint32_t capacity = d.window + kInputArea;
+    while (size > 0) {
+        if (d.dataEnd - d.bufStart == capacity)
+            d.slideWindow();
+        const std::uint32_t room = capacity - (d.dataEnd - d.bufStart);
+        const std::uint32_t n = static_cast<std::uint32_t>(std::min<std::size_t>(size, room));
+        std::memcpy(d.buffer.data() + (d.dataEnd - d.bufStart), data, n);
+        d.dataEnd += n;
+        data += n;
+        size -= n;
+        if (d.dataEnd - d.bufStart > kLookahead && !d.parse(d.dataEnd - kLookahead, sink)) {
+            d.failed = true;
+            return cancelled();
+        }
+    }
+    return base::Status::ok();
+}
+
+base::Status Encoder::finish(const ByteSink& sink)
+{
+    Impl& d = *m_impl;
+    if (d.failed)
+        return cancelled();
+    if (d.stored)
+        return base::Status::ok();
+    bool ok = d.parse(d.dataEnd, sink);
+    // parse() cuts a block whenever kTailTokens wait beyond a full one, so the rest fits in one.
+    if (ok && d.blocks.tokenCount() > 0)
+        d.blocks.writeBlock(d.blocks.tokenCount(), d.out);
+    d.out.flushBits(true);
+    if (!ok || !d.deliver(sink, true)) {
+        d.failed = true;
+        return cancelled();
+    }
+    return base::Status::ok();
+}
+
+std::uint64_t Encoder::compressedSize() const
+{
+    return m_impl->delivered + m_impl->out.bytes().size();
+}
+
+} // namespace lzh

@@ -1,0 +1,107 @@
+#include "lzh/codec/huffman_builder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace lzh::codec {
+namespace {
+
+// Largest alphabet the encoder builds a code for (the literal/length tree).
+constexpr int kMaxSymbols = 510;
+// Longest length the unlimited tree may reach before limiting (a path of kMaxSymbols - 1 nodes).
+constexpr int kMaxDepth = kMaxSymbols;
+
+// Depths of the leaves of a Huffman tree over symbols sorted by rising frequency, by the two-queue
+// method: leaves and merged nodes are both taken in rising weight order.
+void huffmanDepths(const int* sorted, const std::uint32_t* freqs, int used, int* depth)
+{
+    std::uint64_t weight[2 * kMaxSymbols];
+    int parent[2 * kMaxSymbols];
+    int nextLeaf = 0;
+    int nextNode = used;  // internal nodes are numbered used, used+1, ...
+    int firstNode = used;
+    auto takeSmallest = [&]() {
+        if (nextLeaf < used && (firstNode == nextNode || freqs[sorted[nextLeaf]] <= weight[firstNode])) {
+            weight[nextLeaf] = freqs[sorted[nextLeaf]];
+            return nextLeaf++;
+        }
+        return firstNode++;
+    };
+    while (nextNode < 2 * used - 1) {
+        const int a = takeSmallest();
+        const int b = takeSmallest();
+        weight[nextNode] = weight[a] + weight[b];
+        parent[a] = parent[b] = nextNode;
+        ++nextNode;
+    }
+    // The root is the last node; children always precede their parents.
+    int nodeDepth[2 * kMaxSymbols];
+    nodeDepth[2 * used - 2] = 0;
+    for (int i = 2 * used - 3; i >= 0; --i)
+        nodeDepth[i] = nodeDepth[parent[i]] + 1;
+    for (int i = 0; i < used; ++i)
+        depth[i] = nodeDepth[i];
+}
+
+} // namespace
+
+int buildCodeLengths(const std::uint32_t* freqs, int count, int maxLength, std::uint8_t* lengths)
+{
+    std::memset(lengths, 0, static_cast<std::size_t>(count));
+    int sorted[kMaxSymbols];
+    int used = 0;
+    for (int s = 0; s < count; ++s)
+        if (freqs[s] != 0)
+            sorted[used++] = s;
+    if (used <= 1)
+        return used;
+    std::stable_sort(sorted, sorted + used, [&](int a, int b) { return freqs[a] < freqs[b]; });
+
+    int depth[kMaxSymbols];
+    huffmanDepths(sorted, freqs, used, depth);
+
+    // Count leaves per length, folding those too deep into maxLength, then restore the Kraft sum:
+    // each step drops one leaf from the deepest level and splits a shallower leaf into two.
+    int lengthCount[kMaxDepth + 1] = {};
+    for (int i = 0; i < used; ++i)
+        ++lengthCount[std::min(depth[i], maxLength)];
+    std::uint32_t kraft = 0;  // in units of 2^-maxLength
+    for (int len = 1; len <= maxLength; ++len)
+        kraft += static_cast<std::uint32_t>(lengthCount[len]) << (maxLength - len);
+    while (kraft > (std::uint32_t{1} << maxLength)) {
+        --lengthCount[maxLength];
+        for (int len = maxLength - 1; len > 0; --len) {
+            if (lengthCount[len] != 0) {
+                --lengthCount[len];
+                lengthCount[len + 1] += 2;
+                break;
+            }
+        }
+        --kraft;
+    }
+    // Hand out the lengths again: the rarest symbols get the longest codes.
+    int index = 0;
+    for (int len = maxLength; len >= 1; --len)
+        for (int k = 0; k < lengthCount[len]; ++k)
+            lengths[sorted[index++]] = static_cast<std::uint8_t>(len);
+    return used;
+}
+
+void buildCanonicalCodes(const std::uint8_t* lengths, int count, std::uint16_t* codes)
+{
+    int lengthCount[17] = {};
+    for (int s = 0; s < count; ++s)
+        ++lengthCount[lengths[s]];
+    lengthCount[0] = 0;
+    std::uint32_t next[17] = {};
+    std::uint32_t code = 0;
+    for (int len = 1; len <= 16; ++len) {
+        code = (code + static_cast<std::uint32_t>(lengthCount[len - 1])) << 1;
+        next[len] = code;
+    }
+    for (int s = 0; s < count; ++s)
+        codes[s] = lengths[s] != 0 ? static_cast<std::uint16_t>(next[lengths[s]]++) : 0;
+}
+
+} // namespace lzh::codec

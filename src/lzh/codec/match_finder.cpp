@@ -1,0 +1,101 @@
+#include "lzh/codec/match_finder.h"
+
+#include "lzh/codec/method_params.h"
+
+#include <algorithm>
+
+namespace lzh::codec {
+namespace {
+
+std::uint64_t load64(const std::uint8_t* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// Length of the common prefix of a and b, up to limit (reads up to 8 bytes past limit).
+int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
+{
+    int len = 0;
+    while (len < limit) {
+        const std::uint64_t diff = load64(a + len) ^ load64(b + len);
+        if (diff != 0) {
+            len += __builtin_ctzll(diff) >> 3;  // little-endian: first differing byte
+            return std::min(len, limit);
+        }
+        len += 8;
+    }
+    return limit;
+}
+
+} // namespace
+
+MatchFinder::MatchFinder(std::uint32_t windowSize)
+    : m_window(windowSize), m_mask(windowSize - 1), m_maxDistance(windowSize - 1),
+      m_head(std::size_t{1} << kHashBits), m_prev(windowSize)
+{
+    reset();
+}
+
+void MatchFinder::reset()
+{
+    std::fill(m_head.begin(), m_head.end(), 0);
+    std::fill(m_prev.begin(), m_prev.end(), 0);
+    m_nextInsert = m_window;
+}
+
+void MatchFinder::rebase(std::uint32_t delta)
+{
+    auto lower = [delta](std::uint32_t& p) { p = p > delta ? p - delta : 0; };
+    std::for_each(m_head.begin(), m_head.end(), lower);
+    std::for_each(m_prev.begin(), m_prev.end(), lower);
+    lower(m_nextInsert);
+}
+
+Match MatchFinder::find(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxChain,
+                        int niceLength, int minLength)
+{
+    const std::uint8_t* cur = buf + (pos - bufStart);
+    std::uint32_t candidate;
+    if (pos < m_nextInsert) {
+        candidate = m_prev[pos & m_mask];
+    } else {
+        insertUpTo(buf, bufStart, pos);
+        std::uint32_t& head = m_head[hash4(cur)];
+        candidate = head;
+        m_prev[pos & m_mask] = head;
+        head = pos;
+        m_nextInsert = pos + 1;
+    }
+    const int limit = std::min(avail, kMaxMatch);
+    if (limit < kMinMatch)
+        return {};
+    niceLength = std::min(niceLength, limit);
+    const std::uint32_t lowest = pos - m_maxDistance;  // oldest position within reach
+    Match best;
+    best.length = minLength - 1;
+    std::uint32_t curHead;
+    std::memcpy(&curHead, cur, 4);
+    for (int chain = maxChain; candidate >= lowest && chain > 0; --chain) {
+        const std::uint8_t* c = buf + (candidate - bufStart);
+        // The byte just past the best length must match first: cheap rejection of most candidates.
+        std::uint32_t candHead;
+        std::memcpy(&candHead, c, 4);
+        if (c[best.length] == cur[best.length] && candHead == curHead) {
+            const int len = commonLength(c + 4, cur + 4, limit - 4) + 4;
+            if (len > best.length) {
+                best.length = len;
+                best.distance = pos - candidate;
+                if (len >= niceLength)
+                    break;
+            }
+        }
+        candidate = m_prev[candidate & m_mask];
+    }
+    if (best.length < minLength)
+        return {};
+    return best;
+}
+
+} // namespace lzh::codec

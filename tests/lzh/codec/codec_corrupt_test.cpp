@@ -1,0 +1,253 @@
+// Hand-built -lh5- streams with one faulty field each, truncations and bit flips: the decoder
+// must answer Corrupt (or IoError/Cancelled where the outside failed), never crash or loop.
+
+#include "codec_test_support.h"
+
+#include "lzh/codec/bit_writer.h"
+
+#include <gtest/gtest.h>
+
+namespace lzh::test {
+namespace {
+
+// Builds a stream field by field, MSB first.
+class StreamBuilder {
+public:
+    StreamBuilder& bits(std::uint32_t value, int n)
+    {
+        m_writer.put(value, n);
+        return *this;
+    }
+    // A length in the 3-bit / unary form of the pre-tree and position tree.
+    StreamBuilder& ptLength(int len)
+    {
+        if (len < 7)
+            return bits(static_cast<std::uint32_t>(len), 3);
+        bits(7, 3);
+        for (int i = 7; i < len; ++i)
+            bits(1, 1);
+        return bits(0, 1);
+    }
+    Bytes finish()
+    {
+        m_writer.flushBits(true);
+        return m_writer.bytes();
+    }
+
+private:
+    codec::BitWriter m_writer;
+};
+
+// The pieces of a valid block coding "abab" (or, with withMatch, "a" + a 3-byte match at
+// distance 1 = "aaaa"); each field can be replaced to make one fault.
+struct BlockFields {
+    std::uint32_t tokenCount = 4;
+    int preCount = 4;           // pre-tree lengths sent: symbols 2 and 3 get length 1
+    int preLength3 = 1;
+    int preZeroRun = 0;
+    bool extraPreSymbol = false;  // also give symbol 4 length 1 (oversubscribed)
+    int litCount = 99;
+    std::uint32_t posCount = 0;       // constant position tree ...
+    std::uint32_t posSymbol = 0;      // ... of class 0 (distance 1)
+    bool withMatch = false;
+    bool matchFirst = false;
+};
+
+Bytes buildBlock(const BlockFields& f)
+{
+    StreamBuilder s;
+    s.bits(f.tokenCount, 16);
+    s.bits(static_cast<std::uint32_t>(f.preCount + (f.extraPreSymbol ? 1 : 0)), 5);
+    s.ptLength(0).ptLength(0).ptLength(1).bits(static_cast<std::uint32_t>(f.preZeroRun), 2);
+    s.ptLength(f.preLength3);
+    if (f.extraPreSymbol)
+        s.ptLength(1);
+    // Pre-tree codes: symbol 2 = '0', symbol 3 = '1'.
+    s.bits(static_cast<std::uint32_t>(f.litCount), 9);
+    s.bits(0, 1).bits(97 - 20, 9);  // zeros for symbols 0..96
+    s.bits(1, 1);                   // 'a' gets length 1
+    if (f.withMatch)
+        s.bits(0, 1).bits(158 - 20, 9);  // zeros for 98..255, then symbol 256 (length 3)
+    s.bits(1, 1);                        // 'b' or symbol 256 gets length 1
+    s.bits(f.posCount, 4).bits(f.posSymbol, 4);
+    // Literal codes: 'a' = '0', second symbol = '1'.
+    if (f.withMatch) {
+        if (f.matchFirst)
+            s.bits(1, 1).bits(0, 1);
+        else
+            s.bits(0, 1).bits(1, 1);
+    } else {
+        s.bits(0b0101, 4);
+    }
+    return s.finish();
+}
+
+base::ErrorCode decodeCode(const Bytes& packed, std::uint64_t originalSize, Method method = Method::Lh5)
+{
+    return decodeAll(method, packed, originalSize).status.code();
+}
+
+TEST(CodecCorrupt, TheHandBuiltBaselinesDecode)
+{
+    const Decoded abab = decodeAll(Method::Lh5, buildBlock({}), 4);
+    ASSERT_TRUE(abab.status.isOk()) << abab.status.detail();
+    EXPECT_TRUE(abab.data == bytesOf("abab"));
+    BlockFields match;
+    match.withMatch = true;
+    match.litCount = 257;
+    match.tokenCount = 2;
+    const Decoded aaaa = decodeAll(Method::Lh5, buildBlock(match), 4);
+    ASSERT_TRUE(aaaa.status.isOk()) << aaaa.status.detail();
+    EXPECT_TRUE(aaaa.data == bytesOf("aaaa"));
+}
+
+TEST(CodecCorrupt, RejectsFaultyTreeFields)
+{
+    struct Case {
+        const char* name;
+        const char* detail;  // the check that must catch it
+        BlockFields fields;
+    };
+    std::vector<Case> cases;
+    auto add = [&cases](const char* name, const char* detail, auto change) {
+        BlockFields f;
+        change(f);
+        cases.push_back({name, detail, f});
+    };
+    add("token count 0", "no tokens", [](BlockFields& f) { f.tokenCount = 0; });
+    add("pre-tree n above 19", "more lengths than symbols", [](BlockFields& f) { f.preCount = 20; });
+    add("pre-tree length above 16", "above 16", [](BlockFields& f) { f.preLength3 = 17; });
+    add("pre-tree undersubscribed", "incomplete", [](BlockFields& f) { f.preLength3 = 2; });
+    add("pre-tree oversubscribed", "incomplete", [](BlockFields& f) { f.extraPreSymbol = true; });
+    add("pre-tree zero run past n", "zero run", [](BlockFields& f) { f.preZeroRun = 2; });
+    add("literal n above 510", "more lengths than symbols", [](BlockFields& f) { f.litCount = 511; });
+    add("literal zero run past n", "zero run", [](BlockFields& f) { f.litCount = 50; });
+    add("position n above 14", "more lengths than symbols", [](BlockFields& f) { f.posCount = 15; });
+    add("constant position symbol out of range", "out of range", [](BlockFields& f) { f.posSymbol = 14; });
+    for (const Case& c : cases) {
+        const base::Status status = decodeAll(Method::Lh5, buildBlock(c.fields), 4).status;
+        EXPECT_EQ(status.code(), base::ErrorCode::Corrupt) << c.name;
+        EXPECT_NE(status.detail().find(c.detail), std::string::npos) << c.name << ": " << status.detail();
+    }
+}
+
+TEST(CodecCorrupt, RejectsConstantTreeSymbolsOutOfRange)
+{
+    // Constant pre-tree of symbol 19.
+    EXPECT_EQ(decodeCode(StreamBuilder().bits(1, 16).bits(0, 5).bits(19, 5).bits(0, 32).finish(), 1),
+              base::ErrorCode::Corrupt);
+    // Unused pre-tree, then a constant literal tree of symbol 510.
+    EXPECT_EQ(decodeCode(StreamBuilder().bits(1, 16).bits(0, 10).bits(0, 9).bits(510, 9).bits(0, 32).finish(), 1),
+              base::ErrorCode::Corrupt);
+    // The same with symbol 'X' is a valid one-token block.
+    const Decoded x = decodeAll(Method::Lh5, StreamBuilder().bits(1, 16).bits(0, 10).bits(0, 9).bits('X', 9).bits(0, 8).finish(), 1);
+    ASSERT_TRUE(x.status.isOk()) << x.status.detail();
+    EXPECT_TRUE(x.data == bytesOf("X"));
+}
+
+TEST(CodecCorrupt, RejectsMatchesBeforeTheDataOrPastItsEnd)
+{
+    BlockFields f;
+    f.withMatch = true;
+    f.litCount = 257;
+    f.tokenCount = 2;
+    f.matchFirst = true;
+    EXPECT_EQ(decodeCode(buildBlock(f), 4), base::ErrorCode::Corrupt);
+    f.matchFirst = false;
+    EXPECT_EQ(decodeCode(buildBlock(f), 3), base::ErrorCode::Corrupt);
+}
+
+TEST(CodecCorrupt, RejectsMatchesBeyondTheWindow)
+{
+    // -lh4-: 4 KiB window, but position class 13 reaches 8 KiB. 'a', then matches of 256 at
+    // distance 1 up to 4352 bytes, then one match at distance 4097.
+    StreamBuilder t;
+    t.bits(19, 16);
+    t.bits(4, 5).ptLength(0).ptLength(0).ptLength(1).bits(0, 2).ptLength(1);
+    t.bits(510, 9).bits(0, 1).bits(97 - 20, 9).bits(1, 1).bits(0, 1).bits(411 - 20, 9).bits(1, 1);
+    t.bits(14, 4).ptLength(1);
+    for (int k = 1; k < 13; ++k)
+        t.ptLength(0);
+    t.ptLength(1);
+    t.bits(0, 1);  // 'a'
+    for (int i = 0; i < 17; ++i)
+        t.bits(1, 1).bits(0, 1);  // length 256, class 0 (distance 1)
+    t.bits(1, 1).bits(1, 1).bits(0, 12);  // length 256, class 13, distance 4097
+    const Bytes packed = t.finish();
+    EXPECT_EQ(decodeCode(packed, 1 + 18 * 256, Method::Lh4), base::ErrorCode::Corrupt);
+    // The same stream as -lh5- (8 KiB window) is fine.
+    const Decoded lh5 = decodeAll(Method::Lh5, packed, 1 + 18 * 256);
+    ASSERT_TRUE(lh5.status.isOk()) << lh5.status.detail();
+    EXPECT_TRUE(lh5.data == Bytes(1 + 18 * 256, 'a'));
+}
+
+TEST(CodecCorrupt, EveryTruncationFailsAndNothingPastPackedSizeIsRead)
+{
+    const Bytes thousandA = {0x00, 0x05, 0x28, 0x04, 0x4B, 0xFC, 0x26, 0xEB, 0x76, 0x02, 0x40, 0x10, 0xC0};
+    const Bytes text = textLike(3000, 21);
+    const std::pair<Bytes, Bytes> streams[] = {
+        {Bytes(1000, 'a'), thousandA},
+        {text, encodeAll(Method::Lh5, Effort::Normal, text)},
+        {bytesOf("hello, hello, hello"), encodeAll(Method::Lh5, Effort::Fast, bytesOf("hello, hello, hello"))},
+    };
+    for (const auto& [original, packed] : streams) {
+        for (std::size_t cut = 0; cut < packed.size(); ++cut) {
+            // The source holds the whole stream, but the decoder is told only `cut` bytes.
+            Bytes withTail = packed;
+            withTail.insert(withTail.end(), 64, 0xFF);
+            std::size_t offset = 0;
+            Decoder decoder(Method::Lh5);
+            const base::Status status = decoder.decode(sourceOver(withTail, offset, 5), cut, original.size(),
+                                                       [](const std::uint8_t*, std::size_t) { return true; });
+            EXPECT_EQ(status.code(), base::ErrorCode::Corrupt) << "cut at " << cut;
+            EXPECT_LE(offset, cut);
+        }
+    }
+}
+
+TEST(CodecCorrupt, RandomBitFlipsNeverCrash)
+{
+    const Bytes text = textLike(20'000, 5);
+    const Bytes packed = encodeAll(Method::Lh7, Effort::Normal, text);
+    std::mt19937 rng(99);
+    int failures = 0;
+    for (int round = 0; round < 600; ++round) {
+        Bytes broken = packed;
+        for (int flips = 1 + static_cast<int>(rng() % 3); flips > 0; --flips)
+            broken[rng() % broken.size()] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
+        const Decoded decoded = decodeAll(Method::Lh7, broken, text.size());
+        if (!decoded.status.isOk()) {
+            ++failures;
+            EXPECT_EQ(decoded.status.code(), base::ErrorCode::Corrupt);
+        } else {
+            EXPECT_EQ(decoded.data.size(), text.size());
+        }
+    }
+    EXPECT_GT(failures, 0);
+}
+
+TEST(CodecCorrupt, ReportsReadErrorsAndStoppedOutput)
+{
+    const Bytes text = textLike(5000, 8);
+    const Bytes packed = encodeAll(Method::Lh6, Effort::Fast, text);
+    Decoder decoder(Method::Lh6);
+    const ByteSink ignore = [](const std::uint8_t*, std::size_t) { return true; };
+    const ByteSource failing = [](std::uint8_t*, std::size_t) -> std::ptrdiff_t { return -1; };
+    EXPECT_EQ(decoder.decode(failing, packed.size(), text.size(), ignore).code(), base::ErrorCode::IoError);
+
+    std::size_t offset = 0;
+    const ByteSink refuse = [](const std::uint8_t*, std::size_t) { return false; };
+    EXPECT_EQ(decoder.decode(sourceOver(packed, offset), packed.size(), text.size(), refuse).code(),
+              base::ErrorCode::Cancelled);
+
+    Decoder stored(Method::Lh0);
+    offset = 0;
+    EXPECT_EQ(stored.decode(sourceOver(text, offset), text.size() - 1, text.size(), ignore).code(),
+              base::ErrorCode::Corrupt);
+    const Bytes shortData(10, 'x');
+    offset = 0;
+    EXPECT_EQ(stored.decode(sourceOver(shortData, offset), 20, 20, ignore).code(), base::ErrorCode::Corrupt);
+}
+
+} // namespace
+} // namespace lzh::test

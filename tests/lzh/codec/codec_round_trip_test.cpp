@@ -1,0 +1,110 @@
+// Seeded round trips through our encoder and decoder, around window, block and chunk boundaries.
+
+#include "codec_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace lzh::test {
+namespace {
+
+const Method kCompressed[] = {Method::Lh5, Method::Lh6, Method::Lh7};
+const Effort kEfforts[] = {Effort::Fast, Effort::Normal, Effort::Best};
+
+void expectRoundTrip(Method method, Effort effort, const Bytes& data, std::size_t chunk = 1 << 20)
+{
+    const Bytes packed = encodeAll(method, effort, data, chunk);
+    const Decoded decoded = decodeAll(method, packed, data.size());
+    ASSERT_TRUE(decoded.status.isOk()) << decoded.status.detail();
+    ASSERT_EQ(decoded.data.size(), data.size());
+    EXPECT_TRUE(decoded.data == data);
+    EXPECT_EQ(decoded.bytesRead, packed.size());
+}
+
+TEST(CodecRoundTrip, SmallInputsOfEveryShapeSurvive)
+{
+    const Bytes cases[] = {bytesOf("X"), bytesOf("ab"), bytesOf("abc"), bytesOf("hello"), bytesOf("aaaaaaaaaa"),
+                           bytesOf("abcabcabcabcabcabcabc"), Bytes(1000, 'a'), Bytes(70000, 0), randomBytes(300, 1)};
+    for (Method method : kCompressed)
+        for (Effort effort : kEfforts)
+            for (const Bytes& data : cases)
+                expectRoundTrip(method, effort, data);
+}
+
+TEST(CodecRoundTrip, TextAcrossManyBlocksAndWindowsSurvives)
+{
+    const Bytes data = textLike(700'000, 7);
+    for (Method method : kCompressed)
+        for (Effort effort : kEfforts)
+            expectRoundTrip(method, effort, data);
+}
+
+TEST(CodecRoundTrip, RandomDataSurvivesAndGrowsOnlySlightly)
+{
+    const Bytes data = randomBytes(200'000, 3);
+    const Bytes packed = encodeAll(Method::Lh7, Effort::Fast, data);
+    EXPECT_LT(packed.size(), data.size() + data.size() / 50);
+    expectRoundTrip(Method::Lh7, Effort::Fast, data);
+}
+
+TEST(CodecRoundTrip, OddWriteSizesGiveTheSameStream)
+{
+    const Bytes data = textLike(400'000, 11);
+    const Bytes whole = encodeAll(Method::Lh7, Effort::Normal, data);
+    for (std::size_t chunk : {std::size_t{1}, std::size_t{4093}, std::size_t{65536}, std::size_t{300'001}}) {
+        if (chunk == 1) {
+            const Bytes small(data.begin(), data.begin() + 20'000);
+            expectRoundTrip(Method::Lh5, Effort::Fast, small, 1);
+            continue;
+        }
+        EXPECT_TRUE(encodeAll(Method::Lh7, Effort::Normal, data, chunk) == whole) << "chunk " << chunk;
+    }
+}
+
+TEST(CodecRoundTrip, MixedRunsAndNoiseAroundTheWindowSizeSurvive)
+{
+    Bytes data;
+    const Bytes noise = randomBytes(70'000, 5);
+    for (int i = 0; i < 5; ++i) {
+        data.insert(data.end(), noise.begin(), noise.begin() + 8192 + i);
+        data.insert(data.end(), 300 + i, static_cast<std::uint8_t>(i));
+        data.insert(data.end(), noise.begin(), noise.end());
+    }
+    for (Method method : kCompressed)
+        expectRoundTrip(method, Effort::Best, data);
+}
+
+TEST(CodecRoundTrip, ResetStartsAFreshMemberWithAnEmptyWindow)
+{
+    Encoder encoder(Method::Lh6, Effort::Normal);
+    const Bytes first = textLike(100'000, 1);
+    const Bytes second = textLike(50'000, 2);
+    encodeAll(encoder, first);
+    encoder.reset();
+    const Bytes packed = encodeAll(encoder, second);
+    EXPECT_EQ(encoder.compressedSize(), packed.size());
+    EXPECT_TRUE(packed == encodeAll(Method::Lh6, Effort::Normal, second));
+    const Decoded decoded = decodeAll(Method::Lh6, packed, second.size());
+    ASSERT_TRUE(decoded.status.isOk()) << decoded.status.detail();
+    EXPECT_TRUE(decoded.data == second);
+}
+
+TEST(CodecRoundTrip, StoredMethodPassesDataThrough)
+{
+    const Bytes data = bytesOf("stored as it is");
+    const Bytes packed = encodeAll(Method::Lh0, Effort::Fast, data);
+    EXPECT_TRUE(packed == data);
+    const Decoded decoded = decodeAll(Method::Lh0, packed, data.size(), 4);
+    ASSERT_TRUE(decoded.status.isOk());
+    EXPECT_TRUE(decoded.data == data);
+}
+
+TEST(CodecRoundTrip, BetterEffortNeverLosesMuchToFaster)
+{
+    const Bytes data = textLike(500'000, 9);
+    const std::size_t fast = encodeAll(Method::Lh7, Effort::Fast, data).size();
+    const std::size_t best = encodeAll(Method::Lh7, Effort::Best, data).size();
+    EXPECT_LE(best, fast);
+}
+
+} // namespace
+} // namespace lzh::test

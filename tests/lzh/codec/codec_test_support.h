@@ -1,0 +1,105 @@
+#pragma once
+// Helpers shared by the codec tests: whole-buffer encode/decode over the streaming API and
+// seeded test data.
+
+#include "lzh/codec.h"
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace lzh::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Encodes data, handing it to the encoder in pieces of chunk bytes.
+inline Bytes encodeAll(Encoder& encoder, const Bytes& data, std::size_t chunk = 1 << 20)
+{
+    Bytes out;
+    const ByteSink sink = [&out](const std::uint8_t* p, std::size_t n) {
+        out.insert(out.end(), p, p + n);
+        return true;
+    };
+    for (std::size_t i = 0; i < data.size(); i += chunk) {
+        const std::size_t n = std::min(chunk, data.size() - i);
+        if (!encoder.write(data.data() + i, n, sink))
+            return {};
+    }
+    if (!encoder.finish(sink))
+        return {};
+    return out;
+}
+
+inline Bytes encodeAll(Method method, Effort effort, const Bytes& data, std::size_t chunk = 1 << 20)
+{
+    Encoder encoder(method, effort);
+    return encodeAll(encoder, data, chunk);
+}
+
+// A source over a byte buffer that gives at most `piece` bytes per call.
+inline ByteSource sourceOver(const Bytes& packed, std::size_t& offset, std::size_t piece = 1 << 20)
+{
+    return [&packed, &offset, piece](std::uint8_t* buffer, std::size_t capacity) -> std::ptrdiff_t {
+        const std::size_t n = std::min({capacity, piece, packed.size() - offset});
+        std::copy_n(packed.data() + offset, n, buffer);
+        offset += n;
+        return static_cast<std::ptrdiff_t>(n);
+    };
+}
+
+struct Decoded {
+    base::Status status;
+    Bytes data;
+    std::size_t bytesRead = 0;  // how much the decoder took from the source
+};
+
+inline Decoded decodeAll(Method method, const Bytes& packed, std::uint64_t originalSize, std::size_t piece = 1 << 20)
+{
+    Decoded result;
+    std::size_t offset = 0;
+    Decoder decoder(method);
+    result.status = decoder.decode(sourceOver(packed, offset, piece), packed.size(), originalSize,
+                                   [&result](const std::uint8_t* p, std::size_t n) {
+                                       result.data.insert(result.data.end(), p, p + n);
+                                       return true;
+                                   });
+    result.bytesRead = offset;
+    return result;
+}
+
+inline Bytes bytesOf(const std::string& text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
+// Text-like data: words from a small vocabulary, so matches of many lengths and distances occur.
+inline Bytes textLike(std::size_t size, unsigned seed)
+{
+    static const char* const kWords[] = {"backup", "archive", "folder", "the",  "of",     "generation", "slot",
+                                         "\n",     "setup",   "a",      "file", "month",  "day",        "restore",
+                                         "data",   "and",     "to",     "in",   "window", "member"};
+    std::mt19937 rng(seed);
+    Bytes out;
+    out.reserve(size + 16);
+    while (out.size() < size) {
+        const char* w = kWords[rng() % std::size(kWords)];
+        out.insert(out.end(), w, w + std::char_traits<char>::length(w));
+        out.push_back(rng() % 7 == 0 ? ',' : ' ');
+        if (rng() % 50 == 0)
+            out.push_back(static_cast<std::uint8_t>(rng()));
+    }
+    out.resize(size);
+    return out;
+}
+
+inline Bytes randomBytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    Bytes out(size);
+    for (auto& b : out)
+        b = static_cast<std::uint8_t>(rng());
+    return out;
+}
+
+} // namespace lzh::test

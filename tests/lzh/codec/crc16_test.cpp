@@ -1,0 +1,41 @@
+#include "codec_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace lzh::test {
+namespace {
+
+std::uint16_t crcOf(const Bytes& data)
+{
+    return crc16(0, data.data(), data.size());
+}
+
+TEST(Crc16, MatchesTheKnownCheckValues)
+{
+    EXPECT_EQ(crcOf(bytesOf("123456789")), 0xBB3D);
+    EXPECT_EQ(crcOf(bytesOf("hello")), 0x34D2);
+    EXPECT_EQ(crcOf(bytesOf("abc")), 0x9738);
+    EXPECT_EQ(crcOf({}), 0x0000);
+    EXPECT_EQ(crcOf(Bytes(1000, 0)), 0x0000);
+}
+
+TEST(Crc16, ContinuesAcrossPiecesOfAnySize)
+{
+    const Bytes data = randomBytes(1000, 4);
+    // The plain bitwise definition, as the reference.
+    std::uint16_t expected = 0;
+    for (std::uint8_t b : data) {
+        expected ^= b;
+        for (int i = 0; i < 8; ++i)
+            expected = static_cast<std::uint16_t>((expected >> 1) ^ ((expected & 1) ? 0xA001 : 0));
+    }
+    for (std::size_t piece : {1, 3, 7, 8, 9, 64, 1000}) {
+        std::uint16_t crc = 0;
+        for (std::size_t i = 0; i < data.size(); i += piece)
+            crc = crc16(crc, data.data() + i, std::min(piece, data.size() - i));
+        EXPECT_EQ(crc, expected) << "piece " << piece;
+    }
+}
+
+} // namespace
+} // namespace lzh::test
