@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <thread>
 
 namespace lzh {
 namespace fs = std::filesystem;
@@ -159,7 +160,11 @@ private:
     base::Status testWritten(const std::string& temporary)
     {
         RunHooks hooks;
-        hooks.progress = m_hooks.progress;
+        // The bar stays where packing left it; the callback still gives the chance to cancel.
+        if (m_hooks.progress)
+            hooks.progress = [this](std::uint64_t, std::uint64_t, const std::string& member) {
+                return m_hooks.progress(m_done, m_total, member);
+            };
         base::Status firstError;
         // Members kept from the old archive in a method we cannot decode are copied unchanged.
         hooks.onMemberError = [&](const base::Status& s) {
