@@ -58,9 +58,14 @@ std::map<std::string, std::string> treeOf(const fs::path& root)
 {
     std::map<std::string, std::string> tree;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+#ifdef _WIN32
         std::string rel = platform::fromPath(it->path().lexically_relative(root));
         for (char& c : rel)
             c = c == '\\' ? '/' : c;
+#else
+        // The bytes as they are: some readers leave names that are not UTF-8.
+        const std::string rel = it->path().lexically_relative(root).string();
+#endif
         if (it->is_symlink())
             tree[rel + "@"] = platform::fromPath(fs::read_symlink(it->path()));
         else if (it->is_directory())
