@@ -201,6 +201,24 @@ TEST_F(RoundTripTest, AFailureAfterTheTestIsReportedWithWhatDidNotComeBack)
     EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
 }
 
+TEST_F(RoundTripTest, ATargetThatRefusesDeletionIsReportedAsAFailure)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "a folder's read-only attribute does not stop deleting in it";
+#endif
+    if (runningAsSuperUser())
+        GTEST_SKIP() << "permissions do not bind the super-user";
+    pack();
+    put("data/a.txt", "changed");
+    makeReadOnly("data");
+
+    EXPECT_EQ(restore(), RestoreOutcome::ExtractionFailed);
+
+    fs::permissions(platform::toPath(m_protected), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_NE(lastMessage().find(m_protected + " に復元できませんでした！"), std::string::npos) << lastMessage();
+    EXPECT_EQ(readFile(path("data/a.txt")), "changed");
+}
+
 // Archives written by another LZH tool, at each header level, restore to the tree they list.
 TEST_F(RoundTripTest, ArchivesOfOtherToolsRestoreToTheirListedTree)
 {

@@ -201,6 +201,19 @@ TEST_F(RestoreWindowTest, OpeningASlotFolderInDir1SelectsTheEntryOfTheCurrentMod
     EXPECT_EQ(m_window->windowTitle(), q(title(std::string("DayBack") + platform::kSeparator + "hback12")));
 }
 
+TEST_F(RestoreWindowTest, BrowsingElsewhereKeepsTheSlotAndPickingItAgainBringsDir1Back)
+{
+    open(0);
+    control<QComboBox>("cmb01")->setCurrentIndex(2);
+
+    openInDir1(m_program);
+    EXPECT_EQ(dir1Folder(), q(m_program));
+    EXPECT_EQ(m_window->model().slotPath(), core::monthSlotPath(m_program, 3));
+
+    emit control<QComboBox>("cmb01")->activated(2);
+    EXPECT_EQ(dir1Folder(), q(core::monthSlotPath(m_program, 3)));
+}
+
 TEST_F(RestoreWindowTest, RestoreAsksAndOnNoStaysOpenHavingChangedNothing)
 {
     writeFile(core::archivePathInSlot(core::monthSlotPath(m_program, 5)), "lzh");
