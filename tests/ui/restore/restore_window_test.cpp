@@ -6,7 +6,6 @@
 #include "support/file_helpers.h"
 #include "support/temp_folder.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
@@ -20,18 +19,6 @@
 namespace fernhold::test {
 namespace {
 
-QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "ui_restore_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
-
 QString q(const std::string& text)
 {
     return QString::fromStdString(text);
@@ -41,7 +28,6 @@ class RestoreWindowTest : public ::testing::Test {
 protected:
     RestoreWindowTest()
     {
-        application();
         m_program = m_temp.file("prog");
         makeFolder(m_program);
         EXPECT_TRUE(core::createBackupTree(m_program));
