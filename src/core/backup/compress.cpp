@@ -17,6 +17,18 @@ std::string quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
+// Windows names one folder in any letter case; elsewhere case tells names apart.
+bool samePart(const std::filesystem::path& a, const std::filesystem::path& b)
+{
+    if constexpr (platform::kSeparator != '\\')
+        return a == b;
+    const std::string left = platform::fromPath(a);
+    const std::string right = platform::fromPath(b);
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                      [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 bool isStrictlyInside(const std::string& path, const std::string& folder)
 {
     const std::filesystem::path inner = platform::toPath(path).lexically_normal();
@@ -25,7 +37,7 @@ bool isStrictlyInside(const std::string& path, const std::string& folder)
         outer = outer.parent_path(); // "a/b/" names the same folder as "a/b"
     auto innerPart = inner.begin();
     for (const auto& part : outer) {
-        if (innerPart == inner.end() || *innerPart != part)
+        if (innerPart == inner.end() || !samePart(*innerPart, part))
             return false;
         ++innerPart;
     }

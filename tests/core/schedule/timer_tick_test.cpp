@@ -144,18 +144,6 @@ TEST(TimerTick, WhileAnArchiveRunsATickOnlySetsTheTitle)
     EXPECT_EQ(tickFrom(f, 8, 0, 3, 1), (std::vector<int>{3}));
 }
 
-TEST(TimerTick, HalfASecondRoundsToTheEvenSecond)
-{
-    BackupFixture f;
-    f.state.setup.MonthBackOption[1] = 1;
-    f.fakes.clock.set(2004, 5, 14, 7, 59, 58, 500); // 28798.5 -> 28798
-    core::Timer1_Timer(f.state, f.fakes.services);
-    EXPECT_TRUE(f.fakes.archiver.calls().empty());
-    f.fakes.clock.set(2004, 5, 14, 7, 59, 59, 500); // 28799.5 -> 28800, inside the window
-    core::Timer1_Timer(f.state, f.fakes.services);
-    EXPECT_EQ(f.fakes.archiver.calls().size(), 1u);
-}
-
 TEST(ScheduledBackups, AddOntoTheSlotWithoutClearingItShowingOrSaving)
 {
     BackupFixture f;
