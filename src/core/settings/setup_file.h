@@ -18,15 +18,17 @@ void ApplyDefaults(SetupRecord& record, const std::string& programFolder);
 std::string serializeSetup(const SetupRecord& record);
 
 // Reads the file's bytes into record, field by field in file order; fields before the first bad
-// line keep the values read. Corrupt for any malformed content.
+// line keep the values read. Corrupt for any malformed content. Pure: touches nothing but record.
 base::Status parseSetup(std::string_view bytes, SetupRecord& record);
 
 // Loads program folder + sep + "setup.def". On any failure: the message box
 // "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました" titled with the product
-// name, then ApplyDefaults and SaveSetup. Returns false when the failure path was taken.
-bool LoadSetup(AppState& state, Dialogs& dialogs);
+// name, then ApplyDefaults and SaveSetup. Returns false when the failure path was taken; then
+// rewriteStatus, when given, receives SaveSetup's result (ok otherwise).
+bool LoadSetup(AppState& state, Dialogs& dialogs, base::Status* rewriteStatus = nullptr);
 
-// Replaces setup.def whole and atomically with the record.
+// Replaces setup.def whole and atomically with the record. InvalidArgument, and the file left
+// as it was, when a text holds a control character (a line break in a folder name).
 base::Status SaveSetup(const AppState& state);
 
 std::string setupFilePath(const std::string& programFolder);

@@ -1,0 +1,63 @@
+#include "core/startup/startup.h"
+
+#include "core/common/product.h"
+#include "core/settings/setup_file.h"
+#include "core/store/backup_tree.h"
+#include "platform/paths.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace core {
+namespace {
+
+enum class Blocked { File, Folder };
+
+// The program cannot go on without its settings file and tree; the person is told which path
+// and why, and the program ends.
+base::Status reportStartupFailure(Dialogs& dialogs, Blocked what, const base::Status& status)
+{
+    const std::string lead =
+        what == Blocked::File ? "次のファイルを作成できませんでした：" : "次のフォルダを作成できませんでした：";
+    dialogs.message(kProductName,
+                    lead + "\r" + status.path() + "\r" + status.detail() + "\r" + "プログラムを終了します。");
+    return status;
+}
+
+bool pathExists(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(platform::toPath(path), error));
+}
+
+} // namespace
+
+base::Status runStartup(AppState& state, Services& services, const std::function<void()>& startupBackup)
+{
+    Dialogs& dialogs = services.dialogs;
+    const std::string& folder = state.programFolder;
+
+    // A folder named setup.def counts as present too; LoadSetup then fails to read it and its
+    // rewrite fails below.
+    if (!pathExists(setupFilePath(folder))) {
+        ApplyDefaults(state.setup, folder);
+        if (base::Status saved = SaveSetup(state); !saved)
+            return reportStartupFailure(dialogs, Blocked::File, saved);
+    }
+
+    if (base::Status tree = createBackupTree(folder); !tree)
+        return reportStartupFailure(dialogs, Blocked::Folder, tree);
+
+    base::Status rewritten;
+    if (!LoadSetup(state, dialogs, &rewritten) && !rewritten)
+        return reportStartupFailure(dialogs, Blocked::File, rewritten);
+
+    if (state.setup.MonthBackOption[0] == 1 && startupBackup)
+        startupBackup();
+
+    if (base::Status tmpRead = createTmpRead(folder); !tmpRead)
+        return reportStartupFailure(dialogs, Blocked::Folder, tmpRead);
+    return base::Status::ok();
+}
+
+} // namespace core

@@ -1,0 +1,107 @@
+#include "core/store/backup_tree.h"
+
+#include "core/common/error_status.h"
+#include "platform/paths.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace core {
+namespace {
+
+// A name that exists as anything (a plain file too) counts as present and is never touched;
+// creating beneath a plain file then fails and is reported.
+base::Status createFolderIfMissing(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path folder = platform::toPath(path);
+    if (std::filesystem::exists(std::filesystem::symlink_status(folder, error)))
+        return base::Status::ok();
+    if (!std::filesystem::create_directory(folder, error) && !error)
+        return base::Status::ok(); // appeared meanwhile
+    return statusFromError(error, path);
+}
+
+} // namespace
+
+std::string twoDigits(int number)
+{
+    const int value = number < 0 ? 0 : number % 100;
+    return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+}
+
+std::string monthBackFolder(const std::string& programFolder)
+{
+    return platform::joinPath(programFolder, "MonthBack");
+}
+
+std::string dayBackFolder(const std::string& programFolder)
+{
+    return platform::joinPath(programFolder, "DayBack");
+}
+
+std::string tmpReadFolder(const std::string& programFolder)
+{
+    return platform::joinPath(programFolder, "TmpRead");
+}
+
+std::string monthSlotPath(const std::string& programFolder, int dayOfMonth)
+{
+    return platform::joinPath(monthBackFolder(programFolder), "mback" + twoDigits(dayOfMonth));
+}
+
+std::string daySlotPath(const std::string& programFolder, int slot)
+{
+    return platform::joinPath(dayBackFolder(programFolder), "hback" + twoDigits(slot));
+}
+
+std::string archivePathInSlot(const std::string& slotPath)
+{
+    return platform::joinPath(slotPath, kArchiveFileName);
+}
+
+std::string chooseTodaysMonthSlot(SetupRecord& record, const std::string& programFolder, DateTime now)
+{
+    const int day = now.civil().day;
+    record.MonthBackDate[static_cast<size_t>(day - 1)] = now;
+    return monthSlotPath(programFolder, day);
+}
+
+std::string chooseNextDaySlot(SetupRecord& record, const std::string& programFolder, DateTime now)
+{
+    // A hand-edited slot outside the ring (negative too) restarts it at 0 rather than indexing
+    // outside the 24 stamps.
+    const int next = record.DayBackSlot + 1;
+    record.DayBackSlot = static_cast<std::int16_t>(next > kDaySlotCount - 1 || next < 0 ? 0 : next);
+    record.DayBackDate[static_cast<size_t>(record.DayBackSlot)] = now;
+    return daySlotPath(programFolder, record.DayBackSlot);
+}
+
+std::string sourcePath(const std::string& backupFolder)
+{
+    if (!backupFolder.empty() && backupFolder.back() == platform::kSeparator)
+        return backupFolder.substr(0, backupFolder.size() - 1);
+    return backupFolder;
+}
+
+base::Status createBackupTree(const std::string& programFolder)
+{
+    if (base::Status status = createFolderIfMissing(monthBackFolder(programFolder)); !status)
+        return status;
+    for (int day = 1; day <= kMonthSlotCount; ++day)
+        if (base::Status status = createFolderIfMissing(monthSlotPath(programFolder, day)); !status)
+            return status;
+    if (base::Status status = createFolderIfMissing(dayBackFolder(programFolder)); !status)
+        return status;
+    for (int slot = 0; slot < kDaySlotCount; ++slot)
+        if (base::Status status = createFolderIfMissing(daySlotPath(programFolder, slot)); !status)
+            return status;
+    return base::Status::ok();
+}
+
+base::Status createTmpRead(const std::string& programFolder)
+{
+    return createFolderIfMissing(tmpReadFolder(programFolder));
+}
+
+} // namespace core

@@ -1,0 +1,45 @@
+#pragma once
+// Reads an archive member by member, front to back, holding one header and fixed-size buffers at
+// a time whatever the archive's size.
+
+#include "base/status.h"
+#include "lzh/codec.h"
+#include "lzh/input_file.h"
+#include "lzh/member.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace lzh {
+
+class ArchiveReader {
+public:
+    ArchiveReader();
+    ~ArchiveReader();
+
+    base::Status open(const std::string& path);
+    // The next member's header (skipping whatever of the previous member's data was not read), or
+    // nullopt at the end. Corrupt means the archive cannot be followed past this point.
+    base::Result<std::optional<MemberInfo>> next();
+    // Decodes the data of the member next() returned and checks its CRC-16: Corrupt on a damaged
+    // stream or CRC mismatch, Unsupported for a method we cannot decode, or the sink's refusal
+    // (Cancelled) when it returns false.
+    base::Status readData(const ByteSink& sink);
+    // The member's header bytes as stored and its packed data, for copying it unchanged.
+    const std::string& rawHeader() const { return m_rawHeader; }
+    base::Status copyPacked(const ByteSink& sink);
+    std::uint64_t archiveSize() const { return m_file.size(); }
+    std::uint64_t position() const { return m_file.offset(); }
+
+private:
+    InputFile m_file;
+    MemberInfo m_member;
+    std::string m_rawHeader;
+    bool m_haveMember = false;
+    std::uint64_t m_dataEnd = 0;
+    std::array<std::unique_ptr<Decoder>, 6> m_decoders;
+};
+
+} // namespace lzh

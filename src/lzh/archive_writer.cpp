@@ -1,0 +1,312 @@
+#include "lzh/archive_writer.h"
+
+#include "lzh/header_writer.h"
+#include "lzh/incompressible.h"
+#include "platform/file_io.h"
+#include "platform/paths.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace lzh {
+namespace {
+
+constexpr std::size_t kChunkSize = 64 * 1024;
+// From this size on a member gets 64-bit sizes; the margin lets a file grow while it is read.
+constexpr std::uint64_t kWideSizeThreshold = 0xF0000000u;
+// Shorter compressed streams trip one common reader, so they are stored instead.
+constexpr std::uint64_t kMinimumPackedSize = 8;
+
+base::Status sourceError(const std::string& path)
+{
+    base::Status status = platform::lastSystemError(path);
+    return base::Status::error(status.code() == base::ErrorCode::DiskFull ? base::ErrorCode::IoError : status.code(),
+                               status.detail(), path);
+}
+
+} // namespace
+
+struct ArchiveWriter::Member {
+    HeaderFields fields;
+    std::string header;
+    std::fpos_t headerPos{};
+    std::uint64_t headerOffset = 0;
+    std::fpos_t dataPos{};
+    std::uint64_t dataOffset = 0;
+};
+
+ArchiveWriter::ArchiveWriter(WriterSettings settings) : m_settings(settings), m_buffer(kChunkSize) {}
+
+ArchiveWriter::~ArchiveWriter()
+{
+    if (m_file)
+        std::fclose(m_file);
+}
+
+void ArchiveWriter::abandon()
+{
+    if (m_file)
+        std::fclose(m_file);
+    m_file = nullptr;
+    m_broken = true;
+}
+
+base::Status ArchiveWriter::create(const std::string& path)
+{
+    m_path = path;
+    m_file = platform::openFile(path, "wb");
+    if (!m_file)
+        return platform::lastSystemError(path);
+    return base::Status::ok();
+}
+
+base::Status ArchiveWriter::write(const void* data, std::size_t size)
+{
+    if (size > 0 && std::fwrite(data, 1, size, m_file) != size) {
+        m_broken = true;
+        return platform::lastSystemError(m_path);
+    }
+    m_offset += size;
+    m_written = std::max(m_written, m_offset);
+    return base::Status::ok();
+}
+
+base::Status ArchiveWriter::beginMember(Member& member)
+{
+    auto header = buildLevel2Header(member.fields);
+    if (!header)
+        return header.status();
+    member.header = std::move(*header);
+    member.headerOffset = m_offset;
+    if (std::fgetpos(m_file, &member.headerPos) != 0) {
+        m_broken = true;
+        return platform::lastSystemError(m_path);
+    }
+    if (auto status = write(member.header.data(), member.header.size()); !status)
+        return status;
+    member.dataOffset = m_offset;
+    if (std::fgetpos(m_file, &member.dataPos) != 0) {
+        m_broken = true;
+        return platform::lastSystemError(m_path);
+    }
+    return base::Status::ok();
+}
+
+// Rewrites the header with the final method, sizes and CRC; its length cannot change.
+base::Status ArchiveWriter::endMember(Member& member)
+{
+    member.fields.packedSize = m_offset - member.dataOffset;
+    if (!member.fields.wideSizes && (member.fields.originalSize > 0xFFFFFFFFu || member.fields.packedSize > 0xFFFFFFFFu)) {
+        rollBack(member);
+        return base::Status::error(base::ErrorCode::IoError, "file grew past 4 GiB while it was read",
+                                   member.fields.path);
+    }
+    auto header = buildLevel2Header(member.fields);
+    std::fpos_t end{};
+    if (!header || header->size() != member.header.size() || std::fgetpos(m_file, &end) != 0 ||
+        std::fsetpos(m_file, &member.headerPos) != 0 ||
+        std::fwrite(header->data(), 1, header->size(), m_file) != header->size() || std::fsetpos(m_file, &end) != 0) {
+        m_broken = true;
+        return platform::lastSystemError(m_path);
+    }
+    return base::Status::ok();
+}
+
+void ArchiveWriter::rollBack(Member& member)
+{
+    if (std::fsetpos(m_file, &member.headerPos) != 0)
+        m_broken = true;
+    m_offset = member.headerOffset;
+}
+
+base::Status ArchiveWriter::storeData(std::FILE* source, Member& member, const ChunkProgress& progress)
+{
+    member.fields.method = Method::Lh0;
+    member.fields.crc = 0;
+    member.fields.originalSize = 0;
+    for (;;) {
+        const std::size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), source);
+        if (got < m_buffer.size() && std::ferror(source))
+            return sourceError(member.fields.path);
+        if (got == 0)
+            return base::Status::ok();
+        member.fields.crc = crc16(member.fields.crc, m_buffer.data(), got);
+        member.fields.originalSize += got;
+        if (auto status = write(m_buffer.data(), got); !status)
+            return status;
+        if (progress && !progress(got)) {
+            m_broken = true;
+            return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
+        }
+    }
+}
+
+// Compresses the source; sets fallBack (and leaves the output where it stood before the data)
+// when storing would be no worse, so the caller stores the member instead.
+base::Status ArchiveWriter::compressData(std::FILE* source, Member& member, const ChunkProgress& progress,
+                                         bool& fallBack)
+{
+    if (!m_encoder)
+        m_encoder = std::make_unique<Encoder>(m_settings.method, m_settings.effort);
+    m_encoder->reset();
+    member.fields.method = m_settings.method;
+    member.fields.crc = 0;
+    member.fields.originalSize = 0;
+    base::Status writeStatus;
+    std::uint64_t packed = 0;
+    // Stops the encoder as soon as its output reaches the input's size: storing wins then.
+    const ByteSink sink = [&](const std::uint8_t* data, std::size_t size) {
+        packed += size;
+        if (packed >= member.fields.originalSize)
+            return false;
+        writeStatus = write(data, size);
+        return writeStatus.isOk();
+    };
+    bool stopped = false;
+    for (;;) {
+        const std::size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), source);
+        if (got < m_buffer.size() && std::ferror(source))
+            return sourceError(member.fields.path);
+        if (got == 0)
+            break;
+        member.fields.crc = crc16(member.fields.crc, m_buffer.data(), got);
+        member.fields.originalSize += got;
+        if (!m_encoder->write(m_buffer.data(), got, sink)) {
+            stopped = true;
+            break;
+        }
+        if (progress && !progress(got)) {
+            m_broken = true;
+            return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
+        }
+    }
+    if (!stopped && !m_encoder->finish(sink))
+        stopped = true;
+    if (!writeStatus)
+        return writeStatus;
+    const std::uint64_t produced = m_offset - member.dataOffset;
+    fallBack = stopped || produced >= member.fields.originalSize || produced < kMinimumPackedSize;
+    if (fallBack) {
+        if (std::fsetpos(m_file, &member.dataPos) != 0) {
+            m_broken = true;
+            return platform::lastSystemError(m_path);
+        }
+        m_offset = member.dataOffset;
+    }
+    return base::Status::ok();
+}
+
+base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgress& progress)
+{
+    Member member;
+    member.fields.kind = entry.kind;
+    member.fields.path = entry.archivePath;
+    member.fields.linkTarget = entry.linkTarget;
+    member.fields.mtime = entry.mtime;
+    member.fields.unixMode = entry.unixMode;
+    member.fields.readOnly = entry.readOnly;
+    member.fields.method = entry.kind == MemberKind::File ? Method::Lh0 : Method::Lhd;
+    if (entry.kind != MemberKind::File) {
+        if (auto status = beginMember(member); !status)
+            return status;
+        return endMember(member);
+    }
+    std::FILE* source = platform::openFile(entry.sourcePath, "rb");
+    if (!source)
+        return sourceError(entry.sourcePath);
+    member.fields.wideSizes = entry.size >= kWideSizeThreshold;
+    base::Status status = beginMember(member);
+    if (status) {
+        const std::size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), source);
+        const bool readFailed = got < m_buffer.size() && std::ferror(source);
+        bool store = m_settings.method == Method::Lh0 || got == 0 || looksIncompressible(m_buffer.data(), got);
+        std::rewind(source);
+        if (readFailed)
+            status = sourceError(entry.sourcePath);
+        else if (!store)
+            status = compressData(source, member, progress, store);
+        if (status && store) {
+            std::rewind(source);
+            status = storeData(source, member, progress);
+        }
+    }
+    std::fclose(source);
+    if (status)
+        return endMember(member);
+    if (!m_broken)
+        rollBack(member);
+    return base::Status::error(status.code(), status.detail(), m_broken ? status.path() : entry.sourcePath);
+}
+
+base::Status ArchiveWriter::addPrepared(const SourceEntry& entry, Method method, std::uint16_t crc,
+                                       std::uint64_t originalSize, const std::uint8_t* data, std::size_t size)
+{
+    HeaderFields fields;
+    fields.kind = MemberKind::File;
+    fields.path = entry.archivePath;
+    fields.mtime = entry.mtime;
+    fields.unixMode = entry.unixMode;
+    fields.readOnly = entry.readOnly;
+    fields.method = method;
+    fields.crc = crc;
+    fields.originalSize = originalSize;
+    fields.packedSize = size;
+    auto header = buildLevel2Header(fields);
+    if (!header)
+        return base::Status::error(header.status().code(), header.status().detail(), entry.sourcePath);
+    if (auto status = write(header->data(), header->size()); !status)
+        return status;
+    return write(data, size);
+}
+
+base::Status ArchiveWriter::addRaw(ArchiveReader& reader)
+{
+    if (auto status = write(reader.rawHeader().data(), reader.rawHeader().size()); !status)
+        return status;
+    base::Status writeStatus;
+    auto status = reader.copyPacked([&](const std::uint8_t* data, std::size_t size) {
+        writeStatus = write(data, size);
+        return writeStatus.isOk();
+    });
+    if (!writeStatus)
+        return writeStatus;
+    if (!status)
+        m_broken = true;
+    return status;
+}
+
+base::Status ArchiveWriter::finish()
+{
+    const std::uint8_t endMark = 0;
+    if (auto status = write(&endMark, 1); !status)
+        return status;
+    const bool mustTruncate = m_written > m_offset;
+    if (!mustTruncate) {
+        auto status = platform::syncFile(m_file, m_path);
+        const bool closed = std::fclose(m_file) == 0;
+        m_file = nullptr;
+        if (!status || !closed) {
+            m_broken = true;
+            return status ? platform::lastSystemError(m_path) : status;
+        }
+        return base::Status::ok();
+    }
+    // Members stored after a failed compression attempt may leave bytes past the end mark.
+    const bool closed = std::fclose(m_file) == 0;
+    m_file = nullptr;
+    std::error_code ec;
+    std::filesystem::resize_file(platform::toPath(m_path), m_offset, ec);
+    std::FILE* file = closed && !ec ? platform::openFile(m_path, "rb+") : nullptr;
+    if (!file) {
+        m_broken = true;
+        return base::Status::error(base::ErrorCode::IoError, ec ? ec.message() : "cannot reopen the archive", m_path);
+    }
+    auto status = platform::syncFile(file, m_path);
+    std::fclose(file);
+    if (!status)
+        m_broken = true;
+    return status;
+}
+
+} // namespace lzh

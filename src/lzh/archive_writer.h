@@ -1,0 +1,82 @@
+#pragma once
+// Writes a new archive member by member. Each member's header goes first with placeholder sizes
+// and is rewritten in place once the data is out, so no member is ever held whole in memory.
+
+#include "base/status.h"
+#include "lzh/archive_reader.h"
+#include "lzh/codec.h"
+#include "lzh/member.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lzh {
+
+struct WriterSettings {
+    Method method = Method::Lh7; // the compressed method; Lh0 stores everything
+    Effort effort = Effort::Fast;
+};
+
+// A file, folder or link to pack, as the folder walk found it.
+struct SourceEntry {
+    MemberKind kind = MemberKind::File;
+    std::string archivePath; // UTF-8, relative, '/' between components
+    std::string sourcePath;  // where to read it
+    std::string linkTarget;  // Symlink only
+    std::uint64_t size = 0;  // as the walk saw it; the file may change before it is read
+    std::int64_t mtime = 0;
+    std::uint16_t unixMode = 0644;
+    bool readOnly = false;
+};
+
+// Reports bytes of the current member's input consumed; returns false to cancel.
+using ChunkProgress = std::function<bool(std::uint64_t bytes)>;
+
+class ArchiveWriter {
+public:
+    explicit ArchiveWriter(WriterSettings settings);
+    ~ArchiveWriter();
+
+    base::Status create(const std::string& path);
+    // Adds one member. When the source cannot be read (it vanished, access denied, read error) the
+    // error carries the source path and the archive is as before the call: the caller may skip
+    // it and go on. After a write error or cancellation broken() is true and the archive is lost.
+    base::Status addEntry(const SourceEntry& entry, const ChunkProgress& progress);
+    // Adds a file whose packed bytes are ready (data, in the given method, of an original of
+    // originalSize bytes with that CRC).
+    base::Status addPrepared(const SourceEntry& entry, Method method, std::uint16_t crc, std::uint64_t originalSize,
+                             const std::uint8_t* data, std::size_t size);
+    // Copies the member the reader stands on, header and packed data unchanged.
+    base::Status addRaw(ArchiveReader& reader);
+    // Writes the end mark, flushes the file to the disk and closes it.
+    base::Status finish();
+    // Closes the file without finishing it, so the caller can delete it (Windows cannot delete an
+    // open file).
+    void abandon();
+    bool broken() const { return m_broken; }
+    const std::string& path() const { return m_path; }
+
+private:
+    struct Member;
+    base::Status write(const void* data, std::size_t size);
+    base::Status beginMember(Member& member);
+    base::Status endMember(Member& member);
+    void rollBack(Member& member);
+    base::Status storeData(std::FILE* source, Member& member, const ChunkProgress& progress);
+    base::Status compressData(std::FILE* source, Member& member, const ChunkProgress& progress, bool& fallBack);
+
+    WriterSettings m_settings;
+    std::string m_path;
+    std::FILE* m_file = nullptr;
+    std::uint64_t m_offset = 0;   // where the next byte goes
+    std::uint64_t m_written = 0;  // how far the file reaches, rolled-back bytes included
+    bool m_broken = false;
+    std::vector<std::uint8_t> m_buffer;
+    std::unique_ptr<Encoder> m_encoder;
+};
+
+} // namespace lzh

@@ -1,0 +1,348 @@
+#include "lzh/extractor.h"
+
+#include "lzh/archive_reader.h"
+#include "lzh/safe_path.h"
+#include "platform/file_io.h"
+#include "platform/paths.h"
+
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace lzh {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr const char* kPartSuffix = ".fernhold-part";
+
+base::Status memberError(base::ErrorCode code, const std::string& detail, const std::string& path)
+{
+    return base::Status::error(code, detail, path);
+}
+
+fs::file_time_type fileTime(std::int64_t unixSeconds)
+{
+    return std::chrono::file_clock::from_sys(std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds)));
+}
+
+bool isWriteFailure(const base::Status& status)
+{
+    return status.code() == base::ErrorCode::IoError || status.code() == base::ErrorCode::DiskFull ||
+           status.code() == base::ErrorCode::AccessDenied;
+}
+
+class ArchiveWalk {
+public:
+    // A walk handles the members whose index modulo stride is phase; the others are skipped, so
+    // several walks can share one archive.
+    ArchiveWalk(const RunHooks& hooks, bool writeFiles, std::size_t stride = 1, std::size_t phase = 0)
+        : m_hooks(hooks), m_writeFiles(writeFiles), m_stride(stride), m_phase(phase)
+    {
+    }
+
+    RunSummary run(const std::string& archive, const std::string& target)
+    {
+        if (auto status = m_reader.open(archive); !status) {
+            m_summary.archiveError = status;
+            return m_summary;
+        }
+        if (m_writeFiles && !prepareRoot(target))
+            return m_summary;
+        for (;;) {
+            auto next = m_reader.next();
+            if (!next) {
+                m_summary.archiveError = next.status();
+                break;
+            }
+            if (!next->has_value())
+                break;
+            const MemberInfo& member = **next;
+            if (m_index++ % m_stride != m_phase)
+                continue;
+            if (!reportProgress(member.path) || (handle(member), m_summary.cancelled))
+                break;
+        }
+        if (!m_summary.cancelled)
+            finishLinksAndFolders();
+        return m_summary;
+    }
+
+private:
+    bool prepareRoot(const std::string& target)
+    {
+        std::error_code ec;
+        m_root = platform::toPath(target);
+        fs::create_directories(m_root, ec);
+        if (ec || !fs::is_directory(m_root, ec)) {
+            m_summary.archiveError = base::Status::error(base::ErrorCode::IoError, "cannot create the target folder", target);
+            m_summary.writeFailed = true;
+            return false;
+        }
+        return true;
+    }
+
+    bool reportProgress(const std::string& member)
+    {
+        if (m_hooks.progress && !m_hooks.progress(m_reader.position(), m_reader.archiveSize(), member))
+            m_summary.cancelled = true;
+        return !m_summary.cancelled;
+    }
+
+    void fail(const base::Status& status)
+    {
+        ++m_summary.failedMembers;
+        m_summary.writeFailed = m_summary.writeFailed || (m_writeFiles && isWriteFailure(status));
+        if (m_hooks.onMemberError)
+            m_hooks.onMemberError(status);
+    }
+
+    void handle(const MemberInfo& member)
+    {
+        // A test judges the data only; a name that cannot be used matters when extracting.
+        if (!member.defect.empty() && (m_writeFiles || !member.method))
+            return fail(memberError(base::ErrorCode::Corrupt, member.defect, member.path));
+        if (!member.method)
+            return fail(memberError(base::ErrorCode::Unsupported, "unsupported method " + member.methodId, member.path));
+        m_currentPath = member.path;
+        if (!m_writeFiles)
+            return testData(member);
+        auto parts = safeComponents(member.path);
+        if (!parts)
+            return fail(memberError(base::ErrorCode::InvalidArgument, "refused name outside the target", member.path));
+        switch (member.kind) {
+        case MemberKind::Directory: return extractFolder(member, *parts);
+        case MemberKind::Symlink:
+            if (!linkStaysInside(*parts, member.linkTarget))
+                return fail(memberError(base::ErrorCode::InvalidArgument, "refused link pointing outside the target",
+                                        member.path));
+            m_links.push_back({member, *parts});
+            return;
+        case MemberKind::File: return extractFile(member, *parts);
+        }
+    }
+
+    void testData(const MemberInfo& member)
+    {
+        auto status = m_reader.readData([this](const std::uint8_t*, std::size_t) { return chunkDone(); });
+        if (status)
+            ++m_summary.members;
+        else
+            cancelledOr(memberError(status.code(), status.detail(), member.path));
+    }
+
+    bool chunkDone()
+    {
+        if (++m_chunks % 16 == 0 && !reportProgress(m_currentPath))
+            return false;
+        return true;
+    }
+
+    void cancelledOr(const base::Status& status)
+    {
+        if (!m_summary.cancelled)
+            fail(status);
+    }
+
+    // Creates the folders leading to (and, with all, including) the last component, refusing to
+    // pass through anything but a real folder.
+    std::optional<fs::path> makeFolders(const std::vector<std::string>& parts, bool all, const std::string& member)
+    {
+        fs::path path = m_root;
+        std::string key;
+        const std::size_t count = all ? parts.size() : parts.size() - 1;
+        for (std::size_t i = 0; i < count; ++i) {
+            path /= platform::toPath(parts[i]);
+            key += parts[i];
+            key += '/';
+            if (m_folders.count(key))
+                continue;
+            std::error_code ec;
+            const fs::file_status status = fs::symlink_status(path, ec);
+            if (!fs::exists(status))
+                fs::create_directory(path, ec);
+            else if (!fs::is_directory(status))
+                ec = std::make_error_code(std::errc::not_a_directory);
+            if (ec) {
+                fail(memberError(base::ErrorCode::IoError, "cannot create folder: " + ec.message(), member));
+                return std::nullopt;
+            }
+            m_folders.insert(key);
+        }
+        return path;
+    }
+
+    void extractFolder(const MemberInfo& member, const std::vector<std::string>& parts)
+    {
+        if (auto path = makeFolders(parts, true, member.path)) {
+            m_folderTimes.push_back({*path, member.mtime});
+            ++m_summary.members;
+        }
+    }
+
+    void extractFile(const MemberInfo& member, const std::vector<std::string>& parts)
+    {
+        auto folder = makeFolders(parts, false, member.path);
+        if (!folder)
+            return;
+        const fs::path final = *folder / platform::toPath(parts.back());
+        std::error_code ec;
+        if (fs::is_directory(fs::symlink_status(final, ec)))
+            return fail(memberError(base::ErrorCode::IoError, "a folder is in the way", member.path));
+        const std::string finalText = platform::fromPath(final);
+        const std::string part = finalText + kPartSuffix;
+        std::FILE* out = platform::openFile(part, "wb");
+        if (!out) {
+            auto status = platform::lastSystemError(part);
+            return fail(memberError(status.code(), status.detail(), member.path));
+        }
+        bool writeError = false;
+        auto status = m_reader.readData([&](const std::uint8_t* data, std::size_t size) {
+            if (std::fwrite(data, 1, size, out) != size) {
+                writeError = true;
+                return false;
+            }
+            return chunkDone();
+        });
+        if (writeError)
+            status = platform::lastSystemError(finalText);
+        if (std::fclose(out) != 0 && status)
+            status = platform::lastSystemError(finalText);
+        if (status) {
+            // A plain rename: syncing the folder for every file would make large restores crawl,
+            // and an interrupted extraction is repeated, not resumed.
+            const fs::path partPath = platform::toPath(part);
+            fs::last_write_time(partPath, fileTime(member.mtime), ec);
+            fs::rename(partPath, final, ec);
+            if (ec)
+                status = base::Status::error(base::ErrorCode::IoError, ec.message(), finalText);
+        }
+        if (!status) {
+            fs::remove(platform::toPath(part), ec);
+            return cancelledOr(memberError(status.code(), status.detail(), member.path));
+        }
+        applyPermissions(final, member);
+        ++m_summary.members;
+    }
+
+    static void applyPermissions(const fs::path& path, const MemberInfo& member)
+    {
+        std::error_code ec;
+        const bool readOnly = (member.dosAttributes & 0x01) != 0;
+        if (member.unixMode) {
+            fs::perms perms = static_cast<fs::perms>(*member.unixMode & 0777);
+            if (readOnly)
+                perms &= ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write);
+            fs::permissions(path, perms, ec);
+        } else if (readOnly) {
+            fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove, ec);
+        }
+    }
+
+    void finishLinksAndFolders()
+    {
+        for (const PendingLink& link : m_links) {
+            auto folder = makeFolders(link.parts, false, link.member.path);
+            if (!folder)
+                continue;
+            const fs::path path = *folder / platform::toPath(link.parts.back());
+            std::error_code ec;
+            const fs::file_status status = fs::symlink_status(path, ec);
+            if (fs::is_directory(status)) {
+                fail(memberError(base::ErrorCode::IoError, "a folder is in the way", link.member.path));
+                continue;
+            }
+            if (fs::exists(status) || fs::is_symlink(status))
+                fs::remove(path, ec);
+            fs::create_symlink(platform::toPath(link.member.linkTarget), path, ec);
+            if (ec)
+                fail(memberError(base::ErrorCode::IoError, "cannot create link: " + ec.message(), link.member.path));
+            else
+                ++m_summary.members;
+        }
+        // Last, as writing inside a folder changes its time.
+        for (auto it = m_folderTimes.rbegin(); it != m_folderTimes.rend(); ++it) {
+            std::error_code ec;
+            fs::last_write_time(it->first, fileTime(it->second), ec);
+        }
+    }
+
+    struct PendingLink {
+        MemberInfo member;
+        std::vector<std::string> parts;
+    };
+
+    const RunHooks& m_hooks;
+    const bool m_writeFiles;
+    const std::size_t m_stride;
+    const std::size_t m_phase;
+    std::size_t m_index = 0;
+    ArchiveReader m_reader;
+    RunSummary m_summary;
+    fs::path m_root;
+    std::set<std::string> m_folders;
+    std::vector<std::pair<fs::path, std::int64_t>> m_folderTimes;
+    std::vector<PendingLink> m_links;
+    std::string m_currentPath;
+    unsigned m_chunks = 0;
+};
+
+} // namespace
+
+RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks)
+{
+    return ArchiveWalk(hooks, true).run(archive, target);
+}
+
+RunSummary testArchive(const std::string& archive, const RunHooks& hooks)
+{
+    // Two walks over the same archive, each decoding every other member: both cores work, and
+    // each holds only its own reader's buffers.
+    constexpr std::size_t kWalks = 2;
+    std::mutex hookMutex;
+    RunHooks locked;
+    if (hooks.progress)
+        locked.progress = [&](std::uint64_t done, std::uint64_t total, const std::string& member) {
+            std::lock_guard lock(hookMutex);
+            return hooks.progress(done, total, member);
+        };
+    if (hooks.onMemberError)
+        locked.onMemberError = [&](const base::Status& status) {
+            std::lock_guard lock(hookMutex);
+            hooks.onMemberError(status);
+        };
+    RunSummary results[kWalks];
+    std::thread helper([&] { results[1] = ArchiveWalk(locked, false, kWalks, 1).run(archive, {}); });
+    results[0] = ArchiveWalk(locked, false, kWalks, 0).run(archive, {});
+    helper.join();
+    RunSummary summary = results[0];
+    summary.members += results[1].members;
+    summary.failedMembers += results[1].failedMembers;
+    summary.cancelled = summary.cancelled || results[1].cancelled;
+    return summary;
+}
+
+RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember)
+{
+    RunSummary summary;
+    ArchiveReader reader;
+    if (summary.archiveError = reader.open(archive); !summary.archiveError)
+        return summary;
+    for (;;) {
+        auto next = reader.next();
+        if (!next) {
+            summary.archiveError = next.status();
+            return summary;
+        }
+        if (!next->has_value())
+            return summary;
+        ++summary.members;
+        onMember(**next);
+    }
+}
+
+} // namespace lzh

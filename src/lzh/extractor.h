@@ -1,0 +1,25 @@
+#pragma once
+// Extracting and testing whole archives. A member that fails is reported and the others still
+// come out; nothing is ever written outside the target folder.
+
+#include "lzh/member.h"
+#include "lzh/run_hooks.h"
+
+#include <functional>
+#include <string>
+
+namespace lzh {
+
+// Recreates the archive's folders, files and links under target (created if missing) and
+// restores modification times. Each file is written under a temporary name and renamed, so a
+// failed member never leaves a partial file under its real name. Link members are made last,
+// so no file is ever written through a link the archive itself created.
+RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks);
+
+// Decodes every member and checks its CRC without writing anything.
+RunSummary testArchive(const std::string& archive, const RunHooks& hooks);
+
+// Reads the headers only, handing each member to onMember.
+RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember);
+
+} // namespace lzh

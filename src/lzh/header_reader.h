@@ -1,0 +1,23 @@
+#pragma once
+// Parses one member header of level 0, 1, 2 or 3 from an archive read front to back. Every field
+// is checked against the bytes really there before it is used; each failure is Corrupt.
+
+#include "base/status.h"
+#include "lzh/input_file.h"
+#include "lzh/member.h"
+
+#include <optional>
+#include <string>
+
+namespace lzh {
+
+struct ParsedHeader {
+    MemberInfo info;
+    std::string raw; // the header's bytes as stored, ext headers included
+};
+
+// Reads the header at the file's offset. nullopt at the end of the archive (end of file or the
+// 0x00 end mark). On success the file stands at the member's first data byte.
+base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file);
+
+} // namespace lzh

@@ -1,0 +1,27 @@
+#pragma once
+// What a caller learns while an archive is packed, tested or extracted, and what comes back.
+
+#include "base/status.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace lzh {
+
+struct RunHooks {
+    // Bytes done of the total and the member at hand; returning false cancels the work.
+    std::function<bool(std::uint64_t done, std::uint64_t total, const std::string& member)> progress;
+    // One member (or one file of a packed folder) failed or was skipped; the work goes on.
+    std::function<void(const base::Status&)> onMemberError;
+};
+
+struct RunSummary {
+    int members = 0;        // members handled (packed, tested or extracted) without fault
+    int failedMembers = 0;  // members reported through onMemberError
+    bool writeFailed = false; // some output could not be written (disk full, access denied)
+    bool cancelled = false;
+    base::Status archiveError; // the archive as a whole: missing, damaged, or not written
+};
+
+} // namespace lzh

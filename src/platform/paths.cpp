@@ -1,0 +1,32 @@
+// The parts of the path helpers that are the same on every platform; executableFolder lives in
+// posix/ and win32/.
+
+#include "platform/paths.h"
+
+namespace platform {
+
+std::filesystem::path toPath(std::string_view utf8)
+{
+    // char8_t input makes std::filesystem decode UTF-8 on Windows too, where plain char would
+    // be read in the ANSI code page.
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string fromPath(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string joinPath(std::string_view folder, std::string_view name)
+{
+    std::string joined(folder);
+    if (!joined.empty() && joined.back() != kSeparator)
+        joined += kSeparator;
+    while (!name.empty() && name.front() == kSeparator)
+        name.remove_prefix(1);
+    joined += name;
+    return joined;
+}
+
+} // namespace platform

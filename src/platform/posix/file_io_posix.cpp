@@ -1,0 +1,133 @@
+#include "platform/file_io.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+base::Status errorFromErrno(int error, const std::string& path)
+{
+    base::ErrorCode code = base::ErrorCode::IoError;
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        code = base::ErrorCode::NotFound;
+        break;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        code = base::ErrorCode::AccessDenied;
+        break;
+    case ENOSPC:
+    case EDQUOT:
+        code = base::ErrorCode::DiskFull;
+        break;
+    default:
+        break;
+    }
+    return base::Status::error(code, std::strerror(error), path);
+}
+
+std::string parentFolder(const std::string& path)
+{
+    const auto cut = path.rfind('/');
+    if (cut == std::string::npos)
+        return ".";
+    return cut == 0 ? "/" : path.substr(0, cut);
+}
+
+// Makes a rename inside the folder durable; some file systems refuse fsync on a folder, which
+// costs only durability, so that failure is not reported.
+void syncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+// A fresh name beside target; O_EXCL makes two writers in one folder never share it.
+int createTemporary(const std::string& target, std::string& name)
+{
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
+std::FILE* openFile(const std::string& utf8Path, const char* mode)
+{
+    return std::fopen(utf8Path.c_str(), mode);
+}
+
+base::Status lastSystemError(const std::string& path)
+{
+    return errorFromErrno(errno, path);
+}
+
+base::Status writeFileAtomically(const std::string& target, std::string_view bytes)
+{
+    std::string temporary;
+    const int fd = createTemporary(target, temporary);
+    if (fd < 0)
+        return errorFromErrno(errno, target);
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return errorFromErrno(error, target);
+    }
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return errorFromErrno(error, target);
+    }
+    const base::Status replaced = replaceFile(temporary, target);
+    if (!replaced)
+        ::unlink(temporary.c_str());
+    return replaced;
+}
+
+base::Status replaceFile(const std::string& source, const std::string& target)
+{
+    if (::rename(source.c_str(), target.c_str()) != 0)
+        return errorFromErrno(errno, target);
+    syncFolder(parentFolder(target));
+    return base::Status::ok();
+}
+
+base::Status syncFile(std::FILE* file, const std::string& path)
+{
+    if (std::fflush(file) != 0 || ::fsync(::fileno(file)) != 0)
+        return errorFromErrno(errno, path);
+    return base::Status::ok();
+}
+
+} // namespace platform

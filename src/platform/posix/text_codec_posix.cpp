@@ -1,0 +1,56 @@
+// CP932 through glibc's iconv. No //TRANSLIT or //IGNORE: a character without a form fails the
+// whole conversion instead of turning into something else.
+
+#include "platform/text_codec.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace platform {
+namespace {
+
+std::optional<std::string> convert(const char* to, const char* from, std::string_view input)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::string output;
+    char buffer[1024];
+    char* in = const_cast<char*>(input.data());
+    size_t inLeft = input.size();
+    bool ok = true;
+    while (ok && inLeft > 0) {
+        char* out = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
+        output.append(buffer, sizeof buffer - outLeft);
+        // E2BIG only means the buffer is full; EILSEQ (no form, invalid bytes) and EINVAL (a
+        // sequence cut off at the end) fail the whole text.
+        if (rc == static_cast<size_t>(-1) && errno != E2BIG)
+            ok = false;
+    }
+    if (ok) {
+        char* out = buffer;
+        size_t outLeft = sizeof buffer;
+        iconv(cd, nullptr, nullptr, &out, &outLeft);
+        output.append(buffer, sizeof buffer - outLeft);
+    }
+    iconv_close(cd);
+    if (!ok)
+        return std::nullopt;
+    return output;
+}
+
+} // namespace
+
+std::optional<std::string> utf8ToCp932(std::string_view utf8)
+{
+    return convert("CP932", "UTF-8", utf8);
+}
+
+std::optional<std::string> cp932ToUtf8(std::string_view cp932)
+{
+    return convert("UTF-8", "CP932", cp932);
+}
+
+} // namespace platform

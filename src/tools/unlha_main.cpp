@@ -1,0 +1,113 @@
+// unlha: the program's archiver as a command-line tool, over the same library as Unlha.
+//   unlha a [switches] ARCHIVE FOLDER    add the folder's contents (onto ARCHIVE if it exists)
+//   unlha x [switches] ARCHIVE FOLDER    extract into FOLDER
+//   unlha t ARCHIVE                      test every member
+//   unlha l ARCHIVE                      list the members
+// The exit status is Unlha's return code (docs/unlha.md).
+
+#include "core/archive/command_runner.h"
+#include "core/archive/unlha.h"
+#include "lzh/extractor.h"
+#include "platform/terminal.h"
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: unlha a [-jm0|-jm1|-jm2|-jm5|-jm6|-jm7] [-jb] ARCHIVE FOLDER\n"
+    "       unlha x ARCHIVE FOLDER\n"
+    "       unlha t ARCHIVE\n"
+    "       unlha l ARCHIVE\n"
+    "(-d1 -y1 -h2 are accepted as the program passes them; see docs/unlha.md)\n";
+
+// Arguments become one command line as the program builds it: paths in double quotes.
+bool buildCommandLine(int argc, char** argv, std::string& line)
+{
+    line = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.find('"') != std::string::npos)
+            return false;
+        line += ' ';
+        line += !arg.empty() && arg[0] == '-' ? arg : "\"" + arg + "\"";
+    }
+    return true;
+}
+
+std::string formatTime(std::int64_t unixSeconds)
+{
+    const std::time_t t = static_cast<std::time_t>(unixSeconds);
+    char text[32] = "-";
+    if (const std::tm* tm = std::localtime(&t))
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", tm);
+    return text;
+}
+
+int list(const std::string& archive)
+{
+    std::printf("%12s %12s %6s %-5s %-19s %-4s %s\n", "size", "packed", "ratio", "meth", "time", "crc", "name");
+    const lzh::RunSummary summary = lzh::listArchive(archive, [](const lzh::MemberInfo& m) {
+        const double ratio = m.originalSize ? 100.0 * static_cast<double>(m.packedSize) / static_cast<double>(m.originalSize) : 100.0;
+        std::string name = m.path;
+        if (m.kind == lzh::MemberKind::Directory)
+            name += '/';
+        else if (m.kind == lzh::MemberKind::Symlink)
+            name += " -> " + m.linkTarget;
+        if (!m.defect.empty())
+            name += "  [" + m.defect + "]";
+        std::printf("%12llu %12llu %5.1f%% %-5s %-19s %04X %s\n", static_cast<unsigned long long>(m.originalSize),
+                    static_cast<unsigned long long>(m.packedSize), ratio, m.methodId.substr(1, 3).c_str(),
+                    formatTime(m.mtime).c_str(), m.crc, name.c_str());
+    });
+    if (!summary.archiveError)
+        std::fprintf(stderr, "unlha: %s\n", summary.archiveError.detail().c_str());
+    return core::archive::unlhaResultCode('l', summary);
+}
+
+lzh::RunHooks consoleHooks()
+{
+    lzh::RunHooks hooks;
+    hooks.onMemberError = [](const base::Status& status) {
+        std::fprintf(stderr, "unlha: %s: %s\n", status.path().c_str(), status.detail().c_str());
+    };
+    if (platform::isTerminal(stderr)) {
+        hooks.progress = [last = -1](std::uint64_t done, std::uint64_t total, const std::string& member) mutable {
+            const int percent = total ? static_cast<int>(done * 100 / total) : 100;
+            if (percent != last) {
+                last = percent;
+                std::fprintf(stderr, "\r%3d%% %-60.60s", percent, member.c_str());
+            }
+            return true;
+        };
+    }
+    return hooks;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string line;
+    if (argc < 2 || !buildCommandLine(argc, argv, line)) {
+        std::fputs(kUsage, stderr);
+        return core::archive::kUnlhaBadCommand;
+    }
+    std::string error;
+    const auto command = core::archive::parseUnlhaCommand(line, &error);
+    if (!command) {
+        std::fprintf(stderr, "unlha: %s\n%s", error.c_str(), kUsage);
+        return core::archive::kUnlhaBadCommand;
+    }
+    if (command->command == 'l')
+        return list(command->archive);
+    const lzh::RunSummary summary = core::archive::runUnlhaCommand(*command, consoleHooks(), {});
+    if (platform::isTerminal(stderr))
+        std::fputs("\r\n", stderr);
+    if (!summary.archiveError)
+        std::fprintf(stderr, "unlha: %s%s%s\n", summary.archiveError.path().c_str(),
+                     summary.archiveError.path().empty() ? "" : ": ", summary.archiveError.detail().c_str());
+    return core::archive::unlhaResultCode(command->command, summary);
+}

@@ -1,0 +1,67 @@
+#include "core/common/clock.h"
+#include "core/common/date_time.h"
+#include "core/common/utf8.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+using core::CivilTime;
+using core::DateTime;
+
+void expectCivil(const CivilTime& c, int y, int mo, int d, int h, int mi, int s)
+{
+    EXPECT_EQ(c.year, y);
+    EXPECT_EQ(c.month, mo);
+    EXPECT_EQ(c.day, d);
+    EXPECT_EQ(c.hour, h);
+    EXPECT_EQ(c.minute, mi);
+    EXPECT_EQ(c.second, s);
+}
+
+TEST(DateTime, ZeroIsTheLastDayOf1899AtMidnight)
+{
+    const DateTime zero;
+    EXPECT_TRUE(zero.isZero());
+    EXPECT_TRUE(zero.isMidnight());
+    EXPECT_FALSE(zero.hasDatePart());
+    expectCivil(zero.civil(), 1899, 12, 30, 0, 0, 0);
+    EXPECT_EQ(DateTime::fromCivil({1899, 12, 30, 0, 0, 0}), zero);
+}
+
+TEST(DateTime, CountsDaysAcrossLeapYearsAndCenturies)
+{
+    // 1900 is no leap year; 2000 is.
+    EXPECT_EQ(DateTime::fromCivil({1900, 3, 1, 0, 0, 0}).seconds() / DateTime::kSecondsPerDay, 61);
+    EXPECT_EQ(DateTime::fromCivil({2004, 5, 14, 8, 0, 3}).seconds(), 38121LL * 86400 + 8 * 3600 + 3);
+    for (const CivilTime c : {CivilTime{2000, 2, 29, 23, 59, 59}, CivilTime{2024, 12, 31, 0, 0, 0},
+                              CivilTime{1899, 12, 29, 12, 0, 0}, CivilTime{9999, 12, 31, 23, 59, 59}})
+        expectCivil(DateTime::fromCivil(c).civil(), c.year, c.month, c.day, c.hour, c.minute, c.second);
+}
+
+TEST(DateTime, TellsMidnightAndTimeOnlyValues)
+{
+    EXPECT_TRUE(DateTime::fromCivil({2004, 5, 14, 0, 0, 0}).isMidnight());
+    EXPECT_FALSE(DateTime::fromCivil({2004, 5, 14, 0, 0, 1}).isMidnight());
+    EXPECT_FALSE(DateTime::fromSeconds(3600).hasDatePart());
+    EXPECT_TRUE(DateTime::fromSeconds(86400).hasDatePart());
+    EXPECT_TRUE(DateTime::fromSeconds(-86400).isMidnight());
+    expectCivil(DateTime::fromSeconds(-1).civil(), 1899, 12, 29, 23, 59, 59);
+}
+
+TEST(SystemClock, GivesAPlausibleLocalTime)
+{
+    const core::ClockReading reading = core::SystemClock().now();
+    EXPECT_GE(reading.time.civil().year, 2020);
+    EXPECT_GE(reading.millisecond, 0);
+    EXPECT_LT(reading.millisecond, 1000);
+}
+
+TEST(Utf8, TellsWellFormedText)
+{
+    EXPECT_TRUE(core::isValidUtf8("つむぎ君 é 한 😀"));
+    for (const char* bytes :
+         {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xFF"})
+        EXPECT_FALSE(core::isValidUtf8(bytes));
+}
+
+} // namespace

@@ -1,0 +1,167 @@
+#include "core/common/product.h"
+#include "core/settings/setup_file.h"
+#include "platform/paths.h"
+#include "support/fake_services.h"
+#include "support/file_helpers.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+using core::DateTime;
+using fernhold::test::FakeServices;
+using fernhold::test::readFile;
+using fernhold::test::ScriptedDialogs;
+using fernhold::test::TempFolder;
+using fernhold::test::writeFile;
+
+const char* const kLoadFailed = "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました";
+
+struct Program {
+    TempFolder folder;
+    core::AppState state;
+    ScriptedDialogs dialogs;
+
+    Program() { state.programFolder = folder.path(); }
+    std::string setupPath() const { return core::setupFilePath(folder.path()); }
+    core::SetupRecord defaultsKeeping(const core::SetupRecord& monthDatesFrom) const
+    {
+        core::SetupRecord record = monthDatesFrom;
+        core::ApplyDefaults(record, folder.path());
+        return record;
+    }
+};
+
+core::SetupRecord sampleRecord(const std::string& folder)
+{
+    core::SetupRecord record;
+    core::ApplyDefaults(record, "unused");
+    record.BackupFolder = folder;
+    record.DayBackHour[14] = 1;
+    record.DayBackSlot = 7;
+    record.DayBackDate[7] = DateTime::fromCivil({2026, 12, 6, 14, 0, 2});
+    record.MonthBackDate[5] = DateTime::fromCivil({2026, 12, 6, 0, 0, 0});
+    return record;
+}
+
+void expectFailurePathTaken(Program& program, const core::SetupRecord& expected)
+{
+    ASSERT_EQ(program.dialogs.shown().size(), 1u);
+    EXPECT_EQ(program.dialogs.messages().at(0).title, core::kProductName);
+    EXPECT_EQ(program.dialogs.messages().at(0).text, kLoadFailed);
+    EXPECT_EQ(program.state.setup, expected);
+    EXPECT_EQ(readFile(program.setupPath()), core::serializeSetup(expected));
+}
+
+TEST(LoadSetup, ReadsASavedRecordWithoutAWord)
+{
+    Program program;
+    program.state.setup = sampleRecord(program.folder.file("データ") + platform::kSeparator);
+    ASSERT_TRUE(core::SaveSetup(program.state).isOk());
+    const core::SetupRecord saved = program.state.setup;
+
+    program.state.setup = {};
+    EXPECT_TRUE(core::LoadSetup(program.state, program.dialogs));
+    EXPECT_EQ(program.state.setup, saved);
+    EXPECT_TRUE(program.dialogs.shown().empty());
+}
+
+TEST(LoadSetup, ReportsAppliesDefaultsAndRewritesABadFile)
+{
+    Program program;
+    core::SetupRecord saved = sampleRecord("x");
+    program.state.setup = saved;
+    ASSERT_TRUE(core::SaveSetup(program.state).isOk());
+    // Cut after MonthBackDate(5), line 67: that stamp stays as read.
+    std::string bytes = readFile(program.setupPath());
+    size_t cut = 0;
+    for (int line = 0; line < 67; ++line)
+        cut = bytes.find("\r\n", cut) + 2;
+    ASSERT_TRUE(writeFile(program.setupPath(), bytes.substr(0, cut)));
+
+    program.state.setup = {};
+    base::Status rewrite = base::Status::error(base::ErrorCode::IoError, "unset");
+    EXPECT_FALSE(core::LoadSetup(program.state, program.dialogs, &rewrite));
+    EXPECT_TRUE(rewrite.isOk());
+    expectFailurePathTaken(program, program.defaultsKeeping(saved));
+    EXPECT_EQ(program.state.setup.MonthBackDate[5], saved.MonthBackDate[5]);
+}
+
+TEST(LoadSetup, TakesTheFailurePathForAMissingOrEmptyFile)
+{
+    Program missing;
+    EXPECT_FALSE(core::LoadSetup(missing.state, missing.dialogs));
+    expectFailurePathTaken(missing, missing.defaultsKeeping({}));
+
+    Program empty;
+    ASSERT_TRUE(writeFile(empty.setupPath(), ""));
+    EXPECT_FALSE(core::LoadSetup(empty.state, empty.dialogs));
+    expectFailurePathTaken(empty, empty.defaultsKeeping({}));
+}
+
+TEST(LoadSetup, StopsEarlyInAHundredMegabyteFile)
+{
+    // Sparse files: the zeros cost no disk; a reader that took them whole would still be slow.
+    Program junk;
+    ASSERT_TRUE(writeFile(junk.setupPath(), "\"Lumo-Tree Setup v1.1\"\r\n"));
+    std::filesystem::resize_file(platform::toPath(junk.setupPath()), 100u << 20);
+    EXPECT_FALSE(core::LoadSetup(junk.state, junk.dialogs));
+    expectFailurePathTaken(junk, junk.defaultsKeeping({}));
+
+    Program valid;
+    valid.state.setup = sampleRecord("y");
+    ASSERT_TRUE(core::SaveSetup(valid.state).isOk());
+    const core::SetupRecord saved = valid.state.setup;
+    std::filesystem::resize_file(platform::toPath(valid.setupPath()), 100u << 20);
+    valid.state.setup = {};
+    EXPECT_TRUE(core::LoadSetup(valid.state, valid.dialogs));
+    EXPECT_EQ(valid.state.setup, saved);
+}
+
+TEST(LoadSetup, ReportsTheFailedRewriteWhenSetupDefIsAFolder)
+{
+    Program program;
+    ASSERT_TRUE(fernhold::test::makeFolder(program.setupPath()));
+    base::Status rewrite;
+    EXPECT_FALSE(core::LoadSetup(program.state, program.dialogs, &rewrite));
+    EXPECT_FALSE(rewrite.isOk());
+    EXPECT_EQ(rewrite.path(), program.setupPath());
+    EXPECT_EQ(program.dialogs.messages().size(), 1u);
+    EXPECT_TRUE(fernhold::test::isFolder(program.setupPath()));
+    EXPECT_EQ(fernhold::test::listFolder(program.folder.path()), std::vector<std::string>{"setup.def"});
+}
+
+TEST(SaveSetup, ReplacesTheFileWholeAndLeavesNothingElse)
+{
+    Program program;
+    ASSERT_TRUE(writeFile(program.setupPath(), std::string(100000, 'x')));
+    program.state.setup = sampleRecord("z");
+    ASSERT_TRUE(core::SaveSetup(program.state).isOk());
+    EXPECT_EQ(readFile(program.setupPath()), core::serializeSetup(program.state.setup));
+    EXPECT_EQ(fernhold::test::listFolder(program.folder.path()), std::vector<std::string>{"setup.def"});
+}
+
+TEST(SaveSetup, KeepsTheFileWhenAFolderNameHoldsALineBreak)
+{
+    Program program;
+    program.state.setup = sampleRecord("z");
+    ASSERT_TRUE(core::SaveSetup(program.state).isOk());
+    const std::string before = readFile(program.setupPath());
+    program.state.setup.BackupFolder = "/home/a\nb";
+    EXPECT_EQ(core::SaveSetup(program.state).code(), base::ErrorCode::InvalidArgument);
+    EXPECT_EQ(readFile(program.setupPath()), before);
+}
+
+TEST(SaveSetup, ReportsAProgramFolderThatIsGoneAndCreatesNothing)
+{
+    Program program;
+    program.state.programFolder = program.folder.file("gone");
+    const base::Status status = core::SaveSetup(program.state);
+    EXPECT_FALSE(status.isOk());
+    EXPECT_EQ(status.path(), core::setupFilePath(program.state.programFolder));
+    EXPECT_TRUE(fernhold::test::listFolder(program.folder.path()).empty());
+}
+
+} // namespace

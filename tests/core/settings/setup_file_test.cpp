@@ -1,0 +1,200 @@
+#include "core/common/product.h"
+#include "core/settings/setup_file.h"
+#include "platform/paths.h"
+#include "platform/text_codec.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+using namespace std::string_literals;
+using core::DateTime;
+using core::SetupRecord;
+
+const std::string kSep(1, platform::kSeparator);
+
+std::vector<std::string> splitCrlf(const std::string& bytes)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(bytes.substr(start, end - start));
+    EXPECT_EQ(start, bytes.size()) << "bytes after the last CRLF";
+    return lines;
+}
+
+std::string joinLines(const std::vector<std::string>& lines, const char* ending = "\r\n")
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + ending;
+    return text;
+}
+
+SetupRecord everyFieldSet()
+{
+    SetupRecord record;
+    record.BackupFolder = "D:" + kSep + "データ" + kSep + "ソ表～∥－￢" + kSep;
+    for (int i = 0; i < 8; ++i)
+        record.MonthBackOption[i] = static_cast<std::int16_t>(i % 2);
+    record.MonthBackTime = "23:30";
+    record.MonthBackTimeIndex = 47;
+    for (int h = 0; h < 24; ++h)
+        record.DayBackHour[h] = static_cast<std::int16_t>(h % 3 == 0);
+    record.DayBackSlot = 23;
+    for (int n = 0; n < 24; ++n)
+        record.DayBackDate[n] = DateTime::fromCivil({2004, 5, 1 + n, n, 59 - n, n * 2});
+    record.DayBackDate[3] = DateTime();                                  // zero
+    record.DayBackDate[4] = DateTime::fromCivil({2004, 5, 14, 0, 0, 0}); // midnight
+    record.DayBackDate[5] = DateTime::fromSeconds(3661);                 // a time alone
+    for (int d = 0; d < 31; ++d)
+        record.MonthBackDate[d] = d % 5 == 0 ? DateTime() : DateTime::fromCivil({2026, 12, d + 1, 8, 0, 3});
+    return record;
+}
+
+TEST(SetupFile, DefaultsMakeNinetyTwoCrlfLinesByteForByte)
+{
+    SetupRecord record;
+    const std::string program = kSep + "opt" + kSep + "fernhold";
+    core::ApplyDefaults(record, program);
+
+    std::vector<std::string> expected = {"\"Lumo-Tree Setup v1.1\"", "\"" + program + kSep + "TmpRead\""};
+    expected.insert(expected.end(), 8, "0");
+    expected.push_back("\"08:00\"");
+    expected.push_back("16");
+    expected.insert(expected.end(), 24, "0");
+    expected.push_back("0");
+    expected.insert(expected.end(), 55, "#1899-12-30#");
+    ASSERT_EQ(expected.size(), 92u);
+    EXPECT_EQ(core::serializeSetup(record), joinLines(expected));
+}
+
+TEST(SetupFile, ApplyDefaultsLeavesMonthBackDatesAlone)
+{
+    SetupRecord record = everyFieldSet();
+    core::ApplyDefaults(record, "P");
+    EXPECT_EQ(record.MonthBackDate, everyFieldSet().MonthBackDate);
+    EXPECT_EQ(record.BackupFolder, "P" + kSep + "TmpRead");
+    EXPECT_EQ(record.DayBackDate, decltype(record.DayBackDate){});
+    EXPECT_EQ(record.DayBackSlot, 0);
+}
+
+TEST(SetupFile, RoundTripsEveryFieldInCp932)
+{
+    const SetupRecord written = everyFieldSet();
+    const std::string bytes = core::serializeSetup(written);
+    EXPECT_EQ(splitCrlf(bytes).size(), 92u);
+    EXPECT_EQ(splitCrlf(bytes)[1], "\"" + *platform::utf8ToCp932(written.BackupFolder) + "\"");
+
+    SetupRecord read;
+    ASSERT_TRUE(core::parseSetup(bytes, read).isOk());
+    EXPECT_EQ(read, written);
+}
+
+TEST(SetupFile, FolderThatCp932CannotHoldIsWrittenAsUtf8WithByteOrderMark)
+{
+    SetupRecord written = everyFieldSet();
+    written.BackupFolder = "/home/café/한글/つむぎ/";
+    const std::string bytes = core::serializeSetup(written);
+    ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(splitCrlf(bytes.substr(3))[1], "\"" + written.BackupFolder + "\"");
+
+    SetupRecord read;
+    ASSERT_TRUE(core::parseSetup(bytes, read).isOk());
+    EXPECT_EQ(read, written);
+}
+
+TEST(SetupFile, ReadsLfLineEndsAFinalLineWithoutEndingAndIgnoresLinesAfterTheLast)
+{
+    const SetupRecord written = everyFieldSet();
+    std::vector<std::string> lines = splitCrlf(core::serializeSetup(written));
+    std::string lf = joinLines(lines, "\n");
+
+    SetupRecord read;
+    ASSERT_TRUE(core::parseSetup(lf, read).isOk());
+    EXPECT_EQ(read, written);
+
+    read = {};
+    ASSERT_TRUE(core::parseSetup(lf.substr(0, lf.size() - 1), read).isOk());
+    EXPECT_EQ(read, written);
+
+    read = {};
+    ASSERT_TRUE(core::parseSetup(joinLines(lines) + "extra\r\n\x01\x02 junk", read).isOk());
+    EXPECT_EQ(read, written);
+}
+
+TEST(SetupFile, KeepsOutOfRangeValuesOfAHandEditedFileAsRead)
+{
+    std::vector<std::string> lines = splitCrlf(core::serializeSetup(everyFieldSet()));
+    lines[2] = "5";      // MonthBackOption(0)
+    lines[10] = "\"7\""; // MonthBackTime
+    lines[11] = "99";    // MonthBackTimeIndex
+    lines[36] = "-3";    // DayBackSlot
+    SetupRecord read;
+    ASSERT_TRUE(core::parseSetup(joinLines(lines), read).isOk());
+    EXPECT_EQ(read.MonthBackOption[0], 5);
+    EXPECT_EQ(read.MonthBackTime, "7");
+    EXPECT_EQ(read.MonthBackTimeIndex, 99);
+    EXPECT_EQ(read.DayBackSlot, -3);
+}
+
+TEST(SetupFile, RefusesAFileCutAfterAnyLineKeepingTheFieldsReadBeforeTheCut)
+{
+    const SetupRecord written = everyFieldSet();
+    const std::vector<std::string> lines = splitCrlf(core::serializeSetup(written));
+    for (size_t kept = 0; kept < 92; ++kept) {
+        const std::vector<std::string> cut(lines.begin(), lines.begin() + static_cast<long>(kept));
+        SetupRecord read;
+        const base::Status status = core::parseSetup(joinLines(cut), read);
+        EXPECT_EQ(status.code(), base::ErrorCode::Corrupt) << kept << " lines";
+        if (kept == 80) {
+            // Lines 62..80 hold MonthBackDate(0..18).
+            for (size_t d = 0; d < 31; ++d)
+                EXPECT_EQ(read.MonthBackDate[d], d < 19 ? written.MonthBackDate[d] : DateTime()) << d;
+        }
+    }
+}
+
+TEST(SetupFile, RefusesEveryMalformedLine)
+{
+    const std::vector<std::string> good = splitCrlf(core::serializeSetup(everyFieldSet()));
+    const std::vector<std::pair<size_t, std::string>> faults = {
+        {0, "\"lumo-tree setup v1.1\""},
+        {0, "\"Lumo-Tree Setup\""},
+        {0, "Lumo-Tree Setup v1.1"},
+        {0, "\"Lumo-Tree Setup v1.2\""},
+        {1, "D:\\no quotes"},
+        {1, "\"\x83\""},     // a CP932 lead byte without its trail
+        {1, "\"a\0b\""s},    // control character
+        {2, "\"0\""},        // text where an integer belongs
+        {2, "#2004-05-14#"}, // a date where an integer belongs
+        {11, "32768"},
+        {12, "-32769"},
+        {36, ""},
+        {37, "0"}, // a number where a date-time belongs
+        {60, "#2004-02-30#"},
+        {91, "\"2004-05-14\""},
+        {50, std::string(200 * 1024, '#')},
+    };
+    for (const auto& [index, line] : faults) {
+        std::vector<std::string> lines = good;
+        lines[index] = line;
+        SetupRecord read;
+        EXPECT_EQ(core::parseSetup(joinLines(lines), read).code(), base::ErrorCode::Corrupt)
+            << "line " << index + 1 << ": " << line.substr(0, 40);
+    }
+}
+
+TEST(SetupFile, RefusesEmptyBinaryAndWronglyEncodedFiles)
+{
+    SetupRecord read;
+    EXPECT_FALSE(core::parseSetup("", read).isOk());
+    EXPECT_FALSE(core::parseSetup("\r\n", read).isOk());
+    EXPECT_FALSE(core::parseSetup(std::string("\0\x01\xff\xfe\x89PNG\r\n\x1a\n", 12), read).isOk());
+    EXPECT_FALSE(core::parseSetup("\xEF\xBB\xBF", read).isOk());
+
+    std::vector<std::string> lines = splitCrlf(core::serializeSetup(everyFieldSet()));
+    lines[1] = "\"\xC3\x28\""; // not UTF-8 after a byte-order mark
+    EXPECT_FALSE(core::parseSetup("\xEF\xBB\xBF" + joinLines(lines), read).isOk());
+}
+
+} // namespace

@@ -1,0 +1,211 @@
+#include "core/common/product.h"
+#include "core/settings/setup_file.h"
+#include "core/startup/startup.h"
+#include "core/store/backup_tree.h"
+#include "platform/paths.h"
+#include "support/fake_services.h"
+#include "support/file_helpers.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+using core::DateTime;
+using fernhold::test::FakeServices;
+using fernhold::test::isFolder;
+using fernhold::test::listFoldersRecursively;
+using fernhold::test::readFile;
+using fernhold::test::TempFolder;
+using fernhold::test::writeFile;
+
+const char* const kFolderFailed = "次のフォルダを作成できませんでした：\r";
+const char* const kFileFailed = "次のファイルを作成できませんでした：\r";
+
+struct Start {
+    TempFolder folder;
+    core::AppState state;
+    FakeServices fakes;
+    int backups = 0;
+
+    Start() { state.programFolder = folder.path(); }
+    base::Status run()
+    {
+        return core::runStartup(state, fakes.services, [this] { ++backups; });
+    }
+    std::string setupPath() const { return core::setupFilePath(folder.path()); }
+    void saveWith(void (*change)(core::SetupRecord&))
+    {
+        core::AppState written;
+        written.programFolder = folder.path();
+        core::ApplyDefaults(written.setup, folder.path());
+        change(written.setup);
+        ASSERT_TRUE(core::SaveSetup(written).isOk());
+    }
+};
+
+TEST(Startup, FirstStartWritesTheDefaultsAndCreatesFiftyEightFolders)
+{
+    Start start;
+    ASSERT_TRUE(start.run().isOk());
+
+    const std::vector<std::string> folders = listFoldersRecursively(start.folder.path());
+    EXPECT_EQ(folders.size(), 58u);
+    EXPECT_TRUE(isFolder(start.folder.file("TmpRead")));
+    EXPECT_TRUE(isFolder(core::monthSlotPath(start.folder.path(), 31)));
+    EXPECT_TRUE(isFolder(core::daySlotPath(start.folder.path(), 23)));
+    EXPECT_FALSE(isFolder(start.folder.file("MonthBack" + std::string(1, platform::kSeparator) + "mback00")));
+    EXPECT_FALSE(isFolder(start.folder.file("DayBack" + std::string(1, platform::kSeparator) + "hback24")));
+
+    core::SetupRecord defaults;
+    core::ApplyDefaults(defaults, start.folder.path());
+    EXPECT_EQ(start.state.setup, defaults);
+    EXPECT_EQ(readFile(start.setupPath()), core::serializeSetup(defaults));
+    EXPECT_TRUE(start.fakes.dialogs.shown().empty());
+    EXPECT_EQ(start.backups, 0);
+}
+
+TEST(Startup, SecondStartChangesNothing)
+{
+    Start start;
+    ASSERT_TRUE(start.run().isOk());
+    start.saveWith([](core::SetupRecord& r) { r.DayBackDate[3] = DateTime::fromCivil({2026, 12, 1, 9, 0, 0}); });
+    const std::string archive = core::archivePathInSlot(core::monthSlotPath(start.folder.path(), 6));
+    ASSERT_TRUE(writeFile(archive, "archive"));
+    const std::string setupBytes = readFile(start.setupPath());
+    const auto folders = listFoldersRecursively(start.folder.path());
+
+    start.state = {};
+    start.state.programFolder = start.folder.path();
+    ASSERT_TRUE(start.run().isOk());
+    EXPECT_EQ(listFoldersRecursively(start.folder.path()), folders);
+    EXPECT_EQ(readFile(archive), "archive");
+    EXPECT_EQ(readFile(start.setupPath()), setupBytes);
+    EXPECT_EQ(start.state.setup.DayBackDate[3], DateTime::fromCivil({2026, 12, 1, 9, 0, 0}));
+    EXPECT_TRUE(start.fakes.dialogs.shown().empty());
+}
+
+TEST(Startup, RecreatesADeletedSlotEmptyAndKeepsItsStamp)
+{
+    Start start;
+    ASSERT_TRUE(start.run().isOk());
+    const DateTime stamp = DateTime::fromCivil({2026, 12, 5, 15, 0, 1});
+    start.saveWith([](core::SetupRecord& r) { r.DayBackDate[5] = DateTime::fromCivil({2026, 12, 5, 15, 0, 1}); });
+    const std::string slot = core::daySlotPath(start.folder.path(), 5);
+    std::filesystem::remove_all(platform::toPath(slot));
+
+    ASSERT_TRUE(start.run().isOk());
+    EXPECT_TRUE(isFolder(slot));
+    EXPECT_TRUE(fernhold::test::listFolder(slot).empty());
+    EXPECT_EQ(start.state.setup.DayBackDate[5], stamp);
+}
+
+TEST(Startup, KeepsAPlainFileNamedDayBackAndReportsTheSlotItBlocks)
+{
+    Start start;
+    const std::string dayBack = core::dayBackFolder(start.folder.path());
+    ASSERT_TRUE(writeFile(dayBack, "not a folder"));
+
+    const base::Status status = start.run();
+    EXPECT_FALSE(status.isOk());
+    EXPECT_EQ(status.path(), core::daySlotPath(start.folder.path(), 0));
+    EXPECT_EQ(readFile(dayBack), "not a folder");
+
+    ASSERT_EQ(start.fakes.dialogs.shown().size(), 1u);
+    const auto messages = start.fakes.dialogs.messages();
+    const auto& shown = messages.at(0);
+    EXPECT_EQ(shown.title, core::kProductName);
+    EXPECT_EQ(shown.text.rfind(kFolderFailed, 0), 0u) << shown.text;
+    EXPECT_NE(shown.text.find("\r" + status.path() + "\r" + status.detail() + "\r"), std::string::npos);
+    EXPECT_FALSE(isFolder(start.folder.file("TmpRead")));
+}
+
+TEST(Startup, FailsWhenSetupDefIsAFolderThatCannotBeRewritten)
+{
+    Start start;
+    ASSERT_TRUE(fernhold::test::makeFolder(start.setupPath()));
+
+    const base::Status status = start.run();
+    EXPECT_FALSE(status.isOk());
+    EXPECT_EQ(status.path(), start.setupPath());
+    const auto messages = start.fakes.dialogs.messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました");
+    EXPECT_EQ(messages[1].text.rfind(kFileFailed + start.setupPath() + "\r", 0), 0u) << messages[1].text;
+    EXPECT_TRUE(isFolder(start.setupPath()));
+}
+
+TEST(Startup, FailsWhenSetupDefCannotBeCreated)
+{
+    Start start;
+    start.state.programFolder = start.folder.file("gone");
+    const base::Status status = start.run();
+    EXPECT_FALSE(status.isOk());
+    EXPECT_EQ(status.path(), core::setupFilePath(start.state.programFolder));
+    ASSERT_EQ(start.fakes.dialogs.messages().size(), 1u);
+    EXPECT_EQ(start.fakes.dialogs.messages()[0].text.rfind(kFileFailed, 0), 0u);
+    EXPECT_TRUE(fernhold::test::listFolder(start.folder.path()).empty());
+}
+
+TEST(Startup, FailsInAReadOnlyProgramFolder)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX folder permissions";
+#else
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root ignores folder permissions";
+    Start start;
+    ::chmod(start.folder.path().c_str(), 0555);
+    const base::Status status = start.run();
+    ::chmod(start.folder.path().c_str(), 0755);
+    EXPECT_EQ(status.code(), base::ErrorCode::AccessDenied);
+    ASSERT_EQ(start.fakes.dialogs.messages().size(), 1u);
+    EXPECT_EQ(start.fakes.dialogs.messages()[0].text.rfind(kFileFailed, 0), 0u);
+#endif
+}
+
+TEST(Startup, RepairsABadSetupFileWithOneMessage)
+{
+    Start start;
+    ASSERT_TRUE(writeFile(start.setupPath(), "\"LUMO-TREE SETUP V1.1\"\r\n"));
+    ASSERT_TRUE(start.run().isOk());
+    EXPECT_EQ(start.fakes.dialogs.messages().size(), 1u);
+    core::SetupRecord defaults;
+    core::ApplyDefaults(defaults, start.folder.path());
+    EXPECT_EQ(readFile(start.setupPath()), core::serializeSetup(defaults));
+}
+
+TEST(Startup, RunsTheStartupBackupAfterLoadingAndBeforeTmpRead)
+{
+    Start start;
+    start.saveWith([](core::SetupRecord& r) {
+        r.MonthBackOption[0] = 1;
+        r.DayBackSlot = 23;
+    });
+    bool tmpReadExisted = true;
+    std::int16_t slotSeen = -1;
+    const base::Status status = core::runStartup(start.state, start.fakes.services, [&] {
+        tmpReadExisted = isFolder(start.folder.file("TmpRead"));
+        slotSeen = start.state.setup.DayBackSlot;
+    });
+    ASSERT_TRUE(status.isOk());
+    EXPECT_EQ(slotSeen, 23);
+    EXPECT_FALSE(tmpReadExisted);
+    EXPECT_TRUE(isFolder(start.folder.file("TmpRead")));
+}
+
+TEST(Startup, SkipsTheStartupBackupUnlessTheOptionIsExactlyOne)
+{
+    Start start;
+    start.saveWith([](core::SetupRecord& r) { r.MonthBackOption[0] = 2; });
+    ASSERT_TRUE(start.run().isOk());
+    EXPECT_EQ(start.backups, 0);
+}
+
+} // namespace

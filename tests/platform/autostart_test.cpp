@@ -1,0 +1,82 @@
+#include "platform/autostart.h"
+#include "platform/paths.h"
+#include "support/file_helpers.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+using fernhold::test::TempFolder;
+
+#ifndef _WIN32
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        const char* old = std::getenv(name);
+        m_had = old != nullptr;
+        m_old = m_had ? old : "";
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            ::setenv(m_name, m_old.c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had = false;
+    std::string m_old;
+};
+#endif
+
+// The XDG side only; the registry side is tested on Windows.
+TEST(AutostartXdg, WritesADesktopEntryThatStartsTheProgramAndRemovesIt)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "XDG autostart entries exist only on POSIX desktops";
+#else
+    TempFolder config;
+    const ScopedEnv configHome("XDG_CONFIG_HOME", config.path().c_str());
+
+    const std::string entry = config.file("autostart/LTApp.desktop");
+    platform::registerAutostart("/opt/つむぎ 君/$bin");
+    const std::string text = fernhold::test::readFile(entry);
+    EXPECT_NE(text.find("[Desktop Entry]\n"), std::string::npos);
+    EXPECT_NE(text.find("Type=Application\n"), std::string::npos);
+    EXPECT_NE(text.find("Exec=\"/opt/つむぎ 君/\\\\$bin/Fernhold\"\n"), std::string::npos) << text;
+
+    platform::unregisterAutostart();
+    EXPECT_FALSE(fernhold::test::isFile(entry));
+    platform::unregisterAutostart(); // nothing left to remove is no failure
+#endif
+}
+
+TEST(AutostartXdg, FallsBackToDotConfigWithoutAnAbsoluteConfigHome)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "XDG autostart entries exist only on POSIX desktops";
+#else
+    TempFolder home;
+    const ScopedEnv homeVariable("HOME", home.path().c_str());
+    for (const char* configHome : {static_cast<const char*>(nullptr), "relative/config"}) {
+        const ScopedEnv configHomeVariable("XDG_CONFIG_HOME", configHome);
+        platform::registerAutostart("/opt/fernhold");
+        const std::string entry = home.file(".config/autostart/LTApp.desktop");
+        EXPECT_NE(fernhold::test::readFile(entry).find("Exec=\"/opt/fernhold/Fernhold\"\n"), std::string::npos);
+        platform::unregisterAutostart();
+        EXPECT_FALSE(fernhold::test::isFile(entry));
+    }
+#endif
+}
+
+} // namespace

@@ -1,0 +1,94 @@
+#include "platform/file_io.h"
+#include "platform/paths.h"
+#include "support/file_helpers.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+using fernhold::test::listFolder;
+using fernhold::test::readFile;
+using fernhold::test::TempFolder;
+using fernhold::test::writeFile;
+
+TEST(WriteFileAtomically, CreatesAndReplacesTheWholeFileLeavingNoTemporary)
+{
+    TempFolder folder;
+    const std::string target = folder.file("設定.def");
+    ASSERT_TRUE(platform::writeFileAtomically(target, std::string("first\r\n")).isOk());
+    EXPECT_EQ(readFile(target), "first\r\n");
+    ASSERT_TRUE(platform::writeFileAtomically(target, std::string("x")).isOk());
+    EXPECT_EQ(readFile(target), "x");
+    EXPECT_EQ(listFolder(folder.path()), std::vector<std::string>{"設定.def"});
+}
+
+TEST(WriteFileAtomically, FailsOverAFolderAndLeavesItAndNoTemporary)
+{
+    TempFolder folder;
+    const std::string target = folder.file("setup.def");
+    ASSERT_TRUE(fernhold::test::makeFolder(target));
+    const base::Status status = platform::writeFileAtomically(target, "data");
+    EXPECT_FALSE(status.isOk());
+    EXPECT_FALSE(status.detail().empty());
+    EXPECT_EQ(status.path(), target);
+    EXPECT_TRUE(fernhold::test::isFolder(target));
+    EXPECT_EQ(listFolder(folder.path()), std::vector<std::string>{"setup.def"});
+}
+
+TEST(WriteFileAtomically, ReportsAMissingFolder)
+{
+    TempFolder folder;
+    const base::Status status = platform::writeFileAtomically(folder.file("missing") + platform::kSeparator + "f", "x");
+    EXPECT_EQ(status.code(), base::ErrorCode::NotFound);
+}
+
+TEST(WriteFileAtomically, KeepsTheOldFileWhenTheFolderIsReadOnly)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX folder permissions";
+#else
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root ignores folder permissions";
+    TempFolder folder;
+    const std::string target = folder.file("setup.def");
+    ASSERT_TRUE(writeFile(target, "old"));
+    ::chmod(folder.path().c_str(), 0555);
+    const base::Status status = platform::writeFileAtomically(target, "new");
+    ::chmod(folder.path().c_str(), 0755);
+    EXPECT_EQ(status.code(), base::ErrorCode::AccessDenied);
+    EXPECT_EQ(readFile(target), "old");
+#endif
+}
+
+TEST(OpenFile, OpensJapanesePathsAndReportsTheSystemReason)
+{
+    TempFolder folder;
+    const std::string path = folder.file("日本語.txt");
+    std::FILE* file = platform::openFile(path, "wb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(platform::syncFile(file, path).isOk());
+    std::fclose(file);
+    EXPECT_TRUE(fernhold::test::isFile(path));
+
+    EXPECT_EQ(platform::openFile(folder.file("absent.txt"), "rb"), nullptr);
+    const base::Status status = platform::lastSystemError(folder.file("absent.txt"));
+    EXPECT_EQ(status.code(), base::ErrorCode::NotFound);
+    EXPECT_FALSE(status.detail().empty());
+}
+
+TEST(ReplaceFile, MovesACompleteFileOverTheTarget)
+{
+    TempFolder folder;
+    ASSERT_TRUE(writeFile(folder.file("a"), "new"));
+    ASSERT_TRUE(writeFile(folder.file("b"), "old"));
+    ASSERT_TRUE(platform::replaceFile(folder.file("a"), folder.file("b")).isOk());
+    EXPECT_EQ(listFolder(folder.path()), std::vector<std::string>{"b"});
+    EXPECT_EQ(readFile(folder.file("b")), "new");
+}
+
+} // namespace

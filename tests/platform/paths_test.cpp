@@ -1,0 +1,38 @@
+#include "platform/paths.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kSep(1, platform::kSeparator);
+
+TEST(Paths, JoinPutsExactlyOneSeparatorBetweenTheParts)
+{
+    EXPECT_EQ(platform::joinPath("a", "b"), "a" + kSep + "b");
+    EXPECT_EQ(platform::joinPath("a" + kSep, "b"), "a" + kSep + "b");
+    EXPECT_EQ(platform::joinPath("a", kSep + "b"), "a" + kSep + "b");
+    EXPECT_EQ(platform::joinPath("", "b"), "b");
+}
+
+TEST(Paths, ConvertsJapaneseNamesToFilesystemPathsAndBack)
+{
+    const std::string name = "バックアップ" + kSep + "表～.txt";
+    const std::filesystem::path path = platform::toPath(name);
+    EXPECT_EQ(platform::fromPath(path), name);
+    EXPECT_EQ(platform::fromPath(path.filename()), "表～.txt");
+}
+
+TEST(Paths, ExecutableFolderHoldsTheRunningTestProgram)
+{
+    const std::string folder = platform::executableFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder.back(), platform::kSeparator);
+    std::error_code error;
+    EXPECT_TRUE(std::filesystem::is_directory(platform::toPath(folder), error));
+    bool found = false;
+    for (const auto& entry : std::filesystem::directory_iterator(platform::toPath(folder), error))
+        found = found || entry.path().stem() == "platform_test";
+    EXPECT_TRUE(found);
+}
+
+} // namespace

@@ -1,0 +1,22 @@
+#pragma once
+// Whole-file reads and writes for tests, by UTF-8 path.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fernhold::test {
+
+// False when the file cannot be written.
+bool writeFile(const std::string& path, std::string_view bytes);
+// The file's bytes; empty when it cannot be read.
+std::string readFile(const std::string& path);
+bool isFolder(const std::string& path);
+bool isFile(const std::string& path);
+bool makeFolder(const std::string& path);
+// Names of the entries directly inside folder, sorted.
+std::vector<std::string> listFolder(const std::string& path);
+// Every folder beneath path, as paths relative to it with '/' between parts, sorted.
+std::vector<std::string> listFoldersRecursively(const std::string& path);
+
+} // namespace fernhold::test
