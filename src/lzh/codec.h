@@ -29,12 +29,6 @@ std::uint16_t crc16(std::uint16_t crc, const std::uint8_t* data, std::size_t siz
 // current ones).
 enum class Effort { Fast, Normal, Best };
 
-// True when a sample of a member (its first 64 KiB are looked at) seems not worth compressing:
-// nearly uniform bytes with almost no repeats, as in compressed or encrypted files. Costs well
-// under a millisecond. False promises nothing: the caller still stores the member as -lh0- when
-// the compressed result is not smaller.
-bool looksIncompressible(const std::uint8_t* data, std::size_t size);
-
 // Compresses one member with -lh4- .. -lh7- (-lh0- passes the data through). The stream follows
 // the writer profile every reader accepts: complete codes, constant trees where one symbol is
 // used, blocks of 1..65535 tokens, no tiny last block, no match before the data or farther than
