@@ -3,13 +3,15 @@
 #   install-deps.sh run    the compiler, CMake, Qt 6 Widgets and the Japanese fonts
 #   install-deps.sh test   all of that, plus GoogleTest, the independent LZH readers, clang for
 #                          the fuzzers, and mingw-w64 with Wine for the Windows build's tests
+#                          (and time, zstd for the scale check and the benchmark)
 set -euo pipefail
 mode=${1:-run}
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev fonts-noto-cjk)
 if [ "$mode" = test ]; then
     packages+=(googletest libgtest-dev lhasa libarchive-tools 7zip jlha-utils
-               clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)
+               clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
+               time zstd)
 fi
 
 missing=()
