@@ -64,6 +64,7 @@ public:
         if (status)
             status = platform::replaceFile(temporary, archive);
         if (!status) {
+            m_writer.abandon();
             fs::remove(platform::toPath(temporary), ec);
             return failed(status, status.code() != base::ErrorCode::Cancelled && status.code() != base::ErrorCode::Corrupt);
         }
