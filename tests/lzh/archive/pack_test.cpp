@@ -112,6 +112,9 @@ TEST(LzhPack, RefusesToAddOntoADamagedArchiveAndLeavesItAlone)
 #ifndef _WIN32
 TEST(LzhPack, SkipsAndReportsWhatCannotBeReadAndPacksTheRest)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "a named pipe inside a folder exists only on POSIX";
+#else
     test::TempFolder folder;
     test::writeFile(folder.path() / "src" / "f.txt", "kept");
     ASSERT_EQ(::mkfifo((folder.path() / "src" / "pipe").c_str(), 0600), 0);
@@ -124,6 +127,7 @@ TEST(LzhPack, SkipsAndReportsWhatCannotBeReadAndPacksTheRest)
     ASSERT_EQ(skipped.size(), 1u);
     EXPECT_NE(skipped[0].path().find("pipe"), std::string::npos);
     EXPECT_EQ(unpacked(folder, folder / "x.lzh"), (std::map<std::string, std::string>{{"f.txt", "kept"}}));
+#endif
 }
 
 #endif
