@@ -231,6 +231,27 @@ base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgre
     return base::Status::error(status.code(), status.detail(), m_broken ? status.path() : entry.sourcePath);
 }
 
+base::Status ArchiveWriter::addPrepared(const SourceEntry& entry, Method method, std::uint16_t crc,
+                                       std::uint64_t originalSize, const std::uint8_t* data, std::size_t size)
+{
+    HeaderFields fields;
+    fields.kind = MemberKind::File;
+    fields.path = entry.archivePath;
+    fields.mtime = entry.mtime;
+    fields.unixMode = entry.unixMode;
+    fields.readOnly = entry.readOnly;
+    fields.method = method;
+    fields.crc = crc;
+    fields.originalSize = originalSize;
+    fields.packedSize = size;
+    auto header = buildLevel2Header(fields);
+    if (!header)
+        return base::Status::error(header.status().code(), header.status().detail(), entry.sourcePath);
+    if (auto status = write(header->data(), header->size()); !status)
+        return status;
+    return write(data, size);
+}
+
 base::Status ArchiveWriter::addRaw(ArchiveReader& reader)
 {
     if (auto status = write(reader.rawHeader().data(), reader.rawHeader().size()); !status)

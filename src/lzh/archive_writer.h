@@ -46,6 +46,10 @@ public:
     // error carries the source path and the archive is as before the call: the caller may skip
     // it and go on. After a write error or cancellation broken() is true and the archive is lost.
     base::Status addEntry(const SourceEntry& entry, const ChunkProgress& progress);
+    // Adds a file whose packed bytes are ready (data, in the given method, of an original of
+    // originalSize bytes with that CRC).
+    base::Status addPrepared(const SourceEntry& entry, Method method, std::uint16_t crc, std::uint64_t originalSize,
+                             const std::uint8_t* data, std::size_t size);
     // Copies the member the reader stands on, header and packed data unchanged.
     base::Status addRaw(ArchiveReader& reader);
     // Writes the end mark, flushes the file to the disk and closes it.

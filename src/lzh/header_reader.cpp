@@ -257,7 +257,7 @@ void classify(MemberInfo& info)
     }
     while (!info.path.empty() && info.path.back() == '/' && info.path.size() > 1)
         info.path.pop_back();
-    if (info.path.empty() || info.path == "/")
+    if (info.defect.empty() && (info.path.empty() || info.path == "/"))
         info.defect = "empty member name";
 }
 

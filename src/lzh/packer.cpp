@@ -3,9 +3,11 @@
 #include "lzh/archive_reader.h"
 #include "lzh/extractor.h"
 #include "lzh/folder_walk.h"
+#include "lzh/member_pipeline.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -120,13 +122,25 @@ private:
 
     base::Status addNew(const WalkResult& walk)
     {
-        for (const SourceEntry& entry : walk.entries) {
+        MemberPipeline pipeline(walk.entries, m_settings.writer, workerCount());
+        for (std::size_t i = 0; i < walk.entries.size(); ++i) {
+            const SourceEntry& entry = walk.entries[i];
             if (m_hooks.progress && !m_hooks.progress(m_done, m_total, entry.archivePath))
                 return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
-            auto status = m_writer.addEntry(entry, [&](std::uint64_t bytes) {
-                m_done += bytes;
-                return !m_hooks.progress || m_hooks.progress(m_done, m_total, entry.archivePath);
-            });
+            const PreparedMember& prepared = pipeline.wait(i);
+            base::Status status = prepared.status;
+            if (status && prepared.streamed) {
+                status = m_writer.addEntry(entry, [&](std::uint64_t bytes) {
+                    m_done += bytes;
+                    return !m_hooks.progress || m_hooks.progress(m_done, m_total, entry.archivePath);
+                });
+            } else if (status) {
+                status = m_writer.addPrepared(entry, prepared.method, prepared.crc, prepared.originalSize,
+                                              prepared.data->data(),
+                                              prepared.data->size());
+                m_done += prepared.originalSize;
+            }
+            pipeline.release(i);
             if (status) {
                 ++m_summary.members;
             } else if (m_writer.broken()) {
@@ -137,6 +151,8 @@ private:
         }
         return base::Status::ok();
     }
+
+    static unsigned workerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 2u); }
 
     // Reads back everything written: a member that does not decode to its CRC fails the add.
     base::Status testWritten(const std::string& temporary)

@@ -10,6 +10,35 @@
 namespace {
 using fernhold::test::TempFolder;
 
+#ifndef _WIN32
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        const char* old = std::getenv(name);
+        m_had = old != nullptr;
+        m_old = m_had ? old : "";
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            ::setenv(m_name, m_old.c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had = false;
+    std::string m_old;
+};
+#endif
+
 // The XDG side only; the registry side is tested on Windows.
 TEST(AutostartXdg, WritesADesktopEntryThatStartsTheProgramAndRemovesIt)
 {
@@ -17,9 +46,7 @@ TEST(AutostartXdg, WritesADesktopEntryThatStartsTheProgramAndRemovesIt)
     GTEST_SKIP() << "XDG autostart entries exist only on POSIX desktops";
 #else
     TempFolder config;
-    const char* previous = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = previous ? previous : "";
-    ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    const ScopedEnv configHome("XDG_CONFIG_HOME", config.path().c_str());
 
     const std::string entry = config.file("autostart/LTApp.desktop");
     platform::registerAutostart("/opt/つむぎ 君/$bin");
@@ -31,11 +58,24 @@ TEST(AutostartXdg, WritesADesktopEntryThatStartsTheProgramAndRemovesIt)
     platform::unregisterAutostart();
     EXPECT_FALSE(fernhold::test::isFile(entry));
     platform::unregisterAutostart(); // nothing left to remove is no failure
+#endif
+}
 
-    if (previous)
-        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
+TEST(AutostartXdg, FallsBackToDotConfigWithoutAnAbsoluteConfigHome)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "XDG autostart entries exist only on POSIX desktops";
+#else
+    TempFolder home;
+    const ScopedEnv homeVariable("HOME", home.path().c_str());
+    for (const char* configHome : {static_cast<const char*>(nullptr), "relative/config"}) {
+        const ScopedEnv configHomeVariable("XDG_CONFIG_HOME", configHome);
+        platform::registerAutostart("/opt/fernhold");
+        const std::string entry = home.file(".config/autostart/LTApp.desktop");
+        EXPECT_NE(fernhold::test::readFile(entry).find("Exec=\"/opt/fernhold/Fernhold\"\n"), std::string::npos);
+        platform::unregisterAutostart();
+        EXPECT_FALSE(fernhold::test::isFile(entry));
+    }
 #endif
 }
 

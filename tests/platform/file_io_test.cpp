@@ -11,9 +11,9 @@
 #endif
 
 namespace {
-using fernhold::test::TempFolder;
 using fernhold::test::listFolder;
 using fernhold::test::readFile;
+using fernhold::test::TempFolder;
 using fernhold::test::writeFile;
 
 TEST(WriteFileAtomically, CreatesAndReplacesTheWholeFileLeavingNoTemporary)

@@ -25,7 +25,7 @@ TEST(TextCodec, KeepsPathsWithJapaneseAndAsciiIntact)
 
 TEST(TextCodec, RefusesCharactersThatCp932CannotHold)
 {
-    EXPECT_EQ(platform::utf8ToCp932("caf\xc3\xa9"), std::nullopt); // é
+    EXPECT_EQ(platform::utf8ToCp932("caf\xc3\xa9"), std::nullopt);  // é
     EXPECT_EQ(platform::utf8ToCp932("\xed\x95\x9c"), std::nullopt); // 한
 }
 

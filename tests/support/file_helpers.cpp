@@ -70,8 +70,7 @@ std::vector<std::string> listFoldersRecursively(const std::string& path)
     for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
          it.increment(error)) {
         std::error_code ignored;
-        if (it->is_directory(ignored))
-            {
+        if (it->is_directory(ignored)) {
             const std::u8string relative = it->path().lexically_relative(root).generic_u8string();
             folders.emplace_back(relative.begin(), relative.end());
         }

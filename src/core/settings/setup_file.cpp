@@ -9,8 +9,6 @@
 #include "platform/paths.h"
 #include "platform/text_codec.h"
 
-#include <vector>
-
 namespace core {
 namespace {
 
@@ -18,8 +16,7 @@ constexpr int kLineCount = 92;
 // A Windows path of 32767 UTF-16 units is under 100 000 bytes as UTF-8; nothing longer is ours.
 constexpr size_t kMaxLineBytes = 128 * 1024;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr const char* kLoadFailedText =
-    "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました";
+constexpr const char* kLoadFailedText = "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました";
 
 base::Status corrupt(int lineNumber, const std::string& what)
 {
@@ -107,8 +104,7 @@ public:
         return base::Status::ok();
     }
 
-    template <typename T, size_t N, typename Read>
-    base::Status each(std::array<T, N>& fields, Read read)
+    template <typename T, size_t N, typename Read> base::Status each(std::array<T, N>& fields, Read read)
     {
         for (T& field : fields)
             if (base::Status status = (this->*read)(field); !status)
@@ -158,7 +154,8 @@ base::Result<std::string> readSetupBytes(const std::string& path)
     size_t lineLength = 0;
     char buffer[16384];
     size_t got = 0;
-    while (lines < kLineCount && lineLength <= kMaxLineBytes + 1 && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    while (lines < kLineCount && lineLength <= kMaxLineBytes + 1 &&
+           (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
         for (size_t i = 0; i < got && lines < kLineCount && lineLength <= kMaxLineBytes + 1; ++i) {
             bytes += buffer[i];
             if (buffer[i] == '\n') {
@@ -249,6 +246,13 @@ bool LoadSetup(AppState& state, Dialogs& dialogs, base::Status* rewriteStatus)
 
 base::Status SaveSetup(const AppState& state)
 {
+    // A line break in a folder name (possible outside Windows) would shift every later line and
+    // cost all settings at the next start; the file on disk is the better one to keep.
+    for (const std::string* text : {&state.setup.BackupFolder, &state.setup.MonthBackTime})
+        for (const char c : *text)
+            if (static_cast<unsigned char>(c) < 0x20)
+                return base::Status::error(base::ErrorCode::InvalidArgument, "control character in a setting",
+                                           setupFilePath(state.programFolder));
     return platform::writeFileAtomically(setupFilePath(state.programFolder), serializeSetup(state.setup));
 }
 

@@ -27,7 +27,8 @@ base::Status parseSetup(std::string_view bytes, SetupRecord& record);
 // rewriteStatus, when given, receives SaveSetup's result (ok otherwise).
 bool LoadSetup(AppState& state, Dialogs& dialogs, base::Status* rewriteStatus = nullptr);
 
-// Replaces setup.def whole and atomically with the record.
+// Replaces setup.def whole and atomically with the record. InvalidArgument, and the file left
+// as it was, when a text holds a control character (a line break in a folder name).
 base::Status SaveSetup(const AppState& state);
 
 std::string setupFilePath(const std::string& programFolder);

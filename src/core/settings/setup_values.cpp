@@ -84,8 +84,8 @@ std::string formatDateTime(DateTime value)
     else if (!value.hasDatePart())
         std::snprintf(text, sizeof text, "#%02d:%02d:%02d#", c.hour, c.minute, c.second);
     else
-        std::snprintf(text, sizeof text, "#%04d-%02d-%02d %02d:%02d:%02d#", c.year, c.month, c.day, c.hour,
-                      c.minute, c.second);
+        std::snprintf(text, sizeof text, "#%04d-%02d-%02d %02d:%02d:%02d#", c.year, c.month, c.day, c.hour, c.minute,
+                      c.second);
     return text;
 }
 

@@ -17,8 +17,10 @@ enum class Blocked { File, Folder };
 // and why, and the program ends.
 base::Status reportStartupFailure(Dialogs& dialogs, Blocked what, const base::Status& status)
 {
-    const std::string lead = what == Blocked::File ? "次のファイルを作成できませんでした：" : "次のフォルダを作成できませんでした：";
-    dialogs.message(kProductName, lead + "\r" + status.path() + "\r" + status.detail() + "\r" + "プログラムを終了します。");
+    const std::string lead =
+        what == Blocked::File ? "次のファイルを作成できませんでした：" : "次のフォルダを作成できませんでした：";
+    dialogs.message(kProductName,
+                    lead + "\r" + status.path() + "\r" + status.detail() + "\r" + "プログラムを終了します。");
     return status;
 }
 

@@ -5,7 +5,8 @@
 namespace lzh::codec {
 
 BitReader::BitReader(const ByteSource& source, std::uint64_t packedSize)
-    : m_source(source), m_packedLeft(packedSize), m_buffer(kChunkBytes)
+    : m_source(source), m_packedLeft(packedSize),
+      m_buffer(static_cast<std::size_t>(std::min<std::uint64_t>(packedSize, kChunkBytes)))
 {
     m_pos = m_end = m_buffer.data();
 }

@@ -26,6 +26,8 @@ public:
         m_positions[m_count++] = static_cast<std::uint16_t>(distance - 1);
     }
     int tokenCount() const { return m_count; }
+    const std::uint16_t* symbols() const { return m_symbols.data(); }
+    const std::uint16_t* positions() const { return m_positions.data(); }
     void clear() { m_count = 0; }
 
     // Writes the first count tokens (1..65535) as one block and keeps the rest for the next.

@@ -4,6 +4,7 @@
 #include "lzh/codec.h"
 
 #include "lzh/codec/bit_writer.h"
+#include "lzh/codec/block_splitter.h"
 #include "lzh/codec/block_writer.h"
 #include "lzh/codec/match_finder.h"
 #include "lzh/codec/method_params.h"
@@ -23,17 +24,16 @@ struct EffortParams {
     int niceLength;  // a match this long is taken without looking further, in bytes
     int lazyLength;  // a match this long is taken without trying the next position, in bytes
     int goodLength;  // with a match this long, the lazy search tries a quarter of the chain
-    int insertLimit; // longer matches do not put their inner positions into the chains, in bytes
 };
 
 EffortParams effortParams(Effort effort)
 {
     switch (effort) {
-    case Effort::Fast: return {12, 48, 12, 8, 32};
-    case Effort::Normal: return {48, 128, 32, 16, kMaxMatch};
-    case Effort::Best: return {256, kMaxMatch, kMaxMatch, 32, kMaxMatch};
+    case Effort::Fast: return {12, 48, 12, 8};
+    case Effort::Normal: return {32, 128, 32, 16};
+    case Effort::Best: return {128, kMaxMatch, 128, 32};
     }
-    return {12, 48, 12, 8, 32};
+    return {12, 48, 12, 8};
 }
 
 // New input taken per slide of the window, in bytes: large, so the window moves rarely.
@@ -43,10 +43,6 @@ constexpr std::uint32_t kInputArea = 256 * 1024;
 constexpr std::uint32_t kLookahead = kMaxMatch + 16;
 // Bytes past the end of the data that compares and hashes may read.
 constexpr std::uint32_t kReadSlack = kMaxMatch + 16;
-// Tokens per block. Blocks are cut at this size once kTailTokens more are waiting, so the last
-// block of a member never falls below kTailTokens tokens unless the whole member is that small.
-constexpr int kBlockTokens = 16384;
-constexpr int kTailTokens = 1024;
 // Compressed bytes gathered before they go to the sink.
 constexpr std::size_t kOutputChunk = 64 * 1024;
 // Positions are 32-bit; well before they wrap, all stored positions are lowered.
@@ -71,7 +67,7 @@ struct Encoder::Impl {
 
     void reset();
     bool parse(std::uint32_t end, const ByteSink& sink);
-    bool emitFullBlock(const ByteSink& sink);
+    bool addedToken(const ByteSink& sink);
     bool deliver(const ByteSink& sink, bool all);
     void slideWindow();
 
@@ -88,6 +84,7 @@ struct Encoder::Impl {
     std::uint32_t pendingPos = 0;
     codec::MatchFinder finder;
     codec::BlockWriter blocks;
+    codec::BlockSplitter splitter;
     codec::BitWriter out;
     std::uint64_t delivered = 0;  // bytes handed to the sink for this member
     bool failed = false;          // the sink refused bytes
@@ -104,12 +101,12 @@ Encoder::Impl::Impl(Method m, Effort e)
 
 void Encoder::Impl::reset()
 {
-    finder.reset();
-    bufStart = dataEnd = pos = finder.firstPosition();
+    bufStart = dataEnd = pos = finder.startMember();
     pending = {};
     pendingPos = 0;
     out.reset();
     blocks.clear();
+    splitter.reset();
     delivered = 0;
     failed = false;
 }
@@ -126,9 +123,15 @@ bool Encoder::Impl::deliver(const ByteSink& sink, bool all)
     return true;
 }
 
-bool Encoder::Impl::emitFullBlock(const ByteSink& sink)
+bool Encoder::Impl::addedToken(const ByteSink& sink)
 {
-    blocks.writeBlock(kBlockTokens, out);
+    const int blockTokens = splitter.blockTokens();
+    if (blocks.tokenCount() - blockTokens < codec::BlockSplitter::kChunkTokens)
+        return true;
+    if (!splitter.startsNewBlock(blocks.symbols() + blockTokens, blocks.positions() + blockTokens,
+                                 codec::BlockSplitter::kChunkTokens))
+        return true;
+    blocks.writeBlock(blockTokens, out);
     out.flushBits(false);
     return deliver(sink, false);
 }
@@ -159,13 +162,12 @@ bool Encoder::Impl::parse(std::uint32_t end, const ByteSink& sink)
             ++pos;
         } else {
             blocks.addMatch(match.length, match.distance);
-            if (match.length <= e.insertLimit)
-                finder.insertUpTo(buf, bufStart, pos + static_cast<std::uint32_t>(match.length));
-            else
-                finder.skipTo(pos + static_cast<std::uint32_t>(match.length));
+            // Every position inside the match goes into the chains: skipping them costs several
+            // per cent of size on binaries, where long matches overlap.
+            finder.insertUpTo(buf, bufStart, pos + static_cast<std::uint32_t>(match.length));
             pos += static_cast<std::uint32_t>(match.length);
         }
-        if (blocks.tokenCount() == kBlockTokens + kTailTokens && !emitFullBlock(sink))
+        if (!addedToken(sink))
             return false;
     }
     return true;
@@ -235,7 +237,8 @@ base::Status Encoder::finish(const ByteSink& sink)
     if (d.stored)
         return base::Status::ok();
     bool ok = d.parse(d.dataEnd, sink);
-    // parse() cuts a block whenever kTailTokens wait beyond a full one, so the rest fits in one.
+    // The splitter keeps blocks a chunk short of the limit, so the rest always fits in one, and
+    // joining it to the block before means the last block is never a tiny one.
     if (ok && d.blocks.tokenCount() > 0)
         d.blocks.writeBlock(d.blocks.tokenCount(), d.out);
     d.out.flushBits(true);

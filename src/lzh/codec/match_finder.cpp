@@ -33,16 +33,29 @@ int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
 
 MatchFinder::MatchFinder(std::uint32_t windowSize)
     : m_window(windowSize), m_mask(windowSize - 1), m_maxDistance(windowSize - 1),
-      m_head(std::size_t{1} << kHashBits), m_prev(windowSize)
+      m_head(std::size_t{1} << kHashBits), m_prev(windowSize), m_head3(std::size_t{1} << kHash3Bits)
 {
-    reset();
+    clear();
 }
 
-void MatchFinder::reset()
+void MatchFinder::clear()
 {
     std::fill(m_head.begin(), m_head.end(), 0);
     std::fill(m_prev.begin(), m_prev.end(), 0);
+    std::fill(m_head3.begin(), m_head3.end(), 0);
     m_nextInsert = m_window;
+}
+
+std::uint32_t MatchFinder::startMember()
+{
+    // Everything stored lies below m_nextInsert, so a window further on it is all out of reach.
+    const std::uint32_t start = m_nextInsert + m_window;
+    if (start >= kRestartAt) {
+        clear();
+        return m_nextInsert;
+    }
+    m_nextInsert = start;
+    return start;
 }
 
 void MatchFinder::rebase(std::uint32_t delta)
@@ -58,9 +71,12 @@ Match MatchFinder::find(const std::uint8_t* buf, std::uint32_t bufStart, std::ui
 {
     const std::uint8_t* cur = buf + (pos - bufStart);
     std::uint32_t candidate;
+    std::uint32_t candidate3 = 0;
     if (pos < m_nextInsert) {
         candidate = m_prev[pos & m_mask];
     } else {
+        candidate3 = m_head3[hash3(cur)];
+        m_head3[hash3(cur)] = pos;
         insertUpTo(buf, bufStart, pos);
         std::uint32_t& head = m_head[hash4(cur)];
         candidate = head;
@@ -92,6 +108,11 @@ Match MatchFinder::find(const std::uint8_t* buf, std::uint32_t bufStart, std::ui
             }
         }
         candidate = m_prev[candidate & m_mask];
+    }
+    if (best.length < 3 && minLength <= 3 && candidate3 != 0 && pos - candidate3 <= kNear3 && candidate3 >= lowest) {
+        const std::uint8_t* c = buf + (candidate3 - bufStart);
+        if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2])
+            return {3, pos - candidate3};
     }
     if (best.length < minLength)
         return {};

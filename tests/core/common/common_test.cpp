@@ -1,6 +1,5 @@
 #include "core/common/clock.h"
 #include "core/common/date_time.h"
-#include "core/common/error_status.h"
 #include "core/common/utf8.h"
 
 #include <gtest/gtest.h>
@@ -60,21 +59,9 @@ TEST(SystemClock, GivesAPlausibleLocalTime)
 TEST(Utf8, TellsWellFormedText)
 {
     EXPECT_TRUE(core::isValidUtf8("つむぎ君 é 한 😀"));
-    for (const char* bytes : {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xFF"})
+    for (const char* bytes :
+         {"\x80", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xFF"})
         EXPECT_FALSE(core::isValidUtf8(bytes));
-}
-
-TEST(ErrorStatus, MapsFilesystemErrorsToBroadCodesWithTheReason)
-{
-    const auto status = [](std::errc e) { return core::statusFromError(std::make_error_code(e), "p"); };
-    EXPECT_TRUE(core::statusFromError({}, "p").isOk());
-    EXPECT_EQ(status(std::errc::no_such_file_or_directory).code(), base::ErrorCode::NotFound);
-    EXPECT_EQ(status(std::errc::not_a_directory).code(), base::ErrorCode::NotFound);
-    EXPECT_EQ(status(std::errc::permission_denied).code(), base::ErrorCode::AccessDenied);
-    EXPECT_EQ(status(std::errc::no_space_on_device).code(), base::ErrorCode::DiskFull);
-    EXPECT_EQ(status(std::errc::io_error).code(), base::ErrorCode::IoError);
-    EXPECT_EQ(status(std::errc::io_error).path(), "p");
-    EXPECT_FALSE(status(std::errc::io_error).detail().empty());
 }
 
 } // namespace

@@ -12,9 +12,9 @@
 namespace {
 using core::DateTime;
 using fernhold::test::FakeServices;
+using fernhold::test::readFile;
 using fernhold::test::ScriptedDialogs;
 using fernhold::test::TempFolder;
-using fernhold::test::readFile;
 using fernhold::test::writeFile;
 
 const char* const kLoadFailed = "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました";
@@ -141,6 +141,17 @@ TEST(SaveSetup, ReplacesTheFileWholeAndLeavesNothingElse)
     ASSERT_TRUE(core::SaveSetup(program.state).isOk());
     EXPECT_EQ(readFile(program.setupPath()), core::serializeSetup(program.state.setup));
     EXPECT_EQ(fernhold::test::listFolder(program.folder.path()), std::vector<std::string>{"setup.def"});
+}
+
+TEST(SaveSetup, KeepsTheFileWhenAFolderNameHoldsALineBreak)
+{
+    Program program;
+    program.state.setup = sampleRecord("z");
+    ASSERT_TRUE(core::SaveSetup(program.state).isOk());
+    const std::string before = readFile(program.setupPath());
+    program.state.setup.BackupFolder = "/home/a\nb";
+    EXPECT_EQ(core::SaveSetup(program.state).code(), base::ErrorCode::InvalidArgument);
+    EXPECT_EQ(readFile(program.setupPath()), before);
 }
 
 TEST(SaveSetup, ReportsAProgramFolderThatIsGoneAndCreatesNothing)

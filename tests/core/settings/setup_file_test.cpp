@@ -125,10 +125,10 @@ TEST(SetupFile, ReadsLfLineEndsAFinalLineWithoutEndingAndIgnoresLinesAfterTheLas
 TEST(SetupFile, KeepsOutOfRangeValuesOfAHandEditedFileAsRead)
 {
     std::vector<std::string> lines = splitCrlf(core::serializeSetup(everyFieldSet()));
-    lines[2] = "5";       // MonthBackOption(0)
-    lines[10] = "\"7\"";  // MonthBackTime
-    lines[11] = "99";     // MonthBackTimeIndex
-    lines[36] = "-3";     // DayBackSlot
+    lines[2] = "5";      // MonthBackOption(0)
+    lines[10] = "\"7\""; // MonthBackTime
+    lines[11] = "99";    // MonthBackTimeIndex
+    lines[36] = "-3";    // DayBackSlot
     SetupRecord read;
     ASSERT_TRUE(core::parseSetup(joinLines(lines), read).isOk());
     EXPECT_EQ(read.MonthBackOption[0], 5);
@@ -163,14 +163,14 @@ TEST(SetupFile, RefusesEveryMalformedLine)
         {0, "Lumo-Tree Setup v1.1"},
         {0, "\"Lumo-Tree Setup v1.2\""},
         {1, "D:\\no quotes"},
-        {1, "\"\x83\""},          // a CP932 lead byte without its trail
-        {1, "\"a\0b\""s},         // control character
-        {2, "\"0\""},             // text where an integer belongs
-        {2, "#2004-05-14#"},      // a date where an integer belongs
+        {1, "\"\x83\""},     // a CP932 lead byte without its trail
+        {1, "\"a\0b\""s},    // control character
+        {2, "\"0\""},        // text where an integer belongs
+        {2, "#2004-05-14#"}, // a date where an integer belongs
         {11, "32768"},
         {12, "-32769"},
         {36, ""},
-        {37, "0"},                // a number where a date-time belongs
+        {37, "0"}, // a number where a date-time belongs
         {60, "#2004-02-30#"},
         {91, "\"2004-05-14\""},
         {50, std::string(200 * 1024, '#')},

@@ -18,8 +18,9 @@ TEST(SetupValues, WritesDateTimesInTheirFullAndShortForms)
 TEST(SetupValues, ReadsEveryFormBackToTheSecond)
 {
     for (const DateTime value :
-         {DateTime(), DateTime::fromSeconds(1), DateTime::fromSeconds(86399), DateTime::fromCivil({2004, 5, 14, 8, 0, 3}),
-          DateTime::fromCivil({2000, 2, 29, 0, 0, 0}), DateTime::fromCivil({9999, 12, 31, 23, 59, 59})})
+         {DateTime(), DateTime::fromSeconds(1), DateTime::fromSeconds(86399),
+          DateTime::fromCivil({2004, 5, 14, 8, 0, 3}), DateTime::fromCivil({2000, 2, 29, 0, 0, 0}),
+          DateTime::fromCivil({9999, 12, 31, 23, 59, 59})})
         EXPECT_EQ(setup::parseDateTime(setup::formatDateTime(value)), value) << setup::formatDateTime(value);
     // Both short forms of the zero value, and the full forms of short values, are zero and times.
     EXPECT_EQ(setup::parseDateTime("#00:00:00#"), DateTime());
@@ -29,9 +30,10 @@ TEST(SetupValues, ReadsEveryFormBackToTheSecond)
 
 TEST(SetupValues, RefusesLinesThatAreNoDateTime)
 {
-    for (const char* line : {"", "#", "##", "2004-05-14", "#2004-05-14", "#2004-02-30#", "#2003-02-29#", "#2004-13-01#",
-                             "#0000-01-01#", "#2004-5-14#", "#24:00:00#", "#12:60:00#", "#8:00:03#", "#2004-05-14T08:00:03#",
-                             "#2004-05-14  08:00:03#", " #2004-05-14#", "#2004-05-14# ", "#abcd-ef-gh#", "0"})
+    for (const char* line :
+         {"", "#", "##", "2004-05-14", "#2004-05-14", "#2004-02-30#", "#2003-02-29#", "#2004-13-01#", "#0000-01-01#",
+          "#2004-5-14#", "#24:00:00#", "#12:60:00#", "#8:00:03#", "#2004-05-14T08:00:03#", "#2004-05-14  08:00:03#",
+          " #2004-05-14#", "#2004-05-14# ", "#abcd-ef-gh#", "0"})
         EXPECT_EQ(setup::parseDateTime(line), std::nullopt) << line;
 }
 
@@ -41,8 +43,8 @@ TEST(SetupValues, ReadsSixteenBitIntegersOnly)
     EXPECT_EQ(setup::parseInteger("-32768"), -32768);
     EXPECT_EQ(setup::parseInteger("32767"), 32767);
     EXPECT_EQ(setup::parseInteger("007"), 7);
-    for (const char* line : {"", "-", "32768", "-32769", "99999999999999999999999", "+1", " 1", "1 ", "1.0", "\"1\"",
-                             "#1#", "0x10", "一"})
+    for (const char* line :
+         {"", "-", "32768", "-32769", "99999999999999999999999", "+1", " 1", "1 ", "1.0", "\"1\"", "#1#", "0x10", "一"})
         EXPECT_EQ(setup::parseInteger(line), std::nullopt) << line;
     EXPECT_EQ(setup::formatInteger(-32768), "-32768");
 }

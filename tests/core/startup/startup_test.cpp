@@ -19,10 +19,10 @@
 namespace {
 using core::DateTime;
 using fernhold::test::FakeServices;
-using fernhold::test::TempFolder;
 using fernhold::test::isFolder;
 using fernhold::test::listFoldersRecursively;
 using fernhold::test::readFile;
+using fernhold::test::TempFolder;
 using fernhold::test::writeFile;
 
 const char* const kFolderFailed = "次のフォルダを作成できませんでした：\r";

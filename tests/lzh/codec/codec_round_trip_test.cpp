@@ -88,6 +88,22 @@ TEST(CodecRoundTrip, ResetStartsAFreshMemberWithAnEmptyWindow)
     EXPECT_TRUE(decoded.data == second);
 }
 
+TEST(CodecRoundTrip, ThousandsOfSmallMembersThroughOneEncoderStayIndependent)
+{
+    // Each member moves the encoder's positions on by a window; this many wrap them round once.
+    Encoder encoder(Method::Lh7, Effort::Fast);
+    const Bytes data = bytesOf("one small file, one small file, one small file");
+    const Bytes expected = encodeAll(Method::Lh7, Effort::Fast, data);
+    for (int member = 0; member < 40'000; ++member) {
+        encoder.reset();
+        const Bytes packed = encodeAll(encoder, data);
+        if (packed != expected) {
+            ADD_FAILURE() << "member " << member << " differs";
+            break;
+        }
+    }
+}
+
 TEST(CodecRoundTrip, StoredMethodPassesDataThrough)
 {
     const Bytes data = bytesOf("stored as it is");

@@ -1,0 +1,64 @@
+#include "core/backup/backup_messages.h"
+
+#include "core/archive/unlha.h"
+#include "core/common/product.h"
+
+namespace core {
+namespace {
+
+constexpr const char* kCR = "\r";
+
+std::string titled(const char* operation)
+{
+    return std::string(kProductName) + "：　" + operation;
+}
+
+std::string sourceMissingText(const std::string& source, const std::string& slot)
+{
+    const std::string what = source.empty()
+                                 ? std::string("バックアップするフォルダが設定されていないため")
+                                 : "バックアップするフォルダ " + source + " が見つからないか読み込めないため";
+    return what + "、" + kCR + slot + " にバックアップできませんでした";
+}
+
+} // namespace
+
+std::string nowbackTitle()
+{
+    return titled("現状をバックアップ");
+}
+
+std::string daybackTitle()
+{
+    return titled("本日をバックアップ");
+}
+
+std::string scheduledBackupTitle()
+{
+    return titled("自動バックアップ");
+}
+
+std::string backupDoneText(const std::string& source, const std::string& slot)
+{
+    return source + " を " + kCR + slot + " にバックアップしました";
+}
+
+std::string backupReportText(const CompressOutcome& outcome, const std::string& source, const std::string& slot)
+{
+    switch (outcome.code) {
+    case archive::kUnlhaOk:
+        return backupDoneText(source, slot);
+    case archive::kUnlhaPartial:
+        return backupDoneText(source, slot) + "が、" + kCR + "読み込めなかったファイル " +
+               std::to_string(outcome.skippedFiles) + " 個は含まれていません";
+    case archive::kUnlhaSourceMissing:
+        return sourceMissingText(source, slot);
+    case archive::kUnlhaCancelled:
+        return source + " を " + kCR + slot + " にバックアップする処理を中止しました";
+    default:
+        return source + " を " + kCR + slot +
+               " にバックアップできませんでした（バックアップファイルを書き込めませんでした）";
+    }
+}
+
+} // namespace core

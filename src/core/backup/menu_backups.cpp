@@ -1,0 +1,25 @@
+// The two backups of the main window's menu. Both empty the slot so it holds only the new archive;
+// the current-state backup saves the settings before its message, the daily backup after it.
+
+#include "core/backup/backup_messages.h"
+#include "core/backup/backup_operations.h"
+#include "core/backup/slot_backups.h"
+#include "core/settings/setup_file.h"
+
+namespace core {
+
+void submenu_Nowback_Click(AppState& state, Services& services)
+{
+    const SlotBackupReport report = backUpToNextDaySlot(state, services, SlotWrite::ReplaceArchive);
+    SaveSetup(state);
+    services.dialogs.message(nowbackTitle(), backupReportText(report.outcome, report.source, report.slot));
+}
+
+void submenu_Dayback_Click(AppState& state, Services& services)
+{
+    const SlotBackupReport report = backUpToTodaysMonthSlot(state, services, SlotWrite::ReplaceArchive);
+    services.dialogs.message(daybackTitle(), backupReportText(report.outcome, report.source, report.slot));
+    SaveSetup(state);
+}
+
+} // namespace core

@@ -1,0 +1,122 @@
+#include "core/backup/slot_writer.h"
+
+#include "core/archive/unlha.h"
+#include "core/backup/archive_commands.h"
+#include "core/store/backup_tree.h"
+#include "platform/file_io.h"
+#include "platform/paths.h"
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace core {
+namespace {
+
+CompressOutcome failed(int code, std::string message = {})
+{
+    CompressOutcome outcome;
+    outcome.code = code;
+    outcome.message = std::move(message);
+    return outcome;
+}
+
+bool isReadableFolder(const std::string& source)
+{
+    if (source.empty())
+        return false; // "" + separator would name the root of the file system
+    std::error_code error;
+    if (!fs::is_directory(platform::toPath(source), error))
+        return false;
+    fs::directory_iterator probe(platform::toPath(source), error);
+    return !error;
+}
+
+// A slot removed while the program runs is made again; a plain file in its place is not touched.
+bool ensureSlotFolder(const std::string& slot, std::string* why)
+{
+    std::error_code error;
+    const fs::path path = platform::toPath(slot);
+    if (fs::is_directory(path, error))
+        return true;
+    if (fs::exists(fs::symlink_status(path, error))) {
+        *why = "not a folder";
+        return false;
+    }
+    fs::create_directories(path, error);
+    if (error)
+        *why = error.message();
+    return !error;
+}
+
+bool removeIfPresent(const std::string& file)
+{
+    std::error_code error;
+    fs::remove(platform::toPath(file), error);
+    return !error;
+}
+
+// Every file directly in the slot except the ones that stay; subfolders are left alone. A file that
+// cannot be removed does not undo a backup that is already complete.
+void clearSlotFiles(const std::string& slot, const std::string& keepA, const std::string& keepB)
+{
+    std::error_code error;
+    std::vector<fs::path> doomed;
+    for (fs::directory_iterator it(platform::toPath(slot), error), end; !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        if (it->symlink_status(typeError).type() == fs::file_type::directory)
+            continue;
+        const std::string name = platform::fromPath(it->path().filename());
+        if (name != keepA && name != keepB)
+            doomed.push_back(it->path());
+    }
+    for (const fs::path& file : doomed)
+        fs::remove(file, error);
+}
+
+CompressOutcome replaceArchive(AppState& state, Services& services, const std::string& source, const std::string& slot)
+{
+    const std::string pending = platform::joinPath(slot, kPendingArchiveName);
+    // A leftover from an interrupted backup would otherwise be added to.
+    if (!removeIfPresent(pending))
+        return failed(archive::kUnlhaWriteFailed, "cannot remove " + pending);
+
+    // The add command tests every member of what it wrote before giving it the pending name, so
+    // an archive that is there has been proven; testing it again would only double the work.
+    const CompressOutcome outcome = packInto(state, services, source, slot, pending);
+    if (!wroteNewArchive(outcome)) {
+        removeIfPresent(pending);
+        return outcome;
+    }
+
+    clearSlotFiles(slot, kPendingArchiveName, kArchiveFileName);
+    if (const base::Status moved = platform::replaceFile(pending, archivePathInSlot(slot)); !moved) {
+        removeIfPresent(pending);
+        return failed(archive::kUnlhaWriteFailed, moved.detail());
+    }
+    return outcome;
+}
+
+} // namespace
+
+bool wroteNewArchive(const CompressOutcome& outcome)
+{
+    return outcome.code == archive::kUnlhaOk || outcome.code == archive::kUnlhaPartial;
+}
+
+CompressOutcome backUpIntoSlot(AppState& state, Services& services, const std::string& source, const std::string& slot,
+                               SlotWrite mode)
+{
+    if (!isReadableFolder(source))
+        return failed(archive::kUnlhaSourceMissing);
+    std::string why;
+    if (!ensureSlotFolder(slot, &why))
+        return failed(archive::kUnlhaWriteFailed, why);
+    if (mode == SlotWrite::AddToArchive)
+        return compress(state, services, source, slot);
+    return replaceArchive(state, services, source, slot);
+}
+
+} // namespace core

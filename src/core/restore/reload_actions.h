@@ -1,0 +1,14 @@
+#pragma once
+// cmdReload_Click: the restore of the selected slot over the protected folder.
+
+#include "core/app_state.h"
+#include "core/restore/reload_model.h"
+
+namespace core::restore {
+
+// Checks that the slot holds BackUp.lzh, asks the overwrite question and on Yes restores it over
+// BackupFolder (less one trailing separator) with report = 1. True when the window is to close:
+// after a restore, whatever its outcome.
+bool cmdReload_Click(AppState& state, Services& services, const ReloadModel& model);
+
+} // namespace core::restore

@@ -1,0 +1,54 @@
+#include "core/restore/restore_archive.h"
+
+#include "core/restore/restore_messages.h"
+#include "core/restore/target_guard.h"
+#include "core/settings/setup_file.h"
+
+namespace core::restore {
+namespace {
+
+RestoreOutcome fromUnpack(UnpackOutcome outcome)
+{
+    switch (outcome) {
+    case UnpackOutcome::Unpacked:
+        return RestoreOutcome::Restored;
+    case UnpackOutcome::ArchiveRejected:
+        return RestoreOutcome::ArchiveRejected;
+    case UnpackOutcome::FolderUnusable:
+        return RestoreOutcome::FolderUnusable;
+    case UnpackOutcome::ExtractionFailed:
+        return RestoreOutcome::ExtractionFailed;
+    }
+    return RestoreOutcome::ExtractionFailed;
+}
+
+} // namespace
+
+RestoreOutcome RestoreArchive(AppState& state, Services& services, const std::string& archivePath,
+                              const std::string& targetFolder, int report)
+{
+    services.mainView.setTitle(kRestoringTitle);
+    services.mainView.processPendingEvents();
+
+    RestoreOutcome outcome = RestoreOutcome::Restored;
+    std::string text;
+    if (const TargetRefusal refusal = checkTarget(targetFolder, state.programFolder); refusal != TargetRefusal::None) {
+        outcome = RestoreOutcome::Refused;
+        text = refusalText(refusal, targetFolder, Purpose::Restore);
+    } else {
+        UnpackResult unpacked =
+            unpackOver(state, services.archiver, archivePath, targetFolder, archivePath, Purpose::Restore);
+        outcome = fromUnpack(unpacked.outcome);
+        text = outcome == RestoreOutcome::Restored ? restoredText(archivePath, targetFolder)
+                                                   : std::move(unpacked.failureText);
+    }
+
+    if (report == 1) {
+        services.dialogs.message(restoreTitle(), text);
+        // The record in memory may hold stamps of timer backups that never reached the file.
+        SaveSetup(state);
+    }
+    return outcome;
+}
+
+} // namespace core::restore

@@ -1,0 +1,151 @@
+#include "core/restore/restore_messages.h"
+
+#include "core/archive/unlha.h"
+#include "core/common/product.h"
+
+namespace core::restore {
+namespace {
+
+const char* const kCr = "\r";
+
+const char* targetNoun(Purpose purpose)
+{
+    return purpose == Purpose::Restore ? "復元先" : "コピー先";
+}
+
+const char* operationNoun(Purpose purpose)
+{
+    return purpose == Purpose::Restore ? "復元" : "コピー";
+}
+
+const char* refusalReason(TargetRefusal refusal)
+{
+    switch (refusal) {
+    case TargetRefusal::None:
+    case TargetRefusal::Empty:
+        break;
+    case TargetRefusal::NotAbsolute:
+        return "ドライブから始まる完全なパスではない";
+    case TargetRefusal::DriveDesignator:
+    case TargetRefusal::FileSystemRoot:
+        return "ドライブ全体を指している";
+    case TargetRefusal::UnquotableName:
+        return "名前に　\"　を含んでいる";
+    case TargetRefusal::ProgramFolder:
+        return "つむぎ君のプログラムフォルダである";
+    case TargetRefusal::ContainsProgramFolder:
+        return "バックアップを保存しているフォルダを含んでいる";
+    case TargetRefusal::InsideSlotTree:
+        return "バックアップの保存場所の中にある";
+    case TargetRefusal::NotAFolder:
+        return "フォルダではなくファイルである";
+    }
+    return "";
+}
+
+// Unlha's own words, when it gave any, on a line of their own.
+std::string detailLine(const std::string& unlhaMessage)
+{
+    return unlhaMessage.empty() ? std::string() : std::string(kCr) + "（" + unlhaMessage + "）";
+}
+
+const char* archiveProblem(int code)
+{
+    switch (code) {
+    case archive::kUnlhaArchiveUnreadable:
+        return "が見つからないか、読み取れません。";
+    case archive::kUnlhaArchiveCorrupt:
+        return "は壊れています。";
+    case archive::kUnlhaMemberErrors:
+        return "には壊れたファイルが含まれています。";
+    default:
+        return "を検査できませんでした。";
+    }
+}
+
+const char* extractionProblem(int code)
+{
+    switch (code) {
+    case archive::kUnlhaWriteFailed:
+        return "ファイルを書き込めませんでした。";
+    case archive::kUnlhaMemberErrors:
+        return "一部のファイルを取り出せませんでした。";
+    default:
+        return "ファイルを取り出せませんでした。";
+    }
+}
+
+} // namespace
+
+std::string restoreTitle()
+{
+    return std::string(kProductName) + "：　復元する";
+}
+
+std::string copyTitle()
+{
+    return std::string(kProductName) + "：　保存ファイルのコピー";
+}
+
+std::string chooserTitle()
+{
+    return std::string(kProductName) + "：　　コピー先フォルダを指定する";
+}
+
+std::string confirmationText(const std::string& description)
+{
+    return description + "の　データを復元します。" + kCr + kCr + "現在のデータは上書きされてなくなります。" + kCr +
+           kCr + "それでも　実行しますか？";
+}
+
+std::string restoredText(const std::string& archivePath, const std::string& targetFolder)
+{
+    return archivePath + " を " + kCr + targetFolder + " に復元しました";
+}
+
+std::string copiedText(const std::string& slotPath, const std::string& destination)
+{
+    return slotPath + " を " + kCr + destination + " に読込みました";
+}
+
+std::string clearDestinationQuestion(const std::string& destination)
+{
+    return destination + " の中身は　すべて削除されます。" + kCr + kCr + "削除してから　バックアップをコピーします。" +
+           kCr + kCr + "それでも　実行しますか？";
+}
+
+std::string refusalText(TargetRefusal refusal, const std::string& folder, Purpose purpose)
+{
+    if (refusal == TargetRefusal::Empty)
+        return std::string(targetNoun(purpose)) + "のフォルダが指定されていません！";
+    return folder + " は" + kCr + refusalReason(refusal) + "ので　" + targetNoun(purpose) + "にできません！";
+}
+
+std::string archiveRejectedText(const std::string& archivePath, int code, const std::string& unlhaMessage,
+                                const std::string& folder, Purpose purpose)
+{
+    return archivePath + " " + archiveProblem(code) + detailLine(unlhaMessage) + kCr + kCr + operationNoun(purpose) +
+           "を中止しました。　" + folder + " は変更していません。";
+}
+
+std::string unsafeArchiveText(const std::string& archivePath, const std::string& member, const std::string& folder,
+                              Purpose purpose)
+{
+    return archivePath + " には　フォルダの外を指すファイルが含まれています。" + detailLine(member) + kCr + kCr +
+           operationNoun(purpose) + "を中止しました。　" + folder + " は変更していません。";
+}
+
+std::string folderUnusableText(const std::string& folder, const std::string& reason, Purpose purpose)
+{
+    return folder + " を使えません。" + detailLine(reason) + kCr + kCr + operationNoun(purpose) + "を中止しました。　" +
+           "何も削除していません。";
+}
+
+std::string extractionFailedText(const std::string& source, const std::string& folder, int code,
+                                 const std::string& unlhaMessage, Purpose purpose)
+{
+    const char* outcome = purpose == Purpose::Restore ? " に復元できませんでした！" : " に読込めませんでした！";
+    return source + " を " + kCr + folder + outcome + kCr + kCr + extractionProblem(code) + detailLine(unlhaMessage);
+}
+
+} // namespace core::restore

@@ -1,0 +1,50 @@
+#pragma once
+// Every text the restore window, the restore and the copy show. Line breaks are lone CRs.
+
+#include "core/restore/target_guard.h"
+
+#include <string>
+
+namespace core::restore {
+
+inline constexpr const char* kRestoringTitle = "復元中";
+inline constexpr const char* kNoBackupText = "指定された場所には　バックアップされた情報がありません！";
+inline constexpr const char* kFolderNotFoundText = "指定されたフォルダが見つかりません！";
+inline constexpr const char* kChooserInstruction = "コピー先のフォルダをクリックします";
+inline constexpr const char* kCopyButtonCaption = "フォルダを指定してコピー";
+inline constexpr const char* kRestoreByDateCaption = "指定日付の復元（上書き）";
+inline constexpr const char* kRestoreByTimeCaption = "指定時刻の復元（上書き）";
+
+// Which operation a shared message speaks of.
+enum class Purpose { Restore, Copy };
+
+std::string restoreTitle(); // product name + "：　復元する"
+std::string copyTitle();    // product name + "：　保存ファイルのコピー"
+std::string chooserTitle(); // product name + "：　　コピー先フォルダを指定する"
+
+std::string confirmationText(const std::string& description);
+std::string restoredText(const std::string& archivePath, const std::string& targetFolder);
+std::string copiedText(const std::string& slotPath, const std::string& destination);
+
+// The question before the copy clears a folder that is not the working folder.
+std::string clearDestinationQuestion(const std::string& destination);
+
+std::string refusalText(TargetRefusal refusal, const std::string& folder, Purpose purpose);
+
+// The archive failed its test; folder was left as it was.
+std::string archiveRejectedText(const std::string& archivePath, int code, const std::string& unlhaMessage,
+                                const std::string& folder, Purpose purpose);
+
+// The archive holds a member that would come out elsewhere than the folder; folder was left as it
+// was.
+std::string unsafeArchiveText(const std::string& archivePath, const std::string& member, const std::string& folder,
+                              Purpose purpose);
+
+// The folder could not be read, or not created; nothing was deleted.
+std::string folderUnusableText(const std::string& folder, const std::string& reason, Purpose purpose);
+
+// The archive passed its test but did not come out whole.
+std::string extractionFailedText(const std::string& source, const std::string& folder, int code,
+                                 const std::string& unlhaMessage, Purpose purpose);
+
+} // namespace core::restore

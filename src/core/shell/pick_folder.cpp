@@ -1,0 +1,61 @@
+#include "core/shell/pick_folder.h"
+
+#include "core/common/product.h"
+#include "platform/paths.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace core {
+
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kFileSystemRoot = "C:\\";
+#else
+constexpr const char* kFileSystemRoot = "/";
+#endif
+
+bool isSeparator(char c)
+{
+    return c == platform::kSeparator || c == '/';
+}
+
+// Exactly one separator at the end, so "D:\Work" and "D:\Work\\" both become "D:\Work\".
+std::string withOneTrailingSeparator(std::string folder)
+{
+    while (!folder.empty() && isSeparator(folder.back()))
+        folder.pop_back();
+    folder += platform::kSeparator;
+    return folder;
+}
+
+bool folderExists(const std::string& folder)
+{
+    std::error_code error;
+    return !folder.empty() && std::filesystem::is_directory(platform::toPath(folder), error);
+}
+
+} // namespace
+
+std::string pickFolderStart(const SetupRecord& record)
+{
+    return record.BackupFolder.empty() ? std::string(kFileSystemRoot) : record.BackupFolder;
+}
+
+std::string PickFolder(SetupRecord& record, Dialogs& dialogs)
+{
+    const std::string title = std::string(kProductName) + "：　　フォルダを指定する";
+    const auto chosen = dialogs.chooseFolder(title, pickFolderStart(record), kPickFolderInstruction);
+    if (!chosen)
+        return "Cancel";
+    // A file of that name is no folder to back up either.
+    if (!folderExists(*chosen)) {
+        dialogs.message(kProductName, kFolderMissingMessage);
+        return "Cancel";
+    }
+    record.BackupFolder = withOneTrailingSeparator(*chosen);
+    return "";
+}
+
+} // namespace core

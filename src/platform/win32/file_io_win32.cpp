@@ -1,0 +1,198 @@
+// File calls with UTF-8 and long paths, and replacement of a whole file in one step through
+// MoveFileEx. Error texts come from the system, in the user's language.
+
+#include "platform/file_io.h"
+
+#include "platform/paths.h"
+#include "platform/win32/win32_text.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <io.h>
+#include <windows.h>
+
+namespace platform {
+namespace {
+
+// A scanner or indexer that opens a freshly written file holds it for a moment; the rename is
+// tried again for about a second before the failure is reported.
+constexpr int kReplaceAttempts = 20;
+constexpr DWORD kReplaceRetryMilliseconds = 50;
+// WriteFile takes a 32-bit count.
+constexpr size_t kLargestWrite = size_t{1} << 30;
+
+base::ErrorCode codeFromWin32(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_DIRECTORY:
+        return base::ErrorCode::NotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return base::ErrorCode::AccessDenied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return base::ErrorCode::DiskFull;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+        return base::ErrorCode::InvalidArgument;
+    default:
+        return base::ErrorCode::IoError;
+    }
+}
+
+base::ErrorCode codeFromErrno(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return base::ErrorCode::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return base::ErrorCode::AccessDenied;
+    case ENOSPC:
+        return base::ErrorCode::DiskFull;
+    default:
+        return base::ErrorCode::IoError;
+    }
+}
+
+std::string systemMessage(DWORD error)
+{
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length == 0 || buffer == nullptr)
+        return "system error " + std::to_string(error);
+    std::wstring text(buffer, length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
+        text.pop_back();
+    return win32::fromWide(text);
+}
+
+base::Status win32Error(DWORD error, const std::string& path)
+{
+    return base::Status::error(codeFromWin32(error), systemMessage(error), path);
+}
+
+std::wstring nativePath(const std::string& utf8Path)
+{
+    return toPath(utf8Path).native();
+}
+
+bool isReadOnlyFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool isTransient(DWORD error)
+{
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+bool writeAll(HANDLE file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min(bytes.size(), kLargestWrite));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0)
+            return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+// A fresh name beside target; CREATE_NEW makes two writers in one folder never share it.
+HANDLE createTemporary(const std::string& target, std::string& name)
+{
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+        const HANDLE file = CreateFileW(nativePath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+std::FILE* openFile(const std::string& utf8Path, const char* mode)
+{
+    return _wfopen(nativePath(utf8Path).c_str(), win32::toWide(mode).c_str());
+}
+
+base::Status lastSystemError(const std::string& path)
+{
+    // Read both before anything else can overwrite them. The CRT calls that callers make
+    // (fopen, fread, fwrite) fail inside a Win32 call, whose own code says more than errno.
+    const DWORD error = GetLastError();
+    const int crtError = errno;
+    if (error != ERROR_SUCCESS)
+        return win32Error(error, path);
+    return base::Status::error(codeFromErrno(crtError), std::strerror(crtError), path);
+}
+
+base::Status writeFileAtomically(const std::string& target, std::string_view bytes)
+{
+    std::string temporary;
+    const HANDLE file = createTemporary(target, temporary);
+    if (file == INVALID_HANDLE_VALUE)
+        return win32Error(GetLastError(), target);
+    const bool written = writeAll(file, bytes) && FlushFileBuffers(file);
+    const DWORD error = written ? ERROR_SUCCESS : GetLastError();
+    CloseHandle(file);
+    if (!written) {
+        DeleteFileW(nativePath(temporary).c_str());
+        return win32Error(error, target);
+    }
+    const base::Status replaced = replaceFile(temporary, target);
+    if (!replaced)
+        DeleteFileW(nativePath(temporary).c_str());
+    return replaced;
+}
+
+base::Status replaceFile(const std::string& source, const std::string& target)
+{
+    const std::wstring from = nativePath(source);
+    const std::wstring to = nativePath(target);
+    // MoveFileEx refuses to replace a read-only file; say so at once rather than retrying.
+    if (isReadOnlyFile(to))
+        return win32Error(ERROR_ACCESS_DENIED, target);
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return base::Status::ok();
+        const DWORD error = GetLastError();
+        if (!isTransient(error) || attempt == kReplaceAttempts)
+            return win32Error(error, target);
+        Sleep(kReplaceRetryMilliseconds);
+    }
+}
+
+base::Status syncFile(std::FILE* file, const std::string& path)
+{
+    if (std::fflush(file) != 0)
+        return lastSystemError(path);
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (handle == INVALID_HANDLE_VALUE || !FlushFileBuffers(handle))
+        return win32Error(GetLastError(), path);
+    return base::Status::ok();
+}
+
+} // namespace platform

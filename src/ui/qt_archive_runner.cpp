@@ -1,0 +1,57 @@
+#include "ui/qt_archive_runner.h"
+
+#include "ui/progress_window.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <thread>
+
+namespace ui {
+
+int QtArchiveRunner::run(const std::string& command, std::string* message, const core::archive::UnlhaOptions& options)
+{
+    ProgressWindow progress;
+    ProgressWindow* progressOnUi = &progress;
+    QEventLoop loop;
+
+    core::archive::UnlhaOptions workerOptions = options;
+    const auto callerProgress = options.progress.onProgress;
+    workerOptions.progress.onProgress = [callerProgress, progressOnUi](std::uint64_t done, std::uint64_t total,
+                                                                       const std::string& member) {
+        if (callerProgress)
+            callerProgress(done, total, member);
+        const QString memberText = QString::fromStdString(member);
+        // Widgets belong to the window thread: hand the figures over to it. A call still queued
+        // when the window is gone is dropped with it.
+        QMetaObject::invokeMethod(
+            progressOnUi,
+            [progressOnUi, done, total, memberText] { progressOnUi->showProgress(done, total, memberText); },
+            Qt::QueuedConnection);
+    };
+
+    int code = 0;
+    std::string workerMessage;
+    std::thread worker([&] {
+        code = m_inner.run(command, &workerMessage, workerOptions);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+
+    QTimer showLater;
+    showLater.setSingleShot(true);
+    QObject::connect(&showLater, &QTimer::timeout, &progress, &QWidget::show);
+    showLater.start(kProgressDelay);
+
+    // Clicks wait until the command is done, so no second command can start meanwhile; timer
+    // ticks and painting go on.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    showLater.stop();
+    progress.hide();
+
+    if (message)
+        *message = workerMessage;
+    return code;
+}
+
+} // namespace ui

@@ -1,0 +1,182 @@
+// Unlha's command lines, return codes, message buffer, progress and cancel flag.
+
+#include "core/archive/command_line.h"
+#include "core/archive/unlha.h"
+#include "core/common/archive_runner.h"
+#include "lzh/archive/archive_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace core::archive {
+namespace {
+namespace fs = std::filesystem;
+using lzh::test::TempFolder;
+
+std::string addLine(const std::string& archive, const std::string& folder)
+{
+    return "a -d1 -y1 -h2 -jm2 \"" + archive + "\" \"" + folder + "\\\"";
+}
+
+std::string extractLine(const std::string& archive, const std::string& folder)
+{
+    return "x -d1 -y1 \"" + archive + "\" \"" + folder + "/\"";
+}
+
+TEST(UnlhaCommandLine, ParsesTheProgramsLinesWithSpacesAndJapanese)
+{
+    auto add = parseUnlhaCommand(addLine("C:\\My Documents\\バック\\BackUp.lzh", "D:\\データ フォルダ"), nullptr);
+    ASSERT_TRUE(add.has_value());
+    EXPECT_EQ(add->command, 'a');
+    EXPECT_EQ(add->archive, "C:\\My Documents\\バック\\BackUp.lzh");
+    EXPECT_EQ(add->folder, "D:\\データ フォルダ");
+    EXPECT_EQ(add->method, kDefaultMethod);
+    auto extract = parseUnlhaCommand("x -d1 -y1 \"/a b/BackUp.lzh\" \"/復元 先/\"", nullptr);
+    ASSERT_TRUE(extract.has_value());
+    EXPECT_EQ(extract->folder, "/復元 先");
+    auto best = parseUnlhaCommand("a -jm1 -jb \"x.lzh\" \"src\"", nullptr);
+    ASSERT_TRUE(best.has_value());
+    EXPECT_EQ(best->method, lzh::Method::Lh5);
+    EXPECT_EQ(best->effort, lzh::Effort::Best);
+}
+
+TEST(UnlhaCommandLine, RefusesMalformedLinesWhole)
+{
+    for (const char* line : {"", "z \"a.lzh\" \"b\\\"", "a -q \"a.lzh\" \"b\\\"", "a \"a.lzh\" \"b\\", "a \"a.lzh\"",
+                             "x \"a.lzh\" \"b\" \"c\"", "a \"a.lzh\" -d1 \"b\"", "t \"\"", "l", "\"a\" \"x.lzh\""}) {
+        std::string error;
+        EXPECT_FALSE(parseUnlhaCommand(line, &error).has_value()) << line;
+        EXPECT_FALSE(error.empty()) << line;
+    }
+}
+
+TEST(Unlha, BadCommandLinesTouchNoFile)
+{
+    TempFolder folder;
+    lzh::test::writeFile(folder.path() / "src" / "f.txt", "data");
+    char output[64];
+    for (const std::string& line : {"a -d1 -y1 -h2 -jm9 \"" + folder / "x.lzh" + "\" \"" + folder / "src" + "\\\"",
+                                   "a -d1 -y1 -h1 \"" + folder / "x.lzh" + "\" \"" + folder / "src" + "\\\"",
+                                   "x -d1 -y1 \"" + folder / "x.lzh" + "\" \"" + folder / "out" + "\\"}) {
+        EXPECT_EQ(Unlha(nullptr, line.c_str(), output, sizeof output), kUnlhaBadCommand) << line;
+        EXPECT_EQ(std::strncmp(output, "bad command", 11), 0);
+    }
+    EXPECT_EQ(lzh::test::treeOf(folder.path()).size(), 2u);
+}
+
+TEST(Unlha, PacksAndExtractsWithTheProgramsLines)
+{
+    TempFolder folder;
+    lzh::test::writeFile(folder.path() / "データ" / "表 1.txt", "contents");
+    const std::string archive = (folder.path() / "slot" / "BackUp.lzh").string();
+    fs::create_directories(folder.path() / "slot");
+    char output[255];
+    ASSERT_EQ(Unlha(nullptr, addLine(archive, folder / "データ").c_str(), output, 255), kUnlhaOk) << output;
+    EXPECT_EQ(std::strncmp(output, "OK", 2), 0);
+    ASSERT_EQ(Unlha(nullptr, extractLine(archive, folder / "復元").c_str(), nullptr, 0), kUnlhaOk);
+    EXPECT_EQ(lzh::test::readFile(folder.path() / "復元" / "表 1.txt"), "contents");
+    EXPECT_EQ(Unlha(nullptr, ("t \"" + archive + "\"").c_str(), nullptr, 0), kUnlhaOk);
+    EXPECT_EQ(Unlha(nullptr, ("l \"" + archive + "\"").c_str(), nullptr, 0), kUnlhaOk);
+}
+
+TEST(Unlha, ReturnsTheCodeOfEachFailureKind)
+{
+    TempFolder folder;
+    EXPECT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "missing").c_str(), nullptr, 0), kUnlhaSourceMissing);
+    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "none.lzh", folder / "out").c_str(), nullptr, 0),
+              kUnlhaArchiveUnreadable);
+    lzh::test::writeFile(folder / "bad.lzh", std::string("\x30\x00-lh5-", 7) + std::string(30, 'x'));
+    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "bad.lzh", folder / "out").c_str(), nullptr, 0), kUnlhaArchiveCorrupt);
+    lzh::test::writeFile(folder.path() / "src" / "f.txt", "data");
+    ASSERT_EQ(::mkfifo((folder.path() / "src" / "pipe").c_str(), 0600), 0);
+    int skipped = 0;
+    UnlhaOptions options;
+    options.skippedFiles = &skipped;
+    EXPECT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "src").c_str(), nullptr, 0, &options), kUnlhaPartial);
+    EXPECT_EQ(skipped, 1);
+    fs::remove(folder.path() / "src" / "pipe");
+    fs::create_directories(folder / "ro.lzh.fernhold-new");
+    EXPECT_EQ(Unlha(nullptr, addLine(folder / "ro.lzh", folder / "src").c_str(), nullptr, 0), kUnlhaWriteFailed);
+}
+
+TEST(Unlha, ReportsMemberErrorsAndExtractsTheRest)
+{
+    TempFolder folder;
+    lzh::test::writeFile(folder.path() / "src" / "a.txt", "aaaa");
+    lzh::test::writeFile(folder.path() / "src" / "b.txt", "bbbb");
+    ASSERT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "src").c_str(), nullptr, 0), kUnlhaOk);
+    std::string bytes = lzh::test::readFile(folder / "x.lzh");
+    const std::size_t at = bytes.find("aaaa");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = 'X';
+    lzh::test::writeFile(folder / "x.lzh", bytes);
+    char output[255];
+    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "x.lzh", folder / "out").c_str(), output, 255), kUnlhaMemberErrors);
+    EXPECT_NE(std::string(output).find("a.txt"), std::string::npos) << output;
+    EXPECT_EQ(lzh::test::treeOf(folder.path() / "out"), (std::map<std::string, std::string>{{"b.txt", "bbbb"}}));
+}
+
+TEST(Unlha, CutsTheMessageAtACharacterBoundaryAndTerminatesIt)
+{
+    TempFolder folder;
+    const std::string line = addLine(folder / "x.lzh", folder / "存在しないフォルダ");
+    char full[512];
+    ASSERT_EQ(Unlha(nullptr, line.c_str(), full, sizeof full), kUnlhaSourceMissing);
+    const std::string message = full;
+    for (int size = 1; size <= static_cast<int>(message.size()) + 1; ++size) {
+        std::string buffer(size + 8, '#');
+        Unlha(nullptr, line.c_str(), buffer.data(), size);
+        const std::string got = buffer.c_str();
+        EXPECT_LT(got.size(), static_cast<std::size_t>(size));
+        EXPECT_EQ(message.compare(0, got.size(), got), 0);
+        EXPECT_TRUE(got.size() == message.size() || (static_cast<unsigned char>(message[got.size()]) & 0xC0) != 0x80)
+            << "cut inside a character at " << size;
+        EXPECT_EQ(buffer.substr(size), std::string(8, '#'));
+    }
+}
+
+TEST(Unlha, ReportsProgressAndHonoursTheCancelFlag)
+{
+    TempFolder folder;
+    lzh::test::writeFile(folder.path() / "src" / "big.bin", lzh::test::randomBytes(500000, 7));
+    UnlhaOptions options;
+    std::uint64_t lastDone = 0, lastTotal = 0;
+    std::string lastMember;
+    options.progress.onProgress = [&](std::uint64_t done, std::uint64_t total, const std::string& member) {
+        lastDone = done;
+        lastTotal = total;
+        lastMember = member;
+    };
+    ASSERT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "src").c_str(), nullptr, 0, &options), kUnlhaOk);
+    EXPECT_GT(lastDone, 0u);
+    EXPECT_GE(lastTotal, lastDone);
+    EXPECT_EQ(lastMember, "big.bin");
+    const std::string before = lzh::test::readFile(folder / "x.lzh");
+    std::atomic<bool> cancel{false};
+    options.progress.cancel = &cancel;
+    options.progress.onProgress = [&](std::uint64_t done, std::uint64_t, const std::string&) {
+        if (done > 100000)
+            cancel = true;
+    };
+    lzh::test::writeFile(folder.path() / "src" / "more.bin", lzh::test::randomBytes(500000, 8));
+    EXPECT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "src").c_str(), nullptr, 0, &options), kUnlhaCancelled);
+    EXPECT_TRUE(lzh::test::readFile(folder / "x.lzh") == before);
+    cancel = true;
+    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "x.lzh", folder / "out").c_str(), nullptr, 0, &options), kUnlhaCancelled);
+}
+
+TEST(DirectArchiveRunner, ReturnsUnlhasCodeAndMessage)
+{
+    TempFolder folder;
+    DirectArchiveRunner runner;
+    std::string message;
+    EXPECT_EQ(runner.run("q", &message, {}), archive::kUnlhaBadCommand);
+    EXPECT_EQ(message.rfind("bad command", 0), 0u);
+}
+
+} // namespace
+} // namespace core::archive

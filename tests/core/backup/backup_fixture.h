@@ -1,0 +1,65 @@
+#pragma once
+// A program folder and a protected folder in a temporary folder, fake services, and an archiver
+// that writes a stand-in archive wherever an add command points.
+
+#include "core/app_state.h"
+#include "core/archive/unlha.h"
+#include "platform/paths.h"
+#include "support/fake_services.h"
+#include "support/file_helpers.h"
+#include "support/temp_folder.h"
+
+#include <string>
+
+namespace fernhold::test {
+
+inline const std::string kSep(1, platform::kSeparator);
+
+// The first quoted path of a command line: the archive.
+inline std::string archiveOf(const std::string& command)
+{
+    const auto open = command.find('"');
+    return command.substr(open + 1, command.find('"', open + 1) - open - 1);
+}
+
+class BackupFixture {
+public:
+    BackupFixture()
+    {
+        state.programFolder = temp.file("Fernhold");
+        source = temp.file("データ");
+        makeFolder(state.programFolder);
+        makeFolder(source);
+        writeFile(platform::joinPath(source, "a.txt"), "a");
+        state.setup.BackupFolder = source + kSep;
+        state.setup.MonthBackTime = "08:00";
+        fakes.clock.set(2004, 5, 14, 10, 30, 0);
+        writeArchivesOnAdd("new");
+    }
+
+    // Each add command leaves content at its archive path, as a successful pack would.
+    void writeArchivesOnAdd(std::string content)
+    {
+        fakes.archiver.setOnRun([content](const std::string& command) {
+            if (command.rfind("a ", 0) == 0)
+                writeFile(archiveOf(command), content);
+        });
+    }
+
+    std::string daySlot(int n) const { return state.programFolder + kSep + "DayBack" + kSep + "hback" + twoDigit(n); }
+    std::string monthSlot(int d) const
+    {
+        return state.programFolder + kSep + "MonthBack" + kSep + "mback" + twoDigit(d);
+    }
+    std::string setupFile() const { return state.programFolder + kSep + "setup.def"; }
+
+    TempFolder temp;
+    FakeServices fakes;
+    core::AppState state;
+    std::string source;
+
+private:
+    static std::string twoDigit(int n) { return std::string(n < 10 ? "0" : "") + std::to_string(n); }
+};
+
+} // namespace fernhold::test

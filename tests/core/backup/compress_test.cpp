@@ -1,0 +1,61 @@
+#include "backup_fixture.h"
+#include "core/backup/backup_operations.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+using namespace fernhold::test;
+
+bool contains(const std::vector<std::string>& list, const std::string& item)
+{
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+TEST(Compress, HandsTheAddCommandWithQuotedArchiveAndSourceToTheArchiver)
+{
+    BackupFixture f;
+    f.fakes.archiver.setResult(core::archive::kUnlhaPartial, "skipped", 2);
+    const std::string slot = f.daySlot(3);
+    const core::CompressOutcome outcome = core::compress(f.state, f.fakes.services, f.source, slot);
+
+    ASSERT_EQ(f.fakes.archiver.commands().size(), 1u);
+    EXPECT_EQ(f.fakes.archiver.commands()[0],
+              "a -d1 -y1 -h2 -jm2 \"" + slot + kSep + "BackUp.lzh\" \"" + f.source + kSep + "\"");
+    EXPECT_EQ(outcome.code, core::archive::kUnlhaPartial);
+    EXPECT_EQ(outcome.skippedFiles, 2);
+    EXPECT_EQ(outcome.message, "skipped");
+}
+
+TEST(Compress, MarksTheProgramBusyForTheWholeArchiveCallOnly)
+{
+    BackupFixture f;
+    bool busyDuringCall = false;
+    f.fakes.archiver.setOnRun([&](const std::string&) { busyDuringCall = f.state.archiveBusy; });
+    core::compress(f.state, f.fakes.services, f.source, f.daySlot(1));
+    EXPECT_TRUE(busyDuringCall);
+    EXPECT_FALSE(f.state.archiveBusy);
+}
+
+TEST(Compress, LeavesOutTheProgramsOwnTreeWhenTheSourceHoldsIt)
+{
+    BackupFixture f;
+    const std::string& program = f.state.programFolder;
+    core::compress(f.state, f.fakes.services, f.temp.path(), f.monthSlot(14));
+    const std::vector<std::string> excluded = f.fakes.archiver.calls().back().excludedPaths;
+    for (const char* own : {"MonthBack", "DayBack", "setup.def", "TmpRead"})
+        EXPECT_TRUE(contains(excluded, program + kSep + own)) << own;
+
+    // The default protected folder is TmpRead itself: nothing of it may be left out.
+    core::compress(f.state, f.fakes.services, program + kSep + "TmpRead", f.monthSlot(14));
+    EXPECT_TRUE(f.fakes.archiver.calls().back().excludedPaths.empty());
+
+    // A protected folder inside the tree never packs the archive being written.
+    core::compress(f.state, f.fakes.services, program + kSep + "MonthBack", f.monthSlot(14));
+    const std::vector<std::string> inside = f.fakes.archiver.calls().back().excludedPaths;
+    EXPECT_TRUE(contains(inside, f.monthSlot(14)));
+    EXPECT_FALSE(contains(inside, program + kSep + "DayBack"));
+}
+
+} // namespace

@@ -1,0 +1,213 @@
+#include "backup_fixture.h"
+#include "core/backup/backup_operations.h"
+#include "core/settings/setup_file.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+using namespace fernhold::test;
+using core::DateTime;
+
+const std::string kNowTitle = "つむぎ君：　現状をバックアップ";
+const std::string kDayTitle = "つむぎ君：　本日をバックアップ";
+
+// Reads setup.def at the moment a message is shown, to tell whether the settings were saved first.
+class SettingsAtMessage final : public core::Dialogs {
+public:
+    SettingsAtMessage(core::Dialogs& inner, std::string setupFile) : m_inner(inner), m_setupFile(std::move(setupFile))
+    {
+    }
+    void message(const std::string& title, const std::string& text) override
+    {
+        m_bytes = isFile(m_setupFile) ? std::optional(readFile(m_setupFile)) : std::nullopt;
+        m_inner.message(title, text);
+    }
+    bool ask(const std::string& title, const std::string& text) override { return m_inner.ask(title, text); }
+    void notify(const std::string& title, const std::string& text) override { m_inner.notify(title, text); }
+    std::optional<std::string> chooseFolder(const std::string& title, const std::string& start,
+                                            const std::string& instruction) override
+    {
+        return m_inner.chooseFolder(title, start, instruction);
+    }
+    const std::optional<std::string>& bytesAtMessage() const { return m_bytes; }
+
+private:
+    core::Dialogs& m_inner;
+    std::string m_setupFile;
+    std::optional<std::string> m_bytes;
+};
+
+core::SetupRecord parsed(const std::string& bytes)
+{
+    core::SetupRecord record;
+    EXPECT_TRUE(core::parseSetup(bytes, record).isOk());
+    return record;
+}
+
+TEST(CurrentStateBackup, StampsTheNextRingSlotSavesThenConfirms)
+{
+    BackupFixture f;
+    SettingsAtMessage dialogs(f.fakes.dialogs, f.setupFile());
+    core::Services services{f.fakes.clock, dialogs, f.fakes.mainView, f.fakes.archiver, f.fakes.locale};
+    f.state.setup.DayBackSlot = 4;
+    const DateTime now = f.fakes.clock.now().time;
+
+    core::submenu_Nowback_Click(f.state, services);
+
+    EXPECT_EQ(f.state.setup.DayBackSlot, 5);
+    EXPECT_EQ(f.state.setup.DayBackDate[5], now);
+    ASSERT_TRUE(dialogs.bytesAtMessage().has_value());
+    EXPECT_EQ(parsed(*dialogs.bytesAtMessage()), f.state.setup);
+    ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
+    EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kNowTitle);
+    EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.source + " を \r" + f.daySlot(5) + " にバックアップしました");
+    EXPECT_EQ(readFile(f.daySlot(5) + kSep + "BackUp.lzh"), "new");
+}
+
+TEST(DailyBackup, StampsTodaysSlotConfirmsThenSaves)
+{
+    BackupFixture f;
+    SettingsAtMessage dialogs(f.fakes.dialogs, f.setupFile());
+    core::Services services{f.fakes.clock, dialogs, f.fakes.mainView, f.fakes.archiver, f.fakes.locale};
+    f.fakes.clock.set(2004, 5, 31, 23, 59, 59);
+    const core::SetupRecord before = f.state.setup;
+
+    core::submenu_Dayback_Click(f.state, services);
+
+    EXPECT_EQ(f.state.setup.MonthBackDate[30], f.fakes.clock.now().time);
+    EXPECT_EQ(f.state.setup.DayBackSlot, before.DayBackSlot);
+    EXPECT_EQ(f.state.setup.DayBackDate, before.DayBackDate);
+    EXPECT_FALSE(dialogs.bytesAtMessage().has_value());
+    EXPECT_EQ(parsed(readFile(f.setupFile())), f.state.setup);
+    ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
+    EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kDayTitle);
+    EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.source + " を \r" + f.monthSlot(31) + " にバックアップしました");
+}
+
+TEST(MenuBackups, SourceShownWithoutOneTrailingSeparatorAndPackedWithExactlyOne)
+{
+    BackupFixture f;
+    f.state.setup.BackupFolder = f.source + kSep + kSep;
+    core::submenu_Dayback_Click(f.state, f.fakes.services);
+    const std::string slot = f.monthSlot(14);
+    EXPECT_EQ(f.fakes.archiver.commands().at(0),
+              "a -d1 -y1 -h2 -jm2 \"" + slot + kSep + "BackUp.new.lzh\" \"" + f.source + kSep + kSep + "\"");
+    EXPECT_EQ(f.fakes.dialogs.messages().at(0).text, f.source + kSep + " を \r" + slot + " にバックアップしました");
+}
+
+TEST(MenuBackups, SlotEndsWithOnlyTheNewArchiveAndItsSubfolders)
+{
+    BackupFixture f;
+    const std::string slot = f.daySlot(1);
+    makeFolder(f.state.programFolder + kSep + "DayBack");
+    makeFolder(slot);
+    makeFolder(slot + kSep + "sub");
+    writeFile(slot + kSep + "BackUp.lzh", "old");
+    writeFile(slot + kSep + "notes.txt", "n");
+    writeFile(slot + kSep + "sub" + kSep + "keep.txt", "k");
+    const std::string pending = slot + kSep + "BackUp.new.lzh";
+    writeFile(pending, "left over from a crash");
+    bool pendingGoneBeforePacking = false;
+    f.fakes.archiver.setOnRun([&](const std::string& command) {
+        pendingGoneBeforePacking = !isFile(pending); // else the add would add onto it
+        writeFile(archiveOf(command), "new");
+    });
+
+    core::submenu_Nowback_Click(f.state, f.fakes.services);
+
+    EXPECT_TRUE(pendingGoneBeforePacking);
+    EXPECT_EQ(listFolder(slot), (std::vector<std::string>{"BackUp.lzh", "sub"}));
+    EXPECT_EQ(readFile(slot + kSep + "BackUp.lzh"), "new");
+    EXPECT_EQ(readFile(slot + kSep + "sub" + kSep + "keep.txt"), "k");
+    EXPECT_EQ(f.fakes.archiver.commands(),
+              (std::vector<std::string>{"a -d1 -y1 -h2 -jm2 \"" + pending + "\" \"" + f.source + kSep + "\""}));
+}
+
+TEST(MenuBackups, FailedPackKeepsThePreviousArchiveAndStampAndSaysSo)
+{
+    for (const int code : {core::archive::kUnlhaWriteFailed, core::archive::kUnlhaArchiveCorrupt}) {
+        SCOPED_TRACE(code);
+        BackupFixture f;
+        const std::string slot = f.daySlot(5);
+        makeFolder(f.state.programFolder + kSep + "DayBack");
+        makeFolder(slot);
+        writeFile(slot + kSep + "BackUp.lzh", "old");
+        writeFile(slot + kSep + "notes.txt", "n");
+        const DateTime oldStamp = DateTime::fromCivil({2004, 5, 1, 9, 0, 0});
+        f.state.setup.DayBackSlot = 4;
+        f.state.setup.DayBackDate[5] = oldStamp;
+        f.fakes.archiver.setResult(code);
+        f.fakes.archiver.setOnRun([](const std::string& command) { writeFile(archiveOf(command), "half"); });
+
+        core::submenu_Nowback_Click(f.state, f.fakes.services);
+
+        EXPECT_EQ(listFolder(slot), (std::vector<std::string>{"BackUp.lzh", "notes.txt"}));
+        EXPECT_EQ(readFile(slot + kSep + "BackUp.lzh"), "old");
+        EXPECT_EQ(f.state.setup.DayBackSlot, 5);
+        EXPECT_EQ(f.state.setup.DayBackDate[5], oldStamp);
+        EXPECT_EQ(parsed(readFile(f.setupFile())), f.state.setup);
+        ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
+        EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kNowTitle);
+        EXPECT_EQ(f.fakes.dialogs.messages()[0].text,
+                  f.source + " を \r" + slot +
+                      " にバックアップできませんでした（バックアップファイルを書き込めませんでした）");
+    }
+}
+
+TEST(MenuBackups, PartialPackCountsAsWrittenButNamesTheSkippedFiles)
+{
+    BackupFixture f;
+    f.fakes.archiver.setResult(core::archive::kUnlhaPartial, {}, 3);
+    f.writeArchivesOnAdd("most");
+    core::submenu_Dayback_Click(f.state, f.fakes.services);
+
+    EXPECT_EQ(readFile(f.monthSlot(14) + kSep + "BackUp.lzh"), "most");
+    EXPECT_EQ(f.state.setup.MonthBackDate[13], f.fakes.clock.now().time);
+    EXPECT_EQ(f.fakes.dialogs.messages().at(0).text,
+              f.source + " を \r" + f.monthSlot(14) +
+                  " にバックアップしましたが、\r読み込めなかったファイル 3 個は含まれていません");
+}
+
+TEST(MenuBackups, MissingEmptyOrPlainFileSourceIsReportedWithoutPacking)
+{
+    for (const std::string name : {"", "missing", "plain.txt"}) {
+        SCOPED_TRACE(name);
+        BackupFixture f;
+        const std::string folder = name.empty() ? std::string() : f.temp.file(name);
+        if (name == "plain.txt")
+            writeFile(folder, "x");
+        f.state.setup.BackupFolder = folder;
+        core::submenu_Dayback_Click(f.state, f.fakes.services);
+
+        EXPECT_TRUE(f.fakes.archiver.commands().empty());
+        EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
+        const std::string expected = name.empty() ? "バックアップするフォルダが設定されていないため、\r" +
+                                                        f.monthSlot(14) + " にバックアップできませんでした"
+                                                  : "バックアップするフォルダ " + folder +
+                                                        " が見つからないか読み込めないため、\r" + f.monthSlot(14) +
+                                                        " にバックアップできませんでした";
+        EXPECT_EQ(f.fakes.dialogs.messages().at(0).text, expected);
+    }
+}
+
+TEST(MenuBackups, RemovedSlotFolderIsMadeAgainButAPlainFileInItsPlaceFails)
+{
+    BackupFixture f;
+    core::submenu_Nowback_Click(f.state, f.fakes.services); // no DayBack folder at all
+    EXPECT_EQ(readFile(f.daySlot(1) + kSep + "BackUp.lzh"), "new");
+
+    writeFile(f.daySlot(2), "a file where the slot belongs");
+    core::submenu_Nowback_Click(f.state, f.fakes.services);
+    EXPECT_EQ(readFile(f.daySlot(2)), "a file where the slot belongs");
+    EXPECT_TRUE(f.state.setup.DayBackDate[2].isZero());
+    EXPECT_EQ(f.fakes.dialogs.messages().at(1).text,
+              f.source + " を \r" + f.daySlot(2) +
+                  " にバックアップできませんでした（バックアップファイルを書き込めませんでした）");
+
+    core::submenu_Nowback_Click(f.state, f.fakes.services); // and the next backup works again
+    EXPECT_EQ(readFile(f.daySlot(3) + kSep + "BackUp.lzh"), "new");
+}
+
+} // namespace

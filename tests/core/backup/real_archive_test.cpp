@@ -1,0 +1,202 @@
+// The backups through the real archiver: what lands in a slot extracts to the protected folder's
+// contents, and real failures leave the previous archive as it was.
+
+#include "backup_fixture.h"
+#include "core/backup/backup_operations.h"
+#include "core/schedule/timer_tick.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+namespace {
+using namespace fernhold::test;
+namespace fs = std::filesystem;
+using core::DateTime;
+
+// Every file beneath folder: its path relative to folder ('/' between parts) and its bytes.
+std::map<std::string, std::string> filesBeneath(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    const fs::path root = platform::toPath(folder);
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
+         it.increment(error)) {
+        if (it->is_regular_file(error)) {
+            const std::u8string relative = it->path().lexically_relative(root).generic_u8string();
+            files[std::string(relative.begin(), relative.end())] = readFile(platform::fromPath(it->path()));
+        }
+    }
+    return files;
+}
+
+std::string binaryBytes(std::size_t size)
+{
+    std::string bytes(size, '\0');
+    unsigned state = 12345;
+    for (char& c : bytes) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 16);
+    }
+    return bytes;
+}
+
+// The real archiver, optionally meddling with the source while it packs.
+class RealRunner final : public core::ArchiveRunner {
+public:
+    int run(const std::string& command, std::string* message, const core::archive::UnlhaOptions& options) override
+    {
+        core::archive::UnlhaOptions withHook = options;
+        bool first = true;
+        withHook.progress.onProgress = [&](std::uint64_t, std::uint64_t, const std::string& member) {
+            if (first && duringFirstMember)
+                duringFirstMember(member);
+            first = false;
+        };
+        return m_direct.run(command, message, withHook);
+    }
+    std::function<void(const std::string& member)> duringFirstMember;
+
+private:
+    core::DirectArchiveRunner m_direct;
+};
+
+class RealBackup : public BackupFixture {
+public:
+    RealBackup()
+    {
+        makeFolder(platform::joinPath(source, "sub"));
+        writeFile(platform::joinPath(source, "sub" + kSep + "日本語.bin"), binaryBytes(200000));
+        writeFile(platform::joinPath(source, "b.txt"), "bbb");
+    }
+
+    std::map<std::string, std::string> extracted(const std::string& slot)
+    {
+        const std::string target = temp.file("out" + std::to_string(++m_extractions));
+        makeFolder(target);
+        const std::string command = "x -d1 -y1 \"" + slot + kSep + "BackUp.lzh\" \"" + target + kSep + "\"";
+        EXPECT_EQ(core::archive::Unlha(nullptr, command.c_str(), nullptr, 0), core::archive::kUnlhaOk);
+        return filesBeneath(target);
+    }
+
+    RealRunner runner;
+    core::Services services{fakes.clock, fakes.dialogs, fakes.mainView, runner, fakes.locale};
+
+private:
+    int m_extractions = 0;
+};
+
+TEST(RealArchive, MenuBackupsPackTheWholeFolderTreeAndOnlyItsCurrentFiles)
+{
+    RealBackup f;
+    core::submenu_Nowback_Click(f.state, f.services);
+    EXPECT_EQ(listFolder(f.daySlot(1)), std::vector<std::string>{"BackUp.lzh"});
+    EXPECT_EQ(f.extracted(f.daySlot(1)), filesBeneath(f.source));
+
+    core::submenu_Dayback_Click(f.state, f.services);
+    fs::remove(platform::toPath(platform::joinPath(f.source, "b.txt")));
+    core::submenu_Dayback_Click(f.state, f.services);
+    const auto second = f.extracted(f.monthSlot(14));
+    EXPECT_EQ(second, filesBeneath(f.source));
+    EXPECT_EQ(second.count("b.txt"), 0u);
+    EXPECT_EQ(f.fakes.dialogs.messages().back().text,
+              f.source + " を \r" + f.monthSlot(14) + " にバックアップしました");
+}
+
+TEST(RealArchive, ScheduledBackupAddsOntoTheArchiveInTheSlot)
+{
+    RealBackup f;
+    core::runStartupBackup(f.state, f.services);
+    fs::remove(platform::toPath(platform::joinPath(f.source, "b.txt")));
+    writeFile(platform::joinPath(f.source, "a.txt"), "changed");
+    core::runStartupBackup(f.state, f.services);
+
+    const auto files = f.extracted(f.monthSlot(14));
+    EXPECT_EQ(files.at("b.txt"), "bbb");
+    EXPECT_EQ(files.at("a.txt"), "changed");
+    EXPECT_TRUE(f.fakes.dialogs.shown().empty());
+}
+
+TEST(RealArchive, ProgramsOwnTreeIsLeftOutWhenTheProtectedFolderHoldsIt)
+{
+    RealBackup f;
+    makeFolder(f.state.programFolder + kSep + "TmpRead");
+    writeFile(f.state.programFolder + kSep + "TmpRead" + kSep + "t.txt", "t");
+    core::submenu_Nowback_Click(f.state, f.services); // hback01 holds an archive now
+    f.state.setup.BackupFolder = f.temp.path();
+    core::submenu_Nowback_Click(f.state, f.services);
+
+    const auto files = f.extracted(f.daySlot(2));
+    EXPECT_EQ(files.at("データ/a.txt"), "a");
+    for (const auto& [path, bytes] : files)
+        EXPECT_EQ(path.rfind("Fernhold/", 0), std::string::npos) << path;
+}
+
+TEST(RealArchive, MissingSourceKeepsThePreviousArchiveAndStampAndTheNextBackupWorks)
+{
+    RealBackup f;
+    core::submenu_Dayback_Click(f.state, f.services);
+    const std::string archive = f.monthSlot(14) + kSep + "BackUp.lzh";
+    const std::string before = readFile(archive);
+    const DateTime firstStamp = f.state.setup.MonthBackDate[13];
+
+    const std::string away = f.temp.file("away");
+    fs::rename(platform::toPath(f.source), platform::toPath(away));
+    f.fakes.clock.advanceSeconds(60);
+    core::submenu_Dayback_Click(f.state, f.services);
+    EXPECT_EQ(readFile(archive), before);
+    EXPECT_EQ(f.state.setup.MonthBackDate[13], firstStamp);
+    EXPECT_EQ(f.fakes.dialogs.messages().back().text, "バックアップするフォルダ " + f.source +
+                                                          " が見つからないか読み込めないため、\r" + f.monthSlot(14) +
+                                                          " にバックアップできませんでした");
+
+    fs::rename(platform::toPath(away), platform::toPath(f.source));
+    core::submenu_Dayback_Click(f.state, f.services);
+    EXPECT_EQ(f.state.setup.MonthBackDate[13], f.fakes.clock.now().time);
+    EXPECT_EQ(f.extracted(f.monthSlot(14)), filesBeneath(f.source));
+}
+
+TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
+{
+    RealBackup f;
+    fs::remove_all(platform::toPath(platform::joinPath(f.source, "sub")));
+    int removed = 0;
+    f.runner.duringFirstMember = [&](const std::string& member) {
+        for (const char* name : {"a.txt", "b.txt"})
+            if (member != name && fs::remove(platform::toPath(platform::joinPath(f.source, name))))
+                ++removed;
+    };
+    core::submenu_Nowback_Click(f.state, f.services);
+
+    ASSERT_EQ(removed, 1);
+    EXPECT_EQ(f.extracted(f.daySlot(1)), filesBeneath(f.source));
+    EXPECT_EQ(f.state.setup.DayBackDate[1], f.fakes.clock.now().time);
+    EXPECT_EQ(f.fakes.dialogs.messages().back().text,
+              f.source + " を \r" + f.daySlot(1) +
+                  " にバックアップしましたが、\r読み込めなかったファイル 1 個は含まれていません");
+}
+
+TEST(RealArchive, DamagedArchiveInTheSlotStopsAScheduledAddWithoutTouchingIt)
+{
+    RealBackup f;
+    makeFolder(f.state.programFolder + kSep + "MonthBack");
+    makeFolder(f.monthSlot(14));
+    const std::string archive = f.monthSlot(14) + kSep + "BackUp.lzh";
+    writeFile(archive, "not an archive at all, but long enough to look for a header in it");
+    f.state.setup.MonthBackOption[1] = 1;
+    f.fakes.clock.set(2004, 5, 14, 8, 0, 0);
+    core::Timer1_Timer(f.state, f.services);
+
+    EXPECT_EQ(readFile(archive), "not an archive at all, but long enough to look for a header in it");
+    EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
+    ASSERT_EQ(f.fakes.dialogs.notifications().size(), 1u);
+    EXPECT_EQ(f.fakes.dialogs.notifications()[0].text,
+              f.source + " を \r" + f.monthSlot(14) +
+                  " にバックアップできませんでした（バックアップファイルを書き込めませんでした）");
+
+    core::submenu_Dayback_Click(f.state, f.services); // the menu backup replaces it whole
+    EXPECT_EQ(f.extracted(f.monthSlot(14)), filesBeneath(f.source));
+}
+
+} // namespace

@@ -1,0 +1,178 @@
+#include "core/restore/copy_to_folder.h"
+
+#include "core/archive/unlha.h"
+#include "restore_fixture.h"
+
+#include <filesystem>
+
+namespace fernhold::test {
+namespace {
+
+using core::restore::CopyOutcome;
+
+const std::string kCopyTitle = "つむぎ君：　保存ファイルのコピー";
+
+class CopyToFolderTest : public RestoreFixture {
+protected:
+    CopyToFolderTest()
+    {
+        m_slot = core::daySlotPath(m_program, 9);
+        put("prog/DayBack/hback09/BackUp.lzh");
+    }
+
+    CopyOutcome copy() { return core::restore::cmdRead_Click(m_state, m_fakes.services, m_slot); }
+
+    std::string m_slot;
+};
+
+TEST_F(CopyToFolderTest, ASlotWithoutFilesIsReportedWithTheRestoreTitle)
+{
+    m_slot = core::daySlotPath(m_program, 10);
+
+    EXPECT_EQ(copy(), CopyOutcome::NoBackupInSlot);
+
+    ASSERT_EQ(m_fakes.dialogs.shown().size(), 1u);
+    EXPECT_EQ(m_fakes.dialogs.shown()[0].title, "つむぎ君：　復元する");
+    EXPECT_EQ(m_fakes.dialogs.shown()[0].text, "指定された場所には　バックアップされた情報がありません！");
+}
+
+TEST_F(CopyToFolderTest, TheChooserStartsInARecreatedTmpReadAndACancelStopsSilently)
+{
+    std::filesystem::remove_all(platform::toPath(core::tmpReadFolder(m_program)));
+
+    EXPECT_EQ(copy(), CopyOutcome::Cancelled);
+
+    EXPECT_TRUE(isFolder(core::tmpReadFolder(m_program)));
+    ASSERT_EQ(m_fakes.dialogs.shown().size(), 1u);
+    const ScriptedDialogs::Shown& chooser = m_fakes.dialogs.shown()[0];
+    EXPECT_EQ(chooser.kind, ScriptedDialogs::Kind::FolderChoice);
+    EXPECT_EQ(chooser.title, "つむぎ君：　　コピー先フォルダを指定する");
+    EXPECT_EQ(chooser.text, "コピー先のフォルダをクリックします");
+    EXPECT_EQ(chooser.startFolder, core::tmpReadFolder(m_program));
+    EXPECT_TRUE(m_fakes.archiver.commands().empty());
+    EXPECT_FALSE(core::restore::closesWindow(CopyOutcome::Cancelled));
+}
+
+TEST_F(CopyToFolderTest, AMissingDestinationIsReportedUnderTheProductName)
+{
+    m_fakes.dialogs.chooseFolderAnswer(path("nowhere"));
+
+    EXPECT_EQ(copy(), CopyOutcome::FolderNotFound);
+
+    EXPECT_EQ(m_fakes.dialogs.messages().at(0).title, "つむぎ君");
+    EXPECT_EQ(m_fakes.dialogs.messages().at(0).text, "指定されたフォルダが見つかりません！");
+    EXPECT_FALSE(isFolder(path("nowhere")));
+}
+
+TEST_F(CopyToFolderTest, IntoTmpReadItClearsWithoutAskingAndReportsTheSlot)
+{
+    put("prog/TmpRead/old/file.txt");
+    put("prog/TmpRead/old.txt");
+    m_fakes.dialogs.chooseFolderAnswer(core::tmpReadFolder(m_program));
+
+    EXPECT_EQ(copy(), CopyOutcome::Copied);
+
+    EXPECT_TRUE(m_fakes.dialogs.questions().empty());
+    EXPECT_TRUE(listFolder(core::tmpReadFolder(m_program)).empty());
+    const std::string archive = core::archivePathInSlot(m_slot);
+    EXPECT_EQ(m_fakes.archiver.commands(),
+              (std::vector<std::string>{"t \"" + archive + "\"", "x -d1 -y1 \"" + archive + "\" \"" +
+                                                                     core::tmpReadFolder(m_program) +
+                                                                     platform::kSeparator + "\""}));
+    EXPECT_EQ(m_fakes.dialogs.messages().back().title, kCopyTitle);
+    EXPECT_EQ(m_fakes.dialogs.messages().back().text,
+              m_slot + " を \r" + core::tmpReadFolder(m_program) + " に読込みました");
+    EXPECT_TRUE(m_fakes.mainView.titles().empty());
+    EXPECT_FALSE(isFile(path("prog/setup.def")));
+    EXPECT_TRUE(core::restore::closesWindow(CopyOutcome::Copied));
+}
+
+TEST_F(CopyToFolderTest, AnotherFolderWithContentsIsClearedOnlyAfterYes)
+{
+    put("work/mine.txt", "mine");
+    m_fakes.dialogs.chooseFolderAnswer(path("work"));
+    m_fakes.dialogs.answerNo();
+
+    EXPECT_EQ(copy(), CopyOutcome::Cancelled);
+
+    ASSERT_EQ(m_fakes.dialogs.questions().size(), 1u);
+    EXPECT_EQ(m_fakes.dialogs.questions()[0].title, kCopyTitle);
+    EXPECT_EQ(m_fakes.dialogs.questions()[0].text,
+              path("work") + " の中身は　すべて削除されます。\r\r削除してから　バックアップをコピーします。\r\r"
+                             "それでも　実行しますか？");
+    EXPECT_EQ(readFile(path("work/mine.txt")), "mine");
+    EXPECT_TRUE(m_fakes.archiver.commands().empty());
+
+    m_fakes.dialogs.chooseFolderAnswer(path("work"));
+    m_fakes.dialogs.answerYes();
+    EXPECT_EQ(copy(), CopyOutcome::Copied);
+    EXPECT_TRUE(listFolder(path("work")).empty());
+    EXPECT_EQ(m_fakes.dialogs.messages().back().text, m_slot + " を \r" + path("work") + " に読込みました");
+}
+
+TEST_F(CopyToFolderTest, AnEmptyOtherFolderIsUsedWithoutAQuestion)
+{
+    makeFolder(path("empty"));
+    m_fakes.dialogs.chooseFolderAnswer(path("empty") + platform::kSeparator);
+
+    EXPECT_EQ(copy(), CopyOutcome::Copied);
+
+    EXPECT_TRUE(m_fakes.dialogs.questions().empty());
+    EXPECT_EQ(m_fakes.dialogs.messages().back().text, m_slot + " を \r" + path("empty") + " に読込みました");
+}
+
+TEST_F(CopyToFolderTest, RefusesTheProgramFolderItsParentsAndTheSlotTree)
+{
+    put("prog/MonthBack/mback02/BackUp.lzh", "keep");
+    const auto before = snapshot(m_temp.path());
+    for (const std::string& folder : {m_program, m_temp.path(), core::dayBackFolder(m_program), m_slot,
+                                      core::monthSlotPath(m_program, 2), std::string(1, platform::kSeparator)}) {
+        m_fakes.dialogs.clear();
+        m_fakes.dialogs.chooseFolderAnswer(folder);
+        EXPECT_EQ(copy(), CopyOutcome::Refused) << folder;
+        ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
+        EXPECT_EQ(m_fakes.dialogs.messages()[0].title, kCopyTitle);
+        EXPECT_EQ(m_fakes.dialogs.messages()[0].text.rfind(folder + " は\r", 0), 0u);
+        EXPECT_NE(m_fakes.dialogs.messages()[0].text.find("コピー先にできません！"), std::string::npos);
+    }
+    EXPECT_TRUE(m_fakes.archiver.commands().empty());
+    EXPECT_EQ(snapshot(m_temp.path()), before);
+}
+
+TEST_F(CopyToFolderTest, ASlotHoldingSomeOtherFileButNoArchiveLeavesTheDestinationAlone)
+{
+    m_slot = core::daySlotPath(m_program, 11);
+    put("prog/DayBack/hback11/notes.txt");
+    put("prog/TmpRead/kept.txt", "kept");
+    m_fakes.dialogs.chooseFolderAnswer(core::tmpReadFolder(m_program));
+
+    EXPECT_EQ(copy(), CopyOutcome::ArchiveRejected);
+
+    EXPECT_EQ(readFile(path("prog/TmpRead/kept.txt")), "kept");
+    EXPECT_TRUE(m_fakes.archiver.commands().empty());
+    EXPECT_EQ(m_fakes.dialogs.messages().back().title, kCopyTitle);
+    EXPECT_NE(m_fakes.dialogs.messages().back().text.find("コピーを中止しました。"), std::string::npos);
+    EXPECT_FALSE(core::restore::closesWindow(CopyOutcome::ArchiveRejected));
+}
+
+TEST_F(CopyToFolderTest, AFailedExtractionIsNotReportedAsRead)
+{
+    // The fake hands out its message before it runs, so both calls carry it and only the code differs.
+    m_fakes.archiver.setOnRun([&](const std::string& command) {
+        const bool isTest = command.rfind("t ", 0) == 0;
+        m_fakes.archiver.setResult(isTest ? core::archive::kUnlhaOk : core::archive::kUnlhaMemberErrors,
+                                   "../evil.txt: refused name");
+    });
+    m_fakes.dialogs.chooseFolderAnswer(core::tmpReadFolder(m_program));
+
+    EXPECT_EQ(copy(), CopyOutcome::ExtractionFailed);
+
+    const std::string text = m_fakes.dialogs.messages().back().text;
+    EXPECT_EQ(text,
+              m_slot + " を \r" + core::tmpReadFolder(m_program) +
+                  " に読込めませんでした！\r\r一部のファイルを取り出せませんでした。\r（../evil.txt: refused name）");
+    EXPECT_TRUE(core::restore::closesWindow(CopyOutcome::ExtractionFailed));
+}
+
+} // namespace
+} // namespace fernhold::test

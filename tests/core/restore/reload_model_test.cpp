@@ -1,0 +1,158 @@
+#include "core/restore/reload_model.h"
+
+#include "core/restore/restore_messages.h"
+#include "core/store/backup_tree.h"
+#include "platform/paths.h"
+#include "support/fixed_locale_format.h"
+
+#include <gtest/gtest.h>
+
+namespace fernhold::test {
+namespace {
+
+using core::DateTime;
+using core::restore::ReloadModel;
+
+const std::string kSep(1, platform::kSeparator);
+const std::string kProgram = kSep + "Apps" + kSep + "Keeper";
+
+DateTime at(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
+{
+    return DateTime::fromCivil({year, month, day, hour, minute, second});
+}
+
+class ReloadModelTest : public ::testing::Test {
+protected:
+    ReloadModel byDate() const { return ReloadModel(kProgram, 0, m_setup, m_locale); }
+    ReloadModel byTime(int mode = 1) const { return ReloadModel(kProgram, mode, m_setup, m_locale); }
+
+    core::SetupRecord m_setup;
+    FixedLocaleFormat m_locale;
+};
+
+TEST_F(ReloadModelTest, ByDateListsThirtyOneDaysWithTheirRecordedTimes)
+{
+    m_setup.MonthBackDate[0] = at(2004, 5, 1, 8, 0, 3);
+    m_setup.MonthBackDate[4] = at(2004, 5, 5);             // midnight: the date alone
+    m_setup.MonthBackDate[30] = DateTime::fromSeconds(61); // no date part: the time alone
+
+    const ReloadModel model = byDate();
+
+    ASSERT_EQ(model.entries().size(), 31u);
+    EXPECT_EQ(model.entries()[0], "01日  2004/05/01 8:00:03");
+    EXPECT_EQ(model.entries()[1], "02日  0:00:00");
+    EXPECT_EQ(model.entries()[4], "05日  2004/05/05");
+    EXPECT_EQ(model.entries()[30], "31日  0:01:01");
+    EXPECT_EQ(model.restoreButtonCaption(), "指定日付の復元（上書き）");
+}
+
+TEST_F(ReloadModelTest, ByTimeListsTheTwentyFourRingSlotsForAnyNonZeroMode)
+{
+    m_setup.DayBackDate[23] = at(2026, 12, 6, 23, 59, 59);
+
+    for (int mode : {1, -1, 7}) {
+        const ReloadModel model = byTime(mode);
+        ASSERT_EQ(model.entries().size(), 24u);
+        EXPECT_EQ(model.entries()[0], "00: 0:00:00");
+        EXPECT_EQ(model.entries()[23], "23: 2026/12/06 23:59:59");
+        EXPECT_EQ(model.restoreButtonCaption(), "指定時刻の復元（上書き）");
+    }
+}
+
+TEST_F(ReloadModelTest, OpensOnEntryZeroAndItsOwnSlotInBothModes)
+{
+    const ReloadModel date = byDate();
+    EXPECT_EQ(date.selectedEntry(), 0);
+    EXPECT_EQ(date.slotPath(), core::monthSlotPath(kProgram, 1));
+    EXPECT_EQ(date.dirFolder(), date.slotPath());
+    EXPECT_EQ(date.fileFolder(), date.slotPath());
+    EXPECT_EQ(date.title(), ".." + kSep + "Keeper" + kSep + "MonthBack" + kSep + "mback01");
+
+    const ReloadModel time = byTime();
+    EXPECT_EQ(time.selectedEntry(), 0);
+    EXPECT_EQ(time.slotPath(), core::daySlotPath(kProgram, 0));
+    EXPECT_EQ(time.title(), ".." + kSep + "Keeper" + kSep + "DayBack" + kSep + "hback00");
+}
+
+TEST_F(ReloadModelTest, TitleKeepsSlotPathFromTheProgramFoldersOwnName)
+{
+    EXPECT_EQ(core::restore::reloadWindowTitle(kProgram, kProgram + kSep + "DayBack" + kSep + "hback05"),
+              ".." + kSep + "Keeper" + kSep + "DayBack" + kSep + "hback05");
+    EXPECT_EQ(core::restore::reloadWindowTitle("Keeper", "Keeper" + kSep + "x"), ".." + kSep + "Keeper" + kSep + "x");
+}
+
+TEST_F(ReloadModelTest, BeforeActivationListClicksAreIgnoredAndFoldersMoveOnlyTheFileList)
+{
+    ReloadModel model = byDate();
+    model.entryClicked(4);
+    model.folderChanged(core::monthSlotPath(kProgram, 12));
+
+    EXPECT_EQ(model.selectedEntry(), 0);
+    EXPECT_EQ(model.slotPath(), core::monthSlotPath(kProgram, 1));
+    EXPECT_EQ(model.fileFolder(), core::monthSlotPath(kProgram, 12));
+}
+
+TEST_F(ReloadModelTest, ChoosingAnEntryMovesBothFolderListsAndTheDescription)
+{
+    m_setup.DayBackDate[4] = at(2026, 12, 6, 4, 0, 2);
+    ReloadModel date = byDate();
+    ReloadModel time = byTime();
+    date.activate();
+    time.activate();
+
+    date.entryClicked(4);
+    time.entryClicked(4);
+
+    EXPECT_EQ(date.slotPath(), core::monthSlotPath(kProgram, 5));
+    EXPECT_EQ(date.dirFolder(), date.slotPath());
+    EXPECT_EQ(date.fileFolder(), date.slotPath());
+    EXPECT_EQ(date.title(), ".." + kSep + "Keeper" + kSep + "MonthBack" + kSep + "mback05");
+    EXPECT_EQ(core::restore::confirmationText(date.description()),
+              "05日の　データを復元します。\r\r現在のデータは上書きされてなくなります。\r\rそれでも　実行しますか？");
+    EXPECT_EQ(time.slotPath(), core::daySlotPath(kProgram, 4));
+    EXPECT_EQ(core::restore::confirmationText(time.description()),
+              "時刻 = 2026/12/06 4:00:02  の　データを復元します。\r\r現在のデータは上書きされてなくなります。\r\r"
+              "それでも　実行しますか？");
+}
+
+TEST_F(ReloadModelTest, AFolderEndingInASlotNumberSelectsThatEntryOfTheCurrentMode)
+{
+    ReloadModel date = byDate();
+    ReloadModel time = byTime();
+    date.activate();
+    time.activate();
+
+    date.folderChanged(core::monthSlotPath(kProgram, 12));
+    time.folderChanged(core::monthSlotPath(kProgram, 12));
+
+    EXPECT_EQ(date.selectedEntry(), 11);
+    EXPECT_EQ(date.slotPath(), core::monthSlotPath(kProgram, 12));
+    EXPECT_EQ(time.selectedEntry(), 12);
+    EXPECT_EQ(time.dirFolder(), core::daySlotPath(kProgram, 12));
+    EXPECT_EQ(time.fileFolder(), core::daySlotPath(kProgram, 12));
+    EXPECT_EQ(time.slotPath(), core::daySlotPath(kProgram, 12));
+}
+
+TEST_F(ReloadModelTest, OtherFoldersShowTheirFilesButKeepTheSelectedSlot)
+{
+    ReloadModel date = byDate();
+    ReloadModel time = byTime();
+    date.activate();
+    time.activate();
+    date.entryClicked(2);
+    time.entryClicked(2);
+
+    for (const char* tail : {"Documents", "mback32", "mback00", "x-1", "x1.", "x 5", "7"})
+        date.folderChanged(kSep + "elsewhere" + kSep + tail);
+    for (const char* tail : {"hback24", "x-1", "x1.", "x+5", "99"})
+        time.folderChanged(kSep + "elsewhere" + kSep + tail);
+
+    EXPECT_EQ(date.selectedEntry(), 2);
+    EXPECT_EQ(date.slotPath(), core::monthSlotPath(kProgram, 3));
+    EXPECT_EQ(date.fileFolder(), kSep + "elsewhere" + kSep + "7");
+    EXPECT_EQ(time.selectedEntry(), 2);
+    EXPECT_EQ(time.slotPath(), core::daySlotPath(kProgram, 2));
+}
+
+} // namespace
+} // namespace fernhold::test

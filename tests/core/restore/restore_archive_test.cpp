@@ -1,0 +1,225 @@
+#include "core/restore/restore_archive.h"
+
+#include "core/archive/unlha.h"
+#include "core/settings/setup_file.h"
+#include "restore_fixture.h"
+
+#include <filesystem>
+
+namespace fernhold::test {
+namespace {
+
+using core::restore::RestoreArchive;
+using core::restore::RestoreOutcome;
+
+const std::string kRestoreTitle = "つむぎ君：　復元する";
+
+class RestoreArchiveTest : public RestoreFixture {
+protected:
+    RestoreArchiveTest()
+    {
+        m_archive = core::archivePathInSlot(core::monthSlotPath(m_program, 5));
+        put("prog/MonthBack/mback05/BackUp.lzh", "archive bytes");
+    }
+
+    RestoreOutcome restore(const std::string& target, int report = 1)
+    {
+        return RestoreArchive(m_state, m_fakes.services, m_archive, target, report);
+    }
+
+    std::string m_archive;
+};
+
+TEST_F(RestoreArchiveTest, PaintsTheTitleThenTestsThenClearsThenExtracts)
+{
+    put("data/old.txt", "old");
+    std::vector<std::map<std::string, std::string>> targetDuringCalls;
+    std::vector<bool> busyDuringCalls;
+    m_fakes.archiver.setOnRun([&](const std::string&) {
+        EXPECT_EQ(m_fakes.mainView.titles(), std::vector<std::string>{"復元中"});
+        EXPECT_EQ(m_fakes.mainView.eventPumps(), 1);
+        targetDuringCalls.push_back(snapshot(m_protected));
+        busyDuringCalls.push_back(m_state.archiveBusy);
+    });
+
+    EXPECT_EQ(restore(m_protected), RestoreOutcome::Restored);
+
+    const char sep = platform::kSeparator;
+    EXPECT_EQ(m_fakes.archiver.commands(),
+              (std::vector<std::string>{"t \"" + m_archive + "\"",
+                                        "x -d1 -y1 \"" + m_archive + "\" \"" + m_protected + sep + "\""}));
+    ASSERT_EQ(targetDuringCalls.size(), 2u);
+    EXPECT_EQ(targetDuringCalls[0].count("old.txt"), 1u) << "nothing may go before the test has passed";
+    EXPECT_TRUE(targetDuringCalls[1].empty());
+    EXPECT_EQ(busyDuringCalls, (std::vector<bool>{true, true}));
+    EXPECT_FALSE(m_state.archiveBusy);
+}
+
+TEST_F(RestoreArchiveTest, ReportsSuccessInTwoLinesAndThenSavesTheSettings)
+{
+    m_fakes.archiver.setOnRun([&](const std::string&) { EXPECT_FALSE(isFile(core::setupFilePath(m_program))); });
+
+    restore(m_protected);
+
+    ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
+    EXPECT_EQ(m_fakes.dialogs.messages()[0].title, kRestoreTitle);
+    EXPECT_EQ(m_fakes.dialogs.messages()[0].text, m_archive + " を \r" + m_protected + " に復元しました");
+    EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
+}
+
+TEST_F(RestoreArchiveTest, WithoutReportShowsNothingAndWritesNoSettings)
+{
+    EXPECT_EQ(restore(m_protected, 0), RestoreOutcome::Restored);
+    EXPECT_EQ(restore(m_protected, 2), RestoreOutcome::Restored);
+
+    EXPECT_TRUE(m_fakes.dialogs.shown().empty());
+    EXPECT_FALSE(isFile(core::setupFilePath(m_program)));
+    EXPECT_EQ(m_fakes.archiver.commands().size(), 4u);
+}
+
+TEST_F(RestoreArchiveTest, ClearingTakesSubfoldersWholeAndLeavesReadOnlyFilesDirectlyInside)
+{
+    put("data/plain.txt");
+    put("data/kept.txt", "read-only");
+    makeReadOnly("data/kept.txt");
+    put("data/sub/deep/inner.txt");
+    put("data/sub/locked.txt");
+    makeReadOnly("data/sub/locked.txt");
+    makeReadOnly("data/sub/deep");
+    put("outside/victim.txt", "mine");
+    link(path("outside"), "data/link"); // removed as a link; what it points to stays
+
+    restore(m_protected);
+
+    EXPECT_EQ(snapshot(m_protected), (std::map<std::string, std::string>{{"kept.txt", "read-only"}}));
+    EXPECT_EQ(snapshot(path("outside")), (std::map<std::string, std::string>{{"victim.txt", "mine"}}));
+}
+
+TEST_F(RestoreArchiveTest, AMissingTargetIsCreatedAndRestoredInto)
+{
+    const std::string gone = path("gone/deeper");
+
+    EXPECT_EQ(restore(gone), RestoreOutcome::Restored);
+
+    EXPECT_TRUE(isFolder(gone));
+    EXPECT_EQ(m_fakes.archiver.commands().size(), 2u);
+    EXPECT_EQ(m_fakes.dialogs.messages()[0].text, m_archive + " を \r" + gone + " に復元しました");
+}
+
+TEST_F(RestoreArchiveTest, AMissingArchiveStopsBeforeTheArchiverAndTouchesNothing)
+{
+    put("data/file.txt", "kept");
+    m_archive = core::archivePathInSlot(core::monthSlotPath(m_program, 6));
+
+    EXPECT_EQ(restore(m_protected), RestoreOutcome::ArchiveRejected);
+
+    EXPECT_TRUE(m_fakes.archiver.commands().empty());
+    EXPECT_EQ(snapshot(m_protected), (std::map<std::string, std::string>{{"file.txt", "kept"}}));
+    ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
+    EXPECT_EQ(m_fakes.dialogs.messages()[0].title, kRestoreTitle);
+    EXPECT_EQ(m_fakes.dialogs.messages()[0].text, m_archive +
+                                                      " が見つからないか、読み取れません。\r\r復元を中止しました。　" +
+                                                      m_protected + " は変更していません。");
+}
+
+TEST_F(RestoreArchiveTest, AnArchiveFailingItsTestLeavesTheTargetExactlyAsItWas)
+{
+    put("data/a.txt", "A");
+    put("data/sub/b.txt", "B");
+    const auto before = snapshot(m_protected);
+    m_fakes.archiver.setResult(core::archive::kUnlhaArchiveCorrupt, "header checksum mismatch");
+
+    EXPECT_EQ(restore(m_protected), RestoreOutcome::ArchiveRejected);
+
+    EXPECT_EQ(snapshot(m_protected), before);
+    EXPECT_EQ(m_fakes.archiver.commands().size(), 1u);
+    EXPECT_EQ(m_fakes.dialogs.messages()[0].text, m_archive + " は壊れています。\r（header checksum mismatch）\r\r" +
+                                                      "復元を中止しました。　" + m_protected + " は変更していません。");
+    EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
+}
+
+TEST_F(RestoreArchiveTest, AFailedExtractionIsReportedAsAFailureNamingWhatDidNotComeBack)
+{
+    // The fake hands out its message before it runs, so both calls carry it and only the code differs.
+    m_fakes.archiver.setOnRun([&](const std::string& command) {
+        const bool isTest = command.rfind("t ", 0) == 0;
+        m_fakes.archiver.setResult(isTest ? core::archive::kUnlhaOk : core::archive::kUnlhaWriteFailed,
+                                   "docs/big.bin: No space left on device");
+    });
+
+    EXPECT_EQ(restore(m_protected), RestoreOutcome::ExtractionFailed);
+
+    ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
+    const std::string text = m_fakes.dialogs.messages()[0].text;
+    EXPECT_EQ(text.find("に復元しました"), std::string::npos);
+    EXPECT_NE(text.find(m_protected + " に復元できませんでした！"), std::string::npos);
+    EXPECT_NE(text.find("docs/big.bin: No space left on device"), std::string::npos);
+    EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
+}
+
+TEST_F(RestoreArchiveTest, RefusesTargetsWhoseClearingWouldDoHarmAndTouchesNothing)
+{
+    put("prog/MonthBack/mback05/keep.txt", "k");
+    put("prog/DayBack/hback03/sub/keep.txt", "k");
+    const bool aliased = link(m_program, "alias");
+    const auto before = snapshot(m_temp.path());
+    const char sep = platform::kSeparator;
+    const std::string root(1, sep);
+    std::vector<std::pair<std::string, std::string>> refused = {
+        {"", "復元先のフォルダが指定されていません！"},
+        {"C:", "C: は\rドライブ全体を指しているので　復元先にできません！"},
+        {root, root + " は\rドライブ全体を指しているので　復元先にできません！"},
+        {"relative", "relative は\rドライブから始まる完全なパスではないので　復元先にできません！"},
+        {m_program, m_program + " は\rつむぎ君のプログラムフォルダであるので　復元先にできません！"},
+        {m_temp.path(),
+         m_temp.path() + " は\rバックアップを保存しているフォルダを含んでいるので　復元先にできません！"},
+        {core::monthBackFolder(m_program), ""},
+        {core::monthSlotPath(m_program, 5), ""},
+        {path("prog/DayBack/hback03/sub"), ""},
+        {path("prog/DayBack/new"), ""},
+        {path("data/with\"quote"), ""},
+        {path("prog/MonthBack/mback05/keep.txt"), ""},
+    };
+    if (aliased)
+        refused.push_back(
+            {path("alias"), path("alias") + " は\rつむぎ君のプログラムフォルダであるので　復元先にできません！"});
+    for (const auto& [target, expected] : refused) {
+        m_fakes.dialogs.clear();
+        EXPECT_EQ(restore(target), RestoreOutcome::Refused) << target;
+        ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u) << target;
+        const std::string text = m_fakes.dialogs.messages()[0].text;
+        if (!expected.empty())
+            EXPECT_EQ(text, expected);
+        else
+            EXPECT_EQ(text.rfind(target + " は\r", 0), 0u) << text;
+    }
+    EXPECT_TRUE(m_fakes.archiver.commands().empty());
+    auto after = snapshot(m_temp.path());
+    after.erase("prog/setup.def");
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(RestoreArchiveTest, TheWorkingFolderAndOtherFoldersBesideTheTreeMayBeRestoredInto)
+{
+    EXPECT_EQ(restore(core::tmpReadFolder(m_program)), RestoreOutcome::Restored);
+    EXPECT_EQ(restore(path("prog/Documents")), RestoreOutcome::Restored);
+}
+
+TEST_F(RestoreArchiveTest, AnUnreadableTargetLosesNothing)
+{
+    if (runningAsSuperUser())
+        GTEST_SKIP() << "permissions do not bind the super-user";
+    put("data/sub/file.txt", "kept");
+    std::filesystem::permissions(platform::toPath(m_protected), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::remove);
+
+    EXPECT_EQ(restore(m_protected), RestoreOutcome::FolderUnusable);
+
+    std::filesystem::permissions(platform::toPath(m_protected), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(readFile(path("data/sub/file.txt")), "kept");
+    EXPECT_EQ(m_fakes.archiver.commands().size(), 1u);
+}
+
+} // namespace
+} // namespace fernhold::test

@@ -1,0 +1,84 @@
+#include "restore_fixture.h"
+
+#include <filesystem>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+#include <system_error>
+
+namespace fernhold::test {
+namespace fs = std::filesystem;
+
+std::map<std::string, std::string> snapshot(const std::string& folder)
+{
+    std::map<std::string, std::string> result;
+    const fs::path root = platform::toPath(folder);
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string relative = it->path().lexically_relative(root).generic_string();
+        const fs::file_status status = it->symlink_status(ec);
+        if (fs::is_symlink(status))
+            result[relative] = "-> " + fs::read_symlink(it->path(), ec).generic_string();
+        else if (fs::is_directory(status))
+            result[relative + "/"] = "";
+        else
+            result[relative] = readFile(platform::fromPath(it->path()));
+    }
+    return result;
+}
+
+bool runningAsSuperUser()
+{
+#ifdef _WIN32
+    return false;
+#else
+    return geteuid() == 0;
+#endif
+}
+
+RestoreFixture::RestoreFixture()
+{
+    m_program = path("prog");
+    m_protected = path("data");
+    makeFolder(m_program);
+    makeFolder(m_protected);
+    EXPECT_TRUE(core::createBackupTree(m_program));
+    EXPECT_TRUE(core::createTmpRead(m_program));
+    m_state.programFolder = m_program;
+    m_state.setup.BackupFolder = m_protected;
+}
+
+std::string RestoreFixture::path(const std::string& relative) const
+{
+    return platform::fromPath((platform::toPath(m_temp.path()) / platform::toPath(relative)).make_preferred());
+}
+
+void RestoreFixture::put(const std::string& relative, const std::string& bytes)
+{
+    const fs::path file = platform::toPath(path(relative));
+    std::error_code ec;
+    fs::create_directories(file.parent_path(), ec);
+    ASSERT_TRUE(writeFile(platform::fromPath(file), bytes)) << relative;
+}
+
+void RestoreFixture::makeReadOnly(const std::string& relative)
+{
+    std::error_code ec;
+    fs::permissions(platform::toPath(path(relative)),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove,
+                    ec);
+    ASSERT_FALSE(ec) << relative;
+}
+
+} // namespace fernhold::test
+
+namespace fernhold::test {
+
+bool RestoreFixture::link(const std::string& target, const std::string& linkRelative)
+{
+    std::error_code ec;
+    fs::create_directory_symlink(platform::toPath(target), platform::toPath(path(linkRelative)), ec);
+    return !ec;
+}
+
+} // namespace fernhold::test

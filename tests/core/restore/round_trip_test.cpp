@@ -1,0 +1,238 @@
+// The restore and the copy with the real archiver: pack a folder, change it, bring it back.
+
+#include "core/restore/copy_to_folder.h"
+#include "core/restore/restore_archive.h"
+#include "core/settings/setup_file.h"
+#include "lzh/codec.h"
+#include "lzh/header_writer.h"
+#include "restore_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fernhold::test {
+namespace {
+
+using core::restore::CopyOutcome;
+using core::restore::RestoreOutcome;
+namespace fs = std::filesystem;
+
+// A stored level-2 member with any name, as no honest writer would make it.
+std::string storedMember(lzh::MemberKind kind, const std::string& path, const std::string& data,
+                         const std::string& linkTarget = {})
+{
+    lzh::HeaderFields fields;
+    fields.kind = kind;
+    fields.path = path;
+    fields.linkTarget = linkTarget;
+    fields.method = kind == lzh::MemberKind::File ? lzh::Method::Lh0 : lzh::Method::Lhd;
+    fields.packedSize = data.size();
+    fields.originalSize = data.size();
+    fields.crc = lzh::crc16(0, reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+    fields.unixMode = kind == lzh::MemberKind::File ? 0644 : 0755;
+    return *lzh::buildLevel2Header(fields) + data;
+}
+
+void put32(std::string& out, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A stored level-0 member whose path field holds exactly these bytes, as old DOS tools wrote them.
+std::string level0Member(const std::string& pathBytes, const std::string& data)
+{
+    std::string header(2, '\0');
+    header += "-lh0-";
+    put32(header, static_cast<std::uint32_t>(data.size()));
+    put32(header, static_cast<std::uint32_t>(data.size()));
+    put32(header, 0x586F645C); // an MS-DOS date and time
+    header += '\x20';          // archive attribute
+    header += '\x00';          // level 0
+    header += static_cast<char>(pathBytes.size());
+    header += pathBytes;
+    const std::uint16_t crc = lzh::crc16(0, reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+    header += static_cast<char>(crc & 0xFF);
+    header += static_cast<char>(crc >> 8);
+    header[0] = static_cast<char>(header.size() - 2);
+    unsigned sum = 0;
+    for (std::size_t i = 2; i < header.size(); ++i)
+        sum += static_cast<std::uint8_t>(header[i]);
+    header[1] = static_cast<char>(sum & 0xFF);
+    return header + data;
+}
+
+class RoundTripTest : public RestoreFixture {
+protected:
+    RoundTripTest() : m_services{m_fakes.clock, m_fakes.dialogs, m_fakes.mainView, m_runner, m_fakes.locale}
+    {
+        m_slot = core::monthSlotPath(m_program, 5);
+        m_archive = core::archivePathInSlot(m_slot);
+        std::string noise;
+        for (int i = 0; i < 200000; ++i)
+            noise += static_cast<char>((i * 7919 + i / 13) & 0xFF);
+        put("data/a.txt", "first version");
+        put("data/sub/noise.bin", noise);
+        put("data/日本語/表ソ.txt", "漢字のファイル");
+        put("data/sub/deeper/empty.txt", "");
+        makeFolder(path("data/empty"));
+    }
+
+    void pack()
+    {
+        const std::string command =
+            "a -d1 -y1 -h2 -jm2 \"" + m_archive + "\" \"" + m_protected + platform::kSeparator + "\"";
+        std::string message;
+        ASSERT_EQ(m_runner.run(command, &message, {}), core::archive::kUnlhaOk) << message;
+    }
+
+    void changeTheFolder()
+    {
+        put("data/a.txt", "second version, longer than the first");
+        fs::remove(platform::toPath(path("data/sub/noise.bin")));
+        put("data/added.txt", "new");
+        put("data/newdir/inner.txt", "new");
+        fs::remove_all(platform::toPath(path("data/empty")));
+    }
+
+    RestoreOutcome restore() { return core::restore::RestoreArchive(m_state, m_services, m_archive, m_protected, 1); }
+
+    std::string lastMessage() const
+    {
+        return m_fakes.dialogs.messages().empty() ? std::string() : m_fakes.dialogs.messages().back().text;
+    }
+
+    core::DirectArchiveRunner m_runner;
+    core::Services m_services;
+    std::string m_slot;
+    std::string m_archive;
+};
+
+TEST_F(RoundTripTest, RestoreBringsBackTheBackedUpFolderByteForByte)
+{
+    const auto original = snapshot(m_protected);
+    pack();
+    changeTheFolder();
+    ASSERT_NE(snapshot(m_protected), original);
+
+    EXPECT_EQ(restore(), RestoreOutcome::Restored) << lastMessage();
+
+    EXPECT_EQ(snapshot(m_protected), original);
+    EXPECT_EQ(lastMessage(), m_archive + " を \r" + m_protected + " に復元しました");
+}
+
+TEST_F(RoundTripTest, CopyUnpacksIntoTmpReadAndIntoAnotherFolder)
+{
+    const auto original = snapshot(m_protected);
+    pack();
+    put("prog/TmpRead/stale.txt");
+    put("elsewhere/stale/file.txt");
+    m_fakes.dialogs.chooseFolderAnswer(core::tmpReadFolder(m_program));
+    m_fakes.dialogs.chooseFolderAnswer(path("elsewhere"));
+    m_fakes.dialogs.answerYes();
+
+    EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
+    EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
+
+    EXPECT_EQ(snapshot(core::tmpReadFolder(m_program)), original);
+    EXPECT_EQ(snapshot(path("elsewhere")), original);
+    EXPECT_EQ(m_fakes.dialogs.questions().size(), 1u);
+}
+
+TEST_F(RoundTripTest, ADamagedArchiveLeavesTheProtectedFolderUnchanged)
+{
+    pack();
+    changeTheFolder();
+    const auto before = snapshot(m_protected);
+    const std::string good = readFile(m_archive);
+    std::string flipped = good;
+    flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x55);
+
+    for (const std::string& damaged : {flipped, good.substr(0, good.size() / 3), std::string("not an archive")}) {
+        ASSERT_TRUE(writeFile(m_archive, damaged));
+        EXPECT_EQ(restore(), RestoreOutcome::ArchiveRejected);
+        EXPECT_EQ(snapshot(m_protected), before);
+        EXPECT_NE(lastMessage().find("復元を中止しました。　" + m_protected + " は変更していません。"),
+                  std::string::npos)
+            << lastMessage();
+    }
+}
+
+TEST_F(RoundTripTest, AHostileArchiveIsRefusedBeforeAnythingIsDeleted)
+{
+    put("outside/victim.txt", "mine");
+    const auto before = snapshot(m_temp.path());
+    const std::vector<std::string> members = {
+        storedMember(lzh::MemberKind::File, "../evil.txt", "evil"),
+        level0Member("..\\evil.txt", "evil"),
+        level0Member("\\evil.txt", "evil"),
+        level0Member("C:\\evil.txt", "evil"),
+        level0Member("C:evil.txt", "evil"),
+        storedMember(lzh::MemberKind::Symlink, "link", "", "../outside"),
+    };
+    for (const std::string& member : members) {
+        ASSERT_TRUE(writeFile(m_archive, storedMember(lzh::MemberKind::File, "fine.txt", "ok") + member + '\0'));
+        EXPECT_EQ(restore(), RestoreOutcome::ArchiveRejected);
+        EXPECT_NE(lastMessage().find("フォルダの外を指すファイルが含まれています。"), std::string::npos)
+            << lastMessage();
+        auto after = snapshot(m_temp.path());
+        after.erase("prog/setup.def");
+        after.erase("prog/MonthBack/mback05/BackUp.lzh");
+        auto expected = before;
+        expected.erase("prog/MonthBack/mback05/BackUp.lzh");
+        EXPECT_EQ(after, expected);
+    }
+}
+
+TEST_F(RoundTripTest, AFailureAfterTheTestIsReportedWithWhatDidNotComeBack)
+{
+    pack();
+    fs::remove_all(platform::toPath(path("data/sub")));
+    put("data/sub", "a read-only file where the archive has a folder");
+    makeReadOnly("data/sub");
+
+    EXPECT_EQ(restore(), RestoreOutcome::ExtractionFailed);
+
+    EXPECT_EQ(lastMessage().find("に復元しました"), std::string::npos);
+    EXPECT_NE(lastMessage().find(m_protected + " に復元できませんでした！"), std::string::npos) << lastMessage();
+    EXPECT_NE(lastMessage().find("sub"), std::string::npos) << lastMessage();
+    EXPECT_EQ(readFile(path("data/a.txt")), "first version");
+    EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
+}
+
+// Archives written by another LZH tool, at each header level, restore to the tree they list.
+TEST_F(RoundTripTest, ArchivesOfOtherToolsRestoreToTheirListedTree)
+{
+    for (const char* sample : {"lha-l0-lh5", "lha-l1-lh5", "lha-l2-lh7", "lha-l2-symlinks"}) {
+        SCOPED_TRACE(sample);
+        const std::string samples = FERNHOLD_LZH_SAMPLES_DIR;
+        ASSERT_TRUE(writeFile(m_archive, readFile(samples + "/" + sample + ".lzh")));
+
+        ASSERT_EQ(restore(), RestoreOutcome::Restored) << lastMessage();
+
+        const auto restored = snapshot(m_protected);
+        std::istringstream listing(readFile(samples + "/" + sample + ".sha256"));
+        std::size_t entries = 0;
+        for (std::string line; std::getline(listing, line); ++entries) {
+            std::istringstream fields(line);
+            std::string kind, hash, size, name;
+            fields >> kind >> hash >> size;
+            std::getline(fields >> std::ws, name);
+            if (kind == "F") {
+                ASSERT_EQ(restored.count(name), 1u) << name;
+                EXPECT_EQ(std::to_string(restored.at(name).size()), size) << name;
+            } else if (kind == "D") {
+                EXPECT_EQ(restored.count(name), 1u) << name;
+            } else {
+                const std::string link = name.substr(0, name.find(" -> "));
+                ASSERT_EQ(restored.count(link), 1u) << link;
+                EXPECT_EQ("-> " + name.substr(name.find(" -> ") + 4), restored.at(link));
+            }
+        }
+        EXPECT_EQ(restored.size(), entries);
+    }
+}
+
+} // namespace
+} // namespace fernhold::test

@@ -1,0 +1,194 @@
+#include "../backup/backup_fixture.h"
+#include "core/schedule/timer_tick.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+using namespace fernhold::test;
+using core::DateTime;
+
+// Ticks once a second from h:m:s for count ticks; returns the seconds (of that minute) at which an
+// archive command ran.
+std::vector<int> tickFrom(BackupFixture& f, int h, int m, int s, int count)
+{
+    std::vector<int> firedAt;
+    f.fakes.clock.set(2004, 5, 14, h, m, s);
+    for (int i = 0; i < count; ++i) {
+        const std::size_t before = f.fakes.archiver.calls().size();
+        core::Timer1_Timer(f.state, f.fakes.services);
+        if (f.fakes.archiver.calls().size() != before)
+            firedAt.push_back(f.fakes.clock.now().time.civil().second);
+        f.fakes.clock.advanceSeconds(1);
+    }
+    return firedAt;
+}
+
+TEST(TimedMonthBackup, FiresOnceOnTheFirstTickOfItsWindowAndReArmsAfterIt)
+{
+    BackupFixture f;
+    f.state.setup.MonthBackOption[1] = 1;
+    EXPECT_EQ(tickFrom(f, 7, 59, 58, 8), (std::vector<int>{0})); // 07:59:58 .. 08:00:05
+    EXPECT_EQ(f.state.TimerDone[0], -1);
+    tickFrom(f, 8, 0, 6, 1);
+    EXPECT_EQ(f.state.TimerDone[0], 0);
+    EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.monthSlot(14) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.state.setup.MonthBackDate[13], DateTime::fromCivil({2004, 5, 14, 8, 0, 0}));
+}
+
+TEST(TimedMonthBackup, StartInsideTheWindowFiresAtOnceButJustAfterItDoesNot)
+{
+    BackupFixture late;
+    late.state.setup.MonthBackOption[1] = 1;
+    EXPECT_EQ(tickFrom(late, 8, 0, 3, 5), (std::vector<int>{3}));
+
+    BackupFixture tooLate;
+    tooLate.state.setup.MonthBackOption[1] = 1;
+    EXPECT_TRUE(tickFrom(tooLate, 8, 0, 6, 5).empty());
+}
+
+TEST(TimedMonthBackup, OnlyAnExactOneSwitchesItOnAndOffLeavesTheFlagAlone)
+{
+    for (const std::int16_t option : {std::int16_t{0}, std::int16_t{2}, std::int16_t{-1}}) {
+        BackupFixture f;
+        f.state.setup.MonthBackOption[1] = option;
+        f.state.TimerDone[0] = -1;
+        EXPECT_TRUE(tickFrom(f, 7, 59, 58, 10).empty());
+        EXPECT_EQ(f.state.TimerDone[0], -1);
+    }
+}
+
+TEST(TimedMonthBackup, TimeWithoutNumbersMeansMidnight)
+{
+    BackupFixture f;
+    f.state.setup.MonthBackOption[1] = 1;
+    f.state.setup.MonthBackTime = "ab:cd";
+    EXPECT_EQ(tickFrom(f, 23, 59, 58, 8), (std::vector<int>{0}));
+}
+
+TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
+{
+    BackupFixture f;
+    f.state.setup.DayBackHour[0] = 1;
+    f.state.setup.DayBackSlot = 23;
+    EXPECT_EQ(tickFrom(f, 23, 59, 58, 9), (std::vector<int>{0})); // 23:59:58 .. 00:00:06
+    EXPECT_EQ(f.state.setup.DayBackSlot, 0);
+    EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.daySlot(0) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.state.TimerDone[1], 0);
+}
+
+TEST(HourBackup, SlotNumberFollowsTheRingNotTheHour)
+{
+    BackupFixture f;
+    f.state.setup.DayBackHour[14] = 1;
+    f.state.setup.DayBackSlot = 7;
+    EXPECT_EQ(tickFrom(f, 14, 0, 0, 6), (std::vector<int>{0}));
+    EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.daySlot(8) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.state.setup.DayBackDate[8], DateTime::fromCivil({2004, 5, 14, 14, 0, 0}));
+}
+
+TEST(HourBackup, HandEditedSlotOutsideTheRingRestartsItAtZero)
+{
+    for (const std::int16_t odd : {std::int16_t{-7}, std::int16_t{24}, std::int16_t{99}}) {
+        BackupFixture f;
+        f.state.setup.DayBackHour[14] = 1;
+        f.state.setup.DayBackSlot = odd;
+        tickFrom(f, 14, 0, 0, 1);
+        EXPECT_EQ(f.state.setup.DayBackSlot, 0);
+        EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.daySlot(0) + kSep + "BackUp.lzh");
+    }
+}
+
+TEST(HourBackup, TwoCountsAsOff)
+{
+    BackupFixture f;
+    f.state.setup.DayBackHour[14] = 2;
+    f.state.TimerDone[1] = -1;
+    EXPECT_TRUE(tickFrom(f, 14, 0, 0, 3).empty());
+    EXPECT_EQ(f.state.TimerDone[1], 0);
+}
+
+TEST(TimerTick, TimedAndHourBackupsMeetingRunInOneTickMonthBackFirst)
+{
+    BackupFixture f;
+    f.state.setup.MonthBackOption[1] = 1;
+    f.state.setup.DayBackHour[8] = 1;
+    EXPECT_EQ(tickFrom(f, 8, 0, 1, 1), (std::vector<int>{1}));
+    ASSERT_EQ(f.fakes.archiver.commands().size(), 2u);
+    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[0]), f.monthSlot(14) + kSep + "BackUp.lzh");
+    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[1]), f.daySlot(1) + kSep + "BackUp.lzh");
+}
+
+TEST(TimerTick, SetsTheClockTitleBeforeABackupStarts)
+{
+    BackupFixture f;
+    f.state.setup.DayBackHour[8] = 1;
+    std::string titleDuringBackup;
+    f.fakes.archiver.setOnRun([&](const std::string&) { titleDuringBackup = f.fakes.mainView.lastTitle(); });
+    tickFrom(f, 8, 0, 0, 1);
+    EXPECT_EQ(titleDuringBackup, "つむぎ君: 8:00:00");
+    EXPECT_EQ(core::clockTitle(f.fakes.locale, DateTime::fromCivil({2004, 5, 14, 23, 5, 9})), "つむぎ君: 23:05:09");
+}
+
+TEST(TimerTick, WhileAnArchiveRunsATickOnlySetsTheTitle)
+{
+    BackupFixture f;
+    f.state.setup.MonthBackOption[1] = 1;
+    f.state.setup.DayBackHour[8] = 1;
+    f.state.archiveBusy = true;
+    EXPECT_TRUE(tickFrom(f, 8, 0, 0, 3).empty());
+    EXPECT_EQ(f.fakes.mainView.titles(),
+              (std::vector<std::string>{"つむぎ君: 8:00:00", "つむぎ君: 8:00:01", "つむぎ君: 8:00:02"}));
+    EXPECT_EQ(f.state.TimerDone, (std::array<std::int16_t, 2>{0, 0}));
+
+    f.state.archiveBusy = false; // the window is still open when the archive is done
+    EXPECT_EQ(tickFrom(f, 8, 0, 3, 1), (std::vector<int>{3}));
+}
+
+TEST(ScheduledBackups, AddOntoTheSlotWithoutClearingItShowingOrSaving)
+{
+    BackupFixture f;
+    f.state.setup.DayBackHour[8] = 1;
+    makeFolder(f.state.programFolder + kSep + "DayBack");
+    makeFolder(f.daySlot(1));
+    writeFile(f.daySlot(1) + kSep + "notes.txt", "n");
+    tickFrom(f, 8, 0, 0, 1);
+    EXPECT_EQ(f.fakes.archiver.commands(), (std::vector<std::string>{"a -d1 -y1 -h2 -jm2 \"" + f.daySlot(1) + kSep +
+                                                                     "BackUp.lzh\" \"" + f.source + kSep + "\""}));
+    EXPECT_TRUE(isFile(f.daySlot(1) + kSep + "notes.txt"));
+    EXPECT_TRUE(f.fakes.dialogs.shown().empty());
+    EXPECT_FALSE(isFile(f.setupFile()));
+}
+
+TEST(ScheduledBackups, FailureIsToldWithoutBlockingAndTheStampGoesBack)
+{
+    BackupFixture f;
+    f.state.setup.DayBackHour[8] = 1;
+    f.fakes.archiver.setResult(core::archive::kUnlhaWriteFailed);
+    tickFrom(f, 8, 0, 0, 1);
+    EXPECT_EQ(f.state.setup.DayBackSlot, 1);
+    EXPECT_TRUE(f.state.setup.DayBackDate[1].isZero());
+    EXPECT_EQ(f.state.TimerDone[1], -1);
+    ASSERT_EQ(f.fakes.dialogs.notifications().size(), 1u);
+    EXPECT_TRUE(f.fakes.dialogs.messages().empty());
+    EXPECT_EQ(f.fakes.dialogs.notifications()[0].title, "つむぎ君：　自動バックアップ");
+    EXPECT_EQ(f.fakes.dialogs.notifications()[0].text,
+              f.source + " を \r" + f.daySlot(1) +
+                  " にバックアップできませんでした（バックアップファイルを書き込めませんでした）");
+}
+
+TEST(StartupBackup, WritesTodaysSlotThenTheNextRingSlotSilently)
+{
+    BackupFixture f;
+    f.state.setup.DayBackSlot = 23;
+    f.state.TimerDone = {-1, 0};
+    core::runStartupBackup(f.state, f.fakes.services);
+    ASSERT_EQ(f.fakes.archiver.commands().size(), 2u);
+    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[0]), f.monthSlot(14) + kSep + "BackUp.lzh");
+    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[1]), f.daySlot(0) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.state.setup.DayBackSlot, 0);
+    EXPECT_EQ(f.state.TimerDone, (std::array<std::int16_t, 2>{-1, 0}));
+    EXPECT_TRUE(f.fakes.dialogs.shown().empty());
+    EXPECT_FALSE(isFile(f.setupFile()));
+}
+
+} // namespace

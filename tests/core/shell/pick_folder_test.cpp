@@ -1,0 +1,77 @@
+#include "core/shell/pick_folder.h"
+#include "platform/paths.h"
+#include "support/file_helpers.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using fernhold::test::ScriptedDialogs;
+using fernhold::test::TempFolder;
+
+TEST(PickFolder, CancelChangesNothingAndShowsNoMessage)
+{
+    ScriptedDialogs dialogs;
+    core::SetupRecord record;
+    record.BackupFolder = "/data/work/";
+    const core::SetupRecord before = record;
+
+    EXPECT_EQ(core::PickFolder(record, dialogs), "Cancel");
+
+    EXPECT_EQ(record, before);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    const auto& choice = dialogs.shown()[0];
+    EXPECT_EQ(choice.kind, ScriptedDialogs::Kind::FolderChoice);
+    EXPECT_EQ(choice.title, "つむぎ君：　　フォルダを指定する");
+    EXPECT_EQ(choice.text, "保存したいフォルダをクリックします");
+    EXPECT_EQ(choice.startFolder, "/data/work/");
+}
+
+TEST(PickFolder, StartsAtTheFileSystemRootWhenNoFolderIsSet)
+{
+    ScriptedDialogs dialogs;
+    core::SetupRecord record;
+    core::PickFolder(record, dialogs);
+    ASSERT_EQ(dialogs.folderChoices().size(), 1u);
+#ifdef _WIN32
+    EXPECT_EQ(dialogs.folderChoices()[0].startFolder, "C:\\");
+#else
+    EXPECT_EQ(dialogs.folderChoices()[0].startFolder, "/");
+#endif
+}
+
+TEST(PickFolder, StoresAnExistingFolderWithOneTrailingSeparator)
+{
+    TempFolder temp;
+    const std::string work = temp.file("作業");
+    ASSERT_TRUE(fernhold::test::makeFolder(work));
+    for (const std::string& answer : {work, work + platform::kSeparator}) {
+        ScriptedDialogs dialogs;
+        dialogs.chooseFolderAnswer(answer);
+        core::SetupRecord record;
+        EXPECT_EQ(core::PickFolder(record, dialogs), "");
+        EXPECT_EQ(record.BackupFolder, work + platform::kSeparator);
+        EXPECT_TRUE(dialogs.messages().empty());
+    }
+}
+
+TEST(PickFolder, AMissingFolderOrAFileIsReportedAndCancelled)
+{
+    TempFolder temp;
+    ASSERT_TRUE(fernhold::test::writeFile(temp.file("a.txt"), "x"));
+    for (const std::string& answer : {temp.file("missing"), temp.file("a.txt")}) {
+        ScriptedDialogs dialogs;
+        dialogs.chooseFolderAnswer(answer);
+        core::SetupRecord record;
+        record.BackupFolder = "/data/work/";
+        EXPECT_EQ(core::PickFolder(record, dialogs), "Cancel");
+        EXPECT_EQ(record.BackupFolder, "/data/work/");
+        ASSERT_EQ(dialogs.messages().size(), 1u);
+        EXPECT_EQ(dialogs.messages()[0].title, "つむぎ君");
+        EXPECT_EQ(dialogs.messages()[0].text, "指定されたファイルが存在しません");
+    }
+}
+
+} // namespace

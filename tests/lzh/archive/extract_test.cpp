@@ -1,0 +1,141 @@
+// Extraction keeps to its target, reports each failing member and still extracts the rest.
+
+#include "archive_builder.h"
+#include "archive_test_support.h"
+#include "lzh/extractor.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace lzh {
+namespace {
+namespace fs = std::filesystem;
+
+struct Outcome {
+    RunSummary summary;
+    std::vector<base::Status> errors;
+};
+
+Outcome extractBytes(const test::TempFolder& folder, const std::string& archive, const std::string& target = "out")
+{
+    test::writeFile(folder / "a.lzh", archive);
+    Outcome outcome;
+    RunHooks hooks;
+    hooks.onMemberError = [&](const base::Status& s) { outcome.errors.push_back(s); };
+    outcome.summary = extractArchive(folder / "a.lzh", folder / target, hooks);
+    return outcome;
+}
+
+HeaderFields linkFields(const std::string& path, const std::string& target)
+{
+    HeaderFields fields;
+    fields.kind = MemberKind::Symlink;
+    fields.path = path;
+    fields.linkTarget = target;
+    fields.method = Method::Lhd;
+    fields.unixMode = 0777;
+    return fields;
+}
+
+TEST(LzhExtract, RefusesEveryNameThatLeavesTheTarget)
+{
+    test::TempFolder folder;
+    const std::string archive = test::storedFile("../up.txt", "x") + test::level0Member("/abs.txt", "x") +
+                                test::level0Member("\\root.txt", "x") + test::level0Member("C:\\drive.txt", "x") +
+                                test::level0Member("a\\..\\..\\b.txt", "x") + test::storedFile("ok/in.txt", "fine") +
+                                test::level2Member(linkFields("up-link", "../../etc"), "") +
+                                test::level2Member(linkFields("abs-link", "/etc/passwd"), "") +
+                                test::level2Member(linkFields("ok/in-link", "../ok/in.txt"), "") + std::string(1, '\0');
+    const Outcome outcome = extractBytes(folder, archive, "deep/out");
+    EXPECT_EQ(outcome.summary.failedMembers, 7);
+    EXPECT_EQ(outcome.summary.members, 2);
+    EXPECT_TRUE(outcome.summary.archiveError.isOk());
+    const auto tree = test::treeOf(folder.path());
+    const std::map<std::string, std::string> expected = {
+        {"a.lzh", test::readFile(folder / "a.lzh")}, {"deep/", ""},
+        {"deep/out/", ""}, {"deep/out/ok/", ""}, {"deep/out/ok/in.txt", "fine"},
+        {"deep/out/ok/in-link@", "../ok/in.txt"}};
+    EXPECT_EQ(tree, expected);
+}
+
+TEST(LzhExtract, ReportsCrcMismatchAndLeavesNoPartialFile)
+{
+    test::TempFolder folder;
+    const std::string archive = test::storedFile("first.txt", "one") +
+                                test::level2Member([] {
+                                    HeaderFields f;
+                                    f.path = "bad.txt";
+                                    return f;
+                                }(), "damaged", 0x1234) +
+                                test::storedFile("last.txt", "three") + std::string(1, '\0');
+    const Outcome outcome = extractBytes(folder, archive);
+    EXPECT_EQ(outcome.summary.members, 2);
+    ASSERT_EQ(outcome.errors.size(), 1u);
+    EXPECT_EQ(outcome.errors[0].code(), base::ErrorCode::Corrupt);
+    EXPECT_EQ(outcome.errors[0].path(), "bad.txt");
+    const std::map<std::string, std::string> expected = {{"first.txt", "one"}, {"last.txt", "three"}};
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
+}
+
+TEST(LzhExtract, ReportsUnsupportedMethodsAndExtractsTheRest)
+{
+    test::TempFolder folder;
+    const std::string archive = test::level0Member("old.txt", "xxxx", "-lh1-") +
+                                test::level0Member("larc.txt", "xxxx", "-lzs-") + test::storedFile("new.txt", "ok") +
+                                std::string(1, '\0');
+    const Outcome outcome = extractBytes(folder, archive);
+    EXPECT_EQ(outcome.summary.failedMembers, 2);
+    ASSERT_EQ(outcome.errors.size(), 2u);
+    EXPECT_EQ(outcome.errors[0].code(), base::ErrorCode::Unsupported);
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), (std::map<std::string, std::string>{{"new.txt", "ok"}}));
+}
+
+TEST(LzhExtract, StopsAtATruncatedMemberKeepingEarlierOnes)
+{
+    test::TempFolder folder;
+    std::string archive = test::storedFile("a.txt", "alpha") + test::storedFile("b.txt", std::string(1000, 'b'));
+    archive.resize(archive.size() - 10);
+    const Outcome outcome = extractBytes(folder, archive);
+    EXPECT_EQ(outcome.summary.members, 1);
+    EXPECT_EQ(outcome.summary.archiveError.code(), base::ErrorCode::Corrupt);
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), (std::map<std::string, std::string>{{"a.txt", "alpha"}}));
+}
+
+TEST(LzhExtract, NeverWritesThroughALinkAlreadyInTheTarget)
+{
+    test::TempFolder folder;
+    fs::create_directories(folder.path() / "outside");
+    fs::create_directories(folder.path() / "out");
+    fs::create_directory_symlink("../outside", folder.path() / "out" / "d");
+    const Outcome outcome = extractBytes(folder, test::storedFile("d/x.txt", "x") + std::string(1, '\0'));
+    EXPECT_EQ(outcome.summary.failedMembers, 1);
+    EXPECT_TRUE(fs::is_empty(folder.path() / "outside"));
+}
+
+TEST(LzhExtract, RestoresModificationTimesOfFilesAndFolders)
+{
+    test::TempFolder folder;
+    HeaderFields dir;
+    dir.kind = MemberKind::Directory;
+    dir.path = "d";
+    dir.method = Method::Lhd;
+    dir.mtime = 1000000000;
+    HeaderFields file;
+    file.path = "d/f.txt";
+    file.mtime = 1200000000;
+    const Outcome outcome =
+        extractBytes(folder, test::level2Member(dir, "") + test::level2Member(file, "text") + std::string(1, '\0'));
+    ASSERT_EQ(outcome.summary.members, 2);
+    const auto seconds = [](const fs::path& p) {
+        return std::chrono::duration_cast<std::chrono::seconds>(
+                   std::chrono::file_clock::to_sys(fs::last_write_time(p)).time_since_epoch())
+            .count();
+    };
+    EXPECT_EQ(seconds(folder.path() / "out" / "d"), 1000000000);
+    EXPECT_EQ(seconds(folder.path() / "out" / "d" / "f.txt"), 1200000000);
+}
+
+} // namespace
+} // namespace lzh

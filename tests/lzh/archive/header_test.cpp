@@ -1,0 +1,147 @@
+// Headers of every level as other archivers write them, and the level-2 headers we write.
+
+#include "archive_test_support.h"
+#include "lzh/extractor.h"
+#include "lzh/header_writer.h"
+#include "lzh/member_name.h"
+#include "platform/text_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace lzh {
+namespace {
+
+std::string bytes(std::initializer_list<int> values)
+{
+    std::string s;
+    for (int v : values)
+        s += static_cast<char>(v);
+    return s;
+}
+
+std::vector<MemberInfo> listBytes(const std::string& archive, base::Status* error = nullptr)
+{
+    test::TempFolder folder;
+    test::writeFile(folder / "a.lzh", archive);
+    std::vector<MemberInfo> members;
+    RunSummary summary = listArchive(folder / "a.lzh", [&](const MemberInfo& m) { members.push_back(m); });
+    if (error)
+        *error = summary.archiveError;
+    return members;
+}
+
+// The notes' example E1: a stored level-2 member "hello.txt".
+const std::string kLevel2Hello = bytes({0x2B, 0x00, '-', 'l', 'h', '0', '-', 5, 0, 0, 0, 5, 0, 0, 0, 0x70, 0x40, 0xF4,
+                                        0x65, 0x20, 0x02, 0xD2, 0x34, 0x00, 0x05, 0x00, 0x00, 0x51, 0x0F, 0x0C, 0x00,
+                                        0x01, 'h', 'e', 'l', 'l', 'o', '.', 't', 'x', 't', 0x00, 0x00}) +
+                                 "hello" + std::string(1, '\0');
+
+TEST(LzhHeader, ReadsLevel2StoredMember)
+{
+    const auto members = listBytes(kLevel2Hello);
+    ASSERT_EQ(members.size(), 1u);
+    EXPECT_EQ(members[0].path, "hello.txt");
+    EXPECT_EQ(members[0].methodId, "-lh0-");
+    EXPECT_EQ(members[0].originalSize, 5u);
+    EXPECT_EQ(members[0].crc, 0x34D2);
+    EXPECT_EQ(members[0].mtime, 1710506096);
+}
+
+TEST(LzhHeader, ReadsLevel1WithUnixExtensions)
+{
+    const std::string archive = bytes({0x22, 0x2E, '-', 'l', 'h', '0', '-', 0x18, 0, 0, 0, 5, 0, 0, 0, 0x5C, 0x64, 0x6F,
+                                       0x58, 0x20, 0x01, 9, 'h', 'e', 'l', 'l', 'o', '.', 't', 'x', 't', 0xD2, 0x34,
+                                       'U', 0x05, 0x00, 0x50, 0xA4, 0x81, 0x07, 0x00, 0x51, 0, 0, 0, 0, 0x07, 0x00,
+                                       0x54, 0x70, 0x40, 0xF4, 0x65, 0x00, 0x00}) +
+                                "hello" + std::string(1, '\0');
+    const auto members = listBytes(archive);
+    ASSERT_EQ(members.size(), 1u);
+    EXPECT_EQ(members[0].packedSize, 5u);
+    EXPECT_EQ(members[0].unixMode, 0x81A4);
+    EXPECT_EQ(members[0].mtime, 1710506096);
+}
+
+TEST(LzhHeader, ReadsLevel0PathsWithEverySeparatorAndKeepsCp932TrailBytes)
+{
+    const std::string hyo = *platform::utf8ToCp932("表ソ");
+    ASSERT_NE(hyo.find('\x5C'), std::string::npos);
+    for (const std::string& separator : {std::string("\xFF"), std::string("\\"), std::string("/")}) {
+        RawName raw;
+        raw.levelZero = true;
+        raw.level0Path = "dir" + separator + hyo + ".txt";
+        auto path = decodeStoredName(raw);
+        ASSERT_TRUE(path.isOk());
+        EXPECT_EQ(*path, "dir/表ソ.txt");
+    }
+}
+
+TEST(LzhHeader, ReadsLevel2DirectoryEntry)
+{
+    const std::string archive = bytes({0x29, 0x00, '-', 'l', 'h', 'd', '-', 0, 0, 0, 0, 0, 0, 0, 0, 0x70, 0x40, 0xF4, 0x65,
+                                       0x20, 0x02, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x7F, 0x2F, 0x03, 0x00, 0x01,
+                                       0x07, 0x00, 0x02, 's', 'u', 'b', 0xFF, 0x00, 0x00, 0x00});
+    const auto members = listBytes(archive);
+    ASSERT_EQ(members.size(), 1u);
+    EXPECT_EQ(members[0].kind, MemberKind::Directory);
+    EXPECT_EQ(members[0].path, "sub");
+}
+
+TEST(LzhHeader, RejectsLevel2HeaderWithWrongCrc)
+{
+    std::string archive = kLevel2Hello;
+    archive[28] ^= 0x01;
+    base::Status error;
+    EXPECT_TRUE(listBytes(archive, &error).empty());
+    EXPECT_EQ(error.code(), base::ErrorCode::Corrupt);
+}
+
+HeaderFields fileFields(const std::string& path)
+{
+    HeaderFields fields;
+    fields.path = path;
+    fields.method = Method::Lh0;
+    return fields;
+}
+
+TEST(LzhHeader, WrittenNamesComeBackExactlyWhetherCp932HoldsThemOrNot)
+{
+    for (const std::string path : {"a/b/c.txt", "ソフト/表計算 1.txt", "emoji/😀 x.txt", "한국어/파일.txt"}) {
+        auto header = buildLevel2Header(fileFields(path));
+        ASSERT_TRUE(header.isOk()) << path;
+        const auto members = listBytes(*header + std::string(1, '\0'));
+        ASSERT_EQ(members.size(), 1u) << path;
+        EXPECT_EQ(members[0].path, path);
+    }
+}
+
+TEST(LzhHeader, NeverWritesHeaderSizeWithLowByteZero)
+{
+    for (std::size_t length = 150; length < 260; ++length) {
+        auto header = buildLevel2Header(fileFields(std::string(length, 'n')));
+        ASSERT_TRUE(header.isOk());
+        EXPECT_NE((*header)[0], '\0');
+        const auto members = listBytes(*header + std::string(1, '\0'));
+        ASSERT_EQ(members.size(), 1u);
+        EXPECT_EQ(members[0].path.size(), length);
+    }
+}
+
+TEST(LzhHeader, KeepsSizesOver4GiBInWideFields)
+{
+    HeaderFields fields = fileFields("big.bin");
+    fields.wideSizes = true;
+    fields.packedSize = 5;
+    fields.originalSize = 0x123456789ull;
+    fields.method = Method::Lh5;
+    auto header = buildLevel2Header(fields);
+    ASSERT_TRUE(header.isOk());
+    const auto members = listBytes(*header + "12345" + std::string(1, '\0'));
+    ASSERT_EQ(members.size(), 1u);
+    EXPECT_EQ(members[0].originalSize, 0x123456789ull);
+    EXPECT_EQ(members[0].packedSize, 5u);
+}
+
+} // namespace
+} // namespace lzh

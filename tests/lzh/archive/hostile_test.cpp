@@ -1,0 +1,85 @@
+// Damaged and hostile archives: a clear error for the member or the archive, never a crash, a
+// read out of bounds, an endless loop, or a file outside the target.
+
+#include "archive_test_support.h"
+#include "lzh/extractor.h"
+#include "lzh/packer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace lzh {
+namespace {
+namespace fs = std::filesystem;
+
+// Lists, tests and extracts; then checks that only the target folder was written to and that
+// no partial file was left behind.
+void survive(const std::string& archiveBytes)
+{
+    test::TempFolder folder;
+    test::writeFile(folder / "a.lzh", archiveBytes);
+    listArchive(folder / "a.lzh", [](const MemberInfo&) {});
+    testArchive(folder / "a.lzh", {});
+    extractArchive(folder / "a.lzh", folder / "in/out", {});
+    for (const auto& [path, content] : test::treeOf(folder.path())) {
+        EXPECT_TRUE(path == "a.lzh" || path == "in/" || path.rfind("in/out/", 0) == 0) << path;
+        EXPECT_EQ(path.find(".fernhold-part"), std::string::npos) << path;
+    }
+}
+
+std::string smallArchive()
+{
+    test::TempFolder folder;
+    test::writeFile(folder.path() / "src" / "a.txt", "alpha alpha alpha alpha alpha alpha");
+    test::writeFile(folder.path() / "src" / "sub" / "表.txt", "b");
+    fs::create_directories(folder.path() / "src" / "empty");
+    EXPECT_TRUE(packFolder(folder / "x.lzh", folder / "src", {}, {}).archiveError.isOk());
+    return test::readFile(folder / "x.lzh");
+}
+
+TEST(LzhHostile, SurvivesTheSeedCorpus)
+{
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(fs::path(FERNHOLD_TEST_DATA_DIR) / "lzh")) {
+        if (entry.path().extension() != ".lzh")
+            continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        survive(test::readFile(entry.path()));
+        ++count;
+    }
+    EXPECT_GT(count, 20);
+}
+
+TEST(LzhHostile, SurvivesTruncationAtEveryByte)
+{
+    const std::string archive = smallArchive();
+    for (std::size_t length = 0; length < archive.size(); ++length) {
+        SCOPED_TRACE(length);
+        survive(archive.substr(0, length));
+    }
+}
+
+TEST(LzhHostile, SurvivesAFlippedBitInEveryByte)
+{
+    const std::string archive = smallArchive();
+    for (std::size_t i = 0; i < archive.size(); ++i) {
+        SCOPED_TRACE(i);
+        std::string damaged = archive;
+        damaged[i] = static_cast<char>(damaged[i] ^ (1 << (i % 8)));
+        survive(damaged);
+    }
+}
+
+TEST(LzhHostile, ReportsEveryKindOfDamageAsCorrupt)
+{
+    const std::string archive = smallArchive();
+    for (const std::size_t length : {std::size_t{5}, std::size_t{30}, archive.size() - 3}) {
+        test::TempFolder folder;
+        test::writeFile(folder / "a.lzh", archive.substr(0, length));
+        EXPECT_EQ(testArchive(folder / "a.lzh", {}).archiveError.code(), base::ErrorCode::Corrupt) << length;
+    }
+}
+
+} // namespace
+} // namespace lzh

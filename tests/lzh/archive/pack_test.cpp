@@ -1,0 +1,146 @@
+// Packing a folder: add onto an archive, replace it atomically, skip what cannot be read.
+
+#include "archive_test_support.h"
+#include "lzh/extractor.h"
+#include "lzh/packer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace lzh {
+namespace {
+namespace fs = std::filesystem;
+
+RunSummary pack(const std::string& archive, const std::string& folder, PackSettings settings = {},
+                RunHooks hooks = {})
+{
+    return packFolder(archive, folder, settings, hooks);
+}
+
+std::map<std::string, std::string> unpacked(const test::TempFolder& folder, const std::string& archive)
+{
+    const fs::path out = folder.path() / "unpacked";
+    fs::remove_all(out);
+    const RunSummary summary = extractArchive(archive, out.string(), {});
+    EXPECT_TRUE(summary.archiveError.isOk()) << summary.archiveError.detail();
+    EXPECT_EQ(summary.failedMembers, 0);
+    return test::treeOf(out);
+}
+
+TEST(LzhPack, RoundTripsAVariedTree)
+{
+    test::TempFolder folder;
+    const fs::path src = folder.path() / "src";
+    test::writeFile(src / "empty.txt", "");
+    test::writeFile(src / "a" / "b" / "c" / "deep.txt", "deep");
+    test::writeFile(src / "ソフト" / "表計算 1.txt", "Japanese with 0x5C in CP932");
+    test::writeFile(src / "emoji 😀.txt", "a name CP932 cannot hold");
+    test::writeFile(src / "random.bin", test::randomBytes(65537, 1));
+    test::writeFile(src / "repeat.txt", std::string(70000, 'z'));
+    fs::create_directories(src / "empty folder");
+    fs::create_symlink("a/b/c/deep.txt", src / "link");
+    const RunSummary summary = pack(folder / "x.lzh", src.string());
+    ASSERT_TRUE(summary.archiveError.isOk()) << summary.archiveError.detail();
+    EXPECT_EQ(summary.failedMembers, 0);
+    EXPECT_EQ(unpacked(folder, folder / "x.lzh"), test::treeOf(src));
+}
+
+TEST(LzhPack, AddsOntoAnExistingArchiveReplacingMembersOfTheSameName)
+{
+    test::TempFolder folder;
+    test::writeFile(folder.path() / "one" / "kept.txt", "old kept");
+    test::writeFile(folder.path() / "one" / "same.txt", "old version");
+    ASSERT_TRUE(pack(folder / "x.lzh", folder / "one").archiveError.isOk());
+    test::writeFile(folder.path() / "two" / "same.txt", "new version");
+    test::writeFile(folder.path() / "two" / "added.txt", "added");
+    ASSERT_TRUE(pack(folder / "x.lzh", folder / "two").archiveError.isOk());
+    const std::map<std::string, std::string> expected = {
+        {"kept.txt", "old kept"}, {"same.txt", "new version"}, {"added.txt", "added"}};
+    EXPECT_EQ(unpacked(folder, folder / "x.lzh"), expected);
+    std::vector<std::string> names;
+    listArchive(folder / "x.lzh", [&](const MemberInfo& m) { names.push_back(m.path); });
+    EXPECT_EQ(names.size(), 3u);
+}
+
+TEST(LzhPack, LeavesTheOldArchiveIntactWhenTheNewOneCannotBeWritten)
+{
+    test::TempFolder folder;
+    test::writeFile(folder.path() / "src" / "f.txt", "first");
+    ASSERT_TRUE(pack(folder / "x.lzh", folder / "src").archiveError.isOk());
+    const std::string before = test::readFile(folder / "x.lzh");
+    // A folder where the temporary file must go makes creating it fail.
+    fs::create_directories(folder / "x.lzh.fernhold-new");
+    test::writeFile(folder.path() / "src" / "g.txt", "second");
+    const RunSummary summary = pack(folder / "x.lzh", folder / "src");
+    EXPECT_TRUE(summary.writeFailed);
+    EXPECT_TRUE(test::readFile(folder / "x.lzh") == before);
+}
+
+TEST(LzhPack, LeavesTheOldArchiveIntactWhenCancelled)
+{
+    test::TempFolder folder;
+    test::writeFile(folder.path() / "src" / "f.txt", "first");
+    ASSERT_TRUE(pack(folder / "x.lzh", folder / "src").archiveError.isOk());
+    const std::string before = test::readFile(folder / "x.lzh");
+    for (int i = 0; i < 4; ++i)
+        test::writeFile(folder.path() / "src" / ("g" + std::to_string(i)), test::randomBytes(100000, i));
+    RunHooks hooks;
+    hooks.progress = [](std::uint64_t done, std::uint64_t, const std::string&) { return done < 100000; };
+    const RunSummary summary = pack(folder / "x.lzh", folder / "src", {}, hooks);
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_TRUE(test::readFile(folder / "x.lzh") == before);
+    EXPECT_FALSE(fs::exists(folder / "x.lzh.fernhold-new"));
+}
+
+TEST(LzhPack, RefusesToAddOntoADamagedArchiveAndLeavesItAlone)
+{
+    test::TempFolder folder;
+    test::writeFile(folder / "x.lzh", std::string("\x30\x00-lh5-garbage that is not an archive", 40));
+    const std::string before = test::readFile(folder / "x.lzh");
+    test::writeFile(folder.path() / "src" / "f.txt", "first");
+    const RunSummary summary = pack(folder / "x.lzh", folder / "src");
+    EXPECT_EQ(summary.archiveError.code(), base::ErrorCode::Corrupt);
+    EXPECT_EQ(test::readFile(folder / "x.lzh"), before);
+}
+
+TEST(LzhPack, SkipsAndReportsWhatCannotBeReadAndPacksTheRest)
+{
+    test::TempFolder folder;
+    test::writeFile(folder.path() / "src" / "f.txt", "kept");
+    ASSERT_EQ(::mkfifo((folder.path() / "src" / "pipe").c_str(), 0600), 0);
+    std::vector<base::Status> skipped;
+    RunHooks hooks;
+    hooks.onMemberError = [&](const base::Status& s) { skipped.push_back(s); };
+    const RunSummary summary = pack(folder / "x.lzh", folder / "src", {}, hooks);
+    EXPECT_TRUE(summary.archiveError.isOk());
+    EXPECT_EQ(summary.failedMembers, 1);
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_NE(skipped[0].path().find("pipe"), std::string::npos);
+    EXPECT_EQ(unpacked(folder, folder / "x.lzh"), (std::map<std::string, std::string>{{"f.txt", "kept"}}));
+}
+
+TEST(LzhPack, NeverPacksItselfNorExcludedPaths)
+{
+    test::TempFolder folder;
+    const fs::path src = folder.path() / "src";
+    test::writeFile(src / "f.txt", "kept");
+    test::writeFile(src / "Program" / "MonthBack" / "mback01" / "old.lzh", "slot");
+    PackSettings settings;
+    settings.excludedPaths = {(src / "Program").string()};
+    const std::string archive = (src / "BackUp.lzh").string();
+    ASSERT_TRUE(pack(archive, src.string(), settings).archiveError.isOk());
+    ASSERT_TRUE(pack(archive, src.string(), settings).archiveError.isOk());
+    EXPECT_EQ(unpacked(folder, archive), (std::map<std::string, std::string>{{"f.txt", "kept"}}));
+}
+
+TEST(LzhPack, ReportsAMissingSourceFolder)
+{
+    test::TempFolder folder;
+    EXPECT_EQ(pack(folder / "x.lzh", folder / "none").archiveError.code(), base::ErrorCode::NotFound);
+    EXPECT_FALSE(fs::exists(folder / "x.lzh"));
+}
+
+} // namespace
+} // namespace lzh

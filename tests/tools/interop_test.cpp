@@ -1,0 +1,176 @@
+// The unlha tool against independent LZH programs: what it writes, lhasa, bsdtar and 7-Zip
+// extract byte for byte; what jlha writes at every level and method, it extracts byte for byte.
+
+#include "lzh/archive/archive_test_support.h"
+#include "platform/text_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+namespace {
+namespace fs = std::filesystem;
+using lzh::test::TempFolder;
+
+const std::string kUnlha = std::string(FERNHOLD_BIN_DIR) + "/unlha";
+
+bool installed(const std::string& program) { return lzh::test::run("command -v " + program + " >/dev/null 2>&1") == 0; }
+
+std::string quoted(const std::string& path) { return "'" + path + "'"; }
+
+// Sizes just around the 8, 32 and 64 KiB windows of -lh5-, -lh6- and -lh7-.
+void makeVariedTree(const fs::path& root)
+{
+    using lzh::test::writeFile;
+    writeFile(root / "empty.txt", "");
+    writeFile(root / "a" / "b" / "c" / "d" / "deep.txt", "four folders down\n");
+    writeFile(root / "a" / "b" / "empty-nested.txt", "");
+    writeFile(root / "name with spaces.txt", "spaces\n");
+    writeFile(root / "日本語フォルダ" / "日本語ファイル.txt", "日本語の本文\n");
+    writeFile(root / "ソース" / "表計算.txt", "0x5C inside the CP932 name\n");
+    fs::create_directories(root / "empty folder");
+    std::string text;
+    for (int i = 0; text.size() < 300000; ++i)
+        text += "line " + std::to_string(i % 977) + " of a text that repeats with variations\n";
+    writeFile(root / "text.txt", text);
+    for (std::size_t size : {8191u, 8192u, 8193u, 32767u, 32768u, 32769u, 65535u, 65536u, 65537u}) {
+        writeFile(root / "sizes" / ("random-" + std::to_string(size) + ".bin"), lzh::test::randomBytes(size, static_cast<std::uint32_t>(size)));
+        writeFile(root / "sizes" / ("text-" + std::to_string(size) + ".txt"), text.substr(0, size));
+        writeFile(root / "sizes" / ("same-" + std::to_string(size) + ".bin"), std::string(size, 'q'));
+    }
+}
+
+// The tree as a reader that writes names as raw CP932 bytes leaves it on Linux; splitOnYen
+// also cuts names at 0x5C bytes as 7-Zip's Linux build does.
+std::map<std::string, std::string> asCp932(const std::map<std::string, std::string>& tree, bool splitOnYen)
+{
+    std::map<std::string, std::string> out;
+    for (const auto& [path, content] : tree) {
+        std::string name = *platform::utf8ToCp932(path);
+        if (splitOnYen)
+            for (char& c : name)
+                c = c == '\\' ? '/' : c;
+        out[name] = content;
+    }
+    return out;
+}
+
+// Folders created only as the parents of split names do not count.
+std::map<std::string, std::string> filesOnly(const std::map<std::string, std::string>& tree)
+{
+    std::map<std::string, std::string> out;
+    for (const auto& [path, content] : tree)
+        if (path.empty() || path.back() != '/')
+            out[path] = content;
+    return out;
+}
+
+class WrittenByUnlha : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override
+    {
+        makeVariedTree(m_folder.path() / "src");
+        ASSERT_EQ(lzh::test::run(kUnlha + " a -d1 -y1 -h2 " + GetParam() + " " + quoted(m_folder / "x.lzh") + " " +
+                                 quoted(m_folder / "src") + "/"),
+                  0);
+        m_expected = lzh::test::treeOf(m_folder.path() / "src");
+    }
+
+    std::map<std::string, std::string> extractWith(const std::string& command)
+    {
+        const fs::path out = m_folder.path() / "out";
+        fs::create_directories(out);
+        EXPECT_EQ(lzh::test::run("cd " + quoted(out.string()) + " && LC_ALL=C.UTF-8 " + command + " " +
+                                 quoted(m_folder / "x.lzh") + " >/dev/null 2>&1"),
+                  0)
+            << command;
+        return lzh::test::treeOf(out);
+    }
+
+    TempFolder m_folder;
+    std::map<std::string, std::string> m_expected;
+};
+
+TEST_P(WrittenByUnlha, OurOwnReaderGetsTheTreeBack)
+{
+    ASSERT_EQ(lzh::test::run(kUnlha + " t " + quoted(m_folder / "x.lzh")), 0);
+    ASSERT_EQ(lzh::test::run(kUnlha + " x " + quoted(m_folder / "x.lzh") + " " + quoted(m_folder / "mine")), 0);
+    EXPECT_EQ(lzh::test::treeOf(m_folder.path() / "mine"), m_expected);
+}
+
+TEST_P(WrittenByUnlha, BsdtarExtractsTheTreeWithNamesIntact)
+{
+    if (!installed("bsdtar"))
+        GTEST_SKIP() << "bsdtar is not installed";
+    EXPECT_EQ(extractWith("bsdtar -xf"), m_expected);
+}
+
+TEST_P(WrittenByUnlha, LhasaExtractsTheTreeWithCp932Names)
+{
+    if (!installed("lhasa"))
+        GTEST_SKIP() << "lhasa is not installed";
+    EXPECT_EQ(extractWith("lhasa x"), asCp932(m_expected, false));
+}
+
+TEST_P(WrittenByUnlha, SevenZipExtractsEveryFileByteForByte)
+{
+    if (!installed("7zz"))
+        GTEST_SKIP() << "7zz is not installed";
+    EXPECT_EQ(filesOnly(extractWith("7zz x -y")), filesOnly(asCp932(m_expected, true)));
+}
+
+std::string methodName(const ::testing::TestParamInfo<const char*>& info)
+{
+    static const char* const kNames[] = {"Default", "Lh5", "Lh6", "Stored", "Best"};
+    return kNames[info.index];
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, WrittenByUnlha, ::testing::Values("-jm2", "-jm1", "-jm6", "-jm0", "-jm2 -jb"),
+                         methodName);
+
+TEST(WrittenByJlha, EveryLevelAndMethodExtractsByteForByte)
+{
+    if (!installed("jlha"))
+        GTEST_SKIP() << "jlha is not installed";
+    TempFolder folder;
+    // jlha writes '?' for names outside ASCII, so its tree keeps to ASCII names.
+    const fs::path src = folder.path() / "src";
+    lzh::test::writeFile(src / "text.txt", std::string(100000, 'x') + lzh::test::randomBytes(3000, 9) + "tail");
+    lzh::test::writeFile(src / "sub" / "random.bin", lzh::test::randomBytes(40000, 4));
+    lzh::test::writeFile(src / "sub" / "deeper" / "empty.txt", "");
+    lzh::test::writeFile(src / "sub" / "lines.txt", [] {
+        std::string s;
+        for (int i = 0; i < 5000; ++i)
+            s += "row " + std::to_string(i * 7 % 101) + "\n";
+        return s;
+    }());
+    fs::create_directories(src / "emptydir");
+    const auto expected = lzh::test::treeOf(src);
+    for (const char* level : {"0", "1", "2"}) {
+        for (const char* method : {"o5", "o6", "o7", "z"}) {
+            SCOPED_TRACE(std::string(level) + method);
+            const std::string archive = folder / (std::string("j") + level + method + ".lzh");
+            ASSERT_EQ(lzh::test::run("cd " + quoted(src.string()) + " && jlha c" + level + method + "q " + quoted(archive) +
+                                     " text.txt sub emptydir >/dev/null 2>&1"),
+                      0);
+            const fs::path out = folder.path() / (std::string("out") + level + method);
+            ASSERT_EQ(lzh::test::run(kUnlha + " x " + quoted(archive) + " " + quoted(out.string())), 0);
+            EXPECT_EQ(lzh::test::treeOf(out), expected);
+        }
+    }
+}
+
+TEST(UnlhaTool, ExitsWithTheDocumentedCodes)
+{
+    TempFolder folder;
+    EXPECT_EQ(lzh::test::run(kUnlha + " q " + quoted(folder / "x.lzh") + " 2>/dev/null"), 1);
+    EXPECT_EQ(lzh::test::run(kUnlha + " a -zz " + quoted(folder / "x.lzh") + " " + quoted(folder.str()) + " 2>/dev/null"), 1);
+    EXPECT_EQ(lzh::test::run(kUnlha + " a " + quoted(folder / "x.lzh") + " " + quoted(folder / "none") + " 2>/dev/null"), 2);
+    EXPECT_EQ(lzh::test::run(kUnlha + " x " + quoted(folder / "none.lzh") + " " + quoted(folder / "out") + " 2>/dev/null"), 3);
+    lzh::test::writeFile(folder / "bad.lzh", "\x30\x00-lh5-not really an archive at all");
+    EXPECT_EQ(lzh::test::run(kUnlha + " t " + quoted(folder / "bad.lzh") + " 2>/dev/null"), 4);
+    EXPECT_FALSE(fs::exists(folder / "x.lzh"));
+}
+
+} // namespace

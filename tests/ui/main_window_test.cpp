@@ -1,0 +1,245 @@
+#include "core/settings/setup_file.h"
+#include "core/shell/extraction_test.h"
+#include "support/fake_services.h"
+#include "support/file_helpers.h"
+#include "support/temp_folder.h"
+#include "ui/main_window.h"
+#include "ui/qt_archive_runner.h"
+#include "ui/twips.h"
+#include "window_helpers.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+using fernhold::test::child;
+using fernhold::test::whenModalOpens;
+
+QStringList captions(const QList<QAction*>& actions)
+{
+    QStringList texts;
+    for (const QAction* action : actions)
+        if (action->isVisible())
+            texts << action->text();
+    return texts;
+}
+
+QWidget* openHelpWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == "frmHelp" && widget->isVisible())
+            return widget;
+    return nullptr;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest()
+    {
+        m_state.programFolder = m_program.path();
+        m_fakes.clock.set(2026, 12, 6, 10, 0, 30);
+    }
+
+    std::unique_ptr<ui::MainWindow> open(core::Services& services)
+    {
+        auto window = std::make_unique<ui::MainWindow>(m_state, services);
+        EXPECT_TRUE(window->Form_Load().isOk());
+        window->show();
+        return window;
+    }
+    std::unique_ptr<ui::MainWindow> open() { return open(m_fakes.services); }
+
+    void trigger(const ui::MainWindow& window, const char* item) { child<QAction>(&window, item)->trigger(); }
+
+    fernhold::test::TempFolder m_program;
+    fernhold::test::FakeServices m_fakes;
+    core::AppState m_state;
+};
+
+TEST_F(MainWindowTest, IsANarrowStripWithTheMenuTreeAndAHiddenDebugItem)
+{
+    auto window = std::make_unique<ui::MainWindow>(m_state, m_fakes.services);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("つむぎ君:  23:59:59"));
+    ASSERT_TRUE(window->Form_Load().isOk());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("つむぎ君:  23:59:59"));
+    window->show();
+
+    EXPECT_EQ(window->objectName(), "frmMain");
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(window->windowIcon().isNull());
+    const QRect expected = ui::twipsRect(window.get(), 100, 100, 2985, 630);
+    // The outer size is settled once the frame is known, just after showing.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->frameGeometry() == expected; }, 1000));
+
+    EXPECT_EQ(captions(window->menuBar()->actions()), (QStringList{"設定", "バックアップ", "ヘルプ"}));
+    EXPECT_EQ(captions(child<QMenu>(window.get(), "menuBackup")->actions()),
+              (QStringList{"本日のバック", "現状をバック", "つむぎ"}));
+    EXPECT_EQ(captions(child<QMenu>(window.get(), "submenuRet")->actions()), (QStringList{"日付指定", "時刻指定"}));
+    EXPECT_EQ(captions(child<QMenu>(window.get(), "menuHelp")->actions()),
+              (QStringList{"Version", "設定", "本日のバック", "現状をバック", "バックアップのタイミング",
+                           "時刻指定で復元（上書き）", "日付指定で復元（上書き）", "フォルダを指定してコピー"}));
+    for (int page = 0; page < 7; ++page)
+        EXPECT_NE(child<QAction>(window.get(), ("submenu_Help_" + std::to_string(page)).c_str()), nullptr);
+    const auto* debug = child<QAction>(window.get(), "menuLZH");
+    ASSERT_NE(debug, nullptr);
+    EXPECT_EQ(debug->text(), QStringLiteral("debug"));
+    EXPECT_FALSE(debug->isVisible());
+
+    const auto* timer = child<QTimer>(window.get(), "Timer1");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), 1000);
+    EXPECT_TRUE(timer->isActive());
+}
+
+TEST_F(MainWindowTest, EachTickPutsTheClockIntoTheTitle)
+{
+    auto window = open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_fakes.mainView.titles().empty(); }, 3000));
+    EXPECT_EQ(m_fakes.mainView.lastTitle(), "つむぎ君: 10:00:30");
+}
+
+TEST_F(MainWindowTest, SetupItemOpensAFreshDialogAndClosingItSavesTheFile)
+{
+    auto window = open();
+    bool seen = false;
+    whenModalOpens([&](QWidget* dialog) {
+        seen = true;
+        EXPECT_EQ(dialog->objectName(), "Setup");
+        QTest::mouseClick(child<QPushButton>(dialog, "cmdOnOff_0"), Qt::LeftButton);
+        dialog->close();
+    });
+    trigger(*window, "menuSetup");
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(m_state.setup.DayBackHour,
+              (std::array<std::int16_t, 24>{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
+    core::AppState reread;
+    reread.programFolder = m_program.path();
+    ASSERT_TRUE(core::LoadSetup(reread, m_fakes.dialogs));
+    EXPECT_EQ(reread.setup.DayBackHour, m_state.setup.DayBackHour);
+
+    // The next opening loads afresh from the record.
+    m_state.setup.MonthBackTimeIndex = 2;
+    QString shownTime;
+    whenModalOpens([&](QWidget* dialog) {
+        shownTime = child<QLineEdit>(dialog, "txttime")->text();
+        dialog->close();
+    });
+    trigger(*window, "menuSetup");
+    EXPECT_EQ(shownTime, QStringLiteral("01:00"));
+}
+
+TEST_F(MainWindowTest, VersionItemOpensTheVersionBoxModally)
+{
+    auto window = open();
+    QString version;
+    whenModalOpens([&](QWidget* box) {
+        EXPECT_EQ(box->objectName(), "frmVersion");
+        version = child<QLabel>(box, "lblVer")->text();
+        box->close();
+    });
+    trigger(*window, "submenu_Version");
+    EXPECT_TRUE(version.startsWith(QStringLiteral("Ver ")));
+}
+
+TEST_F(MainWindowTest, HelpItemsSetThePageFirstAndAnOpenHelpWindowTurnsToIt)
+{
+    auto window = open();
+    trigger(*window, "submenu_Help_6");
+    EXPECT_EQ(m_state.HelpPage, 6);
+    QWidget* help = openHelpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(child<QLabel>(help, "lbl01")->text(), QStringLiteral("  フォルダを指定してコピー"));
+    EXPECT_TRUE(child<QTextBrowser>(help, "WebBrowser1")->source().toLocalFile().endsWith("help6.html"));
+
+    trigger(*window, "submenu_Help_0");
+    EXPECT_EQ(openHelpWindow(), help);
+    EXPECT_EQ(child<QLabel>(help, "lbl01")->text(), QStringLiteral("  ファイルのバックアップ"));
+    EXPECT_TRUE(child<QTextBrowser>(help, "WebBrowser1")->source().toLocalFile().endsWith("help0.html"));
+
+    // The main window's menus keep working beside it.
+    whenModalOpens([](QWidget* box) { box->close(); });
+    trigger(*window, "submenu_Version");
+
+    help->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(openHelpWindow(), nullptr);
+    trigger(*window, "submenu_Help_3");
+    help = openHelpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(child<QLabel>(help, "lbl01")->text(), QStringLiteral("  バックアップのタイミング"));
+}
+
+TEST_F(MainWindowTest, RestoreItemsSetReturnModeBeforeTheRestoreWindowLoads)
+{
+    auto window = open();
+    for (int index : {0, 1, 0}) {
+#ifdef FERNHOLD_HAVE_RESTORE_WINDOW
+        int modeWhenOpen = -1;
+        whenModalOpens([&](QWidget* restore) {
+            EXPECT_EQ(restore->objectName(), "frmReload");
+            modeWhenOpen = m_state.ReturnMode;
+            restore->close();
+        });
+#endif
+        trigger(*window, ("submenuReturn_" + std::to_string(index)).c_str());
+        EXPECT_EQ(m_state.ReturnMode, index);
+#ifdef FERNHOLD_HAVE_RESTORE_WINDOW
+        EXPECT_EQ(modeWhenOpen, index);
+#endif
+    }
+}
+
+TEST_F(MainWindowTest, BackupItemsRunThroughTheArchiver)
+{
+    auto window = open();
+    trigger(*window, "submenu_Nowback");
+    ASSERT_EQ(m_fakes.archiver.commands().size(), 1u);
+    EXPECT_EQ(m_fakes.archiver.commands()[0].rfind("a -d1 -y1 -h2 -jm2 ", 0), 0u);
+    trigger(*window, "submenu_Dayback");
+    EXPECT_EQ(m_fakes.archiver.commands().size(), 2u);
+}
+
+TEST_F(MainWindowTest, HiddenDebugItemRunsTheExtractionTestQuietly)
+{
+    auto window = open();
+    m_fakes.dialogs.clear();
+    trigger(*window, "menuLZH");
+    EXPECT_EQ(m_fakes.archiver.commands(), std::vector<std::string>{core::extractionTestCommand()});
+    EXPECT_TRUE(m_fakes.dialogs.shown().empty());
+}
+
+// An archive command that takes two seconds.
+class SlowJob final : public core::ArchiveRunner {
+public:
+    int run(const std::string&, std::string*, const core::archive::UnlhaOptions&) override
+    {
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        return 0;
+    }
+};
+
+TEST_F(MainWindowTest, TheClockKeepsTickingDuringALongArchiveCommand)
+{
+    SlowJob job;
+    ui::QtArchiveRunner runner(job);
+    core::Services services{m_fakes.clock, m_fakes.dialogs, m_fakes.mainView, runner, m_fakes.locale};
+    auto window = open(services);
+    const size_t before = m_fakes.mainView.titles().size();
+    trigger(*window, "menuLZH");
+    EXPECT_GT(m_fakes.mainView.titles().size(), before);
+}
+
+} // namespace

@@ -1,0 +1,216 @@
+#include "core/settings/setup_file.h"
+#include "platform/paths.h"
+#include "support/fake_services.h"
+#include "support/file_helpers.h"
+#include "support/temp_folder.h"
+#include "ui/setup_dialog.h"
+#include "window_helpers.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+using fernhold::test::child;
+
+class SetupDialogTest : public ::testing::Test {
+protected:
+    SetupDialogTest()
+    {
+        m_state.programFolder = m_program.path();
+        core::ApplyDefaults(m_state.setup, m_state.programFolder);
+    }
+
+    std::unique_ptr<ui::SetupDialog> open()
+    {
+        auto dialog = std::make_unique<ui::SetupDialog>(m_state, m_fakes.services);
+        dialog->show();
+        return dialog;
+    }
+
+    // The 24 hour lines of setup.def (lines 13 to 36).
+    std::vector<std::string> hourLines() const
+    {
+        const std::string text = fernhold::test::readFile(core::setupFilePath(m_program.path()));
+        std::vector<std::string> lines;
+        for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+            lines.push_back(text.substr(start, end - start));
+        if (lines.size() < 36)
+            return {};
+        return {lines.begin() + 12, lines.begin() + 36};
+    }
+
+    void click(ui::SetupDialog& dialog, const char* name)
+    {
+        QTest::mouseClick(child<QAbstractButton>(&dialog, name), Qt::LeftButton);
+    }
+
+    fernhold::test::TempFolder m_program;
+    fernhold::test::FakeServices m_fakes;
+    core::AppState m_state;
+};
+
+TEST_F(SetupDialogTest, ShowsEveryControlWithItsCaption)
+{
+    auto dialog = open();
+    EXPECT_EQ(dialog->objectName(), "Setup");
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("つむぎ君:  バックアップの設定"));
+    EXPECT_EQ(child<QGroupBox>(dialog.get(), "Frame1")->title(), QStringLiteral("        バックアップフォルダー"));
+    EXPECT_EQ(child<QGroupBox>(dialog.get(), "frame01")->title(), QStringLiteral("月のバック"));
+    EXPECT_EQ(child<QGroupBox>(dialog.get(), "frame02")->title(),
+              QStringLiteral("本日のバック（バックを取る時刻に　　をつける）"));
+    EXPECT_EQ(child<QPushButton>(dialog.get(), "cmdFolder")->text(), QStringLiteral("参照"));
+    EXPECT_EQ(child<QPushButton>(dialog.get(), "cmdOnOff_0")->text(), QStringLiteral("全て on"));
+    EXPECT_EQ(child<QPushButton>(dialog.get(), "cmdOnOff_1")->text(), QStringLiteral("全て off"));
+    EXPECT_EQ(child<QCheckBox>(dialog.get(), "chk01_0")->text(), QStringLiteral("起動時にバックアップする"));
+    EXPECT_EQ(child<QCheckBox>(dialog.get(), "chk01_1")->text(), QStringLiteral("時刻指定"));
+    EXPECT_EQ(child<QCheckBox>(dialog.get(), "chk01_2")->text(), QStringLiteral("その都度マウスでクリックする"));
+    EXPECT_EQ(child<QAction>(dialog.get(), "menuAuto")->text(), QStringLiteral("自動起動設定"));
+    EXPECT_EQ(child<QAction>(dialog.get(), "menuManu")->text(), QStringLiteral("自動起動解除"));
+    EXPECT_TRUE(child<QCheckBox>(dialog.get(), "Check1")->isChecked());
+    EXPECT_TRUE(child<QLineEdit>(dialog.get(), "txtFolder")->isReadOnly());
+    EXPECT_EQ(child<QLineEdit>(dialog.get(), "txtFolder")->text(), QString::fromStdString(m_state.setup.BackupFolder));
+    EXPECT_EQ(child<QComboBox>(dialog.get(), "cmbTime")->count(), 48);
+
+    // Three rows of eight hour boxes, each captioned with its hour.
+    for (int hour = 0; hour < 24; ++hour) {
+        const auto* box = child<QCheckBox>(dialog.get(), ("chk02_" + std::to_string(hour)).c_str());
+        ASSERT_NE(box, nullptr) << hour;
+        EXPECT_EQ(box->text(), QStringLiteral("%1").arg(hour, 2, 10, QLatin1Char('0')));
+        const auto* rowStart = child<QCheckBox>(dialog.get(), ("chk02_" + std::to_string(hour / 8 * 8)).c_str());
+        const auto* columnTop = child<QCheckBox>(dialog.get(), ("chk02_" + std::to_string(hour % 8)).c_str());
+        EXPECT_EQ(box->y(), rowStart->y());
+        EXPECT_EQ(box->x(), columnTop->x());
+    }
+
+    // 登録 can be seen and clicked.
+    const auto* save = child<QPushButton>(dialog.get(), "cmdSet");
+    EXPECT_EQ(save->text(), QStringLiteral("登録"));
+    EXPECT_TRUE(dialog->rect().contains(save->geometry()));
+}
+
+TEST_F(SetupDialogTest, OpeningMakesTheTimeFollowTheIndex)
+{
+    m_state.setup.MonthBackTimeIndex = 16;
+    m_state.setup.MonthBackTime = "10:00";
+    auto dialog = open();
+    EXPECT_EQ(m_state.setup.MonthBackTime, "08:00");
+    EXPECT_EQ(child<QLineEdit>(dialog.get(), "txttime")->text(), QStringLiteral("08:00"));
+    EXPECT_EQ(child<QComboBox>(dialog.get(), "cmbTime")->currentIndex(), 16);
+}
+
+TEST_F(SetupDialogTest, HandEditedValuesShowAsTheNearestSoundChoice)
+{
+    m_state.setup.MonthBackTimeIndex = 99;
+    m_state.setup.MonthBackTime = "10:30";
+    m_state.setup.DayBackHour[3] = 2;
+    m_state.setup.MonthBackOption[2] = -1;
+    auto dialog = open();
+    EXPECT_EQ(m_state.setup.MonthBackTimeIndex, 21);
+    EXPECT_EQ(m_state.setup.MonthBackTime, "10:30");
+    EXPECT_FALSE(child<QCheckBox>(dialog.get(), "chk02_3")->isChecked());
+    EXPECT_EQ(m_state.setup.DayBackHour[3], 0);
+    EXPECT_EQ(m_state.setup.MonthBackOption[2], 0);
+}
+
+TEST_F(SetupDialogTest, EveryClickGoesIntoTheRecordAtOnce)
+{
+    auto dialog = open();
+    click(*dialog, "chk02_5");
+    EXPECT_EQ(m_state.setup.DayBackHour[5], 1);
+    click(*dialog, "chk01_0");
+    click(*dialog, "chk01_2");
+    EXPECT_EQ(m_state.setup.MonthBackOption[0], 1);
+    EXPECT_EQ(m_state.setup.MonthBackOption[2], 1);
+    click(*dialog, "chk01_0");
+    EXPECT_EQ(m_state.setup.MonthBackOption[0], 0);
+
+    const core::SetupRecord before = m_state.setup;
+    click(*dialog, "Check1");
+    EXPECT_TRUE(child<QCheckBox>(dialog.get(), "Check1")->isChecked());
+    EXPECT_EQ(m_state.setup, before);
+
+    auto* times = child<QComboBox>(dialog.get(), "cmbTime");
+    times->setCurrentIndex(47);
+    emit times->activated(47);
+    EXPECT_EQ(m_state.setup.MonthBackTimeIndex, 47);
+    EXPECT_EQ(m_state.setup.MonthBackTime, "23:30");
+    EXPECT_EQ(child<QLineEdit>(dialog.get(), "txttime")->text(), QStringLiteral("23:30"));
+}
+
+TEST_F(SetupDialogTest, AllOnAndAllOffReachTheFileWhenTheDialogCloses)
+{
+    auto dialog = open();
+    click(*dialog, "cmdOnOff_0");
+    EXPECT_EQ(dialog->focusWidget(), child<QWidget>(dialog.get(), "cmdSet"));
+    dialog->close();
+    EXPECT_EQ(hourLines(), std::vector<std::string>(24, "1"));
+
+    dialog = open();
+    EXPECT_TRUE(child<QCheckBox>(dialog.get(), "chk02_23")->isChecked());
+    click(*dialog, "cmdOnOff_1");
+    dialog->reject(); // Escape
+    EXPECT_EQ(hourLines(), std::vector<std::string>(24, "0"));
+}
+
+TEST_F(SetupDialogTest, SaveButtonWritesTheFileAndLeavesTheDialogOpen)
+{
+    auto dialog = open();
+    const std::string file = core::setupFilePath(m_program.path());
+    click(*dialog, "cmdSet");
+    EXPECT_TRUE(fernhold::test::isFile(file));
+    EXPECT_TRUE(dialog->isVisible());
+
+    std::remove(file.c_str());
+    dialog->close(); // unchanged, and still written
+    EXPECT_TRUE(fernhold::test::isFile(file));
+}
+
+TEST_F(SetupDialogTest, CancelledPickerChangesNothingAndAPickedFolderIsShown)
+{
+    m_state.setup.BackupFolder = "/data/work/";
+    auto dialog = open();
+    click(*dialog, "cmdFolder");
+    EXPECT_EQ(m_state.setup.BackupFolder, "/data/work/");
+    EXPECT_EQ(child<QLineEdit>(dialog.get(), "txtFolder")->text(), QStringLiteral("/data/work/"));
+
+    m_fakes.dialogs.chooseFolderAnswer(m_program.path());
+    click(*dialog, "cmdFolder");
+    const std::string stored = m_program.path() + platform::kSeparator;
+    EXPECT_EQ(m_state.setup.BackupFolder, stored);
+    EXPECT_EQ(child<QLineEdit>(dialog.get(), "txtFolder")->text(), QString::fromStdString(stored));
+}
+
+TEST_F(SetupDialogTest, AutostartItemsAskFirstAndTouchNeitherRecordNorFile)
+{
+#ifndef _WIN32
+    fernhold::test::TempFolder config;
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    auto dialog = open();
+    const core::SetupRecord before = m_state.setup;
+    m_fakes.dialogs.answerYes();
+    child<QAction>(dialog.get(), "menuAuto")->trigger();
+    const std::string entry = platform::joinPath(platform::joinPath(config.path(), "autostart"), "LTApp.desktop");
+    EXPECT_TRUE(fernhold::test::isFile(entry));
+    m_fakes.dialogs.answerYes();
+    child<QAction>(dialog.get(), "menuManu")->trigger();
+    EXPECT_FALSE(fernhold::test::isFile(entry));
+    unsetenv("XDG_CONFIG_HOME");
+
+    ASSERT_EQ(m_fakes.dialogs.questions().size(), 2u);
+    EXPECT_EQ(m_fakes.dialogs.questions()[0].title, "つむぎ君：自動起動の設定");
+    EXPECT_EQ(m_state.setup, before);
+    EXPECT_FALSE(fernhold::test::isFile(core::setupFilePath(m_program.path())));
+#endif
+}
+
+} // namespace
