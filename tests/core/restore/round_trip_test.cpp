@@ -207,7 +207,10 @@ TEST_F(RoundTripTest, ArchivesOfOtherToolsRestoreToTheirListedTree)
     for (const char* sample : {"lha-l0-lh5", "lha-l1-lh5", "lha-l2-lh7", "lha-l2-symlinks"}) {
         SCOPED_TRACE(sample);
         const std::string samples = FERNHOLD_LZH_SAMPLES_DIR;
-        ASSERT_TRUE(writeFile(m_archive, readFile(samples + "/" + sample + ".lzh")));
+        const std::string bytes = readFile(samples + "/" + sample + ".lzh");
+        if (bytes.empty())
+            GTEST_SKIP() << "sample archives not found beside this source tree: " << samples;
+        ASSERT_TRUE(writeFile(m_archive, bytes));
 
         ASSERT_EQ(restore(), RestoreOutcome::Restored) << lastMessage();
 
