@@ -276,13 +276,6 @@ base::Status ArchiveWriter::addRaw(ArchiveReader& reader)
     return status;
 }
 
-void ArchiveWriter::abandon()
-{
-    if (m_file)
-        std::fclose(m_file);
-    m_file = nullptr;
-}
-
 base::Status ArchiveWriter::finish()
 {
     const std::uint8_t endMark = 0;
