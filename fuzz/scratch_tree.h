@@ -32,7 +32,7 @@ TreeSnapshot snapshotTree(const std::string& root);
 // The first difference between two snapshots, or empty when they are equal.
 std::string describeDifference(const TreeSnapshot& before, const TreeSnapshot& after);
 
-// Owns <temp>/fernhold-fuzz-<pid>/a/b/c/d/work for the life of the process: four empty levels
+// Owns <temp>/fernhold-fuzz-<random>/a/b/c/d/work for the life of the process: four empty levels
 // above the work folder catch "../" escapes of up to four steps, and the whole base is checked.
 class ScratchTree {
 public:
