@@ -7,10 +7,16 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
 endif()
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     target_compile_options(fernhold_options INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+elseif(MSVC)
+    # The sources hold Japanese text in UTF-8; MSVC would read them in the system code page.
+    target_compile_options(fernhold_options INTERFACE /W4 /utf-8 /permissive- /Zc:__cplusplus)
 endif()
 if(WIN32)
     # Wide-character Win32 calls everywhere; UTF-8 std::string inside the program.
     target_compile_definitions(fernhold_options INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+endif()
+if(MINGW)
+    # One .exe without the MinGW runtime DLLs beside it.
     target_link_options(fernhold_options INTERFACE -static -static-libgcc -static-libstdc++)
 endif()
 if(FERNHOLD_SANITIZE)

@@ -13,12 +13,18 @@ else()
     set(FERNHOLD_GTEST_LIBS GTest::gtest GTest::gtest_main)
 endif()
 
+# Tests of the Windows cross-build run under Wine, which shows the Linux file system as drive Z:.
+set(FERNHOLD_TEST_HOST_ROOT "")
+if(CMAKE_CROSSCOMPILING AND WIN32)
+    set(FERNHOLD_TEST_HOST_ROOT "Z:")
+endif()
+
 add_library(fernhold_test_support INTERFACE)
 target_include_directories(fernhold_test_support INTERFACE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
 target_compile_definitions(fernhold_test_support INTERFACE
-    FERNHOLD_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
-    FERNHOLD_LZH_SAMPLES_DIR="${CMAKE_SOURCE_DIR}/../shared/lzh-samples"
-    FERNHOLD_BIN_DIR="${FERNHOLD_BIN_DIR}")
+    FERNHOLD_TEST_DATA_DIR="${FERNHOLD_TEST_HOST_ROOT}${CMAKE_SOURCE_DIR}/tests/data"
+    FERNHOLD_LZH_SAMPLES_DIR="${FERNHOLD_TEST_HOST_ROOT}${CMAKE_SOURCE_DIR}/../shared/lzh-samples"
+    FERNHOLD_BIN_DIR="${FERNHOLD_TEST_HOST_ROOT}${FERNHOLD_BIN_DIR}")
 
 function(fernhold_add_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})

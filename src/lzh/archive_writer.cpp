@@ -44,6 +44,14 @@ ArchiveWriter::~ArchiveWriter()
         std::fclose(m_file);
 }
 
+void ArchiveWriter::abandon()
+{
+    if (m_file)
+        std::fclose(m_file);
+    m_file = nullptr;
+    m_broken = true;
+}
+
 base::Status ArchiveWriter::create(const std::string& path)
 {
     m_path = path;

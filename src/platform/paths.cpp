@@ -1,10 +1,11 @@
 // The parts of the path helpers that are the same on every platform; executableFolder lives in
-// posix/ and win32/.
+// posix/ and win32/, and Windows has its own toPath and fromPath.
 
 #include "platform/paths.h"
 
 namespace platform {
 
+#ifndef _WIN32 // Windows adds the long-path form: win32/paths_win32.cpp
 std::filesystem::path toPath(std::string_view utf8)
 {
     // char8_t input makes std::filesystem decode UTF-8 on Windows too, where plain char would
@@ -17,6 +18,7 @@ std::string fromPath(const std::filesystem::path& path)
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
 }
+#endif
 
 std::string joinPath(std::string_view folder, std::string_view name)
 {

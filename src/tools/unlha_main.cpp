@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,11 +25,11 @@ constexpr const char* kUsage =
     "(-d1 -y1 -h2 are accepted as the program passes them; see docs/unlha.md)\n";
 
 // Arguments become one command line as the program builds it: paths in double quotes.
-bool buildCommandLine(int argc, char** argv, std::string& line)
+bool buildCommandLine(const std::vector<std::string>& arguments, std::string& line)
 {
-    line = argv[1];
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
+    line = arguments[0];
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
         if (arg.find('"') != std::string::npos)
             return false;
         line += ' ';
@@ -90,8 +91,9 @@ lzh::RunHooks consoleHooks()
 
 int main(int argc, char** argv)
 {
+    const std::vector<std::string> arguments = platform::commandLineArguments(argc, argv);
     std::string line;
-    if (argc < 2 || !buildCommandLine(argc, argv, line)) {
+    if (arguments.empty() || !buildCommandLine(arguments, line)) {
         std::fputs(kUsage, stderr);
         return core::archive::kUnlhaBadCommand;
     }

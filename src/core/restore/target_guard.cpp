@@ -33,9 +33,10 @@ bool sameFolder(const fs::path& a, const fs::path& b)
     return fs::equivalent(a, b, ec) && !ec;
 }
 
+// "/", "C:\", "\" (the current drive's root); a bare relative name is not one.
 bool isRoot(const fs::path& path)
 {
-    return !path.has_relative_path() || path.relative_path() == ".";
+    return path.has_root_path() && (!path.has_relative_path() || path.relative_path() == ".");
 }
 
 // path itself first, then each parent up to the root.
@@ -60,13 +61,15 @@ TargetRefusal checkTarget(const std::string& target, const std::string& programF
     if (isDriveDesignator(target))
         return TargetRefusal::DriveDesignator;
     const fs::path given = platform::toPath(target);
+    if (isRoot(given.lexically_normal()))
+        return TargetRefusal::FileSystemRoot;
     if (!given.is_absolute())
         return TargetRefusal::NotAbsolute;
     if (target.find('"') != std::string::npos)
         return TargetRefusal::UnquotableName;
 
     const fs::path folder = resolved(given);
-    if (isRoot(given.lexically_normal()) || isRoot(folder))
+    if (isRoot(folder))
         return TargetRefusal::FileSystemRoot;
 
     const fs::path program = resolved(platform::toPath(programFolder));

@@ -110,7 +110,9 @@ void RestoreWindow::buildControls()
     setTabOrder(m_cmb01, m_cmdRead);
     m_cmdReload->setFocus();
 
+    // Picking the entry already selected still counts: it brings Dir1 back to that slot.
     connect(m_cmb01, &QComboBox::currentIndexChanged, this, &RestoreWindow::cmb01_Click);
+    connect(m_cmb01, &QComboBox::activated, this, &RestoreWindow::cmb01_Click);
     connect(m_Dir1, &QListWidget::itemActivated, this, &RestoreWindow::Dir1_Change);
     connect(m_cmdReload, &QPushButton::clicked, this, &RestoreWindow::cmdReload_Click);
     connect(m_cmdRead, &QPushButton::clicked, this, &RestoreWindow::cmdRead_Click);

@@ -207,6 +207,9 @@ TEST_F(RestoreArchiveTest, TheWorkingFolderAndOtherFoldersBesideTheTreeMayBeRest
 
 TEST_F(RestoreArchiveTest, AnUnreadableTargetLosesNothing)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "a folder's read-only attribute does not stop listing it";
+#endif
     if (runningAsSuperUser())
         GTEST_SKIP() << "permissions do not bind the super-user";
     put("data/sub/file.txt", "kept");

@@ -6,7 +6,6 @@
 #include "support/file_helpers.h"
 #include "support/temp_folder.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
@@ -20,18 +19,6 @@
 namespace fernhold::test {
 namespace {
 
-QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "ui_restore_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
-
 QString q(const std::string& text)
 {
     return QString::fromStdString(text);
@@ -41,7 +28,6 @@ class RestoreWindowTest : public ::testing::Test {
 protected:
     RestoreWindowTest()
     {
-        application();
         m_program = m_temp.file("prog");
         makeFolder(m_program);
         EXPECT_TRUE(core::createBackupTree(m_program));
@@ -199,6 +185,19 @@ TEST_F(RestoreWindowTest, OpeningASlotFolderInDir1SelectsTheEntryOfTheCurrentMod
     EXPECT_EQ(control<QComboBox>("cmb01")->currentIndex(), 12);
     EXPECT_EQ(dir1Folder(), q(core::daySlotPath(m_program, 12)));
     EXPECT_EQ(m_window->windowTitle(), q(title(std::string("DayBack") + platform::kSeparator + "hback12")));
+}
+
+TEST_F(RestoreWindowTest, BrowsingElsewhereKeepsTheSlotAndPickingItAgainBringsDir1Back)
+{
+    open(0);
+    control<QComboBox>("cmb01")->setCurrentIndex(2);
+
+    openInDir1(m_program);
+    EXPECT_EQ(dir1Folder(), q(m_program));
+    EXPECT_EQ(m_window->model().slotPath(), core::monthSlotPath(m_program, 3));
+
+    emit control<QComboBox>("cmb01")->activated(2);
+    EXPECT_EQ(dir1Folder(), q(core::monthSlotPath(m_program, 3)));
 }
 
 TEST_F(RestoreWindowTest, RestoreAsksAndOnNoStaysOpenHavingChangedNothing)

@@ -1,0 +1,63 @@
+// Windows spellings of the folders a restore must never clear, and of member names that would
+// leave the target folder on extraction.
+
+#include "core/restore/target_guard.h"
+#include "core/store/backup_tree.h"
+#include "lzh/safe_path.h"
+#include "support/file_helpers.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+namespace {
+
+using core::restore::checkTarget;
+using core::restore::TargetRefusal;
+
+const std::string kProgram = "C:\\Tools\\つむぎ君";
+
+TEST(RestoreTargetWin32, RefusesABareDriveAndDriveRoots)
+{
+    EXPECT_EQ(checkTarget("C:", kProgram), TargetRefusal::DriveDesignator);
+    EXPECT_EQ(checkTarget("d:", kProgram), TargetRefusal::DriveDesignator);
+    EXPECT_EQ(checkTarget("C:\\", kProgram), TargetRefusal::FileSystemRoot);
+    EXPECT_EQ(checkTarget("Z:\\", kProgram), TargetRefusal::FileSystemRoot);
+    EXPECT_EQ(checkTarget("C:/", kProgram), TargetRefusal::FileSystemRoot);
+    EXPECT_EQ(checkTarget("C:\\Users\\..", kProgram), TargetRefusal::FileSystemRoot);
+}
+
+TEST(RestoreTargetWin32, RefusesDriveRelativeAndRootRelativeFolders)
+{
+    // "C:data" is data in the drive's current folder, "\data" is on the current drive.
+    EXPECT_EQ(checkTarget("C:data", kProgram), TargetRefusal::NotAbsolute);
+    EXPECT_EQ(checkTarget("\\data", kProgram), TargetRefusal::NotAbsolute);
+}
+
+TEST(RestoreTargetWin32, RefusesTheProgramFolderAndItsSlotsInAnyLetterCase)
+{
+    fernhold::test::TempFolder temp;
+    const std::string program = temp.file("つむぎ君");
+    ASSERT_TRUE(fernhold::test::makeFolder(program));
+    ASSERT_TRUE(core::createBackupTree(program));
+    const auto upper = [](std::string text) {
+        for (char& c : text)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return text;
+    };
+    EXPECT_EQ(checkTarget(upper(program), program), TargetRefusal::ProgramFolder);
+    EXPECT_EQ(checkTarget(upper(temp.path()), program), TargetRefusal::ContainsProgramFolder);
+    EXPECT_EQ(checkTarget(upper(core::daySlotPath(program, 3)), program), TargetRefusal::InsideSlotTree);
+    EXPECT_EQ(checkTarget(temp.file("データ"), program), TargetRefusal::None);
+}
+
+TEST(MemberNamesWin32, NamesThatLeaveTheTargetAreRefused)
+{
+    for (const char* name : {"..\\evil.txt", "a\\..\\..\\evil.txt", "C:\\Windows\\evil.dll", "C:evil.txt",
+                             "\\evil.txt", "\\\\server\\share\\evil.txt", "file.txt:hidden", "...\\x", "a\\ \\b"})
+        EXPECT_EQ(lzh::safeComponents(name), std::nullopt) << name;
+    EXPECT_EQ(lzh::safeComponents("データ\\ソ表.txt"), (std::vector<std::string>{"データ", "ソ表.txt"}));
+}
+
+} // namespace
