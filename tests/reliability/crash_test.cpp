@@ -9,6 +9,7 @@
 #include "core/backup/backup_messages.h"
 #include "core/backup/backup_operations.h"
 #include "core/restore/restore_archive.h"
+#include "core/schedule/scheduled_backups.h"
 #include "core/settings/setup_file.h"
 #include "core/startup/startup.h"
 #include "core/store/backup_tree.h"
@@ -162,6 +163,31 @@ TEST_F(InterruptedBackup, KilledAtAnyMomentLeavesTheSlotAndSettingsWhole)
         expectIntactAndUsable(++iteration % 4 == 0);
     }
     EXPECT_EQ(endings.count("killed"), 1u) << "no kill point fell inside the backup";
+}
+
+TEST_F(InterruptedBackup, AScheduledBackupKilledWhileAddingKeepsTheSlotWhole)
+{
+    // The timer's backup adds onto the slot's archive; it writes a new one beside it and renames.
+    int iteration = 0;
+    for (const long long delay : {0ll, 3000ll, 15000ll, 40000ll, 90000ll, 160000ll, 260000ll, 400000ll}) {
+        SCOPED_TRACE("SIGKILL after " + std::to_string(delay) + " us");
+        freshRun();
+        const ChildEnd end = runChild(
+            [this] {
+                core::AppState state;
+                state.programFolder = m_run;
+                RealServices real;
+                core::LoadSetup(state, real.dialogs);
+                core::runScheduledDayBack(state, real.services);
+                return real.dialogs.notifications().empty() ? 0 : 1;
+            },
+            {}, afterMicroseconds(delay));
+        EXPECT_EQ(end.otherSignal, 0);
+        EXPECT_TRUE(!end.exited || end.exitCode == 0);
+        expectSlotIntact();
+        expectSetupIsOneOf({m_oldSetup});
+        expectNextStartAndBackup(++iteration % 4 == 0);
+    }
 }
 
 TEST_F(InterruptedBackup, AFileSizeLimitFailsTheBackupAndKeepsThePreviousArchive)
@@ -321,6 +347,12 @@ TEST_F(InterruptedRestore, KilledDuringExtractionIsCompletedByASecondRestore)
         EXPECT_LE(parts, 1);
         if (left != m_expected && left.count("later.txt") == 0)
             ++killedPartWay;
+        int restored = 0;
+        for (const auto& [name, bytes] : left)
+            restored += name.back() != '/' && m_expected.count(name) != 0 && m_expected.at(name) == bytes;
+        RecordProperty("after_" + std::to_string(delay) + "us",
+                       std::string(left.count("later.txt") != 0 ? "not yet cleared" : "cleared") + ", " +
+                           std::to_string(restored) + " of 6 files out whole, " + std::to_string(parts) + " part file");
         EXPECT_EQ(readFile(core::setupFilePath(m_run)), m_oldSetup) << "setup.def changed before the report";
 
         core::AppState state;
