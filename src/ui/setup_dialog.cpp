@@ -240,8 +240,7 @@ void SetupDialog::saveRecord()
     const base::Status saved = core::SaveSetup(m_state);
     // The record in memory stays right; still, the person must know the file did not follow.
     if (!saved)
-        m_services.dialogs.message(core::kProductName,
-                                   "設定を保存できませんでした\r" + saved.path() + "\r" + saved.detail());
+        m_services.dialogs.message(core::kProductName, core::saveFailureText(saved));
 }
 
 void SetupDialog::done(int result)

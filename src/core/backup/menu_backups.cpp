@@ -8,18 +8,32 @@
 
 namespace core {
 
+namespace {
+
+// A save that fails loses the new slot number and stamp, so the next backup would overwrite the
+// newest generation: the person must hear of it.
+void saveAndReport(AppState& state, Services& services, const std::string& title)
+{
+    if (const base::Status saved = SaveSetup(state); !saved)
+        services.dialogs.message(title, saveFailureText(saved));
+}
+
+} // namespace
+
 void submenu_Nowback_Click(AppState& state, Services& services)
 {
     const SlotBackupReport report = backUpToNextDaySlot(state, services, SlotWrite::ReplaceArchive);
-    SaveSetup(state);
+    const base::Status saved = SaveSetup(state);
     services.dialogs.message(nowbackTitle(), backupReportText(report.outcome, report.source, report.slot));
+    if (!saved)
+        services.dialogs.message(nowbackTitle(), saveFailureText(saved));
 }
 
 void submenu_Dayback_Click(AppState& state, Services& services)
 {
     const SlotBackupReport report = backUpToTodaysMonthSlot(state, services, SlotWrite::ReplaceArchive);
     services.dialogs.message(daybackTitle(), backupReportText(report.outcome, report.source, report.slot));
-    SaveSetup(state);
+    saveAndReport(state, services, daybackTitle());
 }
 
 } // namespace core

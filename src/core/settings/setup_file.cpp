@@ -176,6 +176,11 @@ base::Result<std::string> readSetupBytes(const std::string& path)
 
 } // namespace
 
+std::string saveFailureText(const base::Status& failure)
+{
+    return "設定を保存できませんでした\r" + failure.path() + "\r" + failure.detail();
+}
+
 std::string setupFilePath(const std::string& programFolder)
 {
     return platform::joinPath(programFolder, "setup.def");

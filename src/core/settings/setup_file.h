@@ -33,4 +33,8 @@ base::Status SaveSetup(const AppState& state);
 
 std::string setupFilePath(const std::string& programFolder);
 
+// What a person is told when SaveSetup failed: the record in memory is still right, but the file
+// (and with it the slot bookkeeping) did not follow.
+std::string saveFailureText(const base::Status& failure);
+
 } // namespace core

@@ -211,3 +211,25 @@ TEST(MenuBackups, RemovedSlotFolderIsMadeAgainButAPlainFileInItsPlaceFails)
 }
 
 } // namespace
+
+// A settings file that cannot be replaced (here a folder stands in its place) would lose the new
+// slot number, so the next backup would overwrite the newest generation: both backups say so.
+TEST(MenuBackups, FailedSaveOfTheSettingsIsReportedAfterTheBackup)
+{
+    for (const bool daily : {false, true}) {
+        SCOPED_TRACE(daily ? "daily" : "current state");
+        BackupFixture f;
+        makeFolder(f.setupFile());
+
+        if (daily)
+            core::submenu_Dayback_Click(f.state, f.fakes.services);
+        else
+            core::submenu_Nowback_Click(f.state, f.fakes.services);
+
+        const auto& shown = f.fakes.dialogs.messages();
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_EQ(shown[0].title, daily ? kDayTitle : kNowTitle);
+        EXPECT_EQ(shown[1].title, shown[0].title);
+        EXPECT_EQ(shown[1].text.rfind("設定を保存できませんでした\r" + f.setupFile() + "\r", 0), 0u) << shown[1].text;
+    }
+}
