@@ -10,14 +10,14 @@
 #   --rounds N     rounds of every command, alternating; the median is shown (default 3)
 #   --small        a corpus of a few MB built from system headers, for a quick run in CI
 #   --unlha PATH   default: build/bin/unlha of this checkout
-#   --best SWITCH  the switch of unlha's best-ratio mode (default -jm1, see docs/unlha.md)
+#   --best SWITCH  the switch of unlha's best-ratio mode (default "-jm7 -jb", see docs/unlha.md)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 corpus=/tmp/bench-corpus
 rounds=3
 small=0
 unlha=$here/../build/bin/unlha
-best=-jm1
+best="-jm7 -jb"
 while [ $# -gt 0 ]; do
     case $1 in
         --corpus) corpus=$2; shift 2 ;;
@@ -56,7 +56,7 @@ find "$corpus/Documents" -type f \( -name '*.png' -o -name '*.jpg' -o -name '*.g
     LC_ALL=C sort -z | head -z -n 2000 | xargs -0 -r cp -t "$sets/incompressible" --backup=numbered
 head -c $(( small ? 2097152 : 33554432 )) /dev/urandom > "$sets/incompressible/random.bin"
 
-bytesOf() { du -sb --apparent-size "$1" | cut -f1; }
+bytesOf() { find "$1" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}'; }
 filesOf() { find "$1" -type f | wc -l; }
 
 # measure KEY COMMAND: runs COMMAND under bash with /usr/bin/time; records seconds and peak KiB.

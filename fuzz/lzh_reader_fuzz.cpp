@@ -19,8 +19,8 @@ namespace {
 int runUnlha(const std::string& command, int outputSize)
 {
     std::vector<char> output(static_cast<std::size_t>(outputSize), '\x7f');
-    const int result = core::archive::Unlha(nullptr, command.c_str(), outputSize > 0 ? output.data() : nullptr,
-                                            outputSize);
+    const int result =
+        core::archive::Unlha(nullptr, command.c_str(), outputSize > 0 ? output.data() : nullptr, outputSize);
     if (outputSize > 0) {
         fuzz::check(std::memchr(output.data(), '\0', output.size()) != nullptr,
                     "the output message is not zero-terminated", command);

@@ -6,8 +6,10 @@
 
 #include "lzh/codec.h"
 
+#ifndef _WIN32
 #include <sys/times.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -42,12 +44,16 @@ private:
     std::chrono::steady_clock::time_point m_wall;
 };
 
-// CPU time of finished child processes (gzip), in seconds.
+// CPU time of finished child processes (gzip), in seconds; 0 where the system does not say.
 double childCpuSeconds()
 {
+#ifdef _WIN32
+    return 0.0;
+#else
     tms t{};
     times(&t);
     return static_cast<double>(t.tms_cutime + t.tms_cstime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+#endif
 }
 
 double mbPerSecond(std::size_t bytes, double seconds)
@@ -98,7 +104,7 @@ bool runCodec(lzh::Method method, lzh::Effort effort, const Bytes& data, Bytes& 
     };
     Stopwatch sw;
     lzh::Encoder encoder(method, effort);
-    constexpr std::size_t kPiece = 1 << 20;  // the container reads files in pieces like this
+    constexpr std::size_t kPiece = 1 << 20; // the container reads files in pieces like this
     for (std::size_t i = 0; i < data.size(); i += kPiece)
         if (!encoder.write(data.data() + i, std::min(kPiece, data.size() - i), toPacked))
             return false;
@@ -120,7 +126,7 @@ bool runCodec(lzh::Method method, lzh::Effort effort, const Bytes& data, Bytes& 
         },
         packed.size(), data.size(),
         [&](const std::uint8_t* p, std::size_t n) {
-            crc = lzh::crc16(crc, p, n);  // as the container does
+            crc = lzh::crc16(crc, p, n); // as the container does
             produced += n;
             return true;
         });

@@ -4,6 +4,7 @@
 #include "core/app_state.h"
 #include "platform/paths.h"
 #include "ui/main_window.h"
+#include "ui/program_icon.h"
 #include "ui/qt_archive_runner.h"
 #include "ui/qt_dialogs.h"
 #include "ui/qt_locale_format.h"
@@ -14,6 +15,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    app.setWindowIcon(ui::programIcon());
 
     core::AppState state;
     state.programFolder = platform::executableFolder();

@@ -44,6 +44,14 @@ ArchiveWriter::~ArchiveWriter()
         std::fclose(m_file);
 }
 
+void ArchiveWriter::abandon()
+{
+    if (m_file)
+        std::fclose(m_file);
+    m_file = nullptr;
+    m_broken = true;
+}
+
 base::Status ArchiveWriter::create(const std::string& path)
 {
     m_path = path;
@@ -266,13 +274,6 @@ base::Status ArchiveWriter::addRaw(ArchiveReader& reader)
     if (!status)
         m_broken = true;
     return status;
-}
-
-void ArchiveWriter::abandon()
-{
-    if (m_file)
-        std::fclose(m_file);
-    m_file = nullptr;
 }
 
 base::Status ArchiveWriter::finish()

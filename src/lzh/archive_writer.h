@@ -54,7 +54,8 @@ public:
     base::Status addRaw(ArchiveReader& reader);
     // Writes the end mark, flushes the file to the disk and closes it.
     base::Status finish();
-    // Closes an unfinished archive so it can be removed: Windows cannot remove an open file.
+    // Closes the file without finishing it, so the caller can delete it (Windows cannot delete an
+    // open file).
     void abandon();
     bool broken() const { return m_broken; }
     const std::string& path() const { return m_path; }

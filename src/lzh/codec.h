@@ -24,15 +24,10 @@ using ByteSource = std::function<std::ptrdiff_t(std::uint8_t* buffer, std::size_
 std::uint16_t crc16(std::uint16_t crc, const std::uint8_t* data, std::size_t size);
 
 // Effort of the encoder: Fast is the default for backups, Best trades speed for size. Rough
-// figures for -lh7- on text, single thread: Fast about 2.5x gzip -6's speed at 0.96x its size,
-// Normal 1.8x at 0.94x, Best 1.1x at 0.93x (bench/codec/codec_bench prints the current ones).
+// figures for -lh7- on text, single thread, CPU time: Fast about 2.3x gzip -6's speed at 0.96x
+// its size, Normal 1.7x at 0.94x, Best 1.35x at 0.93x (bench/codec/codec_bench prints the
+// current ones).
 enum class Effort { Fast, Normal, Best };
-
-// True when a sample of a member (its first 64 KiB are looked at) seems not worth compressing:
-// nearly uniform bytes with almost no repeats, as in compressed or encrypted files. Costs well
-// under a millisecond. False promises nothing: the caller still stores the member as -lh0- when
-// the compressed result is not smaller.
-bool looksIncompressible(const std::uint8_t* data, std::size_t size);
 
 // Compresses one member with -lh4- .. -lh7- (-lh0- passes the data through). The stream follows
 // the writer profile every reader accepts: complete codes, constant trees where one symbol is
@@ -42,7 +37,7 @@ bool looksIncompressible(const std::uint8_t* data, std::size_t size);
 // allocated in the constructor; buffers are reused across members by reset().
 class Encoder {
 public:
-    Encoder(Method method, Effort effort);
+    explicit Encoder(Method method, Effort effort = Effort::Fast);
     ~Encoder();
     Encoder(const Encoder&) = delete;
     Encoder& operator=(const Encoder&) = delete;
@@ -52,7 +47,7 @@ public:
     // Takes the next bytes of the member; compressed bytes reach sink in pieces of about 64 KiB.
     // Cancelled when the sink returned false (then every later call until reset() is Cancelled).
     base::Status write(const std::uint8_t* data, std::size_t size, const ByteSink& sink);
-    // Codes what is left and pads the last byte with zero bits.
+    // Codes what is left and pads the last byte with zero bits. Call reset() before the next member.
     base::Status finish(const ByteSink& sink);
     // Compressed bytes of the member so far (after finish(): its exact packed size).
     std::uint64_t compressedSize() const;

@@ -1,7 +1,7 @@
 #pragma once
-// Builds the level-2 header this program writes (docs/lzh-format.md, "Headers we write"). Its
-// length depends only on the name and on whether 64-bit sizes are present, so a header written
-// before the data can be rewritten in place once sizes and CRC are known.
+// Builds the level-2 header this program writes (docs/lzh-format.md, "The member header we
+// write"). Its length depends only on the name and on whether 64-bit sizes are present, so a
+// header written before the data can be rewritten in place once sizes and CRC are known.
 
 #include "base/status.h"
 #include "lzh/member.h"

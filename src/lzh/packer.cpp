@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <thread>
 
 namespace lzh {
 namespace fs = std::filesystem;
@@ -155,11 +156,16 @@ private:
 
     static unsigned workerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 2u); }
 
-    // Reads back everything written: a member that does not decode to its CRC fails the add.
+    // Reads back everything written: a member that does not decode to its CRC fails the add as a
+    // write failure (what reached the disk is not what was meant).
     base::Status testWritten(const std::string& temporary)
     {
         RunHooks hooks;
-        hooks.progress = m_hooks.progress;
+        // The bar stays where packing left it; the callback still gives the chance to cancel.
+        if (m_hooks.progress)
+            hooks.progress = [this](std::uint64_t, std::uint64_t, const std::string& member) {
+                return m_hooks.progress(m_done, m_total, member);
+            };
         base::Status firstError;
         // Members kept from the old archive in a method we cannot decode are copied unchanged.
         hooks.onMemberError = [&](const base::Status& s) {
@@ -170,9 +176,9 @@ private:
         if (test.cancelled)
             return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
         if (!test.archiveError)
-            return base::Status::error(base::ErrorCode::Corrupt, "new archive failed its test: " + test.archiveError.detail(), temporary);
+            return base::Status::error(base::ErrorCode::IoError, "new archive failed its test: " + test.archiveError.detail(), temporary);
         if (!firstError)
-            return base::Status::error(base::ErrorCode::Corrupt, "new archive failed its test: " + firstError.detail(), firstError.path());
+            return base::Status::error(base::ErrorCode::IoError, "new archive failed its test: " + firstError.detail(), firstError.path());
         return base::Status::ok();
     }
 

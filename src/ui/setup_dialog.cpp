@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 
 namespace ui {
 
@@ -37,6 +39,17 @@ QString twoDigits(int n)
 std::int16_t checkValue(bool checked)
 {
     return checked ? 1 : 0;
+}
+
+// Where the style draws a frame's caption, in the frame's own coordinates.
+QRect captionRect(const QGroupBox* frame)
+{
+    QStyleOptionGroupBox option;
+    option.initFrom(frame);
+    option.text = frame->title();
+    option.textAlignment = frame->alignment();
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    return frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
 }
 
 } // namespace
@@ -99,6 +112,13 @@ void SetupDialog::buildFolderFrame()
     auto* browse =
         addButton(frame, QStringLiteral("cmdFolder"), QStringLiteral("参照"), twipsRect(this, 90, 0, 585, 345));
     connect(browse, &QPushButton::clicked, this, &SetupDialog::cmdFolder_Click);
+    // Blanks are narrower here than in the font the layout was drawn with: move the caption on
+    // until it clears the button.
+    const QRect caption = captionRect(frame);
+    const int blanks = frame->fontMetrics().horizontalAdvance(frame->title().left(8));
+    const int shortfall = browse->geometry().right() + 10 - (caption.left() + blanks);
+    if (shortfall > 0)
+        frame->setStyleSheet(QStringLiteral("QGroupBox#Frame1::title { padding-left: %1px; }").arg(shortfall));
     m_txtFolder = new QLineEdit(frame);
     m_txtFolder->setObjectName(QStringLiteral("txtFolder"));
     m_txtFolder->setReadOnly(true);
@@ -111,8 +131,19 @@ void SetupDialog::buildHourFrame()
     frame->setObjectName(QStringLiteral("frame02"));
     frame->setGeometry(twipsRect(this, 3750, 1050, 4815, 1335).translated(0, m_menuHeight));
 
-    // A sample of the mark the caption asks for, sitting in the caption's gap.
-    m_check1 = addCheck(frame, QStringLiteral("Check1"), QString(), twipsRect(this, 3180, 0, 195, 210));
+    // A sample of the mark the caption asks for, sitting in the caption's gap of two ideographic
+    // blanks (found from the font, which the fixed layout assumed).
+    const QString caption = frame->title();
+    const QRect captionArea = captionRect(frame);
+    const QFontMetrics metrics = frame->fontMetrics();
+    const int gapLeft =
+        captionArea.left() + metrics.horizontalAdvance(caption.left(caption.indexOf(QStringLiteral("　　"))));
+    const int gapWidth = metrics.horizontalAdvance(QStringLiteral("　　"));
+    const QSize mark(style()->pixelMetric(QStyle::PM_IndicatorWidth), style()->pixelMetric(QStyle::PM_IndicatorHeight));
+    m_check1 = addCheck(frame, QStringLiteral("Check1"), QString(),
+                        QRect(QPoint(gapLeft + (gapWidth - mark.width()) / 2,
+                                     captionArea.top() + (captionArea.height() - mark.height()) / 2),
+                              mark));
     m_check1->setChecked(true);
     connect(m_check1, &QCheckBox::clicked, this, [this] { m_check1->setChecked(true); });
 

@@ -8,9 +8,9 @@
 namespace ui {
 
 inline constexpr const char* kMakerName = "Fernhold Works";
-inline constexpr const char* kMakerAddress = "https://www.example.com/fernhold-works/";
+inline constexpr const char* kMakerAddress = "fernhold.example.com";
 // The product's own page; both labels open it, whatever they show.
-inline constexpr const char* kProductPage = "https://www.example.com/fernhold-works/tsumugi/";
+inline constexpr const char* kProductPage = "https://fernhold.example.com/tsumugi/";
 
 // A label that reports a click.
 class ClickableLabel final : public QLabel {

@@ -32,9 +32,9 @@ int unlhaResultCode(char command, const lzh::RunSummary& summary)
     if (!summary.archiveError) {
         switch (summary.archiveError.code()) {
         case base::ErrorCode::Corrupt: return kUnlhaArchiveCorrupt;
-        case base::ErrorCode::NotFound:
-        case base::ErrorCode::AccessDenied:
-            return command == 'a' ? kUnlhaSourceMissing : kUnlhaArchiveUnreadable;
+        case base::ErrorCode::NotFound: return command == 'a' ? kUnlhaSourceMissing : kUnlhaArchiveUnreadable;
+        // For an add, the existing archive could not be opened to be added onto.
+        case base::ErrorCode::AccessDenied: return kUnlhaArchiveUnreadable;
         case base::ErrorCode::Cancelled: return kUnlhaCancelled;
         default: return command == 'a' ? kUnlhaWriteFailed : kUnlhaArchiveUnreadable;
         }

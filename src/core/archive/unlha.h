@@ -24,7 +24,8 @@ enum UnlhaResult : int {
     kUnlhaCancelled = 8,        // the cancel flag was raised; nothing was replaced
 };
 
-// Called from the thread that runs the archive work.
+// Called from the thread that runs the archive work (a test runs on two threads and calls from
+// either, one call at a time); the cancel flag may be set from any thread.
 struct UnlhaProgress {
     std::function<void(std::uint64_t bytesDone, std::uint64_t bytesTotal, const std::string& member)> onProgress;
     const std::atomic<bool>* cancel = nullptr;

@@ -18,6 +18,14 @@ UnpackResult failure(UnpackOutcome outcome, std::string text)
     return UnpackResult{outcome, std::move(text)};
 }
 
+// Every archive we write ends with an end mark, so it has at least one byte. A file of none would
+// pass the test as an archive without members and the folder would be emptied for nothing.
+bool isEmptyFile(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::file_size(platform::toPath(path), ec) == 0 && !ec;
+}
+
 } // namespace
 
 UnpackResult unpackOver(AppState& state, ArchiveRunner& archiver, const std::string& archivePath,
@@ -26,6 +34,10 @@ UnpackResult unpackOver(AppState& state, ArchiveRunner& archiver, const std::str
     if (!isRegularFile(archivePath)) {
         return failure(UnpackOutcome::ArchiveRejected,
                        archiveRejectedText(archivePath, archive::kUnlhaArchiveUnreadable, {}, folder, purpose));
+    }
+    if (isEmptyFile(archivePath)) {
+        return failure(UnpackOutcome::ArchiveRejected,
+                       archiveRejectedText(archivePath, archive::kUnlhaArchiveCorrupt, {}, folder, purpose));
     }
     const ArchiveCallResult test = runArchiveCommand(state, archiver, testCommand(archivePath));
     if (test.code != archive::kUnlhaOk) {

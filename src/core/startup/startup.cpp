@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace core {
 namespace {
@@ -30,6 +31,24 @@ bool pathExists(const std::string& path)
     return std::filesystem::exists(std::filesystem::symlink_status(platform::toPath(path), error));
 }
 
+// SaveSetup writes "setup.def.tmp<process>-<n>" and renames it over setup.def. A run killed
+// between the two leaves that file behind under a name no later run reuses; setup.def is whole
+// either way, so the leftover holds nothing worth keeping.
+void removeInterruptedSaves(const std::string& folder)
+{
+    const std::string prefix = platform::fromPath(platform::toPath(setupFilePath(folder)).filename()) + ".tmp";
+    std::error_code error;
+    std::vector<std::filesystem::path> leftovers;
+    for (std::filesystem::directory_iterator it(platform::toPath(folder), error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code typeError;
+        if (platform::fromPath(it->path().filename()).rfind(prefix, 0) == 0 && it->is_regular_file(typeError))
+            leftovers.push_back(it->path());
+    }
+    for (const std::filesystem::path& leftover : leftovers)
+        std::filesystem::remove(leftover, error);
+}
+
 } // namespace
 
 base::Status runStartup(AppState& state, Services& services, const std::function<void()>& startupBackup)
@@ -44,6 +63,8 @@ base::Status runStartup(AppState& state, Services& services, const std::function
         if (base::Status saved = SaveSetup(state); !saved)
             return reportStartupFailure(dialogs, Blocked::File, saved);
     }
+
+    removeInterruptedSaves(folder);
 
     if (base::Status tree = createBackupTree(folder); !tree)
         return reportStartupFailure(dialogs, Blocked::Folder, tree);

@@ -77,13 +77,13 @@ private:
     bool fetch();
 
     const ByteSource& m_source;
-    std::uint64_t m_packedLeft;    // bytes of the member not yet taken from the source
+    std::uint64_t m_packedLeft; // bytes of the member not yet taken from the source
     std::vector<std::uint8_t> m_buffer;
-    const std::uint8_t* m_pos = nullptr;  // next byte not yet in m_bits
-    const std::uint8_t* m_end = nullptr;  // end of the bytes fetched so far
-    std::uint64_t m_bits = 0;      // unconsumed bits, left-aligned (bit 63 is the next bit)
-    int m_bitCount = 0;            // how many of m_bits are valid
-    std::uint64_t m_padBits = 0;   // zero bits appended after the member's last byte
+    const std::uint8_t* m_pos = nullptr; // next byte not yet in m_bits
+    const std::uint8_t* m_end = nullptr; // end of the bytes fetched so far
+    std::uint64_t m_bits = 0;            // unconsumed bits, left-aligned (bit 63 is the next bit)
+    int m_bitCount = 0;                  // how many of m_bits are valid
+    std::uint64_t m_padBits = 0;         // zero bits appended after the member's last byte
     bool m_readFailed = false;
 };
 

@@ -45,9 +45,9 @@ public:
     }
 
 private:
-    std::vector<std::uint8_t> m_bytes;  // complete bytes not yet given to the sink
-    std::uint64_t m_acc = 0;            // pending bits in the low m_count bits
-    int m_count = 0;                    // pending bits, 0..31 between calls
+    std::vector<std::uint8_t> m_bytes; // complete bytes not yet given to the sink
+    std::uint64_t m_acc = 0;           // pending bits in the low m_count bits
+    int m_count = 0;                   // pending bits, 0..31 between calls
 };
 
 } // namespace lzh::codec

@@ -19,8 +19,7 @@ float fastLog2(float x)
 }
 
 // Bits to code the counts with an ideal code of their own: sum of f * log2(total / f).
-template <typename Count>
-float codedBits(const Count* freq, int size, std::uint32_t total)
+template <typename Count> float codedBits(const Count* freq, int size, std::uint32_t total)
 {
     if (total == 0)
         return 0.0f;
@@ -66,9 +65,9 @@ bool BlockSplitter::startsNewBlock(const std::uint16_t* symbols, const std::uint
             mergedPos[k] = m_posFreq[k] + chunkPos[k];
         const auto blockTotal = static_cast<std::uint32_t>(m_blockTokens);
         const auto chunkTotal = static_cast<std::uint32_t>(count);
-        const float apart = codedBits(m_litFreq, kNumLitSymbols, blockTotal) +
-                            codedBits(m_posFreq, kMaxPosSymbols, blockMatches) +
-                            codedBits(chunkLit, kNumLitSymbols, chunkTotal) + codedBits(chunkPos, kMaxPosSymbols, matches);
+        const float apart =
+            codedBits(m_litFreq, kNumLitSymbols, blockTotal) + codedBits(m_posFreq, kMaxPosSymbols, blockMatches) +
+            codedBits(chunkLit, kNumLitSymbols, chunkTotal) + codedBits(chunkPos, kMaxPosSymbols, matches);
         const float together = codedBits(mergedLit, kNumLitSymbols, blockTotal + chunkTotal) +
                                codedBits(mergedPos, kMaxPosSymbols, blockMatches + matches);
         cut = m_blockTokens + count > kMaxTokens || together > apart + kTreeCostBits;

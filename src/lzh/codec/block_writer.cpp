@@ -8,8 +8,6 @@
 namespace lzh::codec {
 namespace {
 
-// The pre-tree's two-bit zero-run field follows the length of this many entries.
-constexpr int kPreSkipAfter = 3;
 
 // One item of the literal tree's length list, coded with the pre-tree: symbol 0 (one zero), 1
 // (3..18 zeros, 4 extra bits), 2 (20..531 zeros, 9 extra bits) or length + 2.
@@ -81,7 +79,7 @@ void BlockWriter::writePtLengths(const std::uint8_t* lengths, int numSymbols, in
         if (len < 7)
             out.put(static_cast<std::uint32_t>(len), 3);
         else
-            out.put((std::uint32_t{1} << (len - 3)) - 2, len - 3);  // 111, (len-7) ones, then 0
+            out.put((std::uint32_t{1} << (len - 3)) - 2, len - 3); // 111, (len-7) ones, then 0
         if (i == skipAfter) {
             int zeros = 0;
             while (zeros < 3 && i + zeros < n && lengths[i + zeros] == 0)
@@ -166,7 +164,8 @@ void BlockWriter::writeBlock(int count, BitWriter& out)
     // Tokens beyond the block wait for the next one.
     const int rest = m_count - count;
     std::memmove(m_symbols.data(), m_symbols.data() + count, static_cast<std::size_t>(rest) * sizeof(std::uint16_t));
-    std::memmove(m_positions.data(), m_positions.data() + count, static_cast<std::size_t>(rest) * sizeof(std::uint16_t));
+    std::memmove(m_positions.data(), m_positions.data() + count,
+                 static_cast<std::size_t>(rest) * sizeof(std::uint16_t));
     m_count = rest;
 }
 

@@ -38,8 +38,8 @@ private:
     void writePtLengths(const std::uint8_t* lengths, int numSymbols, int countBits, int skipAfter, BitWriter& out);
 
     MethodParams m_params;
-    std::vector<std::uint16_t> m_symbols;    // literal/length symbol of each token
-    std::vector<std::uint16_t> m_positions;  // distance - 1 of each match token
+    std::vector<std::uint16_t> m_symbols;   // literal/length symbol of each token
+    std::vector<std::uint16_t> m_positions; // distance - 1 of each match token
     int m_count = 0;
 
     // The current block's codes; a length of 0 marks an unused symbol or a constant tree.

@@ -28,8 +28,6 @@ constexpr std::size_t kCopySlack = codec::kMaxMatch + 8;
 constexpr int kLitPrimaryBits = 11;
 constexpr int kPosPrimaryBits = 8;
 constexpr int kPrePrimaryBits = 7;
-// The pre-tree's two-bit zero-run field follows the length of this many entries.
-constexpr int kPreSkipAfter = 3;
 
 base::Status corrupt(const BitReader& in, const char* detail)
 {
@@ -44,19 +42,16 @@ base::Status cancelled()
 }
 
 // The one check every untrusted field passes: a false condition ends the member.
-#define LZH_CHECK(in, condition, detail)        \
-    do {                                        \
-        if (!(condition)) [[unlikely]]          \
-            return corrupt((in), (detail));     \
+#define LZH_CHECK(in, condition, detail)                                                                               \
+    do {                                                                                                               \
+        if (!(condition)) [[unlikely]]                                                                                 \
+            return corrupt((in), (detail));                                                                            \
     } while (false)
 
 } // namespace
 
 struct Decoder::Impl {
-    explicit Impl(Method m) : method(m)
-    {
-        isHuffman = codec::methodParams(m, params);
-    }
+    explicit Impl(Method m) : method(m) { isHuffman = codec::methodParams(m, params); }
 
     base::Status decodeStored(const ByteSource& source, std::uint64_t packedSize, std::uint64_t originalSize,
                               const ByteSink& sink);
@@ -67,10 +62,13 @@ struct Decoder::Impl {
     base::Status readLitLengths(BitReader& in);
 
     Method method;
-    bool isHuffman = false;
-    codec::MethodParams params{};
-    // History (one window) + an output chunk + copy slack; allocated on first use, then reused.
+    bool isHuffman = false;       // -lh4- .. -lh7-; otherwise -lh0- or -lhd-
+    codec::MethodParams params{}; // window and position alphabet of the method
+    // History (one window) + an output chunk + copy slack; allocated on first use, then reused
+    // for every member this decoder reads.
     std::vector<std::uint8_t> buffer;
+    // The current block's three codes: the pre-tree codes the literal tree's lengths, the literal
+    // tree bytes and match lengths, the position tree distance classes.
     HuffmanTable preTree{codec::kNumPreSymbols, kPrePrimaryBits};
     HuffmanTable litTree{codec::kNumLitSymbols, kLitPrimaryBits};
     HuffmanTable posTree{codec::kMaxPosSymbols, kPosPrimaryBits};
@@ -94,8 +92,8 @@ base::Status Decoder::decode(const ByteSource& source, std::uint64_t packedSize,
     return m_impl->decodeStored(source, packedSize, originalSize, sink);
 }
 
-base::Status Decoder::Impl::decodeStored(const ByteSource& source, std::uint64_t packedSize,
-                                         std::uint64_t originalSize, const ByteSink& sink)
+base::Status Decoder::Impl::decodeStored(const ByteSource& source, std::uint64_t packedSize, std::uint64_t originalSize,
+                                         const ByteSink& sink)
 {
     if (packedSize != originalSize)
         return base::Status::error(base::ErrorCode::Corrupt, "stored member with differing sizes");
@@ -173,7 +171,9 @@ base::Status Decoder::Impl::readLitLengths(BitReader& in)
             continue;
         }
         // Runs of zero lengths: 1, 3..18 (4-bit count) or 20..531 (9-bit count).
-        const int run = item == 0 ? 1 : item == 1 ? static_cast<int>(in.bits(4)) + 3 : static_cast<int>(in.bits(9)) + 20;
+        const int run = item == 0   ? 1
+                        : item == 1 ? static_cast<int>(in.bits(4)) + 3
+                                    : static_cast<int>(in.bits(9)) + 20;
         LZH_CHECK(in, run <= n - i, "zero run past the tree's length count");
         i += run;
     }
@@ -186,7 +186,7 @@ base::Status Decoder::Impl::readBlockHeader(BitReader& in, std::uint32_t& tokens
 {
     tokens = in.bits(16);
     LZH_CHECK(in, tokens != 0, "block with no tokens");
-    if (auto s = readPtLengths(in, preTree, codec::kNumPreSymbols, codec::kPreCountBits, kPreSkipAfter); !s)
+    if (auto s = readPtLengths(in, preTree, codec::kNumPreSymbols, codec::kPreCountBits, codec::kPreSkipAfter); !s)
         return s;
     if (auto s = readLitLengths(in); !s)
         return s;
@@ -202,10 +202,10 @@ base::Status Decoder::Impl::decodeHuffman(const ByteSource& source, std::uint64_
     std::uint8_t* const buf = buffer.data();
 
     BitReader in(source, packedSize);
-    std::size_t out = 0;        // next write position in buf
-    std::size_t delivered = 0;  // bytes of buf before this already went to the sink
+    std::size_t out = 0;       // next write position in buf
+    std::size_t delivered = 0; // bytes of buf before this already went to the sink
     std::uint64_t left = originalSize;
-    std::uint32_t tokensLeft = 0;  // tokens still to come in the current block
+    std::uint32_t tokensLeft = 0; // tokens still to come in the current block
 
     while (left > 0) {
         if (tokensLeft == 0) {

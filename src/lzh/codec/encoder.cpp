@@ -20,18 +20,21 @@ using codec::kMaxMatch;
 
 // How hard the parser looks for matches at each effort.
 struct EffortParams {
-    int maxChain;    // candidates tried per search
-    int niceLength;  // a match this long is taken without looking further, in bytes
-    int lazyLength;  // a match this long is taken without trying the next position, in bytes
-    int goodLength;  // with a match this long, the lazy search tries a quarter of the chain
+    int maxChain;   // candidates tried per search
+    int niceLength; // a match this long is taken without looking further, in bytes
+    int lazyLength; // a match this long is taken without trying the next position, in bytes
+    int goodLength; // with a match this long, the lazy search tries a quarter of the chain
 };
 
 EffortParams effortParams(Effort effort)
 {
     switch (effort) {
-    case Effort::Fast: return {12, 48, 12, 8};
-    case Effort::Normal: return {32, 128, 32, 16};
-    case Effort::Best: return {128, kMaxMatch, 128, 32};
+    case Effort::Fast:
+        return {12, 48, 12, 8};
+    case Effort::Normal:
+        return {32, 128, 32, 16};
+    case Effort::Best:
+        return {80, kMaxMatch, 128, 32};
     }
     return {12, 48, 12, 8};
 }
@@ -71,27 +74,26 @@ struct Encoder::Impl {
     bool deliver(const ByteSink& sink, bool all);
     void slideWindow();
 
-    Method method;
-    bool stored = false;
-    codec::MethodParams params;
+    bool stored = false;        // -lh0-: the data passes through unchanged
+    codec::MethodParams params; // window and position alphabet of the method
     EffortParams effort;
-    std::uint32_t window = 0;
-    std::vector<std::uint8_t> buffer;  // window history + input area + read slack
-    std::uint32_t bufStart = 0;        // position of buffer[0]
-    std::uint32_t dataEnd = 0;         // position just past the last input byte
-    std::uint32_t pos = 0;             // next position to parse
-    codec::Match pending;              // match already found at pendingPos by a lazy look-ahead
+    std::uint32_t window = 0;         // history kept for matches, in bytes
+    std::vector<std::uint8_t> buffer; // window history + input area + read slack
+    std::uint32_t bufStart = 0;       // position of buffer[0]
+    std::uint32_t dataEnd = 0;        // position just past the last input byte
+    std::uint32_t pos = 0;            // next position to parse
+    codec::Match pending;             // match already found at pendingPos by a lazy look-ahead
     std::uint32_t pendingPos = 0;
     codec::MatchFinder finder;
     codec::BlockWriter blocks;
     codec::BlockSplitter splitter;
     codec::BitWriter out;
-    std::uint64_t delivered = 0;  // bytes handed to the sink for this member
-    bool failed = false;          // the sink refused bytes
+    std::uint64_t delivered = 0; // bytes handed to the sink for this member
+    bool failed = false;         // the sink refused bytes
 };
 
 Encoder::Impl::Impl(Method m, Effort e)
-    : method(m), stored(paramsOf(m).dictBits == 0), params(paramsOf(m)), effort(effortParams(e)),
+    : stored(paramsOf(m).dictBits == 0), params(paramsOf(m)), effort(effortParams(e)),
       window(stored ? 1u : params.windowSize()), finder(window), blocks(params)
 {
     if (!stored)

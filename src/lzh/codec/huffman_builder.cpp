@@ -19,7 +19,7 @@ void huffmanDepths(const int* sorted, const std::uint32_t* freqs, int used, int*
     std::uint64_t weight[2 * kMaxSymbols];
     int parent[2 * kMaxSymbols];
     int nextLeaf = 0;
-    int nextNode = used;  // internal nodes are numbered used, used+1, ...
+    int nextNode = used; // internal nodes are numbered used, used+1, ...
     int firstNode = used;
     auto takeSmallest = [&]() {
         if (nextLeaf < used && (firstNode == nextNode || freqs[sorted[nextLeaf]] <= weight[firstNode])) {
@@ -66,7 +66,7 @@ int buildCodeLengths(const std::uint32_t* freqs, int count, int maxLength, std::
     int lengthCount[kMaxDepth + 1] = {};
     for (int i = 0; i < used; ++i)
         ++lengthCount[std::min(depth[i], maxLength)];
-    std::uint32_t kraft = 0;  // in units of 2^-maxLength
+    std::uint32_t kraft = 0; // in units of 2^-maxLength
     for (int len = 1; len <= maxLength; ++len)
         kraft += static_cast<std::uint32_t>(lengthCount[len]) << (maxLength - len);
     while (kraft > (std::uint32_t{1} << maxLength)) {

@@ -7,7 +7,7 @@
 namespace lzh::codec {
 
 HuffmanTable::HuffmanTable(int numSymbols, int primaryBits)
-    : m_numSymbols(numSymbols), m_primaryBits(primaryBits),
+    : m_primaryBits(primaryBits),
       // The primary table plus, at most, one full-depth subtable per symbol.
       m_entries((std::size_t{1} << primaryBits) +
                 static_cast<std::size_t>(numSymbols) * (std::size_t{1} << (kMaxCodeLength - primaryBits)))
@@ -51,7 +51,7 @@ bool HuffmanTable::build(const std::uint8_t* lengths, int count)
     const int primary = m_primaryBits;
     m_subBits = std::max(0, maxLength - primary);
     std::uint32_t nextSubtable = std::uint32_t{1} << primary;
-    std::uint32_t openPrefix = ~std::uint32_t{0};  // primary index of the subtable being filled
+    std::uint32_t openPrefix = ~std::uint32_t{0}; // primary index of the subtable being filled
     // Symbols in canonical order: by length, then by symbol, so codes rise and the long codes
     // sharing a primary prefix come together.
     for (int len = 1; len <= maxLength; ++len) {
@@ -59,7 +59,8 @@ bool HuffmanTable::build(const std::uint8_t* lengths, int count)
             if (lengths[s] != len)
                 continue;
             const std::uint32_t c = nextCode[len]++;
-            const std::uint32_t entry = static_cast<std::uint32_t>(s) | (static_cast<std::uint32_t>(len) << kLengthShift);
+            const std::uint32_t entry =
+                static_cast<std::uint32_t>(s) | (static_cast<std::uint32_t>(len) << kLengthShift);
             if (len <= primary) {
                 const std::uint32_t first = c << (primary - len);
                 std::fill_n(m_entries.begin() + first, std::size_t{1} << (primary - len), entry);

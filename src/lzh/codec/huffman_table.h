@@ -38,9 +38,8 @@ private:
     static constexpr int kLengthShift = 16;
     static constexpr std::uint32_t kSubtableFlag = 0x8000'0000u;
 
-    int m_numSymbols;
     int m_primaryBits;
-    int m_subBits = 0;  // index width of every subtable: longest code length - primaryBits
+    int m_subBits = 0; // index width of every subtable: longest code length - primaryBits
     std::vector<std::uint32_t> m_entries;
 };
 

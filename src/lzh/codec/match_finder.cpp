@@ -21,7 +21,7 @@ int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
     while (len < limit) {
         const std::uint64_t diff = load64(a + len) ^ load64(b + len);
         if (diff != 0) {
-            len += __builtin_ctzll(diff) >> 3;  // little-endian: first differing byte
+            len += __builtin_ctzll(diff) >> 3; // little-endian: first differing byte
             return std::min(len, limit);
         }
         len += 8;
@@ -32,8 +32,8 @@ int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
 } // namespace
 
 MatchFinder::MatchFinder(std::uint32_t windowSize)
-    : m_window(windowSize), m_mask(windowSize - 1), m_maxDistance(windowSize - 1),
-      m_head(std::size_t{1} << kHashBits), m_prev(windowSize), m_head3(std::size_t{1} << kHash3Bits)
+    : m_window(windowSize), m_mask(windowSize - 1), m_maxDistance(windowSize - 1), m_head(std::size_t{1} << kHashBits),
+      m_prev(windowSize), m_head3(std::size_t{1} << kHash3Bits)
 {
     clear();
 }
@@ -88,7 +88,7 @@ Match MatchFinder::find(const std::uint8_t* buf, std::uint32_t bufStart, std::ui
     if (limit < kMinMatch)
         return {};
     niceLength = std::min(niceLength, limit);
-    const std::uint32_t lowest = pos - m_maxDistance;  // oldest position within reach
+    const std::uint32_t lowest = pos - m_maxDistance; // oldest position within reach
     Match best;
     best.length = minLength - 1;
     std::uint32_t curHead;

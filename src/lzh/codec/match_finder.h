@@ -10,7 +10,7 @@
 namespace lzh::codec {
 
 struct Match {
-    int length = 0;            // 0 when nothing of at least kMinMatch bytes was found
+    int length = 0; // 0 when nothing of at least kMinMatch bytes was found
     std::uint32_t distance = 0;
 };
 
@@ -80,11 +80,11 @@ private:
     }
 
     std::uint32_t m_window;
-    std::uint32_t m_mask;              // window - 1: the prev slot of a position
-    std::uint32_t m_maxDistance;       // window - 1, the cap every reader accepts
-    std::uint32_t m_nextInsert = 0;    // all positions below are in the chains
-    std::vector<std::uint32_t> m_head; // newest position per hash
-    std::vector<std::uint32_t> m_prev; // next older position with the same hash, per slot
+    std::uint32_t m_mask;               // window - 1: the prev slot of a position
+    std::uint32_t m_maxDistance;        // window - 1, the cap every reader accepts
+    std::uint32_t m_nextInsert = 0;     // all positions below are in the chains
+    std::vector<std::uint32_t> m_head;  // newest position per hash
+    std::vector<std::uint32_t> m_prev;  // next older position with the same hash, per slot
     std::vector<std::uint32_t> m_head3; // newest position per 3-byte prefix
 };
 

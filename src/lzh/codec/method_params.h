@@ -15,6 +15,8 @@ inline constexpr int kLitCountBits = 9;
 inline constexpr int kNumPreSymbols = 19;
 // Width of the pre-tree's count field, in bits.
 inline constexpr int kPreCountBits = 5;
+// The pre-tree's two-bit zero-run field follows the length of this many entries.
+inline constexpr int kPreSkipAfter = 3;
 // Longest Huffman code any tree may use, in bits.
 inline constexpr int kMaxCodeLength = 16;
 // Match lengths, in bytes: symbol 256 is length 3, symbol 509 is length 256.
@@ -26,9 +28,9 @@ inline constexpr int kMaxBlockTokens = 65535;
 inline constexpr int kMaxPosSymbols = 17;
 
 struct MethodParams {
-    int dictBits;       // log2 of the window, in bits: 12 (4 KiB) .. 16 (64 KiB)
-    int numPosSymbols;  // position classes: bit lengths 0 .. numPosSymbols-1 of distance-1
-    int posCountBits;   // width of the position tree's count field, in bits
+    int dictBits;      // log2 of the window, in bits: 12 (4 KiB) .. 16 (64 KiB)
+    int numPosSymbols; // position classes: bit lengths 0 .. numPosSymbols-1 of distance-1
+    int posCountBits;  // width of the position tree's count field, in bits
 
     std::uint32_t windowSize() const { return std::uint32_t{1} << dictBits; }
 };

@@ -1,5 +1,7 @@
 #include "archive_test_support.h"
 
+#include "platform/paths.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
@@ -32,6 +34,12 @@ TempFolder::~TempFolder()
     fs::remove_all(m_path, ec);
 }
 
+std::string TempFolder::str() const { return platform::fromPath(m_path); }
+
+std::string TempFolder::operator/(const std::string& name) const { return platform::fromPath(m_path / u8path(name)); }
+
+fs::path u8path(const std::string& utf8) { return platform::toPath(utf8); }
+
 void writeFile(const fs::path& path, const std::string& bytes)
 {
     fs::create_directories(path.parent_path());
@@ -50,9 +58,16 @@ std::map<std::string, std::string> treeOf(const fs::path& root)
 {
     std::map<std::string, std::string> tree;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-        const std::string rel = it->path().lexically_relative(root).generic_string();
+#ifdef _WIN32
+        std::string rel = platform::fromPath(it->path().lexically_relative(root));
+        for (char& c : rel)
+            c = c == '\\' ? '/' : c;
+#else
+        // The bytes as they are: some readers leave names that are not UTF-8.
+        const std::string rel = it->path().lexically_relative(root).string();
+#endif
         if (it->is_symlink())
-            tree[rel + "@"] = fs::read_symlink(it->path()).generic_string();
+            tree[rel + "@"] = platform::fromPath(fs::read_symlink(it->path()));
         else if (it->is_directory())
             tree[rel + "/"] = "";
         else

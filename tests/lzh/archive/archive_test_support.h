@@ -14,12 +14,16 @@ public:
     TempFolder();
     ~TempFolder();
     const std::filesystem::path& path() const { return m_path; }
-    std::string str() const { return m_path.string(); }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    // UTF-8 text, as the program passes paths.
+    std::string str() const;
+    std::string operator/(const std::string& name) const;
 
 private:
     std::filesystem::path m_path;
 };
+
+// A path from UTF-8 text (a plain char literal is not UTF-8 to std::filesystem on Windows).
+std::filesystem::path u8path(const std::string& utf8);
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 std::string readFile(const std::filesystem::path& path);

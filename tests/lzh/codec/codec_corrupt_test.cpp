@@ -42,13 +42,13 @@ private:
 // distance 1 = "aaaa"); each field can be replaced to make one fault.
 struct BlockFields {
     std::uint32_t tokenCount = 4;
-    int preCount = 4;           // pre-tree lengths sent: symbols 2 and 3 get length 1
+    int preCount = 4; // pre-tree lengths sent: symbols 2 and 3 get length 1
     int preLength3 = 1;
     int preZeroRun = 0;
-    bool extraPreSymbol = false;  // also give symbol 4 length 1 (oversubscribed)
+    bool extraPreSymbol = false; // also give symbol 4 length 1 (oversubscribed)
     int litCount = 99;
-    std::uint32_t posCount = 0;       // constant position tree ...
-    std::uint32_t posSymbol = 0;      // ... of class 0 (distance 1)
+    std::uint32_t posCount = 0;  // constant position tree ...
+    std::uint32_t posSymbol = 0; // ... of class 0 (distance 1)
     bool withMatch = false;
     bool matchFirst = false;
 };
@@ -64,11 +64,11 @@ Bytes buildBlock(const BlockFields& f)
         s.ptLength(1);
     // Pre-tree codes: symbol 2 = '0', symbol 3 = '1'.
     s.bits(static_cast<std::uint32_t>(f.litCount), 9);
-    s.bits(0, 1).bits(97 - 20, 9);  // zeros for symbols 0..96
-    s.bits(1, 1);                   // 'a' gets length 1
+    s.bits(0, 1).bits(97 - 20, 9); // zeros for symbols 0..96
+    s.bits(1, 1);                  // 'a' gets length 1
     if (f.withMatch)
-        s.bits(0, 1).bits(158 - 20, 9);  // zeros for 98..255, then symbol 256 (length 3)
-    s.bits(1, 1);                        // 'b' or symbol 256 gets length 1
+        s.bits(0, 1).bits(158 - 20, 9); // zeros for 98..255, then symbol 256 (length 3)
+    s.bits(1, 1);                       // 'b' or symbol 256 gets length 1
     s.bits(f.posCount, 4).bits(f.posSymbol, 4);
     // Literal codes: 'a' = '0', second symbol = '1'.
     if (f.withMatch) {
@@ -105,7 +105,7 @@ TEST(CodecCorrupt, RejectsFaultyTreeFields)
 {
     struct Case {
         const char* name;
-        const char* detail;  // the check that must catch it
+        const char* detail; // the check that must catch it
         BlockFields fields;
     };
     std::vector<Case> cases;
@@ -140,7 +140,8 @@ TEST(CodecCorrupt, RejectsConstantTreeSymbolsOutOfRange)
     EXPECT_EQ(decodeCode(StreamBuilder().bits(1, 16).bits(0, 10).bits(0, 9).bits(510, 9).bits(0, 32).finish(), 1),
               base::ErrorCode::Corrupt);
     // The same with symbol 'X' is a valid one-token block.
-    const Decoded x = decodeAll(Method::Lh5, StreamBuilder().bits(1, 16).bits(0, 10).bits(0, 9).bits('X', 9).bits(0, 8).finish(), 1);
+    const Decoded x =
+        decodeAll(Method::Lh5, StreamBuilder().bits(1, 16).bits(0, 10).bits(0, 9).bits('X', 9).bits(0, 8).finish(), 1);
     ASSERT_TRUE(x.status.isOk()) << x.status.detail();
     EXPECT_TRUE(x.data == bytesOf("X"));
 }
@@ -169,10 +170,10 @@ TEST(CodecCorrupt, RejectsMatchesBeyondTheWindow)
     for (int k = 1; k < 13; ++k)
         t.ptLength(0);
     t.ptLength(1);
-    t.bits(0, 1);  // 'a'
+    t.bits(0, 1); // 'a'
     for (int i = 0; i < 17; ++i)
-        t.bits(1, 1).bits(0, 1);  // length 256, class 0 (distance 1)
-    t.bits(1, 1).bits(1, 1).bits(0, 12);  // length 256, class 13, distance 4097
+        t.bits(1, 1).bits(0, 1);         // length 256, class 0 (distance 1)
+    t.bits(1, 1).bits(1, 1).bits(0, 12); // length 256, class 13, distance 4097
     const Bytes packed = t.finish();
     EXPECT_EQ(decodeCode(packed, 1 + 18 * 256, Method::Lh4), base::ErrorCode::Corrupt);
     // The same stream as -lh5- (8 KiB window) is fine.
@@ -184,7 +185,7 @@ TEST(CodecCorrupt, RejectsMatchesBeyondTheWindow)
 TEST(CodecCorrupt, EveryTruncationFailsAndNothingPastPackedSizeIsRead)
 {
     const Bytes thousandA = {0x00, 0x05, 0x28, 0x04, 0x4B, 0xFC, 0x26, 0xEB, 0x76, 0x02, 0x40, 0x10, 0xC0};
-    const Bytes text = textLike(3000, 21);
+    const Bytes text = textLike(1000, 21);
     const std::pair<Bytes, Bytes> streams[] = {
         {Bytes(1000, 'a'), thousandA},
         {text, encodeAll(Method::Lh5, Effort::Normal, text)},

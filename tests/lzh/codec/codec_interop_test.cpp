@@ -30,7 +30,7 @@ Bytes level2Archive(const char* methodId, const Bytes& original, const Bytes& pa
     const std::string name = "member.bin";
     Bytes h;
     std::size_t total = 26 + 5 + (3 + name.size());
-    const bool longCrcHeader = (total & 0xFF) == 0;  // a size ending in 0x00 would read as the end mark
+    const bool longCrcHeader = (total & 0xFF) == 0; // a size ending in 0x00 would read as the end mark
     if (longCrcHeader)
         ++total;
     putLe(h, static_cast<std::uint32_t>(total), 2);
@@ -70,9 +70,10 @@ TEST(CodecInterop, IndependentReadersAcceptOurStreams)
     const char* const checks[][2] = {{"lhasa", "lhasa t '%s' > /dev/null 2>&1"},
                                      {"bsdtar", "bsdtar -xOf '%s' 2> /dev/null | cmp -s - '%o'"},
                                      {"7zz", "7zz t '%s' > /dev/null 2>&1"}};
+    bool present[std::size(checks)];
     bool anyReader = false;
-    for (const auto& check : checks)
-        anyReader = anyReader || installed(check[0]);
+    for (std::size_t i = 0; i < std::size(checks); ++i)
+        anyReader = (present[i] = installed(checks[i][0])) || anyReader;
     if (!anyReader)
         GTEST_SKIP() << "no independent LHA reader installed";
 
@@ -89,19 +90,20 @@ TEST(CodecInterop, IndependentReadersAcceptOurStreams)
     const std::string archivePath = (dir / "test.lzh").string();
     const std::string originalPath = (dir / "original.bin").string();
     for (const Bytes& input : inputs) {
-        std::ofstream(originalPath, std::ios::binary).write(reinterpret_cast<const char*>(input.data()),
-                                                            static_cast<std::streamsize>(input.size()));
+        std::ofstream(originalPath, std::ios::binary)
+            .write(reinterpret_cast<const char*>(input.data()), static_cast<std::streamsize>(input.size()));
         for (const auto& [id, method] : methods) {
             for (Effort effort : {Effort::Fast, Effort::Best}) {
                 if (effort == Effort::Best && input.size() < 10'000)
-                    continue;  // same stream as Fast
+                    continue; // same stream as Fast
                 const Bytes packed = encodeAll(method, effort, input);
-                ASSERT_GE(packed.size(), 8u);  // shorter streams are stored as -lh0- by the container
+                ASSERT_GE(packed.size(), 8u); // shorter streams are stored as -lh0- by the container
                 const Bytes archive = level2Archive(id, input, packed);
                 std::ofstream(archivePath, std::ios::binary)
                     .write(reinterpret_cast<const char*>(archive.data()), static_cast<std::streamsize>(archive.size()));
-                for (const auto& check : checks) {
-                    if (!installed(check[0]))
+                for (std::size_t i = 0; i < std::size(checks); ++i) {
+                    const auto& check = checks[i];
+                    if (!present[i])
                         continue;
                     std::string command = check[1];
                     command.replace(command.find("%s"), 2, archivePath);

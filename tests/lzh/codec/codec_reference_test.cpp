@@ -32,8 +32,10 @@ std::uint32_t le(const Bytes& b, std::size_t at, int size)
 bool methodOf(const Bytes& b, std::size_t at, Method& method)
 {
     const std::string id(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + 5));
-    const std::pair<const char*, Method> known[] = {{"-lh0-", Method::Lh0}, {"-lh5-", Method::Lh5},
-                                                    {"-lh6-", Method::Lh6}, {"-lh7-", Method::Lh7},
+    const std::pair<const char*, Method> known[] = {{"-lh0-", Method::Lh0},
+                                                    {"-lh5-", Method::Lh5},
+                                                    {"-lh6-", Method::Lh6},
+                                                    {"-lh7-", Method::Lh7},
                                                     {"-lhd-", Method::Lhd}};
     for (const auto& [name, m] : known)
         if (id == name) {

@@ -22,8 +22,9 @@ void expectRoundTrip(Method method, Effort effort, const Bytes& data, std::size_
 
 TEST(CodecRoundTrip, SmallInputsOfEveryShapeSurvive)
 {
-    const Bytes cases[] = {bytesOf("X"), bytesOf("ab"), bytesOf("abc"), bytesOf("hello"), bytesOf("aaaaaaaaaa"),
-                           bytesOf("abcabcabcabcabcabcabc"), Bytes(1000, 'a'), Bytes(70000, 0), randomBytes(300, 1)};
+    const Bytes cases[] = {bytesOf("X"),     bytesOf("ab"),         bytesOf("abc"),
+                           bytesOf("hello"), bytesOf("aaaaaaaaaa"), bytesOf("abcabcabcabcabcabcabc"),
+                           Bytes(1000, 'a'), Bytes(70000, 0),       randomBytes(300, 1)};
     for (Method method : kCompressed)
         for (Effort effort : kEfforts)
             for (const Bytes& data : cases)
@@ -88,19 +89,21 @@ TEST(CodecRoundTrip, ResetStartsAFreshMemberWithAnEmptyWindow)
     EXPECT_TRUE(decoded.data == second);
 }
 
-TEST(CodecRoundTrip, ThousandsOfSmallMembersThroughOneEncoderStayIndependent)
+TEST(CodecRoundTrip, ThousandsOfMembersThroughOneEncoderStayIndependent)
 {
     // Each member moves the encoder's positions on by a window; this many wrap them round once.
     Encoder encoder(Method::Lh7, Effort::Fast);
     const Bytes data = bytesOf("one small file, one small file, one small file");
     const Bytes expected = encodeAll(Method::Lh7, Effort::Fast, data);
+    const ByteSink ignore = [](const std::uint8_t*, std::size_t) { return true; };
     for (int member = 0; member < 40'000; ++member) {
         encoder.reset();
-        const Bytes packed = encodeAll(encoder, data);
-        if (packed != expected) {
-            ADD_FAILURE() << "member " << member << " differs";
-            break;
+        if (member % 1000 != 0) {
+            ASSERT_TRUE(encoder.finish(ignore).isOk());  // an empty member
+            continue;
         }
+        const Bytes packed = encodeAll(encoder, data);
+        ASSERT_TRUE(packed == expected) << "member " << member << " differs";
     }
 }
 

@@ -51,7 +51,7 @@ inline ByteSource sourceOver(const Bytes& packed, std::size_t& offset, std::size
 struct Decoded {
     base::Status status;
     Bytes data;
-    std::size_t bytesRead = 0;  // how much the decoder took from the source
+    std::size_t bytesRead = 0; // how much the decoder took from the source
 };
 
 inline Decoded decodeAll(Method method, const Bytes& packed, std::uint64_t originalSize, std::size_t piece = 1 << 20)

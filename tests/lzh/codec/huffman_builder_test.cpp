@@ -1,0 +1,76 @@
+// Code lengths for skewed frequencies: limited to 16 bits and still complete, so that every
+// reader (and our own table builder) accepts them.
+
+#include "codec_test_support.h"
+
+#include "lzh/codec/huffman_builder.h"
+#include "lzh/codec/huffman_table.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace lzh::test {
+namespace {
+
+std::uint32_t kraftSum(const std::uint8_t* lengths, int count)
+{
+    std::uint32_t sum = 0;
+    for (int s = 0; s < count; ++s)
+        if (lengths[s] != 0)
+            sum += std::uint32_t{1} << (16 - lengths[s]);
+    return sum;
+}
+
+TEST(HuffmanBuilder, FibonacciFrequenciesAreLimitedTo16BitsAndStayComplete)
+{
+    std::uint32_t freqs[510] = {};
+    std::uint32_t a = 1, b = 1;
+    for (int s = 0; s < 30; ++s) {
+        freqs[s * 17] = a; // spread over the alphabet, with unused symbols between
+        const std::uint32_t next = a + b;
+        a = b;
+        b = next;
+    }
+    std::uint8_t lengths[510];
+    EXPECT_EQ(codec::buildCodeLengths(freqs, 510, 16, lengths), 30);
+    EXPECT_EQ(*std::max_element(lengths, lengths + 510), 16);
+    EXPECT_EQ(kraftSum(lengths, 510), 1u << 16);
+    codec::HuffmanTable table(510, 11);
+    EXPECT_TRUE(table.build(lengths, 510));
+}
+
+TEST(HuffmanBuilder, OneSymbolGetsTheConstantFormAndTwoGetOneBitEach)
+{
+    std::uint32_t freqs[19] = {};
+    std::uint8_t lengths[19];
+    freqs[7] = 100;
+    EXPECT_EQ(codec::buildCodeLengths(freqs, 19, 16, lengths), 1);
+    EXPECT_EQ(lengths[7], 0);
+    freqs[3] = 1;
+    EXPECT_EQ(codec::buildCodeLengths(freqs, 19, 16, lengths), 2);
+    EXPECT_EQ(lengths[3], 1);
+    EXPECT_EQ(lengths[7], 1);
+}
+
+TEST(HuffmanBuilder, DataWithFibonacciByteCountsRoundTrips)
+{
+    // Byte i occurs fib(i) times, so an unlimited code would need 24 bits for the rarest bytes.
+    Bytes data;
+    std::uint32_t a = 1, b = 1;
+    for (int i = 0; i < 25; ++i) {
+        data.insert(data.end(), a, static_cast<std::uint8_t>(i * 7));
+        const std::uint32_t next = a + b;
+        a = b;
+        b = next;
+    }
+    std::mt19937 rng(12);
+    std::shuffle(data.begin(), data.end(), rng);
+    const Bytes packed = encodeAll(Method::Lh7, Effort::Fast, data);
+    const Decoded decoded = decodeAll(Method::Lh7, packed, data.size());
+    ASSERT_TRUE(decoded.status.isOk()) << decoded.status.detail();
+    EXPECT_TRUE(decoded.data == data);
+}
+
+} // namespace
+} // namespace lzh::test

@@ -1,0 +1,194 @@
+// Backups, restores and saves on a 2 MiB file system that fills up. The failure is told as a
+// failure, the previous archive and setup.def stay whole, and no temporary file is left behind.
+// Linux only: the small file system is a tmpfs, which needs the super-user.
+
+#include "reliability/reliability_support.h"
+
+#include "core/archive/unlha.h"
+#include "core/backup/backup_messages.h"
+#include "core/backup/backup_operations.h"
+#include "core/restore/copy_to_folder.h"
+#include "core/restore/restore_archive.h"
+#include "core/restore/restore_messages.h"
+#include "core/schedule/scheduled_backups.h"
+#include "core/settings/setup_file.h"
+#include "core/store/backup_tree.h"
+#include "platform/paths.h"
+#include "support/file_helpers.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <cerrno>
+#include <cstring>
+#include <sys/mount.h>
+#endif
+
+namespace {
+using namespace fernhold::test;
+
+#ifndef _WIN32
+
+// Bytes the codec cannot shrink: 3 MB of them never fit in 2 MiB, packed or not.
+std::string noise(std::size_t size, unsigned seed)
+{
+    std::string bytes(size, '\0');
+    unsigned long long state = seed * 0x9E3779B97F4A7C15ull + 1;
+    for (char& c : bytes) {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        c = static_cast<char>(state);
+    }
+    return bytes;
+}
+
+class FullDisk : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        makeFolder(m_disk);
+        if (::mount("tmpfs", m_disk.c_str(), "tmpfs", 0, "size=2m") != 0)
+            GTEST_SKIP() << "cannot mount a 2 MiB tmpfs (" << std::strerror(errno)
+                         << "); the file-size limit tests of InterruptedBackup cover failed writes";
+        m_mounted = true;
+
+        makeFolder(m_source);
+        writeFile(m_source + "/small.txt", "the previous backup");
+        core::ApplyDefaults(m_state.setup, m_program);
+        m_state.setup.BackupFolder = m_source;
+        m_state.programFolder = m_program;
+        makeProgramFolder(m_program, m_state.setup);
+        const std::string add = "a -d1 -y1 -h2 -jm2 \"" + slotArchive() + "\" \"" + m_source + "/\"";
+        ASSERT_EQ(core::archive::Unlha(nullptr, add.c_str(), nullptr, 0), core::archive::kUnlhaOk);
+        m_oldArchive = readFile(slotArchive());
+        m_oldSetup = readFile(core::setupFilePath(m_program));
+
+        writeFile(m_source + "/big.bin", noise(3 * 1024 * 1024, 1));
+    }
+
+    void TearDown() override
+    {
+        if (m_mounted)
+            ::umount2(m_disk.c_str(), MNT_DETACH);
+    }
+
+    std::string slotArchive() const { return core::archivePathInSlot(core::daySlotPath(m_program, 1)); }
+
+    // Nothing half-written anywhere on the small disk.
+    void expectNoTemporaries()
+    {
+        for (const char* part : {".fernhold-new", ".fernhold-part", "BackUp.new.lzh", "setup.def.tmp"})
+            EXPECT_TRUE(entriesNamed(m_disk, part).empty()) << part;
+    }
+
+    // Takes the disk's last free block.
+    void fillTheDisk()
+    {
+        std::FILE* file = std::fopen((m_disk + "/filler").c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        const std::string block(4096, 'f');
+        while (std::fwrite(block.data(), 1, block.size(), file) == block.size() && std::fflush(file) == 0) {
+        }
+        std::fclose(file);
+        ASSERT_LT(freeSpace(m_disk), 4096u);
+    }
+
+    TempFolder m_temp;
+    std::string m_disk = m_temp.file("disk");
+    std::string m_program = m_disk + "/Fernhold";
+    std::string m_source = m_temp.file("保護");
+    core::AppState m_state;
+    RealServices m_real;
+    std::string m_oldArchive;
+    std::string m_oldSetup;
+    bool m_mounted = false;
+};
+
+TEST_F(FullDisk, AMenuBackupThatDoesNotFitIsReportedAndKeepsThePreviousArchive)
+{
+    core::submenu_Nowback_Click(m_state, m_real.services);
+
+    const std::string slot = core::daySlotPath(m_program, 1);
+    ASSERT_EQ(m_real.dialogs.messages().size(), 1u);
+    EXPECT_NE(m_real.dialogs.messages()[0].text, core::backupDoneText(m_source, slot));
+    EXPECT_NE(m_real.dialogs.messages()[0].text.find("できませんでした"), std::string::npos);
+    EXPECT_EQ(readFile(slotArchive()), m_oldArchive);
+    EXPECT_EQ(testArchive(slotArchive()), core::archive::kUnlhaOk);
+    EXPECT_EQ(m_state.setup.DayBackDate[1], core::DateTime()) << "the slot was stamped with a backup it lacks";
+    core::SetupRecord loaded;
+    EXPECT_TRUE(core::parseSetup(readFile(core::setupFilePath(m_program)), loaded));
+    expectNoTemporaries();
+}
+
+TEST_F(FullDisk, AScheduledBackupThatDoesNotFitIsToldAndKeepsThePreviousArchive)
+{
+    core::runScheduledDayBack(m_state, m_real.services);
+
+    EXPECT_EQ(m_real.dialogs.notifications().size(), 1u);
+    EXPECT_EQ(readFile(slotArchive()), m_oldArchive);
+    EXPECT_EQ(readFile(core::setupFilePath(m_program)), m_oldSetup);
+    expectNoTemporaries();
+}
+
+TEST_F(FullDisk, SaveSetupOnAFullDiskFailsAndKeepsTheOldFile)
+{
+    fillTheDisk();
+    m_state.setup.DayBackSlot = 7;
+    const base::Status saved = core::SaveSetup(m_state);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(saved.code(), base::ErrorCode::DiskFull);
+    EXPECT_EQ(readFile(core::setupFilePath(m_program)), m_oldSetup);
+    expectNoTemporaries();
+}
+
+TEST_F(FullDisk, ARestoreThatDoesNotFitIsReportedAsAFailure)
+{
+    // The archive of the 3 MB folder lies off the small disk; the protected folder is on it.
+    const std::string archive = m_temp.file("BackUp.lzh");
+    const std::string add = "a -d1 -y1 -h2 -jm2 \"" + archive + "\" \"" + m_source + "/\"";
+    ASSERT_EQ(core::archive::Unlha(nullptr, add.c_str(), nullptr, 0), core::archive::kUnlhaOk);
+    const std::string target = m_disk + "/data";
+    makeFolder(target);
+    writeFile(target + "/old.txt", "old");
+
+    const auto outcome = core::restore::RestoreArchive(m_state, m_real.services, archive, target, 1);
+
+    EXPECT_EQ(outcome, core::restore::RestoreOutcome::ExtractionFailed);
+    ASSERT_EQ(m_real.dialogs.messages().size(), 1u);
+    EXPECT_NE(m_real.dialogs.messages()[0].text, core::restore::restoredText(archive, target));
+    // The save after the report ran on a disk still full of what came out.
+    EXPECT_EQ(readFile(core::setupFilePath(m_program)), m_oldSetup);
+    expectNoTemporaries();
+}
+
+TEST_F(FullDisk, ACopyThatDoesNotFitIsReportedAsAFailure)
+{
+    const std::string slot = m_temp.file("slot");
+    makeFolder(slot);
+    const std::string add = "a -d1 -y1 -h2 -jm2 \"" + slot + "/BackUp.lzh\" \"" + m_source + "/\"";
+    ASSERT_EQ(core::archive::Unlha(nullptr, add.c_str(), nullptr, 0), core::archive::kUnlhaOk);
+    const std::string destination = m_disk + "/copy";
+    makeFolder(destination);
+    m_real.dialogs.chooseFolderAnswer(destination);
+    m_real.dialogs.answerYes(); // clear the destination
+
+    const auto outcome = core::restore::cmdRead_Click(m_state, m_real.services, slot);
+
+    EXPECT_EQ(outcome, core::restore::CopyOutcome::ExtractionFailed);
+    for (const auto& shown : m_real.dialogs.messages())
+        EXPECT_NE(shown.text, core::restore::copiedText(slot, destination));
+    expectNoTemporaries();
+}
+
+#else
+
+TEST(FullDisk, NeedsATmpfs)
+{
+    GTEST_SKIP() << "a small file system is mounted as a Linux tmpfs";
+}
+
+#endif
+
+} // namespace

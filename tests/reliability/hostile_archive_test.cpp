@@ -1,0 +1,262 @@
+// Slots holding hostile or broken archives, restored and copied through the real restore engine.
+// Nothing is written outside the target, a refused archive leaves the folder as it was, and no
+// failure is reported as a success.
+
+#include "reliability/reliability_support.h"
+
+#include "../lzh/archive/archive_builder.h"
+#include "core/restore/copy_to_folder.h"
+#include "core/restore/restore_archive.h"
+#include "core/restore/restore_messages.h"
+#include "core/settings/setup_file.h"
+#include "core/store/backup_tree.h"
+#include "platform/paths.h"
+#include "support/file_helpers.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace {
+using namespace fernhold::test;
+using core::restore::CopyOutcome;
+using core::restore::RestoreOutcome;
+namespace fs = std::filesystem;
+
+std::string corpusFile(const std::string& name)
+{
+    return readFile(std::string(FERNHOLD_TEST_DATA_DIR) + "/lzh/" + name);
+}
+
+std::vector<std::string> corpusNames()
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(platform::toPath(FERNHOLD_TEST_DATA_DIR "/lzh"), error))
+        if (entry.path().extension() == ".lzh")
+            names.push_back(platform::fromPath(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string archiveOf(const std::vector<std::string>& members)
+{
+    std::string bytes;
+    for (const std::string& member : members)
+        bytes += member;
+    return bytes + '\0';
+}
+
+lzh::HeaderFields fieldsFor(lzh::MemberKind kind, const std::string& path)
+{
+    lzh::HeaderFields fields;
+    fields.kind = kind;
+    fields.path = path;
+    fields.method = kind == lzh::MemberKind::File ? lzh::Method::Lh0 : lzh::Method::Lhd;
+    fields.unixMode = kind == lzh::MemberKind::File ? 0644 : 0755;
+    return fields;
+}
+
+// Everything lives in one temporary folder: the program folder, the protected folder "data" and a
+// neighbour "outside" that a hostile name would reach with "..".
+class HostileSlot : public ::testing::Test {
+protected:
+    HostileSlot()
+    {
+        m_state.programFolder = m_temp.file("Fernhold");
+        core::ApplyDefaults(m_state.setup, m_state.programFolder);
+        m_state.setup.BackupFolder = m_data;
+        makeProgramFolder(m_state.programFolder, m_state.setup);
+        makeFolder(m_data);
+        writeFile(m_data + "/keep.txt", "the person's data");
+        makeFolder(m_temp.file("outside"));
+        writeFile(m_temp.file("outside/canary.txt"), "untouched");
+        m_slot = core::monthSlotPath(m_state.programFolder, 5);
+    }
+
+    // Everything in the temporary folder but the target.
+    std::map<std::string, std::string> outsideOf(const std::string& target)
+    {
+        auto all = treeOf(m_temp.path());
+        const std::string prefix = platform::fromPath(
+            platform::toPath(target).lexically_relative(platform::toPath(m_temp.path())).generic_u8string());
+        std::erase_if(all, [&](const auto& entry) { return entry.first.rfind(prefix, 0) == 0; });
+        return all;
+    }
+
+    RestoreOutcome restore(const std::string& archive)
+    {
+        writeFile(core::archivePathInSlot(m_slot), archive);
+        const auto outsideBefore = outsideOf(m_data);
+        const auto dataBefore = treeOf(m_data);
+        const bool strayBefore = isFile("/tmp/evil.txt");
+        RealServices real;
+        const std::string archivePath = core::archivePathInSlot(m_slot);
+        const RestoreOutcome outcome = core::restore::RestoreArchive(m_state, real.services, archivePath, m_data, 1);
+
+        EXPECT_EQ(outsideOf(m_data), outsideBefore) << "written outside the target";
+        EXPECT_EQ(isFile("/tmp/evil.txt"), strayBefore);
+        const auto shown = real.dialogs.messages();
+        EXPECT_EQ(shown.size(), 1u);
+        if (!shown.empty()) {
+            EXPECT_EQ(shown[0].text == core::restore::restoredText(archivePath, m_data),
+                      outcome == RestoreOutcome::Restored)
+                << shown[0].text;
+        }
+        if (outcome == RestoreOutcome::ArchiveRejected) {
+            EXPECT_EQ(treeOf(m_data), dataBefore) << "a refused archive touched the folder";
+        }
+        return outcome;
+    }
+
+    CopyOutcome copy(const std::string& archive)
+    {
+        writeFile(core::archivePathInSlot(m_slot), archive);
+        const std::string destination = m_temp.file("copy");
+        makeFolder(destination);
+        writeFile(destination + "/earlier.txt", "earlier");
+        const auto outsideBefore = outsideOf(destination);
+        const auto destinationBefore = treeOf(destination);
+        RealServices real;
+        real.dialogs.chooseFolderAnswer(destination);
+        real.dialogs.answerYes();
+        const CopyOutcome outcome = core::restore::cmdRead_Click(m_state, real.services, m_slot);
+
+        EXPECT_EQ(outsideOf(destination), outsideBefore) << "written outside the destination";
+        for (const auto& shown : real.dialogs.messages())
+            EXPECT_EQ(shown.text == core::restore::copiedText(m_slot, destination), outcome == CopyOutcome::Copied)
+                << shown.text;
+        if (outcome == CopyOutcome::ArchiveRejected) {
+            EXPECT_EQ(treeOf(destination), destinationBefore);
+        }
+        removeTree(destination);
+        return outcome;
+    }
+
+    TempFolder m_temp;
+    std::string m_data = m_temp.file("data");
+    std::string m_slot;
+    core::AppState m_state;
+};
+
+TEST_F(HostileSlot, NoArchiveOfTheHostileCorpusWritesOutsideItsTargetOrPassesAFailureAsSuccess)
+{
+    // The corpus holds both hostile names and broken structures; the damaged ones must never
+    // come out as restored.
+    const std::set<std::string> mustFail = {"empty.lzh",
+                                            "absolute-level0.lzh",
+                                            "data-crc-wrong.lzh",
+                                            "dotdot-name.lzh",
+                                            "huge-claimed-size.lzh",
+                                            "huge-original-small-packed.lzh",
+                                            "link-outside.lzh",
+                                            "not-lzh.lzh",
+                                            "truncated-in-data.lzh",
+                                            "truncated-in-header.lzh",
+                                            "unsupported-method.lzh"};
+    const auto names = corpusNames();
+    ASSERT_GE(names.size(), 20u);
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const std::string archive = corpusFile(name);
+        const RestoreOutcome restored = restore(archive);
+        const CopyOutcome copied = copy(archive);
+        if (mustFail.count(name) != 0) {
+            EXPECT_EQ(restored, RestoreOutcome::ArchiveRejected);
+            EXPECT_EQ(copied, CopyOutcome::ArchiveRejected);
+        }
+        // Put the protected folder back for the next archive.
+        removeTree(m_data);
+        makeFolder(m_data);
+        writeFile(m_data + "/keep.txt", "the person's data");
+    }
+}
+
+TEST_F(HostileSlot, AnArchiveOfNoBytesNeverEmptiesTheFolder)
+{
+    // Ours always end with an end mark; a file of no bytes lists no members and would otherwise
+    // clear the folder and be reported as restored.
+    EXPECT_EQ(restore(""), RestoreOutcome::ArchiveRejected);
+    EXPECT_EQ(readFile(m_data + "/keep.txt"), "the person's data");
+    EXPECT_EQ(copy(""), CopyOutcome::ArchiveRejected);
+}
+
+TEST_F(HostileSlot, AnArchiveOfOnlyTheEndMarkRestoresTheEmptyFolderItRecorded)
+{
+    EXPECT_EQ(restore(std::string(1, '\0')), RestoreOutcome::Restored);
+    EXPECT_TRUE(treeOf(m_data).empty());
+}
+
+TEST_F(HostileSlot, DriveLettersAndAbsoluteNamesAreRefusedBeforeAnythingIsCleared)
+{
+    for (const std::string& name : {std::string("C:evil.txt"), std::string("D:\\x\\evil.txt"),
+                                    std::string("\\\\server\\share\\evil.txt"), std::string("/tmp/evil.txt")}) {
+        SCOPED_TRACE(name);
+        const std::string archive =
+            archiveOf({lzh::test::storedFile("fine.txt", "ok"), lzh::test::level0Member(name, "x")});
+        EXPECT_EQ(restore(archive), RestoreOutcome::ArchiveRejected);
+        EXPECT_EQ(copy(archive), CopyOutcome::ArchiveRejected);
+    }
+    const std::string level2Drive = archiveOf({lzh::test::storedFile("C:/evil.txt", "x")});
+    EXPECT_NE(restore(level2Drive), RestoreOutcome::Restored);
+}
+
+TEST_F(HostileSlot, ALinkOutOfTheTargetFollowedByAFileThroughItIsRefused)
+{
+    lzh::HeaderFields link = fieldsFor(lzh::MemberKind::Symlink, "escape");
+    link.linkTarget = "../outside";
+    for (const std::string& target : {std::string("../outside"), m_temp.file("outside"), std::string("/etc")}) {
+        SCOPED_TRACE(target);
+        link.linkTarget = target;
+        const std::string archive = archiveOf(
+            {lzh::test::level2Member(link, ""), lzh::test::storedFile("escape/pwned.txt", "through the link")});
+        EXPECT_EQ(restore(archive), RestoreOutcome::ArchiveRejected);
+        EXPECT_EQ(copy(archive), CopyOutcome::ArchiveRejected);
+    }
+    EXPECT_FALSE(isFile("/etc/pwned.txt"));
+}
+
+TEST_F(HostileSlot, AMemberClaimingFourGibibytesIsRefusedWithoutFillingTheDisk)
+{
+    lzh::HeaderFields fields = fieldsFor(lzh::MemberKind::File, "huge.bin");
+    fields.originalSize = 4ull << 30;
+    fields.wideSizes = true;
+    const std::string archive = archiveOf({lzh::test::level2Member(fields, std::string(16, 'z'))});
+    EXPECT_EQ(restore(archive), RestoreOutcome::ArchiveRejected);
+    EXPECT_FALSE(isFile(m_data + "/huge.bin"));
+}
+
+TEST_F(HostileSlot, DuplicateNamesComeOutAsOneFileHoldingOneOfThem)
+{
+    const std::string archive =
+        archiveOf({lzh::test::storedFile("same.txt", "one"), lzh::test::storedFile("same.txt", "two")});
+    if (restore(archive) == RestoreOutcome::Restored) {
+        const auto tree = treeOf(m_data);
+        ASSERT_EQ(tree.size(), 1u);
+        EXPECT_TRUE(tree.at("same.txt") == "one" || tree.at("same.txt") == "two");
+    }
+}
+
+// Run apart from the rest (label slow): 10,000 files written and compared.
+class SlowHostileSlot : public HostileSlot {};
+
+TEST_F(SlowHostileSlot, TenThousandTinyMembersComeBackExactly)
+{
+    std::vector<std::string> members;
+    std::map<std::string, std::string> expected;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string folder = "d" + std::to_string(i / 100);
+        const std::string name = folder + "/f" + std::to_string(i) + ".txt";
+        if (i % 100 == 0)
+            expected[folder + "/"] = "";
+        members.push_back(lzh::test::storedFile(name, std::to_string(i)));
+        expected[name] = std::to_string(i);
+    }
+    EXPECT_EQ(restore(archiveOf(members)), RestoreOutcome::Restored);
+    EXPECT_EQ(treeOf(m_data), expected);
+}
+
+} // namespace
