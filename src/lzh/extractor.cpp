@@ -266,8 +266,7 @@ private:
         }
         // Last, as writing inside a folder changes its time.
         for (auto it = m_folderTimes.rbegin(); it != m_folderTimes.rend(); ++it) {
-            std::error_code ec;
-            fs::last_write_time(it->first, fileTime(it->second), ec);
+            platform::setModificationTime(it->first, it->second);
         }
     }
 

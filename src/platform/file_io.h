@@ -3,7 +3,9 @@
 
 #include "base/status.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -24,5 +26,9 @@ base::Status replaceFile(const std::string& source, const std::string& target);
 
 // Flushes an open file's data to the disk.
 base::Status syncFile(std::FILE* file, const std::string& path);
+
+// Sets the modification time of a file or a folder, in seconds since 1970 (UTC). MinGW's
+// std::filesystem cannot set a folder's time, so the Windows side does it itself.
+base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds);
 
 } // namespace platform

@@ -1,6 +1,9 @@
 #include "platform/file_io.h"
 
+#include "platform/paths.h"
+
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -127,6 +130,16 @@ base::Status syncFile(std::FILE* file, const std::string& path)
 {
     if (std::fflush(file) != 0 || ::fsync(::fileno(file)) != 0)
         return errorFromErrno(errno, path);
+    return base::Status::ok();
+}
+
+base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds)
+{
+    const auto time = std::chrono::file_clock::from_sys(std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds)));
+    std::error_code ec;
+    std::filesystem::last_write_time(path, time, ec);
+    if (ec)
+        return errorFromErrno(ec.value(), fromPath(path));
     return base::Status::ok();
 }
 

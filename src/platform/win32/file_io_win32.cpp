@@ -195,4 +195,22 @@ base::Status syncFile(std::FILE* file, const std::string& path)
     return base::Status::ok();
 }
 
+base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds)
+{
+    // FILE_FLAG_BACKUP_SEMANTICS opens folders as well as files.
+    const HANDLE handle = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return win32Error(GetLastError(), fromPath(path));
+    // FILETIME counts 100 ns steps from 1601-01-01.
+    constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+    const auto ticks = static_cast<std::uint64_t>((unixSeconds + kSecondsFrom1601To1970) * 10000000);
+    FILETIME time{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+    const bool set = SetFileTime(handle, nullptr, nullptr, &time);
+    const DWORD error = set ? ERROR_SUCCESS : GetLastError();
+    CloseHandle(handle);
+    return set ? base::Status::ok() : win32Error(error, fromPath(path));
+}
+
 } // namespace platform
