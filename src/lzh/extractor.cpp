@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <set>
@@ -251,8 +252,6 @@ private:
             return;
         const fs::path final = *folder / platform::toPath(parts.back());
         std::error_code ec;
-        if (fs::is_directory(fs::symlink_status(final, ec)))
-            return fail(memberError(base::ErrorCode::IoError, "a folder is in the way", member.path));
         const std::string finalText = platform::fromPath(final);
         const std::string part = finalText + kPartSuffix;
         std::FILE* out = platform::openFile(part, "wb");
@@ -260,6 +259,8 @@ private:
             auto status = platform::lastSystemError(part);
             return fail(memberError(status.code(), status.detail(), member.path));
         }
+        // A buffer of our own spares the size query stdio makes on the first write.
+        std::setvbuf(out, m_writeBuffer, _IOFBF, sizeof m_writeBuffer);
         bool writeError = false;
         auto status = m_reader.readData([&](const std::uint8_t* data, std::size_t size) {
             if (std::fwrite(data, 1, size, out) != size) {
@@ -278,7 +279,10 @@ private:
             const fs::path partPath = platform::toPath(part);
             fs::last_write_time(partPath, fileTime(member.mtime), ec);
             fs::rename(partPath, final, ec);
-            if (ec)
+            std::error_code statusError;
+            if (ec && fs::is_directory(fs::symlink_status(final, statusError)))
+                status = base::Status::error(base::ErrorCode::IoError, "a folder is in the way", member.path);
+            else if (ec)
                 status = base::Status::error(base::ErrorCode::IoError, ec.message(), finalText);
         }
         if (!status) {
@@ -351,6 +355,7 @@ private:
     std::vector<PendingLink> m_links;
     std::string m_currentPath;
     unsigned m_chunks = 0;
+    char m_writeBuffer[64 * 1024];
 };
 
 // Hooks shared by walks on several threads, called one at a time.
