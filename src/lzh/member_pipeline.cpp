@@ -13,6 +13,9 @@ constexpr std::size_t kMinimumPackedSize = 8;
 // Members up to -lh5-'s window get the same matches under -lh5- as under -lh6-/-lh7-, and its
 // smaller position alphabet makes the trees cheaper to send; every reader takes mixed methods.
 constexpr std::size_t kSmallMemberLimit = 8 * 1024;
+// Files up to this size are always given to the encoder: it costs little, and small "compressed"
+// files such as icons often still shrink by a few per cent, which the guess would miss.
+constexpr std::size_t kAlwaysTryLimit = 16 * 1024;
 
 bool hasWiderWindowThanLh5(Method method)
 {
@@ -145,7 +148,8 @@ void MemberPipeline::prepare(const SourceEntry& entry, Slot& slot, Encoders& enc
     result.originalSize = got;
     result.method = Method::Lh0;
     result.data = &slot.input;
-    if (m_settings.method == Method::Lh0 || got == 0 || looksIncompressible(slot.input.data(), got))
+    if (m_settings.method == Method::Lh0 || got == 0 ||
+        (got > kAlwaysTryLimit && looksIncompressible(slot.input.data(), got)))
         return;
     Method method = m_settings.method;
     Encoder* encoder = &encoders.forSize(got, m_settings, method);

@@ -34,7 +34,7 @@ EffortParams effortParams(Effort effort)
     case Effort::Normal:
         return {32, 128, 32, 16};
     case Effort::Best:
-        return {80, kMaxMatch, 128, 32};
+        return {256, kMaxMatch, kMaxMatch, 64};
     }
     return {12, 48, 12, 8};
 }
