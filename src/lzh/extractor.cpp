@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <set>
@@ -37,21 +38,37 @@ bool isWriteFailure(const base::Status& status)
 
 class ArchiveWalk {
 public:
-    // A walk handles the members whose index modulo stride is phase; the others are skipped, so
-    // several walks can share one archive.
-    ArchiveWalk(const RunHooks& hooks, bool writeFiles, std::size_t stride = 1, std::size_t phase = 0)
-        : m_hooks(hooks), m_writeFiles(writeFiles), m_stride(stride), m_phase(phase)
+    // How a walk that shares the archive with others picks its members.
+    enum class Share {
+        ByIndex, // every stride-th member: even work for a test
+        ByName,  // by a hash of the name, so members of one name stay in archive order in one walk
+    };
+
+    // A walk handles the members whose index (or name hash) modulo stride is phase; the others are
+    // skipped, so several walks can share one archive.
+    ArchiveWalk(const RunHooks& hooks, bool writeFiles, std::size_t stride = 1, std::size_t phase = 0,
+                Share share = Share::ByIndex)
+        : m_hooks(hooks), m_writeFiles(writeFiles), m_stride(stride), m_phase(phase), m_share(share)
     {
     }
 
+    // Links and folder times wait for finish(), after every walk of the archive is done.
     RunSummary run(const std::string& archive, const std::string& target)
+    {
+        walk(archive, target);
+        if (!m_summary.cancelled)
+            finishLinksAndFolders();
+        return m_summary;
+    }
+
+    void walk(const std::string& archive, const std::string& target)
     {
         if (auto status = m_reader.open(archive); !status) {
             m_summary.archiveError = status;
-            return m_summary;
+            return;
         }
         if (m_writeFiles && !prepareRoot(target))
-            return m_summary;
+            return;
         for (;;) {
             auto next = m_reader.next();
             if (!next) {
@@ -61,17 +78,62 @@ public:
             if (!next->has_value())
                 break;
             const MemberInfo& member = **next;
-            if (m_index++ % m_stride != m_phase)
+            if (!isMine(member))
                 continue;
             if (!reportProgress(member.path) || (handle(member), m_summary.cancelled))
                 break;
         }
+    }
+
+    // Takes over the other walk's results, its pending links and folder times included.
+    void merge(ArchiveWalk& other)
+    {
+        const RunSummary& theirs = other.m_summary;
+        m_summary.members += theirs.members;
+        m_summary.failedMembers += theirs.failedMembers;
+        m_summary.cancelled = m_summary.cancelled || theirs.cancelled;
+        m_summary.writeFailed = m_summary.writeFailed || theirs.writeFailed;
+        if (m_summary.archiveError && !theirs.archiveError)
+            m_summary.archiveError = theirs.archiveError;
+        m_links.insert(m_links.end(), other.m_links.begin(), other.m_links.end());
+        m_folderTimes.insert(m_folderTimes.end(), other.m_folderTimes.begin(), other.m_folderTimes.end());
+    }
+
+    RunSummary finish()
+    {
         if (!m_summary.cancelled)
             finishLinksAndFolders();
         return m_summary;
     }
 
 private:
+    bool isMine(const MemberInfo& member)
+    {
+        const std::size_t index = m_index++;
+        if (m_stride == 1)
+            return true;
+        if (m_share == Share::ByIndex)
+            return index % m_stride == m_phase;
+        return nameKey(member.path) % m_stride == m_phase;
+    }
+
+    // The same for every spelling of one name on any system: case folded, trailing separators
+    // dropped, "\\" taken as "/".
+    static std::size_t nameKey(const std::string& path)
+    {
+        std::size_t end = path.size();
+        while (end > 0 && (path[end - 1] == '/' || path[end - 1] == '\\'))
+            --end;
+        std::size_t key = 1469598103934665603u;
+        for (std::size_t i = 0; i < end; ++i) {
+            char c = path[i] == '\\' ? '/' : path[i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            key = (key ^ static_cast<unsigned char>(c)) * 1099511628211u;
+        }
+        return key;
+    }
+
     bool prepareRoot(const std::string& target)
     {
         std::error_code ec;
@@ -190,8 +252,6 @@ private:
             return;
         const fs::path final = *folder / platform::toPath(parts.back());
         std::error_code ec;
-        if (fs::is_directory(fs::symlink_status(final, ec)))
-            return fail(memberError(base::ErrorCode::IoError, "a folder is in the way", member.path));
         const std::string finalText = platform::fromPath(final);
         const std::string part = finalText + kPartSuffix;
         std::FILE* out = platform::openFile(part, "wb");
@@ -199,6 +259,8 @@ private:
             auto status = platform::lastSystemError(part);
             return fail(memberError(status.code(), status.detail(), member.path));
         }
+        // A buffer of our own spares the size query stdio makes on the first write.
+        std::setvbuf(out, m_writeBuffer, _IOFBF, sizeof m_writeBuffer);
         bool writeError = false;
         auto status = m_reader.readData([&](const std::uint8_t* data, std::size_t size) {
             if (std::fwrite(data, 1, size, out) != size) {
@@ -217,7 +279,10 @@ private:
             const fs::path partPath = platform::toPath(part);
             fs::last_write_time(partPath, fileTime(member.mtime), ec);
             fs::rename(partPath, final, ec);
-            if (ec)
+            std::error_code statusError;
+            if (ec && fs::is_directory(fs::symlink_status(final, statusError)))
+                status = base::Status::error(base::ErrorCode::IoError, "a folder is in the way", member.path);
+            else if (ec)
                 status = base::Status::error(base::ErrorCode::IoError, ec.message(), finalText);
         }
         if (!status) {
@@ -279,6 +344,7 @@ private:
     const bool m_writeFiles;
     const std::size_t m_stride;
     const std::size_t m_phase;
+    const Share m_share;
     std::size_t m_index = 0;
     ArchiveReader m_reader;
     RunSummary m_summary;
@@ -288,41 +354,65 @@ private:
     std::vector<PendingLink> m_links;
     std::string m_currentPath;
     unsigned m_chunks = 0;
+    char m_writeBuffer[64 * 1024];
 };
+
+// Hooks shared by walks on several threads, called one at a time.
+class LockedHooks {
+public:
+    explicit LockedHooks(const RunHooks& hooks)
+    {
+        if (hooks.progress)
+            m_locked.progress = [this, &hooks](std::uint64_t done, std::uint64_t total, const std::string& member) {
+                std::lock_guard lock(m_mutex);
+                return hooks.progress(done, total, member);
+            };
+        if (hooks.onMemberError)
+            m_locked.onMemberError = [this, &hooks](const base::Status& status) {
+                std::lock_guard lock(m_mutex);
+                hooks.onMemberError(status);
+            };
+    }
+    LockedHooks(const LockedHooks&) = delete;
+    LockedHooks& operator=(const LockedHooks&) = delete;
+
+    const RunHooks& hooks() const { return m_locked; }
+
+private:
+    std::mutex m_mutex;
+    RunHooks m_locked;
+};
+
+// Two walks over the same archive, each handling half of the members: both cores work, and
+// each holds only its own reader's buffers.
+constexpr std::size_t kWalks = 2;
 
 } // namespace
 
 RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks)
 {
-    return ArchiveWalk(hooks, true).run(archive, target);
+    // Members are split by name, so a name that occurs twice is written in archive order by one
+    // walk; links and folder times come last, once both walks are done.
+    const LockedHooks locked(hooks);
+    ArchiveWalk first(locked.hooks(), true, kWalks, 0, ArchiveWalk::Share::ByName);
+    ArchiveWalk second(locked.hooks(), true, kWalks, 1, ArchiveWalk::Share::ByName);
+    std::thread helper([&] { second.walk(archive, target); });
+    first.walk(archive, target);
+    helper.join();
+    first.merge(second);
+    return first.finish();
 }
 
 RunSummary testArchive(const std::string& archive, const RunHooks& hooks)
 {
-    // Two walks over the same archive, each decoding every other member: both cores work, and
-    // each holds only its own reader's buffers.
-    constexpr std::size_t kWalks = 2;
-    std::mutex hookMutex;
-    RunHooks locked;
-    if (hooks.progress)
-        locked.progress = [&](std::uint64_t done, std::uint64_t total, const std::string& member) {
-            std::lock_guard lock(hookMutex);
-            return hooks.progress(done, total, member);
-        };
-    if (hooks.onMemberError)
-        locked.onMemberError = [&](const base::Status& status) {
-            std::lock_guard lock(hookMutex);
-            hooks.onMemberError(status);
-        };
-    RunSummary results[kWalks];
-    std::thread helper([&] { results[1] = ArchiveWalk(locked, false, kWalks, 1).run(archive, {}); });
-    results[0] = ArchiveWalk(locked, false, kWalks, 0).run(archive, {});
+    const LockedHooks locked(hooks);
+    ArchiveWalk first(locked.hooks(), false, kWalks, 0);
+    ArchiveWalk second(locked.hooks(), false, kWalks, 1);
+    std::thread helper([&] { second.walk(archive, {}); });
+    first.walk(archive, {});
     helper.join();
-    RunSummary summary = results[0];
-    summary.members += results[1].members;
-    summary.failedMembers += results[1].failedMembers;
-    summary.cancelled = summary.cancelled || results[1].cancelled;
-    return summary;
+    first.merge(second);
+    return first.finish();
 }
 
 RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember)

@@ -17,6 +17,7 @@ constexpr std::uint32_t kCodePage932 = 932;
 constexpr std::uint8_t kDosReadOnly = 0x01;
 constexpr std::uint8_t kDosDirectory = 0x10;
 constexpr std::uint8_t kDosArchive = 0x20;
+constexpr std::uint8_t kBaseAttributes = kDosArchive; // byte 19 of a level-2 header
 
 struct Ext {
     std::uint8_t type;
@@ -59,7 +60,10 @@ base::Result<std::string> buildLevel2Header(const HeaderFields& f)
     std::uint8_t attributes = isDirectory ? kDosDirectory : kDosArchive;
     if (f.readOnly)
         attributes |= kDosReadOnly;
-    exts.push_back({0x40, u16Payload(attributes)});
+    // The base header already says "archive" (byte 19): only other attributes need 0x40, which
+    // saves 5 bytes on most members.
+    if (attributes != kBaseAttributes)
+        exts.push_back({0x40, u16Payload(attributes)});
     if (f.wideSizes) {
         std::string sizes;
         appendU64(sizes, f.packedSize);
@@ -99,7 +103,7 @@ base::Result<std::string> buildLevel2Header(const HeaderFields& f)
     appendU32(h, f.wideSizes ? 0xFFFFFFFFu : clamp32(f.packedSize));
     appendU32(h, f.wideSizes ? 0xFFFFFFFFu : clamp32(f.originalSize));
     appendU32(h, clamp32(static_cast<std::uint64_t>(std::max<std::int64_t>(f.mtime, 0))));
-    h += '\x20';
+    h += static_cast<char>(kBaseAttributes);
     h += '\x02';
     appendU16(h, f.crc);
     h += kOsId;

@@ -10,8 +10,39 @@ namespace {
 
 // Shorter compressed streams trip one common reader, so they are stored instead.
 constexpr std::size_t kMinimumPackedSize = 8;
+// Members up to -lh5-'s window get the same matches under -lh5- as under -lh6-/-lh7-, and its
+// smaller position alphabet makes the trees cheaper to send; every reader takes mixed methods.
+constexpr std::size_t kSmallMemberLimit = 8 * 1024;
+// Files up to this size are always given to the encoder: it costs little, and small "compressed"
+// files such as icons often still shrink by a few per cent, which the guess would miss.
+constexpr std::size_t kAlwaysTryLimit = 16 * 1024;
+
+bool hasWiderWindowThanLh5(Method method)
+{
+    return method == Method::Lh6 || method == Method::Lh7;
+}
 
 } // namespace
+
+// One worker's encoders, made when first needed.
+struct MemberPipeline::Encoders {
+    std::unique_ptr<Encoder> main;
+    std::unique_ptr<Encoder> small; // -lh5-, for small members when the method is wider
+
+    Encoder& forSize(std::size_t size, const WriterSettings& settings, Method& method)
+    {
+        if (size <= kSmallMemberLimit && hasWiderWindowThanLh5(settings.method)) {
+            if (!small)
+                small = std::make_unique<Encoder>(Method::Lh5, settings.effort);
+            method = Method::Lh5;
+            return *small;
+        }
+        if (!main)
+            main = std::make_unique<Encoder>(settings.method, settings.effort);
+        method = settings.method;
+        return *main;
+    }
+};
 
 struct MemberPipeline::Slot {
     std::size_t index = SIZE_MAX; // the entry held, SIZE_MAX when free
@@ -63,8 +94,7 @@ void MemberPipeline::release(std::size_t index)
 
 void MemberPipeline::work()
 {
-    std::unique_ptr<Encoder> encoderOwner;
-    Encoder* encoder = nullptr;
+    Encoders encoders;
     for (;;) {
         std::size_t index = 0;
         Slot* slot = nullptr;
@@ -79,11 +109,7 @@ void MemberPipeline::work()
             slot = m_slots[index % kSlots].get();
             slot->index = index;
         }
-        if (!encoder && m_settings.method != Method::Lh0) {
-            encoderOwner = std::make_unique<Encoder>(m_settings.method, m_settings.effort);
-            encoder = encoderOwner.get();
-        }
-        prepare(m_entries[index], *slot, encoder);
+        prepare(m_entries[index], *slot, encoders);
         {
             std::lock_guard lock(m_mutex);
             slot->ready = true;
@@ -92,7 +118,7 @@ void MemberPipeline::work()
     }
 }
 
-void MemberPipeline::prepare(const SourceEntry& entry, Slot& slot, Encoder*& encoder)
+void MemberPipeline::prepare(const SourceEntry& entry, Slot& slot, Encoders& encoders)
 {
     PreparedMember& result = slot.result;
     result = PreparedMember();
@@ -122,8 +148,11 @@ void MemberPipeline::prepare(const SourceEntry& entry, Slot& slot, Encoder*& enc
     result.originalSize = got;
     result.method = Method::Lh0;
     result.data = &slot.input;
-    if (!encoder || got == 0 || looksIncompressible(slot.input.data(), got))
+    if (m_settings.method == Method::Lh0 || got == 0 ||
+        (got > kAlwaysTryLimit && looksIncompressible(slot.input.data(), got)))
         return;
+    Method method = m_settings.method;
+    Encoder* encoder = &encoders.forSize(got, m_settings, method);
     slot.output.clear();
     encoder->reset();
     const ByteSink sink = [&](const std::uint8_t* data, std::size_t size) {
@@ -134,7 +163,7 @@ void MemberPipeline::prepare(const SourceEntry& entry, Slot& slot, Encoder*& enc
     };
     if (encoder->write(slot.input.data(), got, sink) && encoder->finish(sink) &&
         slot.output.size() >= kMinimumPackedSize && slot.output.size() < got) {
-        result.method = m_settings.method;
+        result.method = method;
         result.data = &slot.output;
     }
 }

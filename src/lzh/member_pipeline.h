@@ -44,8 +44,9 @@ public:
 
 private:
     struct Slot;
+    struct Encoders;
     void work();
-    void prepare(const SourceEntry& entry, Slot& slot, Encoder*& encoder);
+    void prepare(const SourceEntry& entry, Slot& slot, Encoders& encoders);
 
     const std::vector<SourceEntry>& m_entries;
     const WriterSettings m_settings;

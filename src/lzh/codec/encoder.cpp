@@ -8,6 +8,7 @@
 #include "lzh/codec/block_writer.h"
 #include "lzh/codec/match_finder.h"
 #include "lzh/codec/method_params.h"
+#include "lzh/codec/price_parser.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,19 +25,20 @@ struct EffortParams {
     int niceLength; // a match this long is taken without looking further, in bytes
     int lazyLength; // a match this long is taken without trying the next position, in bytes
     int goodLength; // with a match this long, the lazy search tries a quarter of the chain
+    bool priced;    // the cheapest parse by estimated bits instead of lazy matching
 };
 
 EffortParams effortParams(Effort effort)
 {
     switch (effort) {
     case Effort::Fast:
-        return {12, 48, 12, 8};
+        return {12, 48, 12, 8, false};
     case Effort::Normal:
-        return {32, 128, 32, 16};
+        return {32, 128, 32, 16, false};
     case Effort::Best:
-        return {80, kMaxMatch, 128, 32};
+        return {32, kMaxMatch, kMaxMatch, 64, true};
     }
-    return {12, 48, 12, 8};
+    return {12, 48, 12, 8, false};
 }
 
 // New input taken per slide of the window, in bytes: large, so the window moves rarely.
@@ -48,6 +50,10 @@ constexpr std::uint32_t kLookahead = kMaxMatch + 16;
 constexpr std::uint32_t kReadSlack = kMaxMatch + 16;
 // Compressed bytes gathered before they go to the sink.
 constexpr std::size_t kOutputChunk = 64 * 1024;
+// Input the priced parse judges at once, in bytes.
+constexpr int kPricedStretch = 16384;
+// A match this long is taken by the priced parse without searching the positions it covers.
+constexpr int kPricedLongMatch = 128;
 // Positions are 32-bit; well before they wrap, all stored positions are lowered.
 constexpr std::uint32_t kRebaseAt = 0xF000'0000u;
 
@@ -70,6 +76,8 @@ struct Encoder::Impl {
 
     void reset();
     bool parse(std::uint32_t end, const ByteSink& sink);
+    bool parseLazy(std::uint32_t end, const ByteSink& sink);
+    bool parsePriced(std::uint32_t end, const ByteSink& sink);
     bool addedToken(const ByteSink& sink);
     bool deliver(const ByteSink& sink, bool all);
     void slideWindow();
@@ -87,6 +95,9 @@ struct Encoder::Impl {
     codec::MatchFinder finder;
     codec::BlockWriter blocks;
     codec::BlockSplitter splitter;
+    codec::PriceParser prices;
+    std::vector<codec::Match> stretchMatches; // the longest match at each position of a stretch
+    std::vector<codec::Match> stretchTokens;
     codec::BitWriter out;
     std::uint64_t delivered = 0; // bytes handed to the sink for this member
     bool failed = false;         // the sink refused bytes
@@ -94,7 +105,7 @@ struct Encoder::Impl {
 
 Encoder::Impl::Impl(Method m, Effort e)
     : stored(paramsOf(m).dictBits == 0), params(paramsOf(m)), effort(effortParams(e)),
-      window(stored ? 1u : params.windowSize()), finder(window), blocks(params)
+      window(stored ? 1u : params.windowSize()), finder(window), blocks(params), prices(params)
 {
     if (!stored)
         buffer.assign(window + kInputArea + kReadSlack, 0);
@@ -109,6 +120,7 @@ void Encoder::Impl::reset()
     out.reset();
     blocks.clear();
     splitter.reset();
+    prices.reset();
     delivered = 0;
     failed = false;
 }
@@ -139,6 +151,47 @@ bool Encoder::Impl::addedToken(const ByteSink& sink)
 }
 
 bool Encoder::Impl::parse(std::uint32_t end, const ByteSink& sink)
+{
+    return effort.priced ? parsePriced(end, sink) : parseLazy(end, sink);
+}
+
+bool Encoder::Impl::parsePriced(std::uint32_t end, const ByteSink& sink)
+{
+    const std::uint8_t* const buf = buffer.data();
+    stretchMatches.resize(kPricedStretch);
+    while (pos < end) {
+        const int count = static_cast<int>(std::min<std::uint32_t>(end - pos, kPricedStretch));
+        for (int i = 0; i < count; ++i) {
+            const std::uint32_t at = pos + static_cast<std::uint32_t>(i);
+            const int avail = static_cast<int>(std::min<std::uint32_t>(dataEnd - at, kMaxMatch + 1));
+            stretchMatches[i] =
+                finder.find(buf, bufStart, at, avail, effort.maxChain, effort.niceLength, codec::kMinMatch);
+            // Inside a long match no other choice pays: those positions offer literals only and
+            // are not searched, which keeps long repeats fast.
+            const int length = stretchMatches[i].length;
+            if (length >= kPricedLongMatch) {
+                const int skip = std::min(length - 1, count - 1 - i);
+                for (int j = 1; j <= skip; ++j)
+                    stretchMatches[i + j] = {};
+                finder.insertUpTo(buf, bufStart, at + static_cast<std::uint32_t>(skip) + 1);
+                i += skip;
+            }
+        }
+        prices.parse(buf + (pos - bufStart), stretchMatches.data(), count, stretchTokens);
+        for (const codec::Match& token : stretchTokens) {
+            if (token.length == 1)
+                blocks.addLiteral(buf[pos - bufStart]);
+            else
+                blocks.addMatch(token.length, token.distance);
+            pos += static_cast<std::uint32_t>(token.length);
+            if (!addedToken(sink))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool Encoder::Impl::parseLazy(std::uint32_t end, const ByteSink& sink)
 {
     const std::uint8_t* const buf = buffer.data();
     const EffortParams& e = effort;

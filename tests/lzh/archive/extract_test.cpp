@@ -151,5 +151,35 @@ TEST(LzhExtract, RestoresModificationTimesOfFilesAndFolders)
 #endif
 }
 
+TEST(LzhExtract, RefusesAFileWhereAFolderStandsAndLeavesNoPartialFile)
+{
+    test::TempFolder folder;
+    fs::create_directories(folder.path() / "out" / "taken.txt" / "inside");
+    const Outcome outcome = extractBytes(folder, test::storedFile("taken.txt", "data") + std::string(1, '\0'));
+    ASSERT_EQ(outcome.errors.size(), 1u);
+    EXPECT_EQ(outcome.errors[0].detail(), "a folder is in the way");
+    const std::map<std::string, std::string> expected = {{"taken.txt/", ""}, {"taken.txt/inside/", ""}};
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
+}
+
+TEST(LzhExtract, AMemberNamedTwiceEndsWithTheLaterCopyAmongMany)
+{
+    // The members are shared among threads; one name must still be written in archive order.
+    test::TempFolder folder;
+    std::string archive;
+    std::map<std::string, std::string> expected;
+    for (int round = 0; round < 3; ++round)
+        for (int i = 0; i < 40; ++i) {
+            const std::string name = "f" + std::to_string(i) + ".txt";
+            const std::string text = name + " round " + std::to_string(round);
+            archive += test::storedFile(name, text);
+            expected[name] = text;
+        }
+    const Outcome outcome = extractBytes(folder, archive + std::string(1, '\0'));
+    EXPECT_TRUE(outcome.errors.empty());
+    EXPECT_EQ(outcome.summary.members, 120);
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
+}
+
 } // namespace
 } // namespace lzh

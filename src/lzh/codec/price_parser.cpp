@@ -1,0 +1,127 @@
+#include "lzh/codec/price_parser.h"
+
+#include "lzh/codec/block_writer.h"
+#include "lzh/codec/huffman_builder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace lzh::codec {
+namespace {
+
+// Symbols counted before the counts are halved, so the prices follow the data as it changes.
+constexpr std::uint32_t kHalveAt = 32 * 1024;
+
+// Bits of a symbol of a code built from freqs: its code length, or for unseen symbols one more
+// than the longest, as a first use costs about that.
+void pricesOf(const std::uint32_t* freqs, int count, std::uint32_t* prices)
+{
+    std::uint8_t lengths[kNumLitSymbols];
+    buildCodeLengths(freqs, count, kMaxCodeLength, lengths);
+    std::uint32_t longest = 1;
+    for (int s = 0; s < count; ++s)
+        longest = std::max<std::uint32_t>(longest, lengths[s]);
+    for (int s = 0; s < count; ++s)
+        prices[s] = freqs[s] == 0 ? longest + 1 : std::max<std::uint32_t>(lengths[s], 1);
+}
+
+} // namespace
+
+PriceParser::PriceParser(const MethodParams& params) : m_params(params)
+{
+    reset();
+}
+
+void PriceParser::reset()
+{
+    m_learned = false;
+    std::memset(m_litFreq, 0, sizeof m_litFreq);
+    std::memset(m_posFreq, 0, sizeof m_posFreq);
+    // The first guess: plain bytes cost 8 bits, a match's length 8 bits, its position 4 bits
+    // plus the class's extra bits.
+    std::fill(std::begin(m_litPrice), std::end(m_litPrice), 8u);
+    for (int k = 0; k < kMaxPosSymbols; ++k)
+        m_posPrice[k] = 4 + (k >= 2 ? static_cast<std::uint32_t>(k - 1) : 0u);
+}
+
+void PriceParser::parse(const std::uint8_t* bytes, const Match* matches, int count, std::vector<Match>& tokens)
+{
+    if (!m_learned) {
+        // Nothing known of this member yet: parse with the guess, price that parse, parse again.
+        choose(bytes, matches, count, tokens);
+        learn(bytes, tokens);
+        m_learned = true;
+        std::memset(m_litFreq, 0, sizeof m_litFreq);
+        std::memset(m_posFreq, 0, sizeof m_posFreq);
+    }
+    choose(bytes, matches, count, tokens);
+    learn(bytes, tokens);
+}
+
+void PriceParser::choose(const std::uint8_t* bytes, const Match* matches, int count, std::vector<Match>& tokens)
+{
+    constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
+    m_cost.assign(static_cast<std::size_t>(count) + 1, kUnreached);
+    m_from.resize(static_cast<std::size_t>(count) + 1);
+    m_cost[0] = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t here = m_cost[i];
+        const std::uint32_t literal = here + m_litPrice[bytes[i]];
+        if (literal < m_cost[i + 1]) {
+            m_cost[i + 1] = literal;
+            m_from[i + 1] = {1, 0};
+        }
+        const Match& match = matches[i];
+        const int longest = std::min(match.length, count - i);
+        if (longest < kMinMatch)
+            continue;
+        const std::uint32_t position = here + m_posPrice[positionClass(match.distance - 1)];
+        for (int len = kMinMatch; len <= longest; ++len) {
+            const std::uint32_t cost = position + m_litPrice[len + (256 - kMinMatch)];
+            if (cost < m_cost[i + len]) {
+                m_cost[i + len] = cost;
+                m_from[i + len] = {len, match.distance};
+            }
+        }
+    }
+    tokens.clear();
+    for (int at = count; at > 0; at -= m_from[at].length)
+        tokens.push_back(m_from[at]);
+    std::reverse(tokens.begin(), tokens.end());
+}
+
+void PriceParser::learn(const std::uint8_t* bytes, const std::vector<Match>& tokens)
+{
+    std::uint32_t total = 0;
+    for (const Match& token : tokens) {
+        if (token.length == 1) {
+            ++m_litFreq[*bytes];
+        } else {
+            ++m_litFreq[token.length + (256 - kMinMatch)];
+            ++m_posFreq[positionClass(token.distance - 1)];
+        }
+        bytes += token.length;
+    }
+    for (int s = 0; s < kNumLitSymbols; ++s)
+        total += m_litFreq[s];
+    if (total > kHalveAt) {
+        for (auto& f : m_litFreq)
+            f = (f + 1) / 2;
+        for (auto& f : m_posFreq)
+            f = (f + 1) / 2;
+    }
+    updatePrices();
+}
+
+void PriceParser::updatePrices()
+{
+    const int np = m_params.numPosSymbols;
+    pricesOf(m_litFreq, kNumLitSymbols, m_litPrice);
+    std::uint32_t posPrice[kMaxPosSymbols];
+    pricesOf(m_posFreq, np, posPrice);
+    for (int k = 0; k < np; ++k)
+        m_posPrice[k] = posPrice[k] + (k >= 2 ? static_cast<std::uint32_t>(k - 1) : 0u);
+}
+
+} // namespace lzh::codec

@@ -1,0 +1,40 @@
+#pragma once
+// The cheapest parse of a stretch of input, for the Best effort: given the longest match found at
+// each position, picks literals and matches (of that length or shorter, at the same distance) so
+// the estimated bits are fewest. The estimate comes from the code lengths of the tokens chosen so
+// far in the member (docs/lzh-codec.md, "Encoding").
+
+#include "lzh/codec/match_finder.h"
+#include "lzh/codec/method_params.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace lzh::codec {
+
+class PriceParser {
+public:
+    explicit PriceParser(const MethodParams& params);
+
+    // Forgets the statistics: a new member starts.
+    void reset();
+    // tokens receives (length, distance) pairs in order; length 1 (distance 0) is a literal.
+    // matches[i] is the longest match at position i; no token reaches past count.
+    void parse(const std::uint8_t* bytes, const Match* matches, int count, std::vector<Match>& tokens);
+
+private:
+    void choose(const std::uint8_t* bytes, const Match* matches, int count, std::vector<Match>& tokens);
+    void learn(const std::uint8_t* bytes, const std::vector<Match>& tokens);
+    void updatePrices();
+
+    const MethodParams m_params;
+    bool m_learned = false; // prices come from this member's tokens, not the first guess
+    std::uint32_t m_litFreq[kNumLitSymbols];
+    std::uint32_t m_posFreq[kMaxPosSymbols];
+    std::uint32_t m_litPrice[kNumLitSymbols]; // bits
+    std::uint32_t m_posPrice[kMaxPosSymbols]; // bits, the class's extra bits included
+    std::vector<std::uint32_t> m_cost;
+    std::vector<Match> m_from; // the token that reaches each position most cheaply
+};
+
+} // namespace lzh::codec

@@ -1,0 +1,50 @@
+// The priced parse covers its stretch exactly, with matches no longer than those found.
+
+#include "lzh/codec/price_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace lzh::codec {
+namespace {
+
+TEST(PriceParser, CoversTheStretchExactlyWithOnlyTheOfferedMatchesOrShorter)
+{
+    const std::string text = "abcdefgh abcdefgh abcdefgh xyz abcdefgh";
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const int count = static_cast<int>(text.size());
+    std::vector<Match> matches(text.size());
+    matches[9] = {17, 9};  // "abcdefgh abcdefgh" again, reaching "xyz"
+    matches[31] = {8, 31}; // the last "abcdefgh", cut by the end of the stretch
+    matches[35] = {12, 4}; // longer than what is left: must be shortened
+    MethodParams params{};
+    methodParams(Method::Lh7, params);
+    PriceParser parser(params);
+    std::vector<Match> tokens;
+    parser.parse(bytes, matches.data(), count, tokens);
+    int at = 0;
+    for (const Match& token : tokens) {
+        ASSERT_GE(token.length, 1);
+        if (token.length > 1) {
+            EXPECT_GE(token.length, kMinMatch);
+            const Match& offered = matches[static_cast<std::size_t>(at)];
+            EXPECT_LE(token.length, offered.length);
+            EXPECT_EQ(token.distance, offered.distance);
+        }
+        at += token.length;
+    }
+    EXPECT_EQ(at, count);
+    // The long repeat is cheaper as a match than as 17 literals.
+    bool tookRepeat = false;
+    at = 0;
+    for (const Match& token : tokens) {
+        tookRepeat = tookRepeat || (at == 9 && token.length == 17);
+        at += token.length;
+    }
+    EXPECT_TRUE(tookRepeat);
+}
+
+} // namespace
+} // namespace lzh::codec
