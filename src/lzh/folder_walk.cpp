@@ -1,4 +1,5 @@
 #include "lzh/folder_walk.h"
+#include "lzh/safe_path.h"
 
 #include "platform/paths.h"
 
@@ -108,6 +109,13 @@ private:
             }
             if constexpr (platform::kSeparator == '\\')
                 std::replace(entry.linkTarget.begin(), entry.linkTarget.end(), '\\', '/');
+            // Extraction refuses a link that leads out of its folder, so such a link would make the
+            // whole backup unrestorable: leave it out and report it instead.
+            const auto components = safeComponents(entry.archivePath);
+            if (!components || !linkStaysInside(*components, entry.linkTarget)) {
+                skip(child.path(), "link points outside the folder: " + entry.linkTarget);
+                return;
+            }
             entry.readOnly = false;
             result.entries.push_back(std::move(entry));
         } else if (fs::is_directory(status)) {

@@ -126,6 +126,26 @@ TEST_F(HostileFolder, LinksToThemselvesAreKeptAsLinksAndNeverFollowed)
     EXPECT_EQ(treeOf(m_source), before);
 }
 
+// Extraction refuses links that lead out of the folder, so keeping them would make the whole
+// backup unrestorable: they are left out, counted, and the rest restores.
+TEST_F(HostileFolder, LinksLeadingOutOfTheFolderAreLeftOutAndCounted)
+{
+    writeFile(m_source + "/kept.txt", "kept");
+    fs::create_symlink("/etc/hostname", platform::toPath(m_source + "/abs"));
+    fs::create_directory_symlink("..", platform::toPath(m_source + "/up"));
+    fs::create_symlink("kept.txt", platform::toPath(m_source + "/inside"));
+
+    const std::string text = backUp();
+    EXPECT_NE(text.find("2 個"), std::string::npos) << text;
+    removeTree(m_source);
+    makeFolder(m_source);
+    EXPECT_EQ(core::restore::RestoreArchive(m_state, m_real.services, core::archivePathInSlot(slot()), m_source, 1),
+              core::restore::RestoreOutcome::Restored);
+    EXPECT_EQ(readFile(m_source + "/kept.txt"), "kept");
+    EXPECT_TRUE(fs::is_symlink(platform::toPath(m_source + "/inside")));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(platform::toPath(m_source + "/abs"))));
+}
+
 TEST_F(HostileFolder, SpecialFilesAreSkippedWithoutHanging)
 {
     writeFile(m_source + "/plain.txt", "plain");
