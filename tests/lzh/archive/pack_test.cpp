@@ -119,7 +119,8 @@ TEST(LzhPack, LeavesTheOldArchiveIntactWhenCancelled)
 TEST(LzhPack, RefusesToAddOntoADamagedArchiveAndLeavesItAlone)
 {
     test::TempFolder folder;
-    test::writeFile(folder / "x.lzh", std::string("\x30\x00-lh5-garbage that is not an archive", 40));
+    const char damaged[] = "\x30\x00-lh5-garbage that is not an archive";
+    test::writeFile(folder / "x.lzh", std::string(damaged, sizeof damaged - 1));
     const std::string before = test::readFile(folder / "x.lzh");
     test::writeFile(folder.path() / "src" / "f.txt", "first");
     const RunSummary summary = pack(folder / "x.lzh", folder / "src");
