@@ -1,6 +1,7 @@
 #include "lzh/folder_walk.h"
 #include "lzh/safe_path.h"
 
+#include "platform/folder_listing.h"
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -42,6 +43,11 @@ std::int64_t unixTime(fs::file_time_type time)
     return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
 }
 
+struct Child {
+    fs::path path;
+    platform::FolderEntry entry;
+};
+
 class Walker {
 public:
     Walker(const std::vector<std::string>& excluded, const std::function<void(const base::Status&)>& onSkipped)
@@ -53,17 +59,19 @@ public:
 
     void walk(const fs::path& folder, const std::string& prefix, int depth, WalkResult& result)
     {
-        std::error_code ec;
-        std::vector<fs::directory_entry> children;
-        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-            children.push_back(*it);
-        if (ec) {
-            skip(folder, ec.message());
+        const std::string folderText = platform::fromPath(folder);
+        auto listing = platform::listFolder(folderText);
+        if (!listing) {
+            skip(folder, listing.status().detail());
             return;
         }
+        std::vector<Child> children;
+        children.reserve(listing->size());
+        for (platform::FolderEntry& entry : *listing)
+            children.push_back({platform::toPath(platform::joinPath(folderText, entry.name)), std::move(entry)});
         std::sort(children.begin(), children.end(),
-                  [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
-        for (const fs::directory_entry& child : children)
+                  [](const Child& a, const Child& b) { return a.path.filename() < b.path.filename(); });
+        for (const Child& child : children)
             visit(child, prefix, depth, result);
     }
 
@@ -82,29 +90,25 @@ private:
         return std::find(m_excluded.begin(), m_excluded.end(), text) != m_excluded.end();
     }
 
-    void visit(const fs::directory_entry& child, const std::string& prefix, int depth, WalkResult& result)
+    void visit(const Child& child, const std::string& prefix, int depth, WalkResult& result)
     {
-        std::error_code ec;
-        const fs::file_status status = child.symlink_status(ec);
-        if (ec) {
-            skip(child.path(), ec.message());
-            return;
-        }
-        if (isExcluded(child.path()))
+        if (isExcluded(child.path))
             return;
         SourceEntry entry;
-        entry.archivePath = prefix + platform::fromPath(child.path().filename());
-        entry.sourcePath = platform::fromPath(child.path());
-        const auto time = fs::last_write_time(child.path(), ec);
-        entry.mtime = ec ? 0 : unixTime(time);
-        const fs::perms perms = status.permissions();
-        entry.unixMode = static_cast<std::uint16_t>(perms & fs::perms::all);
-        entry.readOnly = (perms & fs::perms::owner_write) == fs::perms::none;
-        if (fs::is_symlink(status)) {
+        entry.archivePath = prefix + child.entry.name;
+        entry.sourcePath = platform::fromPath(child.path);
+        entry.mtime = child.entry.mtime;
+        entry.unixMode = static_cast<std::uint16_t>(child.entry.unixMode & 0777);
+        entry.readOnly = child.entry.readOnly;
+        if (child.entry.kind == platform::EntryKind::Link) {
+            std::error_code ec;
+            // A link carries the time of what it points to, as it always has.
+            const auto time = fs::last_write_time(child.path, ec);
+            entry.mtime = ec ? 0 : unixTime(time);
             entry.kind = MemberKind::Symlink;
-            entry.linkTarget = platform::fromPath(fs::read_symlink(child.path(), ec));
+            entry.linkTarget = platform::fromPath(fs::read_symlink(child.path, ec));
             if (ec) {
-                skip(child.path(), ec.message());
+                skip(child.path, ec.message());
                 return;
             }
             if constexpr (platform::kSeparator == '\\')
@@ -118,20 +122,20 @@ private:
             }
             entry.readOnly = false;
             result.entries.push_back(std::move(entry));
-        } else if (fs::is_directory(status)) {
+        } else if (child.entry.kind == platform::EntryKind::Folder) {
             if (depth >= kMaxDepth) {
-                skip(child.path(), "folder nested too deeply");
+                skip(child.path, "folder nested too deeply");
                 return;
             }
             entry.kind = MemberKind::Directory;
             result.entries.push_back(entry);
-            walk(child.path(), entry.archivePath + "/", depth + 1, result);
-        } else if (fs::is_regular_file(status)) {
-            entry.size = child.file_size(ec);
+            walk(child.path, entry.archivePath + "/", depth + 1, result);
+        } else if (child.entry.kind == platform::EntryKind::File) {
+            entry.size = child.entry.size;
             result.totalBytes += entry.size;
             result.entries.push_back(std::move(entry));
         } else {
-            skip(child.path(), "not a file, folder or link");
+            skip(child.path, "not a file, folder or link");
         }
     }
 

@@ -50,20 +50,14 @@ void fillSource(const std::string& folder, int files, std::size_t bytesEach, uns
 std::map<std::string, std::string> treeOf(const std::string& folder)
 {
     std::map<std::string, std::string> files;
-    const fs::path root = platform::toPath(folder);
-    std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
-         it.increment(error)) {
-        const std::u8string relative = it->path().lexically_relative(root).generic_u8string();
-        const std::string name(relative.begin(), relative.end());
-        std::error_code typeError;
-        const fs::file_status status = it->symlink_status(typeError);
-        if (fs::is_symlink(status))
-            files[name] = "link:" + platform::fromPath(fs::read_symlink(it->path(), typeError));
-        else if (fs::is_regular_file(status))
-            files[name] = readFile(platform::fromPath(it->path()));
-        else if (fs::is_directory(status))
-            files[name + "/"] = "";
+    for (const TreeEntry& found : walkTree(folder)) {
+        std::error_code linkError;
+        if (found.entry.kind == platform::EntryKind::Link)
+            files[found.relative] = "link:" + platform::fromPath(fs::read_symlink(platform::toPath(found.path), linkError));
+        else if (found.entry.kind == platform::EntryKind::File)
+            files[found.relative] = readFile(found.path);
+        else if (found.entry.kind == platform::EntryKind::Folder)
+            files[found.relative + "/"] = "";
     }
     return files;
 }
@@ -87,9 +81,7 @@ bool copyTree(const std::string& from, const std::string& to)
 
 bool removeTree(const std::string& path)
 {
-    std::error_code error;
-    fs::remove_all(platform::toPath(path), error);
-    return !error;
+    return removeAll(path);
 }
 
 int testArchive(const std::string& archivePath)

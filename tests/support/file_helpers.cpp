@@ -54,10 +54,9 @@ bool makeFolder(const std::string& path)
 std::vector<std::string> listFolder(const std::string& path)
 {
     std::vector<std::string> names;
-    std::error_code error;
-    for (auto it = fs::directory_iterator(platform::toPath(path), error); !error && it != fs::directory_iterator();
-         it.increment(error))
-        names.push_back(platform::fromPath(it->path().filename()));
+    if (const auto entries = platform::listFolder(path))
+        for (const platform::FolderEntry& entry : *entries)
+            names.push_back(entry.name);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -65,18 +64,51 @@ std::vector<std::string> listFolder(const std::string& path)
 std::vector<std::string> listFoldersRecursively(const std::string& path)
 {
     std::vector<std::string> folders;
-    std::error_code error;
-    const fs::path root = platform::toPath(path);
-    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
-         it.increment(error)) {
-        std::error_code ignored;
-        if (it->is_directory(ignored)) {
-            const std::u8string relative = it->path().lexically_relative(root).generic_u8string();
-            folders.emplace_back(relative.begin(), relative.end());
-        }
-    }
+    for (const TreeEntry& found : walkTree(path))
+        if (found.entry.kind == platform::EntryKind::Folder)
+            folders.push_back(found.relative);
     std::sort(folders.begin(), folders.end());
     return folders;
+}
+
+namespace {
+
+void walkInto(const std::string& folder, const std::string& relative, std::vector<TreeEntry>& found)
+{
+    const auto entries = platform::listFolder(folder);
+    if (!entries)
+        return;
+    for (const platform::FolderEntry& entry : *entries) {
+        TreeEntry item{relative + entry.name, platform::joinPath(folder, entry.name), entry};
+        found.push_back(item);
+        if (entry.kind == platform::EntryKind::Folder)
+            walkInto(item.path, item.relative + "/", found);
+    }
+}
+
+} // namespace
+
+std::vector<TreeEntry> walkTree(const std::string& path)
+{
+    std::vector<TreeEntry> found;
+    walkInto(path, "", found);
+    return found;
+}
+
+bool removeAll(const std::string& path)
+{
+    std::error_code error;
+    const fs::path root = platform::toPath(path);
+    const fs::file_status status = fs::symlink_status(root, error);
+    if (!fs::exists(status))
+        return true;
+    if (fs::is_directory(status)) {
+        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, error);
+        if (const auto entries = platform::listFolder(path))
+            for (const platform::FolderEntry& entry : *entries)
+                removeAll(platform::joinPath(path, entry.name));
+    }
+    return fs::remove(root, error) && !error;
 }
 
 } // namespace fernhold::test

@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file reads and writes for tests, by UTF-8 path.
 
+#include "platform/folder_listing.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,5 +20,19 @@ bool makeFolder(const std::string& path);
 std::vector<std::string> listFolder(const std::string& path);
 // Every folder beneath path, as paths relative to it with '/' between parts, sorted.
 std::vector<std::string> listFoldersRecursively(const std::string& path);
+
+// An entry somewhere below a folder: its path relative to the folder with '/' between parts,
+// and its full path.
+struct TreeEntry {
+    std::string relative;
+    std::string path;
+    platform::FolderEntry entry;
+};
+// Every entry beneath path, each folder before its contents; links are not followed. Listed by
+// the platform, so that paths of any length work on Windows too.
+std::vector<TreeEntry> walkTree(const std::string& path);
+// Removes path and everything below it, giving folders back their write permission first; links
+// are removed, never followed. False when something stays.
+bool removeAll(const std::string& path);
 
 } // namespace fernhold::test

@@ -1,6 +1,7 @@
 #include "support/temp_folder.h"
 
 #include "platform/paths.h"
+#include "support/file_helpers.h"
 
 #include <atomic>
 #include <chrono>
@@ -31,17 +32,8 @@ TempFolder::~TempFolder()
 {
     if (m_path.empty())
         return;
-    std::error_code error;
-    const fs::path root = platform::toPath(m_path);
-    // Tests take write permission away; give it back so everything can go.
-    fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, error);
-    for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
-         it.increment(error)) {
-        std::error_code ignored;
-        if (it->is_directory(ignored))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
-    }
-    fs::remove_all(root, error);
+    // Tests take write permission away; removeAll gives it back so everything can go.
+    removeAll(m_path);
 }
 
 std::string TempFolder::file(const std::string& name) const

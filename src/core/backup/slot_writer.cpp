@@ -4,11 +4,11 @@
 #include "core/backup/archive_commands.h"
 #include "core/store/backup_tree.h"
 #include "platform/file_io.h"
+#include "platform/folder_listing.h"
 #include "platform/paths.h"
 
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -30,8 +30,7 @@ bool isReadableFolder(const std::string& source)
     std::error_code error;
     if (!fs::is_directory(platform::toPath(source), error))
         return false;
-    fs::directory_iterator probe(platform::toPath(source), error);
-    return !error;
+    return platform::listFolder(source).isOk();
 }
 
 // A slot removed while the program runs is made again; a plain file in its place is not touched.
@@ -62,18 +61,14 @@ bool removeIfPresent(const std::string& file)
 // cannot be removed does not undo a backup that is already complete.
 void clearSlotFiles(const std::string& slot, const std::string& keepA, const std::string& keepB)
 {
+    const auto entries = platform::listFolder(slot);
+    if (!entries)
+        return;
     std::error_code error;
-    std::vector<fs::path> doomed;
-    for (fs::directory_iterator it(platform::toPath(slot), error), end; !error && it != end; it.increment(error)) {
-        std::error_code typeError;
-        if (it->symlink_status(typeError).type() == fs::file_type::directory)
-            continue;
-        const std::string name = platform::fromPath(it->path().filename());
-        if (name != keepA && name != keepB)
-            doomed.push_back(it->path());
+    for (const platform::FolderEntry& entry : *entries) {
+        if (entry.kind != platform::EntryKind::Folder && entry.name != keepA && entry.name != keepB)
+            fs::remove(platform::toPath(platform::joinPath(slot, entry.name)), error);
     }
-    for (const fs::path& file : doomed)
-        fs::remove(file, error);
 }
 
 CompressOutcome replaceArchive(AppState& state, Services& services, const std::string& source, const std::string& slot)

@@ -1,5 +1,6 @@
 #include "core/restore/folder_clearing.h"
 
+#include "platform/folder_listing.h"
 #include "platform/paths.h"
 
 #include <filesystem>
@@ -11,79 +12,83 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Read-only as the platform shows it: the owner may not write (Windows maps its read-only
-// attribute onto the same bit).
-bool isReadOnly(const fs::file_status& status)
+using platform::EntryKind;
+
+fs::path pathOf(const std::string& folder, const platform::FolderEntry& entry)
 {
-    return (status.permissions() & fs::perms::owner_write) == fs::perms::none;
+    return platform::toPath(platform::joinPath(folder, entry.name));
 }
 
-// Deleting "with force": every real folder below becomes writable and listable, every file
-// writable (Windows refuses to delete read-only files). Links are left alone, so the permissions
-// of whatever they point to never change.
-void makeRemovable(const fs::path& folder)
+// Deleting "with force": every real folder below is made writable and listable and emptied,
+// every file made writable (Windows refuses to delete read-only files), and then the folder
+// itself goes. Links are removed as links, so nothing they point to is touched. The folders are
+// listed by the platform, never by std::filesystem's removal, which on MinGW lists the working
+// folder instead of one past 260 characters.
+void removeFolderTree(const std::string& folder)
 {
     std::error_code ec;
-    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ec);
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::file_status status = it->symlink_status(ec);
-        if (fs::is_directory(status))
-            makeRemovable(it->path());
-        else if (fs::is_regular_file(status) && isReadOnly(status))
-            fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
+    const fs::path path = platform::toPath(folder);
+    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
+    if (auto listing = platform::listFolder(folder)) {
+        for (const platform::FolderEntry& entry : *listing) {
+            if (entry.kind == EntryKind::Folder) {
+                removeFolderTree(platform::joinPath(folder, entry.name));
+                continue;
+            }
+            if (entry.kind == EntryKind::File && entry.readOnly)
+                fs::permissions(pathOf(folder, entry), fs::perms::owner_write, fs::perm_options::add, ec);
+            fs::remove(pathOf(folder, entry), ec);
+        }
     }
+    fs::remove(path, ec);
+}
+
+// is_regular_file follows a link: a link to a file counts as a file here.
+bool isFileOrLinkToFile(const std::string& folder, const platform::FolderEntry& entry)
+{
+    if (entry.kind == EntryKind::File)
+        return true;
+    std::error_code ec;
+    return entry.kind == EntryKind::Link && fs::is_regular_file(pathOf(folder, entry), ec);
 }
 
 } // namespace
 
 base::Status clearFolder(const std::string& folder)
 {
-    const fs::path root = platform::toPath(folder);
     std::error_code ec;
-    if (!fs::exists(fs::symlink_status(root, ec)))
+    if (!fs::exists(fs::symlink_status(platform::toPath(folder), ec)))
         return base::Status::ok();
 
     // Take the whole list first: a folder that cannot be listed must lose nothing.
-    std::vector<fs::directory_entry> entries;
-    for (fs::directory_iterator it(root, ec), end; it != end; it.increment(ec)) {
-        if (ec)
-            break;
-        entries.push_back(*it);
-    }
-    if (ec)
-        return base::Status::error(base::ErrorCode::AccessDenied, ec.message(), folder);
+    const auto entries = platform::listFolder(folder);
+    if (!entries)
+        return base::Status::error(base::ErrorCode::AccessDenied, entries.status().detail(), folder);
 
-    for (const fs::directory_entry& entry : entries) {
-        const fs::file_status status = entry.symlink_status(ec);
-        if (ec)
-            continue;
-        if (fs::is_directory(status)) {
-            makeRemovable(entry.path());
-            fs::remove_all(entry.path(), ec);
-        }
+    for (const platform::FolderEntry& entry : *entries) {
+        if (entry.kind == EntryKind::Folder)
+            removeFolderTree(platform::joinPath(folder, entry.name));
     }
-    for (const fs::directory_entry& entry : entries) {
-        const fs::file_status status = entry.symlink_status(ec);
-        if (ec || fs::is_directory(status))
-            continue;
-        if (fs::is_symlink(status) || !isReadOnly(status))
-            fs::remove(entry.path(), ec);
+    for (const platform::FolderEntry& entry : *entries) {
+        if (entry.kind != EntryKind::Folder && (entry.kind == EntryKind::Link || !entry.readOnly))
+            fs::remove(pathOf(folder, entry), ec);
     }
     return base::Status::ok();
 }
 
 bool folderIsEmpty(const std::string& folder)
 {
-    std::error_code ec;
-    fs::directory_iterator it(platform::toPath(folder), ec);
-    return ec || it == fs::directory_iterator();
+    const auto entries = platform::listFolder(folder);
+    return !entries || entries->empty();
 }
 
 bool holdsAnyFile(const std::string& folder)
 {
-    std::error_code ec;
-    for (fs::directory_iterator it(platform::toPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_regular_file(ec))
+    const auto entries = platform::listFolder(folder);
+    if (!entries)
+        return false;
+    for (const platform::FolderEntry& entry : *entries) {
+        if (isFileOrLinkToFile(folder, entry))
             return true;
     }
     return false;

@@ -3,11 +3,11 @@
 #include "core/common/product.h"
 #include "core/settings/setup_file.h"
 #include "core/store/backup_tree.h"
+#include "platform/folder_listing.h"
 #include "platform/paths.h"
 
 #include <filesystem>
 #include <system_error>
-#include <vector>
 
 namespace core {
 namespace {
@@ -37,16 +37,18 @@ bool pathExists(const std::string& path)
 void removeInterruptedSaves(const std::string& folder)
 {
     const std::string prefix = platform::fromPath(platform::toPath(setupFilePath(folder)).filename()) + ".tmp";
-    std::error_code error;
-    std::vector<std::filesystem::path> leftovers;
-    for (std::filesystem::directory_iterator it(platform::toPath(folder), error), end; !error && it != end;
-         it.increment(error)) {
-        std::error_code typeError;
-        if (platform::fromPath(it->path().filename()).rfind(prefix, 0) == 0 && it->is_regular_file(typeError))
-            leftovers.push_back(it->path());
+    const auto entries = platform::listFolder(folder);
+    if (!entries)
+        return;
+    for (const platform::FolderEntry& entry : *entries) {
+        if (entry.name.rfind(prefix, 0) != 0)
+            continue;
+        // is_regular_file follows a link: a link to a file goes as well, the file it names stays.
+        const std::filesystem::path leftover = platform::toPath(platform::joinPath(folder, entry.name));
+        std::error_code error;
+        if (std::filesystem::is_regular_file(leftover, error))
+            std::filesystem::remove(leftover, error);
     }
-    for (const std::filesystem::path& leftover : leftovers)
-        std::filesystem::remove(leftover, error);
 }
 
 } // namespace

@@ -1,0 +1,109 @@
+#include "platform/folder_listing.h"
+
+#include "platform/file_io.h"
+#include "platform/paths.h"
+#include "support/file_helpers.h"
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+using fernhold::test::makeFolder;
+using fernhold::test::TempFolder;
+using fernhold::test::writeFile;
+using platform::EntryKind;
+using platform::FolderEntry;
+namespace fs = std::filesystem;
+
+const FolderEntry* find(const std::vector<FolderEntry>& entries, const std::string& name)
+{
+    const auto it = std::find_if(entries.begin(), entries.end(), [&](const FolderEntry& e) { return e.name == name; });
+    return it == entries.end() ? nullptr : &*it;
+}
+
+TEST(FolderListing, GivesEachFileAndFolderWithItsKindSizeTimeAndWritability)
+{
+    TempFolder folder;
+    ASSERT_TRUE(writeFile(folder.file("データ.txt"), "12345"));
+    ASSERT_TRUE(writeFile(folder.file("locked.txt"), ""));
+    ASSERT_TRUE(makeFolder(folder.file("sub")));
+    ASSERT_TRUE(writeFile(folder.file("sub") + "/inner.txt", "not listed"));
+    ASSERT_TRUE(platform::setModificationTime(platform::toPath(folder.file("データ.txt")), 1'000'000'000).isOk());
+    std::error_code error;
+    fs::permissions(platform::toPath(folder.file("locked.txt")), fs::perms::owner_write | fs::perms::group_write |
+                        fs::perms::others_write, fs::perm_options::remove, error);
+    ASSERT_FALSE(error);
+
+    const auto listing = platform::listFolder(folder.path());
+    ASSERT_TRUE(listing.isOk()) << listing.status().detail();
+    ASSERT_EQ(listing->size(), 3u);
+    const FolderEntry* file = find(*listing, "データ.txt");
+    const FolderEntry* locked = find(*listing, "locked.txt");
+    const FolderEntry* sub = find(*listing, "sub");
+    ASSERT_TRUE(file && locked && sub);
+    EXPECT_EQ(file->kind, EntryKind::File);
+    EXPECT_EQ(file->size, 5u);
+    EXPECT_EQ(file->mtime, 1'000'000'000);
+    EXPECT_FALSE(file->readOnly);
+    EXPECT_NE(file->unixMode & 0200, 0);
+    EXPECT_TRUE(locked->readOnly);
+    EXPECT_EQ(locked->unixMode & 0200, 0);
+    EXPECT_EQ(sub->kind, EntryKind::Folder);
+    fs::permissions(platform::toPath(folder.file("locked.txt")), fs::perms::owner_write, fs::perm_options::add, error);
+}
+
+TEST(FolderListing, ReportsALinkAsALinkWithoutFollowingIt)
+{
+    TempFolder folder;
+    ASSERT_TRUE(makeFolder(folder.file("target")));
+    ASSERT_TRUE(writeFile(folder.file("target") + "/inside.txt", "x"));
+    std::error_code error;
+    fs::create_directory_symlink(platform::toPath(folder.file("target")), platform::toPath(folder.file("link")), error);
+    if (error)
+        GTEST_SKIP() << "this runtime cannot make links: " << error.message();
+
+    const auto listing = platform::listFolder(folder.path());
+    ASSERT_TRUE(listing.isOk());
+    const FolderEntry* link = find(*listing, "link");
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->kind, EntryKind::Link);
+    EXPECT_FALSE(link->readOnly);
+}
+
+// MinGW's own folder listing gives the working folder's entries for such a folder.
+TEST(FolderListing, AFolderPastThreeHundredCharactersListsItsOwnEntries)
+{
+    TempFolder folder;
+    std::string deep = folder.path();
+    for (int depth = 0; deep.size() <= 320; ++depth) {
+        deep = platform::joinPath(deep, std::string(40, 'd') + std::to_string(depth));
+        ASSERT_TRUE(makeFolder(deep)) << deep;
+    }
+    ASSERT_TRUE(writeFile(platform::joinPath(deep, "底.txt"), "bottom"));
+    ASSERT_TRUE(makeFolder(platform::joinPath(deep, "below")));
+
+    const auto listing = platform::listFolder(deep);
+    ASSERT_TRUE(listing.isOk()) << listing.status().detail();
+    std::vector<std::string> names;
+    for (const FolderEntry& entry : *listing)
+        names.push_back(entry.name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"below", "底.txt"}));
+    const auto empty = platform::listFolder(platform::joinPath(deep, "below"));
+    ASSERT_TRUE(empty.isOk());
+    EXPECT_TRUE(empty->empty());
+}
+
+TEST(FolderListing, AMissingFolderIsNotFound)
+{
+    TempFolder folder;
+    const auto listing = platform::listFolder(folder.file("nowhere"));
+    ASSERT_FALSE(listing.isOk());
+    EXPECT_EQ(listing.status().code(), base::ErrorCode::NotFound);
+    EXPECT_EQ(listing.status().path(), folder.file("nowhere"));
+}
+
+} // namespace
