@@ -43,7 +43,10 @@ cmake --build build-win -j"$jobs"
 # a crash dialog on.
 export WINEPREFIX="$PWD/build-win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-[ -d "$WINEPREFIX" ] || wineboot --init >/dev/null 2>&1 || true
+if [ ! -d "$WINEPREFIX" ]; then
+    wineboot --init >/dev/null 2>&1 || true
+    wineserver -w || true # let the server that set up the prefix end, so ours can start below
+fi
 # A Japanese Windows: code page 932, with UTF-8 names on the Linux side. The locale is compiled
 # into build-win; without it the tests run under code page 1252 and skip what needs 932.
 mkdir -p build-win/locale
@@ -54,7 +57,7 @@ fi
 # One server, and one set of Wine's own services, for every test program instead of a start and
 # stop for each. The services are started here with their output on /dev/null: started by a test
 # they would hold its output pipe open, and ctest would wait for them.
-wineserver -p
+wineserver -p || true # already running is fine: the tests then share that one
 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 run_ctest build-win
 wineserver -k || true
