@@ -117,7 +117,7 @@ private:
             // whole backup unrestorable: leave it out and report it instead.
             const auto components = safeComponents(entry.archivePath);
             if (!components || !linkStaysInside(*components, entry.linkTarget)) {
-                skip(child.path(), "link points outside the folder: " + entry.linkTarget);
+                skip(child.path, "link points outside the folder: " + entry.linkTarget);
                 return;
             }
             entry.readOnly = false;
