@@ -5,6 +5,12 @@
 #include <algorithm>
 
 namespace lzh::codec {
+namespace {
+
+// The literal alphabet is the largest of the format.
+constexpr int kMaxSymbols = kNumLitSymbols;
+
+} // namespace
 
 HuffmanTable::HuffmanTable(int numSymbols, int primaryBits)
     : m_primaryBits(primaryBits),
@@ -22,6 +28,8 @@ void HuffmanTable::buildConstant(int symbol)
 
 bool HuffmanTable::build(const std::uint8_t* lengths, int count)
 {
+    if (count > kMaxSymbols)
+        return false;
     int lengthCount[kMaxCodeLength + 1] = {};
     for (int s = 0; s < count; ++s) {
         if (lengths[s] > kMaxCodeLength)
@@ -48,36 +56,42 @@ bool HuffmanTable::build(const std::uint8_t* lengths, int count)
         nextCode[len] = code;
     }
 
+    // Symbols in canonical order: by length, then by symbol, so codes rise and the long codes
+    // sharing a primary prefix come together. A counting sort keeps this one pass over them.
+    std::uint16_t sorted[kMaxSymbols];
+    int start[kMaxCodeLength + 2] = {};
+    for (int len = 1; len <= kMaxCodeLength; ++len)
+        start[len + 1] = start[len] + lengthCount[len];
+    for (int s = 0; s < count; ++s)
+        if (lengths[s] != 0)
+            sorted[start[lengths[s]]++] = static_cast<std::uint16_t>(s);
+    const int used = start[kMaxCodeLength];
+
     const int primary = m_primaryBits;
     m_subBits = std::max(0, maxLength - primary);
     std::uint32_t nextSubtable = std::uint32_t{1} << primary;
     std::uint32_t openPrefix = ~std::uint32_t{0}; // primary index of the subtable being filled
-    // Symbols in canonical order: by length, then by symbol, so codes rise and the long codes
-    // sharing a primary prefix come together.
-    for (int len = 1; len <= maxLength; ++len) {
-        for (int s = 0; s < count; ++s) {
-            if (lengths[s] != len)
-                continue;
-            const std::uint32_t c = nextCode[len]++;
-            const std::uint32_t entry =
-                static_cast<std::uint32_t>(s) | (static_cast<std::uint32_t>(len) << kLengthShift);
-            if (len <= primary) {
-                const std::uint32_t first = c << (primary - len);
-                std::fill_n(m_entries.begin() + first, std::size_t{1} << (primary - len), entry);
-                continue;
-            }
-            const std::uint32_t prefix = c >> (len - primary);
-            if (prefix != openPrefix) {
-                // First long code under this prefix: open a subtable of 2^m_subBits entries.
-                openPrefix = prefix;
-                m_entries[prefix] = kSubtableFlag | nextSubtable;
-                nextSubtable += std::uint32_t{1} << m_subBits;
-            }
-            const std::uint32_t base = m_entries[prefix] & kSymbolMask;
-            const std::uint32_t low = c & ((std::uint32_t{1} << (len - primary)) - 1);
-            const std::uint32_t first = base + (low << (maxLength - len));
-            std::fill_n(m_entries.begin() + first, std::size_t{1} << (maxLength - len), entry);
+    for (int i = 0; i < used; ++i) {
+        const int s = sorted[i];
+        const int len = lengths[s];
+        const std::uint32_t c = nextCode[len]++;
+        const std::uint32_t entry = static_cast<std::uint32_t>(s) | (static_cast<std::uint32_t>(len) << kLengthShift);
+        if (len <= primary) {
+            const std::uint32_t first = c << (primary - len);
+            std::fill_n(m_entries.begin() + first, std::size_t{1} << (primary - len), entry);
+            continue;
         }
+        const std::uint32_t prefix = c >> (len - primary);
+        if (prefix != openPrefix) {
+            // First long code under this prefix: open a subtable of 2^m_subBits entries.
+            openPrefix = prefix;
+            m_entries[prefix] = kSubtableFlag | nextSubtable;
+            nextSubtable += std::uint32_t{1} << m_subBits;
+        }
+        const std::uint32_t base = m_entries[prefix] & kSymbolMask;
+        const std::uint32_t low = c & ((std::uint32_t{1} << (len - primary)) - 1);
+        const std::uint32_t first = base + (low << (maxLength - len));
+        std::fill_n(m_entries.begin() + first, std::size_t{1} << (maxLength - len), entry);
     }
     return true;
 }
