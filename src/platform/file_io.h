@@ -24,6 +24,11 @@ base::Status writeFileAtomically(const std::string& target, std::string_view byt
 // Renames a complete `source` over `target` in one step (rename / MoveFileEx write-through).
 base::Status replaceFile(const std::string& source, const std::string& target);
 
+// Opens a new empty file for reading and writing beside `besideFile`, for data too large to keep
+// in memory. The system removes it when it is closed, however the program ends. nullptr on
+// failure (lastSystemError tells why).
+std::FILE* openScratchFile(const std::string& besideFile);
+
 // Flushes an open file's data to the disk.
 base::Status syncFile(std::FILE* file, const std::string& path);
 

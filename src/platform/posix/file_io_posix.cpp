@@ -71,12 +71,12 @@ bool writeAll(int fd, std::string_view bytes)
 }
 
 // A fresh name beside target; O_EXCL makes two writers in one folder never share it.
-int createTemporary(const std::string& target, std::string& name)
+int createTemporary(const std::string& target, std::string& name, int access = O_WRONLY)
 {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(name.c_str(), access | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -93,6 +93,23 @@ std::FILE* openFile(const std::string& utf8Path, const char* mode)
 base::Status lastSystemError(const std::string& path)
 {
     return errorFromErrno(errno, path);
+}
+
+std::FILE* openScratchFile(const std::string& besideFile)
+{
+    std::string name;
+    const int fd = createTemporary(besideFile, name, O_RDWR);
+    if (fd < 0)
+        return nullptr;
+    // Unlinked at once: the data lives while the file is open, and nothing is left behind.
+    ::unlink(name.c_str());
+    std::FILE* file = ::fdopen(fd, "w+b");
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return file;
 }
 
 base::Status writeFileAtomically(const std::string& target, std::string_view bytes)

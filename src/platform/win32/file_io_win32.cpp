@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -118,13 +119,13 @@ bool writeAll(HANDLE file, std::string_view bytes)
 }
 
 // A fresh name beside target; CREATE_NEW makes two writers in one folder never share it.
-HANDLE createTemporary(const std::string& target, std::string& name)
+HANDLE createTemporary(const std::string& target, std::string& name, DWORD access = GENERIC_WRITE,
+                       DWORD flags = FILE_ATTRIBUTE_NORMAL)
 {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = target + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
-        const HANDLE file = CreateFileW(nativePath(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = CreateFileW(nativePath(name).c_str(), access, 0, nullptr, CREATE_NEW, flags, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
             return file;
     }
@@ -147,6 +148,25 @@ base::Status lastSystemError(const std::string& path)
     if (error != ERROR_SUCCESS)
         return win32Error(error, path);
     return base::Status::error(codeFromErrno(crtError), std::strerror(crtError), path);
+}
+
+std::FILE* openScratchFile(const std::string& besideFile)
+{
+    std::string name;
+    // The system deletes the file when its last handle closes, also when the process is killed.
+    const HANDLE handle = createTemporary(besideFile, name, GENERIC_READ | GENERIC_WRITE,
+                                          FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* file = _fdopen(fd, "w+b");
+    if (file == nullptr)
+        _close(fd);
+    return file;
 }
 
 base::Status writeFileAtomically(const std::string& target, std::string_view bytes)
