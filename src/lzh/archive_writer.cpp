@@ -1,7 +1,6 @@
 #include "lzh/archive_writer.h"
 
 #include "lzh/header_writer.h"
-#include "lzh/incompressible.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 
@@ -15,8 +14,6 @@ namespace {
 constexpr std::size_t kChunkSize = 64 * 1024;
 // From this size on a member gets 64-bit sizes; the margin lets a file grow while it is read.
 constexpr std::uint64_t kWideSizeThreshold = 0xF0000000u;
-// Shorter compressed streams trip one common reader, so they are stored instead.
-constexpr std::uint64_t kMinimumPackedSize = 8;
 
 base::Status sourceError(const std::string& path)
 {
@@ -32,11 +29,10 @@ struct ArchiveWriter::Member {
     std::string header;
     std::fpos_t headerPos{};
     std::uint64_t headerOffset = 0;
-    std::fpos_t dataPos{};
     std::uint64_t dataOffset = 0;
 };
 
-ArchiveWriter::ArchiveWriter(WriterSettings settings) : m_settings(settings), m_buffer(kChunkSize) {}
+ArchiveWriter::ArchiveWriter() : m_buffer(kChunkSize) {}
 
 ArchiveWriter::~ArchiveWriter()
 {
@@ -86,10 +82,6 @@ base::Status ArchiveWriter::beginMember(Member& member)
     if (auto status = write(member.header.data(), member.header.size()); !status)
         return status;
     member.dataOffset = m_offset;
-    if (std::fgetpos(m_file, &member.dataPos) != 0) {
-        m_broken = true;
-        return platform::lastSystemError(m_path);
-    }
     return base::Status::ok();
 }
 
@@ -142,61 +134,6 @@ base::Status ArchiveWriter::storeData(std::FILE* source, Member& member, const C
     }
 }
 
-// Compresses the source; sets fallBack (and leaves the output where it stood before the data)
-// when storing would be no worse, so the caller stores the member instead.
-base::Status ArchiveWriter::compressData(std::FILE* source, Member& member, const ChunkProgress& progress,
-                                         bool& fallBack)
-{
-    if (!m_encoder)
-        m_encoder = std::make_unique<Encoder>(m_settings.method, m_settings.effort);
-    m_encoder->reset();
-    member.fields.method = m_settings.method;
-    member.fields.crc = 0;
-    member.fields.originalSize = 0;
-    base::Status writeStatus;
-    std::uint64_t packed = 0;
-    // Stops the encoder as soon as its output reaches the input's size: storing wins then.
-    const ByteSink sink = [&](const std::uint8_t* data, std::size_t size) {
-        packed += size;
-        if (packed >= member.fields.originalSize)
-            return false;
-        writeStatus = write(data, size);
-        return writeStatus.isOk();
-    };
-    bool stopped = false;
-    for (;;) {
-        const std::size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), source);
-        if (got < m_buffer.size() && std::ferror(source))
-            return sourceError(member.fields.path);
-        if (got == 0)
-            break;
-        member.fields.crc = crc16(member.fields.crc, m_buffer.data(), got);
-        member.fields.originalSize += got;
-        if (!m_encoder->write(m_buffer.data(), got, sink)) {
-            stopped = true;
-            break;
-        }
-        if (progress && !progress(got)) {
-            m_broken = true;
-            return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
-        }
-    }
-    if (!stopped && !m_encoder->finish(sink))
-        stopped = true;
-    if (!writeStatus)
-        return writeStatus;
-    const std::uint64_t produced = m_offset - member.dataOffset;
-    fallBack = stopped || produced >= member.fields.originalSize || produced < kMinimumPackedSize;
-    if (fallBack) {
-        if (std::fsetpos(m_file, &member.dataPos) != 0) {
-            m_broken = true;
-            return platform::lastSystemError(m_path);
-        }
-        m_offset = member.dataOffset;
-    }
-    return base::Status::ok();
-}
-
 base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgress& progress)
 {
     Member member;
@@ -217,20 +154,8 @@ base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgre
         return sourceError(entry.sourcePath);
     member.fields.wideSizes = entry.size >= kWideSizeThreshold;
     base::Status status = beginMember(member);
-    if (status) {
-        const std::size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), source);
-        const bool readFailed = got < m_buffer.size() && std::ferror(source);
-        bool store = m_settings.method == Method::Lh0 || got == 0 || looksIncompressible(m_buffer.data(), got);
-        std::rewind(source);
-        if (readFailed)
-            status = sourceError(entry.sourcePath);
-        else if (!store)
-            status = compressData(source, member, progress, store);
-        if (status && store) {
-            std::rewind(source);
-            status = storeData(source, member, progress);
-        }
-    }
+    if (status)
+        status = storeData(source, member, progress);
     std::fclose(source);
     if (status)
         return endMember(member);
@@ -239,8 +164,7 @@ base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgre
     return base::Status::error(status.code(), status.detail(), m_broken ? status.path() : entry.sourcePath);
 }
 
-base::Status ArchiveWriter::addPrepared(const SourceEntry& entry, Method method, std::uint16_t crc,
-                                       std::uint64_t originalSize, const std::uint8_t* data, std::size_t size)
+base::Status ArchiveWriter::addPrepared(const SourceEntry& entry, const PackedData& data)
 {
     HeaderFields fields;
     fields.kind = MemberKind::File;
@@ -248,16 +172,29 @@ base::Status ArchiveWriter::addPrepared(const SourceEntry& entry, Method method,
     fields.mtime = entry.mtime;
     fields.unixMode = entry.unixMode;
     fields.readOnly = entry.readOnly;
-    fields.method = method;
-    fields.crc = crc;
-    fields.originalSize = originalSize;
-    fields.packedSize = size;
+    fields.method = data.method;
+    fields.crc = data.crc;
+    fields.originalSize = data.originalSize;
+    fields.packedSize = data.head.size() + data.restSize;
+    fields.wideSizes = fields.originalSize > 0xFFFFFFFFu || fields.packedSize > 0xFFFFFFFFu;
     auto header = buildLevel2Header(fields);
     if (!header)
         return base::Status::error(header.status().code(), header.status().detail(), entry.sourcePath);
     if (auto status = write(header->data(), header->size()); !status)
         return status;
-    return write(data, size);
+    if (auto status = write(data.head.data(), data.head.size()); !status)
+        return status;
+    for (std::uint64_t left = data.restSize; left > 0;) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, m_buffer.size()));
+        if (std::fread(m_buffer.data(), 1, want, data.rest) != want) {
+            m_broken = true;
+            return base::Status::error(base::ErrorCode::IoError, "cannot read back the packed data", m_path);
+        }
+        if (auto status = write(m_buffer.data(), want); !status)
+            return status;
+        left -= want;
+    }
+    return base::Status::ok();
 }
 
 base::Status ArchiveWriter::addRaw(ArchiveReader& reader)
@@ -292,7 +229,7 @@ base::Status ArchiveWriter::finish()
         }
         return base::Status::ok();
     }
-    // Members stored after a failed compression attempt may leave bytes past the end mark.
+    // A member rolled back after its source failed part way may leave bytes past the end mark.
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
     std::error_code ec;

@@ -1,6 +1,7 @@
 #pragma once
-// Writes a new archive member by member. Each member's header goes first with placeholder sizes
-// and is rewritten in place once the data is out, so no member is ever held whole in memory.
+// Writes a new archive member by member: packed data prepared elsewhere, or files stored as they
+// are. A stored member's header goes first with placeholder sizes and is rewritten in place once
+// the data is out, so no member is ever held whole in memory.
 
 #include "base/status.h"
 #include "lzh/archive_reader.h"
@@ -10,7 +11,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,20 +36,29 @@ struct SourceEntry {
 // Reports bytes of the current member's input consumed; returns false to cancel.
 using ChunkProgress = std::function<bool(std::uint64_t bytes)>;
 
+// A member's data, packed: head in memory, then restSize bytes to read from rest.
+struct PackedData {
+    Method method = Method::Lh0;
+    std::uint16_t crc = 0;
+    std::uint64_t originalSize = 0;
+    const std::vector<std::uint8_t>& head;
+    std::FILE* rest = nullptr;
+    std::uint64_t restSize = 0;
+};
+
 class ArchiveWriter {
 public:
-    explicit ArchiveWriter(WriterSettings settings);
+    ArchiveWriter();
     ~ArchiveWriter();
 
     base::Status create(const std::string& path);
-    // Adds one member. When the source cannot be read (it vanished, access denied, read error) the
-    // error carries the source path and the archive is as before the call: the caller may skip
-    // it and go on. After a write error or cancellation broken() is true and the archive is lost.
+    // Adds a folder or a link, or a file stored -lh0- as read from its source. When the source
+    // cannot be read (it vanished, access denied, read error) the error carries the source path
+    // and the archive is as before the call: the caller may skip it and go on. After a write
+    // error or cancellation broken() is true and the archive is lost.
     base::Status addEntry(const SourceEntry& entry, const ChunkProgress& progress);
-    // Adds a file whose packed bytes are ready (data, in the given method, of an original of
-    // originalSize bytes with that CRC).
-    base::Status addPrepared(const SourceEntry& entry, Method method, std::uint16_t crc, std::uint64_t originalSize,
-                             const std::uint8_t* data, std::size_t size);
+    // Adds a file whose packed bytes are ready.
+    base::Status addPrepared(const SourceEntry& entry, const PackedData& data);
     // Copies the member the reader stands on, header and packed data unchanged.
     base::Status addRaw(ArchiveReader& reader);
     // Writes the end mark, flushes the file to the disk and closes it.
@@ -67,16 +76,13 @@ private:
     base::Status endMember(Member& member);
     void rollBack(Member& member);
     base::Status storeData(std::FILE* source, Member& member, const ChunkProgress& progress);
-    base::Status compressData(std::FILE* source, Member& member, const ChunkProgress& progress, bool& fallBack);
 
-    WriterSettings m_settings;
     std::string m_path;
     std::FILE* m_file = nullptr;
     std::uint64_t m_offset = 0;   // where the next byte goes
     std::uint64_t m_written = 0;  // how far the file reaches, rolled-back bytes included
     bool m_broken = false;
     std::vector<std::uint8_t> m_buffer;
-    std::unique_ptr<Encoder> m_encoder;
 };
 
 } // namespace lzh

@@ -1,12 +1,10 @@
 #include "lzh/folder_walk.h"
 #include "lzh/safe_path.h"
 
-#include "platform/folder_listing.h"
 #include "platform/paths.h"
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <system_error>
 
 namespace lzh {
@@ -14,7 +12,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Deeper trees than this are taken for a loop (a junction pointing up, for instance).
-constexpr int kMaxDepth = 256;
+constexpr std::size_t kMaxDepth = 256;
 
 fs::path canonicalOrNormal(const fs::path& path)
 {
@@ -43,121 +41,160 @@ std::int64_t unixTime(fs::file_time_type time)
     return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
 }
 
-struct Child {
-    fs::path path;
-    platform::FolderEntry entry;
-};
-
-class Walker {
-public:
-    Walker(const std::vector<std::string>& excluded, const std::function<void(const base::Status&)>& onSkipped)
-        : m_onSkipped(onSkipped)
-    {
-        for (const std::string& path : excluded)
-            m_excluded.push_back(lexicalKey(canonicalOrNormal(platform::toPath(path))));
-    }
-
-    void walk(const fs::path& folder, const std::string& prefix, int depth, WalkResult& result)
-    {
-        const std::string folderText = platform::fromPath(folder);
-        auto listing = platform::listFolder(folderText);
-        if (!listing) {
-            skip(folder, listing.status().detail());
-            return;
-        }
-        std::vector<Child> children;
-        children.reserve(listing->size());
-        for (platform::FolderEntry& entry : *listing)
-            children.push_back({platform::toPath(platform::joinPath(folderText, entry.name)), std::move(entry)});
-        std::sort(children.begin(), children.end(),
-                  [](const Child& a, const Child& b) { return a.path.filename() < b.path.filename(); });
-        for (const Child& child : children)
-            visit(child, prefix, depth, result);
-    }
-
-private:
-    void skip(const fs::path& path, const std::string& why)
-    {
-        if (m_onSkipped)
-            m_onSkipped(base::Status::error(base::ErrorCode::IoError, why, platform::fromPath(path)));
-    }
-
-    bool isExcluded(const fs::path& path) const
-    {
-        if (m_excluded.empty())
-            return false;
-        const std::string text = lexicalKey(path);
-        return std::find(m_excluded.begin(), m_excluded.end(), text) != m_excluded.end();
-    }
-
-    void visit(const Child& child, const std::string& prefix, int depth, WalkResult& result)
-    {
-        if (isExcluded(child.path))
-            return;
-        SourceEntry entry;
-        entry.archivePath = prefix + child.entry.name;
-        entry.sourcePath = platform::fromPath(child.path);
-        entry.mtime = child.entry.mtime;
-        entry.unixMode = static_cast<std::uint16_t>(child.entry.unixMode & 0777);
-        entry.readOnly = child.entry.readOnly;
-        if (child.entry.kind == platform::EntryKind::Link) {
-            std::error_code ec;
-            // A link carries the time of what it points to, as it always has.
-            const auto time = fs::last_write_time(child.path, ec);
-            entry.mtime = ec ? 0 : unixTime(time);
-            entry.kind = MemberKind::Symlink;
-            entry.linkTarget = platform::fromPath(fs::read_symlink(child.path, ec));
-            if (ec) {
-                skip(child.path, ec.message());
-                return;
-            }
-            if constexpr (platform::kSeparator == '\\')
-                std::replace(entry.linkTarget.begin(), entry.linkTarget.end(), '\\', '/');
-            // Extraction refuses a link that leads out of its folder, so such a link would make the
-            // whole backup unrestorable: leave it out and report it instead.
-            const auto components = safeComponents(entry.archivePath);
-            if (!components || !linkStaysInside(*components, entry.linkTarget)) {
-                skip(child.path, "link points outside the folder: " + entry.linkTarget);
-                return;
-            }
-            entry.readOnly = false;
-            result.entries.push_back(std::move(entry));
-        } else if (child.entry.kind == platform::EntryKind::Folder) {
-            if (depth >= kMaxDepth) {
-                skip(child.path, "folder nested too deeply");
-                return;
-            }
-            entry.kind = MemberKind::Directory;
-            result.entries.push_back(entry);
-            walk(child.path, entry.archivePath + "/", depth + 1, result);
-        } else if (child.entry.kind == platform::EntryKind::File) {
-            entry.size = child.entry.size;
-            result.totalBytes += entry.size;
-            result.entries.push_back(std::move(entry));
-        } else {
-            skip(child.path, "not a file, folder or link");
-        }
-    }
-
-    std::vector<std::string> m_excluded;
-    const std::function<void(const base::Status&)>& m_onSkipped;
-};
-
 } // namespace
+
+// One folder on the way down: its entries in order, and how far the walk has come.
+struct FolderWalk::Frame {
+    fs::path folder;
+    std::string prefix; // archive path of the folder, with a trailing '/', or empty at the root
+    std::vector<platform::FolderEntry> entries;
+    std::size_t index = 0;
+};
+
+FolderWalk::FolderWalk(const std::string& root, const std::vector<std::string>& excludedPaths,
+                       std::function<void(const base::Status&)> onSkipped)
+    // Below a canonical root every path is canonical too (links are not followed), so excluded
+    // paths are found by comparing text.
+    : m_root(canonicalOrNormal(platform::toPath(root))), m_onSkipped(std::move(onSkipped))
+{
+    for (const std::string& path : excludedPaths)
+        m_excluded.push_back(lexicalKey(canonicalOrNormal(platform::toPath(path))));
+    enter(m_root, "");
+}
+
+FolderWalk::~FolderWalk() = default;
+
+void FolderWalk::enter(const fs::path& folder, const std::string& prefix)
+{
+    auto listing = platform::listFolder(platform::fromPath(folder));
+    if (!listing) {
+        skip(folder, listing.status().detail());
+        return;
+    }
+    std::sort(listing->begin(), listing->end(),
+              [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return a.name < b.name; });
+    m_stack.push_back({folder, prefix, std::move(*listing), 0});
+}
+
+std::optional<SourceEntry> FolderWalk::next()
+{
+    while (!m_stack.empty()) {
+        Frame& frame = m_stack.back();
+        if (frame.index == frame.entries.size()) {
+            m_stack.pop_back();
+            continue;
+        }
+        platform::FolderEntry& found = frame.entries[frame.index++];
+        const fs::path path = platform::toPath(platform::joinPath(platform::fromPath(frame.folder), found.name));
+        const std::string prefix = frame.prefix;
+        if (auto entry = visit(path, found, prefix))
+            return entry;
+    }
+    return std::nullopt;
+}
+
+std::optional<SourceEntry> FolderWalk::visit(const fs::path& path, platform::FolderEntry& found,
+                                             const std::string& prefix)
+{
+    if (isExcluded(path))
+        return std::nullopt;
+    SourceEntry entry;
+    entry.archivePath = prefix + found.name;
+    entry.sourcePath = platform::fromPath(path);
+    entry.mtime = found.mtime;
+    entry.unixMode = static_cast<std::uint16_t>(found.unixMode & 0777);
+    entry.readOnly = found.readOnly;
+    switch (found.kind) {
+    case platform::EntryKind::Link:
+        if (!linkStaysInFolder(entry, path))
+            return std::nullopt;
+        return entry;
+    case platform::EntryKind::Folder:
+        if (m_stack.size() > kMaxDepth) {
+            skip(path, "folder nested too deeply");
+            return std::nullopt;
+        }
+        entry.kind = MemberKind::Directory;
+        // May reallocate the stack: nothing of the current frame is used after it.
+        enter(path, entry.archivePath + "/");
+        return entry;
+    case platform::EntryKind::File:
+        entry.size = found.size;
+        return entry;
+    case platform::EntryKind::Other:
+        break;
+    }
+    skip(path, "not a file, folder or link");
+    return std::nullopt;
+}
+
+// Fills in the link's target; false (and reported) when it cannot be read or leads out of the
+// folder: extraction refuses such a link, so it would make the whole backup unrestorable.
+bool FolderWalk::linkStaysInFolder(SourceEntry& entry, const fs::path& path) const
+{
+    std::error_code ec;
+    // A link carries the time of what it points to, as it always has.
+    const auto time = fs::last_write_time(path, ec);
+    entry.mtime = ec ? 0 : unixTime(time);
+    entry.kind = MemberKind::Symlink;
+    entry.readOnly = false;
+    entry.linkTarget = platform::fromPath(fs::read_symlink(path, ec));
+    if (ec) {
+        skip(path, ec.message());
+        return false;
+    }
+    if constexpr (platform::kSeparator == '\\')
+        std::replace(entry.linkTarget.begin(), entry.linkTarget.end(), '\\', '/');
+    const auto components = safeComponents(entry.archivePath);
+    if (!components || !linkStaysInside(*components, entry.linkTarget)) {
+        skip(path, "link points outside the folder: " + entry.linkTarget);
+        return false;
+    }
+    return true;
+}
+
+bool FolderWalk::lists(const std::string& archivePath) const
+{
+    const auto components = safeComponents(archivePath);
+    if (!components)
+        return false;
+    std::string text = platform::fromPath(m_root);
+    for (const std::string& component : *components)
+        text = platform::joinPath(text, component);
+    const fs::path path = platform::toPath(text);
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    return !ec && fs::exists(status) && !isExcluded(path);
+}
+
+void FolderWalk::skip(const fs::path& path, const std::string& why) const
+{
+    if (m_onSkipped)
+        m_onSkipped(base::Status::error(base::ErrorCode::IoError, why, platform::fromPath(path)));
+}
+
+bool FolderWalk::isExcluded(const fs::path& path) const
+{
+    if (m_excluded.empty())
+        return false;
+    const std::string text = lexicalKey(path);
+    return std::find(m_excluded.begin(), m_excluded.end(), text) != m_excluded.end();
+}
+
+FolderTotals countFolder(const std::string& root, const std::vector<std::string>& excludedPaths)
+{
+    FolderTotals totals;
+    FolderWalk walk(root, excludedPaths, nullptr);
+    while (auto entry = walk.next()) {
+        ++totals.entries;
+        totals.bytes += entry->size;
+    }
+    return totals;
+}
 
 bool samePath(const std::string& a, const std::string& b)
 {
     return lexicalKey(canonicalOrNormal(platform::toPath(a))) == lexicalKey(canonicalOrNormal(platform::toPath(b)));
-}
-
-WalkResult walkFolder(const std::string& root, const std::vector<std::string>& excludedPaths,
-                      const std::function<void(const base::Status&)>& onSkipped)
-{
-    WalkResult result;
-    // Below a canonical root every path is canonical too (links are not followed), so excluded
-    // paths are found by comparing text.
-    Walker(excludedPaths, onSkipped).walk(canonicalOrNormal(platform::toPath(root)), "", 0, result);
-    return result;
 }
 
 } // namespace lzh

@@ -3,33 +3,63 @@
 #include "lzh/incompressible.h"
 #include "platform/file_io.h"
 
-#include <cstdio>
+#include <chrono>
 
 namespace lzh {
 namespace {
 
 // Shorter compressed streams trip one common reader, so they are stored instead.
-constexpr std::size_t kMinimumPackedSize = 8;
+constexpr std::uint64_t kMinimumPackedSize = 8;
 // Members up to -lh5-'s window get the same matches under -lh5- as under -lh6-/-lh7-, and its
 // smaller position alphabet makes the trees cheaper to send; every reader takes mixed methods.
 constexpr std::size_t kSmallMemberLimit = 8 * 1024;
 // Files up to this size are always given to the encoder: it costs little, and small "compressed"
 // files such as icons often still shrink by a few per cent, which the guess would miss.
 constexpr std::size_t kAlwaysTryLimit = 16 * 1024;
+// How much of a large file's middle is looked at besides its start before it is stored whole.
+constexpr std::size_t kSampleSize = 64 * 1024;
+constexpr auto kWaitTick = std::chrono::milliseconds(100);
 
 bool hasWiderWindowThanLh5(Method method)
 {
     return method == Method::Lh6 || method == Method::Lh7;
 }
 
+base::Status sourceError(const std::string& path)
+{
+    base::Status status = platform::lastSystemError(path);
+    return base::Status::error(status.code() == base::ErrorCode::DiskFull ? base::ErrorCode::IoError : status.code(),
+                               status.detail(), path);
+}
+
+// A large file is stored whole only when its middle looks as incompressible as its start: disk
+// images and archives of mixed content often begin with packed data.
+bool middleLooksIncompressible(std::FILE* source, std::uint64_t size, std::vector<std::uint8_t>& buffer)
+{
+    const std::uint64_t middle = size / 2;
+    if (middle > static_cast<std::uint64_t>(INT64_MAX) ||
+        std::fseek(source, 0, SEEK_SET) != 0)
+        return false;
+    // fseek takes a long, which is 32 bits on Windows: step there.
+    for (std::uint64_t left = middle; left > 0;) {
+        const long step = static_cast<long>(std::min<std::uint64_t>(left, 1u << 30));
+        if (std::fseek(source, step, SEEK_CUR) != 0)
+            return false;
+        left -= static_cast<std::uint64_t>(step);
+    }
+    const std::size_t got = std::fread(buffer.data(), 1, std::min(buffer.size(), kSampleSize), source);
+    return got > 0 && looksIncompressible(buffer.data(), got);
+}
+
 } // namespace
 
-// One worker's encoders, made when first needed.
+// One worker's buffers and encoders, reused from member to member.
 struct MemberPipeline::Encoders {
+    std::vector<std::uint8_t> input = std::vector<std::uint8_t>(kInMemoryLimit);
     std::unique_ptr<Encoder> main;
     std::unique_ptr<Encoder> small; // -lh5-, for small members when the method is wider
 
-    Encoder& forSize(std::size_t size, const WriterSettings& settings, Method& method)
+    Encoder& forSize(std::uint64_t size, const WriterSettings& settings, Method& method)
     {
         if (size <= kSmallMemberLimit && hasWiderWindowThanLh5(settings.method)) {
             if (!small)
@@ -45,18 +75,14 @@ struct MemberPipeline::Encoders {
 };
 
 struct MemberPipeline::Slot {
-    std::size_t index = SIZE_MAX; // the entry held, SIZE_MAX when free
+    PreparedMember member;
     bool ready = false;
-    PreparedMember result;
-    std::vector<std::uint8_t> input;
-    std::vector<std::uint8_t> output;
+    std::atomic<std::uint64_t> consumed{0};
 };
 
-MemberPipeline::MemberPipeline(const std::vector<SourceEntry>& entries, WriterSettings settings, unsigned workers)
-    : m_entries(entries), m_settings(settings)
+MemberPipeline::MemberPipeline(WriterSettings settings, unsigned workers, std::string scratchBeside)
+    : m_settings(settings), m_scratchBeside(std::move(scratchBeside))
 {
-    for (std::size_t i = 0; i < kSlots; ++i)
-        m_slots.push_back(std::make_unique<Slot>());
     for (unsigned i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { work(); });
 }
@@ -70,102 +96,212 @@ MemberPipeline::~MemberPipeline()
     m_changed.notify_all();
     for (std::thread& worker : m_workers)
         worker.join();
+    for (auto& slot : m_slots)
+        if (slot->member.rest)
+            std::fclose(slot->member.rest);
 }
 
-const PreparedMember& MemberPipeline::wait(std::size_t index)
+bool MemberPipeline::full() const
 {
-    Slot& slot = *m_slots[index % kSlots];
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return slot.index == index && slot.ready; });
-    return slot.result;
+    std::lock_guard lock(m_mutex);
+    return m_slots.size() >= kMaxAhead;
 }
 
-void MemberPipeline::release(std::size_t index)
+bool MemberPipeline::empty() const
 {
+    std::lock_guard lock(m_mutex);
+    return m_slots.empty();
+}
+
+void MemberPipeline::submit(SourceEntry entry)
+{
+    auto slot = std::make_unique<Slot>();
+    slot->member.entry = std::move(entry);
     {
         std::lock_guard lock(m_mutex);
-        Slot& slot = *m_slots[index % kSlots];
-        slot.index = SIZE_MAX;
-        slot.ready = false;
-        m_released = index + 1;
+        m_slots.push_back(std::move(slot));
     }
     m_changed.notify_all();
+}
+
+const SourceEntry& MemberPipeline::frontEntry() const
+{
+    // Workers never change an entry, so it may be read while its member is in work.
+    std::lock_guard lock(m_mutex);
+    return m_slots.front()->member.entry;
+}
+
+PreparedMember* MemberPipeline::front(const std::function<bool(std::uint64_t)>& onWait)
+{
+    std::unique_lock lock(m_mutex);
+    Slot& slot = *m_slots.front();
+    while (!m_changed.wait_for(lock, kWaitTick, [&] { return slot.ready; })) {
+        lock.unlock();
+        const bool goOn = !onWait || onWait(slot.consumed.load());
+        lock.lock();
+        if (!goOn)
+            return nullptr;
+    }
+    return &slot.member;
+}
+
+void MemberPipeline::pop()
+{
+    std::unique_ptr<Slot> slot;
+    {
+        std::lock_guard lock(m_mutex);
+        slot = std::move(m_slots.front());
+        m_slots.pop_front();
+        --m_taken;
+        m_buffered -= slot->member.head.size();
+    }
+    m_changed.notify_all();
+    if (slot->member.rest)
+        std::fclose(slot->member.rest);
 }
 
 void MemberPipeline::work()
 {
     Encoders encoders;
     for (;;) {
-        std::size_t index = 0;
         Slot* slot = nullptr;
         {
             std::unique_lock lock(m_mutex);
             m_changed.wait(lock, [&] {
-                return m_stopping || m_next >= m_entries.size() || m_next < m_released + kSlots;
+                return m_stopping || (m_taken < m_slots.size() && m_buffered < kBufferedLimit);
             });
-            if (m_stopping || m_next >= m_entries.size())
+            if (m_stopping)
                 return;
-            index = m_next++;
-            slot = m_slots[index % kSlots].get();
-            slot->index = index;
+            slot = m_slots[m_taken++].get();
         }
-        prepare(m_entries[index], *slot, encoders);
+        prepare(*slot, encoders);
         {
             std::lock_guard lock(m_mutex);
             slot->ready = true;
+            m_buffered += slot->member.head.size();
         }
         m_changed.notify_all();
     }
 }
 
-void MemberPipeline::prepare(const SourceEntry& entry, Slot& slot, Encoders& encoders)
+void MemberPipeline::prepare(Slot& slot, Encoders& encoders)
 {
-    PreparedMember& result = slot.result;
-    result = PreparedMember();
-    if (entry.kind != MemberKind::File || entry.size > kInMemoryLimit) {
-        result.streamed = true;
+    PreparedMember& member = slot.member;
+    if (member.entry.kind != MemberKind::File) {
+        member.copyFromSource = true;
         return;
     }
-    std::FILE* file = platform::openFile(entry.sourcePath, "rb");
-    if (!file) {
-        result.status = platform::lastSystemError(entry.sourcePath);
+    std::FILE* source = platform::openFile(member.entry.sourcePath, "rb");
+    if (!source) {
+        member.status = sourceError(member.entry.sourcePath);
         return;
     }
-    slot.input.resize(kInMemoryLimit + 1);
-    const std::size_t got = std::fread(slot.input.data(), 1, slot.input.size(), file);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        result.status = base::Status::error(base::ErrorCode::IoError, "read error", entry.sourcePath);
+    const Outcome outcome = compress(slot, source, encoders);
+    std::fclose(source);
+    if (outcome == Outcome::Packed || outcome == Outcome::Failed)
         return;
+    // Not worth compressing: a file read whole is stored from memory, a larger one is copied.
+    if (member.rest)
+        std::fclose(member.rest);
+    member.rest = nullptr;
+    member.restSize = 0;
+    member.head.clear();
+    member.method = Method::Lh0;
+    member.crc = 0;
+    if (outcome == Outcome::CopySource) {
+        member.copyFromSource = true;
+    } else {
+        member.head.assign(encoders.input.begin(), encoders.input.begin() + static_cast<std::ptrdiff_t>(member.originalSize));
+        member.crc = crc16(0, member.head.data(), member.head.size());
     }
-    if (got > kInMemoryLimit) { // it grew since the walk: stream it
-        result.streamed = true;
-        return;
+}
+
+MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, Encoders& encoders)
+{
+    PreparedMember& member = slot.member;
+    std::vector<std::uint8_t>& input = encoders.input;
+    std::size_t got = std::fread(input.data(), 1, input.size(), source);
+    if (got < input.size() && std::ferror(source)) {
+        member.status = sourceError(member.entry.sourcePath);
+        return Outcome::Failed;
     }
-    slot.input.resize(got);
-    result.crc = crc16(0, slot.input.data(), got);
-    result.originalSize = got;
-    result.method = Method::Lh0;
-    result.data = &slot.input;
-    if (m_settings.method == Method::Lh0 || got == 0 ||
-        (got > kAlwaysTryLimit && looksIncompressible(slot.input.data(), got)))
-        return;
+    bool whole = got < input.size();
+    member.originalSize = got;
+    const Outcome store = whole ? Outcome::StoreRead : Outcome::CopySource;
+    if (m_settings.method == Method::Lh0 || got == 0)
+        return store;
+    if (got > kAlwaysTryLimit && looksIncompressible(input.data(), got)) {
+        if (whole || middleLooksIncompressible(source, member.entry.size, input))
+            return store;
+        std::rewind(source);
+        got = std::fread(input.data(), 1, input.size(), source);
+        whole = got < input.size();
+    }
     Method method = m_settings.method;
-    Encoder* encoder = &encoders.forSize(got, m_settings, method);
-    slot.output.clear();
-    encoder->reset();
+    Encoder& encoder = encoders.forSize(whole ? got : member.entry.size, m_settings, method);
+    encoder.reset();
+    std::uint64_t packed = 0;
+    std::uint64_t consumed = 0;
+    // Stops as soon as the output reaches the input read so far: storing wins then.
     const ByteSink sink = [&](const std::uint8_t* data, std::size_t size) {
-        if (slot.output.size() + size >= got)
-            return false;
-        slot.output.insert(slot.output.end(), data, data + size);
-        return true;
+        packed += size;
+        return packed < consumed && keep(member, data, size);
     };
-    if (encoder->write(slot.input.data(), got, sink) && encoder->finish(sink) &&
-        slot.output.size() >= kMinimumPackedSize && slot.output.size() < got) {
-        result.method = method;
-        result.data = &slot.output;
+    std::uint16_t crc = 0;
+    for (;;) {
+        crc = crc16(crc, input.data(), got);
+        consumed += got;
+        slot.consumed = consumed;
+        if (m_stopping)
+            return Outcome::Failed;
+        if (!encoder.write(input.data(), got, sink))
+            return member.scratchFailed ? Outcome::Failed : store;
+        if (whole)
+            break;
+        got = std::fread(input.data(), 1, input.size(), source);
+        if (got < input.size() && std::ferror(source)) {
+            member.status = sourceError(member.entry.sourcePath);
+            return Outcome::Failed;
+        }
+        if (got == 0)
+            break;
+        whole = got < input.size();
     }
+    if (!encoder.finish(sink))
+        return member.scratchFailed ? Outcome::Failed : store;
+    if (packed >= consumed || packed < kMinimumPackedSize)
+        return store;
+    if (member.rest && (std::fflush(member.rest) != 0 || std::fseek(member.rest, 0, SEEK_SET) != 0)) {
+        scratchFailed(member);
+        return Outcome::Failed;
+    }
+    member.originalSize = consumed;
+    member.method = method;
+    member.crc = crc;
+    return Outcome::Packed;
+}
+
+// Packed bytes go to memory up to kInMemoryLimit, the rest to the member's scratch file.
+bool MemberPipeline::keep(PreparedMember& member, const std::uint8_t* data, std::size_t size)
+{
+    if (!member.rest && member.head.size() + size <= kInMemoryLimit) {
+        member.head.insert(member.head.end(), data, data + size);
+        return true;
+    }
+    if (!member.rest)
+        member.rest = platform::openScratchFile(m_scratchBeside);
+    if (!member.rest || std::fwrite(data, 1, size, member.rest) != size) {
+        scratchFailed(member);
+        return false;
+    }
+    member.restSize += size;
+    return true;
+}
+
+void MemberPipeline::scratchFailed(PreparedMember& member)
+{
+    member.status = platform::lastSystemError(m_scratchBeside);
+    member.scratchFailed = true;
 }
 
 } // namespace lzh

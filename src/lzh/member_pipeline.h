@@ -1,61 +1,88 @@
 #pragma once
-// Prepares the members of a pack on worker threads, ahead of the one thread that writes the
-// archive in order: each small file is read whole into a reusable slot and compressed into that
-// slot's output buffer (or kept as it is when it does not shrink). Files above kInMemoryLimit,
-// folders and links are left to the writer, which streams them. Memory stays bounded: kSlots
-// slots of two buffers each, whatever the files.
+// Compresses the members of a pack on worker threads, ahead of the one thread that writes the
+// archive in order. The writer submits entries as the folder walk finds them and takes them back
+// prepared, in the same order. A file is read and compressed whole by one worker; the packed
+// bytes stay in memory up to kInMemoryLimit and go on to a scratch file beside the archive after
+// that. Folders, links and files that are stored as they are (incompressible, or not shrinking)
+// are left to the writer, which copies them from the source.
+//
+// Memory stays bounded whatever the files: at most kMaxAhead entries in flight, workers start no
+// new member while kBufferedLimit bytes of packed data wait for the writer, and a member in work
+// holds at most kInMemoryLimit of input and of output.
 
 #include "base/status.h"
 #include "lzh/archive_writer.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace lzh {
 
 struct PreparedMember {
-    bool streamed = false; // the writer must add this entry itself
-    base::Status status;   // the source could not be read (a skipped file)
+    SourceEntry entry;
+    bool copyFromSource = false; // the writer adds this entry itself (stored data, folder, link)
+    base::Status status;         // the source could not be read: a skipped file
+    bool scratchFailed = false;  // the scratch file could not be written: the pack cannot go on
     Method method = Method::Lh0;
     std::uint16_t crc = 0;
-    std::uint64_t originalSize = 0; // as read, which may differ from what the walk saw
-    const std::vector<std::uint8_t>* data = nullptr; // the member's packed bytes
+    std::uint64_t originalSize = 0;    // as read, which may differ from what the walk saw
+    std::vector<std::uint8_t> head;    // the packed bytes, or their first part
+    std::FILE* rest = nullptr;         // the packed bytes after head, from its start (or none)
+    std::uint64_t restSize = 0;
 };
 
 class MemberPipeline {
 public:
-    // Files up to this size are prepared in memory.
     static constexpr std::size_t kInMemoryLimit = 512 * 1024;
-    // Entries prepared ahead of the writer.
-    static constexpr std::size_t kSlots = 8;
+    static constexpr std::size_t kMaxAhead = 1024;
+    static constexpr std::size_t kBufferedLimit = 8 * 1024 * 1024;
 
-    MemberPipeline(const std::vector<SourceEntry>& entries, WriterSettings settings, unsigned workers);
+    // Scratch files are made beside scratchBeside (the archive being written).
+    MemberPipeline(WriterSettings settings, unsigned workers, std::string scratchBeside);
     ~MemberPipeline();
     MemberPipeline(const MemberPipeline&) = delete;
     MemberPipeline& operator=(const MemberPipeline&) = delete;
 
-    // Blocks until entry index (taken in order) is prepared. Valid until release(index).
-    const PreparedMember& wait(std::size_t index);
-    void release(std::size_t index);
+    bool full() const;
+    bool empty() const;
+    void submit(SourceEntry entry);
+    // The oldest submitted entry, prepared or not.
+    const SourceEntry& frontEntry() const;
+    // Waits for the oldest submitted entry. While waiting it calls onWait about ten times a second
+    // with the input bytes that member has consumed so far; when onWait returns false it stops
+    // waiting and returns nullptr. Valid until pop().
+    PreparedMember* front(const std::function<bool(std::uint64_t consumed)>& onWait);
+    void pop();
 
 private:
     struct Slot;
     struct Encoders;
+    // Packed; or better stored, from the bytes read (the file fit the input buffer) or by copying
+    // the source; or failed (status says why).
+    enum class Outcome { Packed, StoreRead, CopySource, Failed };
     void work();
-    void prepare(const SourceEntry& entry, Slot& slot, Encoders& encoders);
+    void prepare(Slot& slot, Encoders& encoders);
+    Outcome compress(Slot& slot, std::FILE* source, Encoders& encoders);
+    bool keep(PreparedMember& member, const std::uint8_t* data, std::size_t size);
+    void scratchFailed(PreparedMember& member);
 
-    const std::vector<SourceEntry>& m_entries;
     const WriterSettings m_settings;
-    std::vector<std::unique_ptr<Slot>> m_slots;
-    std::mutex m_mutex;
+    const std::string m_scratchBeside;
+    std::deque<std::unique_ptr<Slot>> m_slots; // submitted and not popped, oldest first
+    mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::size_t m_next = 0;     // next entry a worker takes
-    std::size_t m_released = 0; // entries the writer is done with
-    bool m_stopping = false;
+    std::size_t m_taken = 0; // slots (from the front) handed to workers
+    std::size_t m_buffered = 0; // packed bytes held by prepared slots
+    std::atomic<bool> m_stopping{false};
     std::vector<std::thread> m_workers;
 };
 

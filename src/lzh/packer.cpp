@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <set>
 #include <system_error>
 #include <thread>
 
@@ -19,20 +18,9 @@ namespace {
 
 constexpr const char* kTemporarySuffix = ".fernhold-new";
 
-// Member names compare as Windows compares file names there: letter case ignored.
-std::string nameKey(std::string path)
-{
-    if constexpr (platform::kSeparator == '\\') {
-        for (char& c : path)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-    }
-    return path;
-}
-
 class Packer {
 public:
-    Packer(const PackSettings& settings, const RunHooks& hooks) : m_settings(settings), m_hooks(hooks), m_writer(settings.writer) {}
+    Packer(const PackSettings& settings, const RunHooks& hooks) : m_settings(settings), m_hooks(hooks) {}
 
     RunSummary run(const std::string& archive, const std::string& folder)
     {
@@ -44,20 +32,18 @@ public:
         excluded.push_back(archive);
         const std::string temporary = archive + kTemporarySuffix;
         excluded.push_back(temporary);
-        WalkResult walk = walkFolder(folder, excluded, [this](const base::Status& s) { skipped(s); });
-        std::set<std::string> newNames;
-        for (const SourceEntry& entry : walk.entries)
-            newNames.insert(nameKey(entry.archivePath));
-        m_total = walk.totalBytes;
+        // Counted first, so the progress has a total; the walk itself keeps nothing it passed.
+        m_total = countFolder(folder, excluded).bytes;
+        FolderWalk walk(folder, excluded, [this](const base::Status& s) { skipped(s); });
         if (hasOld) {
             if (auto status = checkOld(archive); !status)
                 return failed(status);
         }
         if (auto status = m_writer.create(temporary); !status)
             return failed(status, true);
-        base::Status status = hasOld ? copyOld(archive, newNames) : base::Status::ok();
+        base::Status status = hasOld ? copyOld(archive, walk) : base::Status::ok();
         if (status)
-            status = addNew(walk);
+            status = addNew(walk, temporary);
         if (status)
             status = m_writer.finish();
         if (status)
@@ -103,7 +89,8 @@ private:
         }
     }
 
-    base::Status copyOld(const std::string& archive, const std::set<std::string>& newNames)
+    // Keeps the old members the walk will not replace.
+    base::Status copyOld(const std::string& archive, const FolderWalk& walk)
     {
         ArchiveReader reader;
         if (auto status = reader.open(archive); !status)
@@ -115,43 +102,67 @@ private:
             if (!next->has_value())
                 return base::Status::ok();
             const MemberInfo& member = **next;
-            if (member.defect.empty() && newNames.count(nameKey(member.path)))
+            if (member.defect.empty() && walk.lists(member.path))
                 continue;
             if (auto status = m_writer.addRaw(reader); !status)
                 return status;
         }
     }
 
-    base::Status addNew(const WalkResult& walk)
+    base::Status addNew(FolderWalk& walk, const std::string& temporary)
     {
-        MemberPipeline pipeline(walk.entries, m_settings.writer, workerCount());
-        for (std::size_t i = 0; i < walk.entries.size(); ++i) {
-            const SourceEntry& entry = walk.entries[i];
-            if (m_hooks.progress && !m_hooks.progress(m_done, m_total, entry.archivePath))
+        MemberPipeline pipeline(m_settings.writer, workerCount(), temporary);
+        bool walkOver = false;
+        for (;;) {
+            // The walk runs here, on the writer's thread, so its reports come one at a time.
+            while (!walkOver && !pipeline.full()) {
+                auto entry = walk.next();
+                if (entry)
+                    pipeline.submit(std::move(*entry));
+                walkOver = !entry;
+            }
+            if (pipeline.empty())
+                return base::Status::ok();
+            m_current = pipeline.frontEntry().archivePath;
+            PreparedMember* member = pipeline.front([&](std::uint64_t consumed) { return reportProgress(consumed); });
+            if (!member || !reportProgress(0))
                 return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
-            const PreparedMember& prepared = pipeline.wait(i);
-            base::Status status = prepared.status;
-            if (status && prepared.streamed) {
-                status = m_writer.addEntry(entry, [&](std::uint64_t bytes) {
-                    m_done += bytes;
-                    return !m_hooks.progress || m_hooks.progress(m_done, m_total, entry.archivePath);
-                });
-            } else if (status) {
-                status = m_writer.addPrepared(entry, prepared.method, prepared.crc, prepared.originalSize,
-                                              prepared.data->data(),
-                                              prepared.data->size());
-                m_done += prepared.originalSize;
-            }
-            pipeline.release(i);
-            if (status) {
+            base::Status status = write(*member);
+            pipeline.pop();
+            if (status)
                 ++m_summary.members;
-            } else if (m_writer.broken()) {
+            else if (m_writer.broken())
                 return status;
-            } else {
+            else
                 skipped(status);
-            }
         }
-        return base::Status::ok();
+    }
+
+    base::Status write(PreparedMember& member)
+    {
+        const SourceEntry& entry = member.entry;
+        if (!member.status)
+            return member.scratchFailed ? brokenBy(member.status) : member.status;
+        if (member.copyFromSource) {
+            return m_writer.addEntry(entry, [&](std::uint64_t bytes) {
+                m_done += bytes;
+                return reportProgress(0);
+            });
+        }
+        const PackedData data{member.method, member.crc, member.originalSize, member.head, member.rest, member.restSize};
+        m_done += member.originalSize;
+        return m_writer.addPrepared(entry, data);
+    }
+
+    base::Status brokenBy(const base::Status& status)
+    {
+        m_writer.abandon();
+        return status;
+    }
+
+    bool reportProgress(std::uint64_t inWork)
+    {
+        return !m_hooks.progress || m_hooks.progress(m_done + inWork, m_total, m_current);
     }
 
     static unsigned workerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 2u); }
@@ -188,6 +199,7 @@ private:
     RunSummary m_summary;
     std::uint64_t m_done = 0;
     std::uint64_t m_total = 0;
+    std::string m_current; // the member being written, for the progress
 };
 
 } // namespace

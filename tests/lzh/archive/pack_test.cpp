@@ -69,6 +69,36 @@ TEST(LzhPack, PacksSmallFilesAsLh5AndLargerOnesWithTheChosenMethod)
     EXPECT_EQ(unpacked(folder, folder / "x.lzh"), test::treeOf(src));
 }
 
+TEST(LzhPack, PacksLargeFilesByWhatTheirContentAllows)
+{
+    // Large packed members pass through a scratch file; a large file is stored only when its
+    // middle is as incompressible as its start. Nothing of the work stays beside the archive.
+    test::TempFolder folder;
+    const fs::path src = folder.path() / "src";
+    std::string text;
+    std::uint32_t seed = 7;
+    while (text.size() < 6'000'000) {
+        seed = seed * 1103515245u + 12345u;
+        text += "word" + std::to_string(seed >> 20) + (seed & 0x100 ? " " : "\n");
+    }
+    test::writeFile(src / "text.txt", text);
+    test::writeFile(src / "random head.bin", test::randomBytes(700'000, 2) + text.substr(0, 2'000'000));
+    test::writeFile(src / "random.bin", test::randomBytes(1'500'000, 3));
+    const RunSummary summary = pack(folder / "x.lzh", src.string());
+    ASSERT_TRUE(summary.archiveError.isOk()) << summary.archiveError.detail() << summary.archiveError.path();
+    std::map<std::string, std::string> methods;
+    listArchive(folder / "x.lzh", [&](const MemberInfo& m) { methods[m.path] = m.methodId; });
+    const std::map<std::string, std::string> expected = {
+        {"text.txt", "-lh7-"}, {"random head.bin", "-lh7-"}, {"random.bin", "-lh0-"}};
+    EXPECT_EQ(methods, expected);
+    std::vector<std::string> beside;
+    for (const auto& entry : fs::directory_iterator(folder.path()))
+        beside.push_back(entry.path().filename().string());
+    std::sort(beside.begin(), beside.end());
+    EXPECT_EQ(beside, (std::vector<std::string>{"src", "x.lzh"}));
+    EXPECT_EQ(unpacked(folder, folder / "x.lzh"), test::treeOf(src));
+}
+
 TEST(LzhPack, AddsOntoAnExistingArchiveReplacingMembersOfTheSameName)
 {
     test::TempFolder folder;
