@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The scale check: unlha a then unlha x on three cases, comparing the trees byte for byte and
+# The scale check: unlha a then unlha x on these cases, comparing the trees byte for byte and
 # printing files, bytes, seconds and peak memory of each step.
 #   many small files   (twice: half and full count, to show the time grows linearly)
 #   one sparse file larger than 4 GiB when asked (holes cost no disk), with data across the 4 GiB mark
-#   a mixed folder     text, random, zeros and binaries, sizes from bytes to megabytes, nested
+#   the same bytes     in 100 files and in as many files as above, to show what a file costs
+#   a mixed folder     text, random, zeros and binaries, sizes from bytes to megabytes, nested;
+#                      at a hundredth of the size and at full size, for the throughput per byte
 #
 #   bash bench/scale.sh [--unlha PATH] [--files N] [--big-bytes B] [--mixed-bytes B]
 #                       [--max-rss-mib M] [--work DIR] [--full]
@@ -159,10 +161,49 @@ makeSparseFile "$scratch/sparse/large.bin" "$bigBytes"
 roundTrip "one large file" "$scratch/sparse"
 rm -rf "$scratch/sparse"
 
-mkdir -p "$scratch/mixed"
+# The same bytes split into few or many files: what each file costs beyond its bytes.
+makeSplit() { # makeSplit DIR COUNT BYTES
+    python3 - "$1" "$2" "$3" <<'PY'
+import os, random, sys
+root, count, total = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+rng = random.Random(7)
+words = [b"w%d" % rng.randrange(5000) for _ in range(20000)]
+text = b" ".join(rng.choice(words) for _ in range(total // 5 + 1))[:total]
+size = total // count
+for i in range(count):
+    folder = os.path.join(root, "d%04d" % (i // 100))
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "f%06d.txt" % i), "wb") as f:
+        f.write(text[i * size:(i + 1) * size])
+PY
+}
+rate() { awk -v b="$1" -v s="$2" 'BEGIN {if (s > 0) printf "%.1f", b / s / 1e6; else print "-"}'; }
+splitBytes=$((files * 200))
+mkdir -p "$scratch/few" "$scratch/many"
+makeSplit "$scratch/few" 100 "$splitBytes"
+roundTrip "same bytes, 100" "$scratch/few"
+fewPack=$packSeconds fewExtract=$extractSeconds
+rm -rf "$scratch/few"
+makeSplit "$scratch/many" "$files" "$splitBytes"
+roundTrip "same bytes, $files" "$scratch/many"
+rm -rf "$scratch/many"
+perFile="$splitBytes bytes in 100 files: $(rate "$splitBytes" "$fewPack") MB/s to pack,"
+perFile+=" $(rate "$splitBytes" "$fewExtract") MB/s to extract; in $files files: $(rate "$splitBytes" "$packSeconds"),"
+perFile+=" $(rate "$splitBytes" "$extractSeconds") MB/s"
+
+mkdir -p "$scratch/mixed-small" "$scratch/mixed"
+makeMixed "$scratch/mixed-small" $((mixedBytes / 100))
+roundTrip "mixed folder / 100" "$scratch/mixed-small"
+smallPack=$packSeconds smallExtract=$extractSeconds
+rm -rf "$scratch/mixed-small"
 makeMixed "$scratch/mixed" "$mixedBytes"
 roundTrip "mixed folder" "$scratch/mixed"
+perByte="the mixed folder of $((mixedBytes / 100)) bytes packed at $(rate $((mixedBytes / 100)) "$smallPack") MB/s and"
+perByte+=" extracted at $(rate $((mixedBytes / 100)) "$smallExtract") MB/s; of $mixedBytes bytes at"
+perByte+=" $(rate "$mixedBytes" "$packSeconds") and $(rate "$mixedBytes" "$extractSeconds") MB/s"
 
 echo "$linearity"
+echo "$perFile"
+echo "$perByte"
 [ "$failures" -eq 0 ] || { echo "scale check: $failures failure(s)" >&2; exit 1; }
 echo "scale check passed"
