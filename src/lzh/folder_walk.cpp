@@ -158,13 +158,26 @@ bool FolderWalk::lists(const std::string& archivePath) const
     const auto components = safeComponents(archivePath);
     if (!components)
         return false;
+    // The walk goes down real folders only, never through links.
     std::string text = platform::fromPath(m_root);
-    for (const std::string& component : *components)
-        text = platform::joinPath(text, component);
-    const fs::path path = platform::toPath(text);
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(path, ec);
-    return !ec && fs::exists(status) && !isExcluded(path);
+    fs::file_status status;
+    for (std::size_t i = 0; i < components->size(); ++i) {
+        text = platform::joinPath(text, (*components)[i]);
+        std::error_code ec;
+        status = fs::symlink_status(platform::toPath(text), ec);
+        if (ec || isExcluded(platform::toPath(text)))
+            return false;
+        if (i + 1 < components->size() && !fs::is_directory(status))
+            return false;
+    }
+    if (fs::is_symlink(status)) {
+        std::error_code ec;
+        std::string target = platform::fromPath(fs::read_symlink(platform::toPath(text), ec));
+        if constexpr (platform::kSeparator == '\\')
+            std::replace(target.begin(), target.end(), '\\', '/');
+        return !ec && linkStaysInside(*components, target);
+    }
+    return fs::is_regular_file(status) || fs::is_directory(status);
 }
 
 void FolderWalk::skip(const fs::path& path, const std::string& why) const
