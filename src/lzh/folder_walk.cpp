@@ -41,6 +41,15 @@ std::int64_t unixTime(fs::file_time_type time)
     return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
 }
 
+// What a link points to, with '/' between components as members store it.
+std::string linkTarget(const fs::path& link, std::error_code& ec)
+{
+    std::string target = platform::fromPath(fs::read_symlink(link, ec));
+    if constexpr (platform::kSeparator == '\\')
+        std::replace(target.begin(), target.end(), '\\', '/');
+    return target;
+}
+
 } // namespace
 
 // One folder on the way down: its entries in order, and how far the walk has come.
@@ -138,13 +147,11 @@ bool FolderWalk::linkStaysInFolder(SourceEntry& entry, const fs::path& path) con
     entry.mtime = ec ? 0 : unixTime(time);
     entry.kind = MemberKind::Symlink;
     entry.readOnly = false;
-    entry.linkTarget = platform::fromPath(fs::read_symlink(path, ec));
+    entry.linkTarget = linkTarget(path, ec);
     if (ec) {
         skip(path, ec.message());
         return false;
     }
-    if constexpr (platform::kSeparator == '\\')
-        std::replace(entry.linkTarget.begin(), entry.linkTarget.end(), '\\', '/');
     const auto components = safeComponents(entry.archivePath);
     if (!components || !linkStaysInside(*components, entry.linkTarget)) {
         skip(path, "link points outside the folder: " + entry.linkTarget);
@@ -172,9 +179,7 @@ bool FolderWalk::lists(const std::string& archivePath) const
     }
     if (fs::is_symlink(status)) {
         std::error_code ec;
-        std::string target = platform::fromPath(fs::read_symlink(platform::toPath(text), ec));
-        if constexpr (platform::kSeparator == '\\')
-            std::replace(target.begin(), target.end(), '\\', '/');
+        const std::string target = linkTarget(platform::toPath(text), ec);
         return !ec && linkStaysInside(*components, target);
     }
     return fs::is_regular_file(status) || fs::is_directory(status);
