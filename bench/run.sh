@@ -56,7 +56,7 @@ find "$corpus/Documents" -type f \( -name '*.png' -o -name '*.jpg' -o -name '*.g
     LC_ALL=C sort -z | head -z -n 2000 | xargs -0 -r cp -t "$sets/incompressible" --backup=numbered
 head -c $(( small ? 2097152 : 33554432 )) /dev/urandom > "$sets/incompressible/random.bin"
 
-bytesOf() { find "$1" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}'; }
+bytesOf() { find "$1" -type f -printf '%s\n' | awk '{s += $1} END {printf "%.0f\n", s}'; }
 filesOf() { find "$1" -type f | wc -l; }
 
 # measure KEY COMMAND: runs COMMAND under bash with /usr/bin/time; records seconds and peak KiB.

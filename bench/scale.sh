@@ -62,7 +62,7 @@ roundTrip() {
     local name=$1 src=$2 archive=$2.lzh target=$2.out
     local count bytes aSeconds aMib verdict
     count=$(find "$src" -type f | wc -l)
-    bytes=$(find "$src" -type f -printf '%s\n' | awk '{s += $1} END {print s + 0}')
+    bytes=$(find "$src" -type f -printf '%s\n' | awk '{s += $1} END {printf "%.0f\n", s}')
     timed "$unlha" a -d1 -y1 -h2 -jm2 "$archive" "$src/"
     aSeconds=$lastSeconds aMib=$lastMib
     mkdir -p "$target"
