@@ -2,7 +2,6 @@
 
 #include "core/archive/command_line.h"
 #include "core/archive/unlha.h"
-#include "core/common/archive_runner.h"
 #include "lzh/archive/archive_test_support.h"
 
 #include <gtest/gtest.h>
@@ -171,15 +170,6 @@ TEST(Unlha, ReportsProgressAndHonoursTheCancelFlag)
     EXPECT_TRUE(lzh::test::readFile(folder / "x.lzh") == before);
     cancel = true;
     EXPECT_EQ(Unlha(nullptr, extractLine(folder / "x.lzh", folder / "out").c_str(), nullptr, 0, &options), kUnlhaCancelled);
-}
-
-TEST(DirectArchiveRunner, ReturnsUnlhasCodeAndMessage)
-{
-    TempFolder folder;
-    DirectArchiveRunner runner;
-    std::string message;
-    EXPECT_EQ(runner.run("q", &message, {}), archive::kUnlhaBadCommand);
-    EXPECT_EQ(message.rfind("bad command", 0), 0u);
 }
 
 } // namespace
