@@ -6,13 +6,10 @@
 
 #include "core/settings/setup_file.h"
 #include "core/startup/startup.h"
-#include "platform/paths.h"
 #include "support/file_helpers.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace {
 using namespace fernhold::test;
