@@ -33,10 +33,11 @@ std::vector<MemberInfo> listBytes(const std::string& archive, base::Status* erro
 }
 
 // The notes' example E1: a stored level-2 member "hello.txt".
-const std::string kLevel2Hello = bytes({0x2B, 0x00, '-', 'l', 'h', '0', '-', 5, 0, 0, 0, 5, 0, 0, 0, 0x70, 0x40, 0xF4,
-                                        0x65, 0x20, 0x02, 0xD2, 0x34, 0x00, 0x05, 0x00, 0x00, 0x51, 0x0F, 0x0C, 0x00,
-                                        0x01, 'h', 'e', 'l', 'l', 'o', '.', 't', 'x', 't', 0x00, 0x00}) +
-                                 "hello" + std::string(1, '\0');
+const std::string kLevel2Hello =
+    bytes({0x2B, 0x00, '-',  'l',  'h',  '0',  '-',  5,    0,    0,    0,    5,    0,    0,    0,
+           0x70, 0x40, 0xF4, 0x65, 0x20, 0x02, 0xD2, 0x34, 0x00, 0x05, 0x00, 0x00, 0x51, 0x0F, 0x0C,
+           0x00, 0x01, 'h',  'e',  'l',  'l',  'o',  '.',  't',  'x',  't',  0x00, 0x00}) +
+    "hello" + std::string(1, '\0');
 
 // The only member of an archive, or a default one (after a test failure) when there is not exactly one.
 MemberInfo onlyMember(const std::string& archive)
@@ -56,27 +57,29 @@ TEST(LzhHeader, ReadsLevels1To3FilesAndDirectories)
     EXPECT_EQ(level2.mtime, 1710506096);
 
     // Level 1 with the Unix mode and time extensions.
-    const MemberInfo level1 = onlyMember(
-        bytes({0x22, 0x2E, '-', 'l', 'h', '0', '-', 0x18, 0, 0, 0, 5, 0, 0, 0, 0x5C, 0x64, 0x6F, 0x58, 0x20, 0x01, 9,
-               'h', 'e', 'l', 'l', 'o', '.', 't', 'x', 't', 0xD2, 0x34, 'U', 0x05, 0x00, 0x50, 0xA4, 0x81, 0x07, 0x00,
-               0x51, 0, 0, 0, 0, 0x07, 0x00, 0x54, 0x70, 0x40, 0xF4, 0x65, 0x00, 0x00}) +
-        "hello" + std::string(1, '\0'));
+    const MemberInfo level1 =
+        onlyMember(bytes({0x22, 0x2E, '-',  'l',  'h',  '0',  '-',  0x18, 0,    0,    0,    5,    0,    0,
+                          0,    0x5C, 0x64, 0x6F, 0x58, 0x20, 0x01, 9,    'h',  'e',  'l',  'l',  'o',  '.',
+                          't',  'x',  't',  0xD2, 0x34, 'U',  0x05, 0x00, 0x50, 0xA4, 0x81, 0x07, 0x00, 0x51,
+                          0,    0,    0,    0,    0x07, 0x00, 0x54, 0x70, 0x40, 0xF4, 0x65, 0x00, 0x00}) +
+                   "hello" + std::string(1, '\0'));
     EXPECT_EQ(level1.packedSize, 5u);
     EXPECT_EQ(level1.unixMode, 0x81A4);
     EXPECT_EQ(level1.mtime, 1710506096);
 
     // Level 3, whose extension sizes take four bytes.
-    const MemberInfo level3 =
-        onlyMember(bytes({0x04, 0x00, '-', 'l', 'h', '0', '-', 5, 0, 0, 0, 5, 0, 0, 0, 0x70, 0x40, 0xF4, 0x65, 0x20, 0x03,
-                          0xD2, 0x34, 'M', 42, 0, 0, 0, 10, 0, 0, 0, 0x01, 'a', '.', 't', 'x', 't', 0, 0, 0, 0}) +
-                   "hello" + std::string(1, '\0'));
+    const MemberInfo level3 = onlyMember(bytes({0x04, 0x00, '-',  'l',  'h',  '0',  '-',  5,    0,   0,  0, 5, 0, 0,  0,
+                                                0x70, 0x40, 0xF4, 0x65, 0x20, 0x03, 0xD2, 0x34, 'M', 42, 0, 0, 0, 10, 0,
+                                                0,    0,    0x01, 'a',  '.',  't',  'x',  't',  0,   0,  0, 0}) +
+                                         "hello" + std::string(1, '\0'));
     EXPECT_EQ(level3.level, 3);
     EXPECT_EQ(level3.path, "a.txt");
     EXPECT_EQ(level3.packedSize, 5u);
 
-    const MemberInfo folder = onlyMember(bytes({0x29, 0x00, '-', 'l', 'h', 'd', '-', 0, 0, 0, 0, 0, 0, 0, 0, 0x70, 0x40,
-                                                0xF4, 0x65, 0x20, 0x02, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x7F, 0x2F,
-                                                0x03, 0x00, 0x01, 0x07, 0x00, 0x02, 's', 'u', 'b', 0xFF, 0x00, 0x00, 0x00}));
+    const MemberInfo folder =
+        onlyMember(bytes({0x29, 0x00, '-',  'l',  'h',  'd',  '-',  0,    0,    0,    0,    0,    0,    0,
+                          0,    0x70, 0x40, 0xF4, 0x65, 0x20, 0x02, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x7F,
+                          0x2F, 0x03, 0x00, 0x01, 0x07, 0x00, 0x02, 's',  'u',  'b',  0xFF, 0x00, 0x00, 0x00}));
     EXPECT_EQ(folder.kind, MemberKind::Directory);
     EXPECT_EQ(folder.path, "sub");
 }
