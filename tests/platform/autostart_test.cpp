@@ -11,31 +11,17 @@ namespace {
 using fernhold::test::TempFolder;
 
 #ifndef _WIN32
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
+// Sets an environment variable (or unsets it, for null) for one scope and puts the old value back.
+struct ScopedEnv {
+    ScopedEnv(const char* name, const char* value) : name(name), old(std::getenv(name) ? std::getenv(name) : "")
     {
-        const char* old = std::getenv(name);
-        m_had = old != nullptr;
-        m_old = m_had ? old : "";
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
+        had = std::getenv(name) != nullptr;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            ::setenv(m_name, m_old.c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had = false;
-    std::string m_old;
+    ~ScopedEnv() { had ? ::setenv(name, old.c_str(), 1) : ::unsetenv(name); }
+    const char* name;
+    std::string old;
+    bool had = false;
 };
 #endif
 

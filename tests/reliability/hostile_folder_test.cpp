@@ -70,18 +70,13 @@ protected:
     RealServices m_real;
 };
 
-TEST_F(HostileFolder, NamesThatCp932CannotHoldComeBackExactly)
+TEST_F(HostileFolder, NamesThatCp932CannotHoldAndPathsOverAThousandBytesComeBackExactly)
 {
     for (const std::string name : {"café.txt", "한국어.txt", "😀 emoji.txt", "Ωmega", "mixé 한 😀"}) {
         writeFile(m_source + "/" + name, "content of " + name);
         makeFolder(m_source + "/dir " + name);
         writeFile(m_source + "/dir " + name + "/inner " + name, name);
     }
-    expectRoundTrip();
-}
-
-TEST_F(HostileFolder, PathsLongerThanAThousandBytesComeBackExactly)
-{
     std::string path = m_source;
     const std::string part(60, 'a');
     const std::string wide = "長い名前のフォルダ長い名前のフォルダ長い名前のフォルダ"; // 81 bytes
@@ -109,17 +104,9 @@ TEST_F(HostileFolder, LinksToThemselvesAreKeptAsLinksAndNeverFollowed)
     makeFolder(m_source + "/sub");
     fs::create_directory_symlink("../sub", platform::toPath(m_source + "/sub/again"));
 
-    const auto before = treeOf(m_source);
-    const std::string text = backUp();
-    ASSERT_EQ(text, core::backupDoneText(m_source, slot()));
+    expectRoundTrip();
     // The archive holds links, not the folder again and again.
     EXPECT_LT(fs::file_size(platform::toPath(core::archivePathInSlot(slot()))), 4096u);
-    removeTree(m_source);
-    makeFolder(m_source);
-    const std::string archive = core::archivePathInSlot(slot());
-    EXPECT_EQ(core::restore::RestoreArchive(m_state, m_real.services, archive, m_source, 1),
-              core::restore::RestoreOutcome::Restored);
-    EXPECT_EQ(treeOf(m_source), before);
 }
 
 // Extraction refuses links that lead out of the folder, so keeping them would make the whole

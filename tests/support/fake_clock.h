@@ -7,9 +7,6 @@ namespace fernhold::test {
 // A clock that stands still until a test sets or advances it.
 class FakeClock final : public core::Clock {
 public:
-    FakeClock() = default;
-    explicit FakeClock(core::DateTime time, int millisecond = 0) : m_reading{time, millisecond} {}
-
     core::ClockReading now() const override { return m_reading; }
 
     void set(core::DateTime time, int millisecond = 0) { m_reading = {time, millisecond}; }

@@ -3,6 +3,7 @@
 #include "core/common/dialogs.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,9 +27,14 @@ public:
     void answerNo() { m_answers.push_back(false); }
     void chooseFolderAnswer(std::optional<std::string> folder) { m_folders.push_back(std::move(folder)); }
 
+    // Runs as each message is shown, e.g. to see what is on disk at that moment.
+    void setOnMessage(std::function<void()> onMessage) { m_onMessage = std::move(onMessage); }
+
     void message(const std::string& title, const std::string& text) override
     {
         m_shown.push_back({Kind::Message, title, text});
+        if (m_onMessage)
+            m_onMessage();
     }
     bool ask(const std::string& title, const std::string& text) override
     {
@@ -67,13 +73,13 @@ public:
     std::vector<Shown> questions() const { return shownOf(Kind::Question); }
     std::vector<Shown> notifications() const { return shownOf(Kind::Notify); }
     std::vector<Shown> folderChoices() const { return shownOf(Kind::FolderChoice); }
-    size_t unusedAnswers() const { return m_answers.size() + m_folders.size(); }
     void clear() { m_shown.clear(); }
 
 private:
     std::vector<Shown> m_shown;
     std::deque<bool> m_answers;
     std::deque<std::optional<std::string>> m_folders;
+    std::function<void()> m_onMessage;
 };
 
 } // namespace fernhold::test

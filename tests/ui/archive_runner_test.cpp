@@ -36,10 +36,7 @@ private:
 
 QWidget* progressWindow()
 {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == "frmProgress" && widget->isVisible())
-            return widget;
-    return nullptr;
+    return fernhold::test::visibleWindow("frmProgress");
 }
 
 TEST(QtArchiveRunner, HandsBackTheCodeAndMessageOfAQuickCommandWithoutAWindow)

@@ -14,31 +14,25 @@ namespace {
 
 using fernhold::test::child;
 
-TEST(HelpWindow, APageOutsideTheRangeKeepsTheFirstTitleAndAnEmptyBrowser)
+TEST(HelpWindow, LoadsTheTitleAndFileOfThePageAndNothingForAPageOutsideTheRange)
 {
     core::AppState state;
     state.programFolder = "/opt/fernhold";
-    state.HelpPage = 7;
+    state.HelpPage = 4;
     ui::HelpWindow window(state);
     window.Form_Load();
-
     EXPECT_EQ(window.objectName(), "frmHelp");
     EXPECT_EQ(window.windowTitle(), QStringLiteral("つむぎ君：　おたすけ"));
-    EXPECT_EQ(child<QLabel>(&window, "lbl01")->text(), QStringLiteral(" ファイルのバックアップ"));
-    EXPECT_TRUE(child<QTextBrowser>(&window, "WebBrowser1")->source().isEmpty());
     EXPECT_FALSE(window.windowIcon().isNull());
-}
-
-TEST(HelpWindow, LoadsTheTitleAndFileOfTheChosenPage)
-{
-    core::AppState state;
-    state.programFolder = "/opt/fernhold";
-    ui::HelpWindow window(state);
-    state.HelpPage = 4;
-    window.Form_Load();
     EXPECT_EQ(child<QLabel>(&window, "lbl01")->text(), QStringLiteral("  時刻指定で復元（上書き）"));
     EXPECT_EQ(child<QTextBrowser>(&window, "WebBrowser1")->source().toLocalFile(),
               QStringLiteral("/opt/fernhold/help4.html"));
+
+    state.HelpPage = 7;
+    ui::HelpWindow outside(state);
+    outside.Form_Load();
+    EXPECT_EQ(child<QLabel>(&outside, "lbl01")->text(), QStringLiteral(" ファイルのバックアップ"));
+    EXPECT_TRUE(child<QTextBrowser>(&outside, "WebBrowser1")->source().isEmpty());
 }
 
 class UrlRecorder : public QObject {

@@ -28,6 +28,15 @@ inline void whenModalOpens(std::function<void(QWidget*)> inspect)
     poll->start();
 }
 
+// The visible top-level window of that object name, or null.
+inline QWidget* visibleWindow(const char* name)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String(name) && widget->isVisible())
+            return widget;
+    return nullptr;
+}
+
 template <typename T> T* child(const QObject* parent, const char* name)
 {
     return parent->findChild<T*>(QString::fromUtf8(name));

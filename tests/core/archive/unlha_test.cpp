@@ -2,7 +2,6 @@
 
 #include "core/archive/command_line.h"
 #include "core/archive/unlha.h"
-#include "core/common/archive_runner.h"
 #include "lzh/archive/archive_test_support.h"
 
 #include <gtest/gtest.h>
@@ -46,26 +45,19 @@ TEST(UnlhaCommandLine, ParsesTheProgramsLinesWithSpacesAndJapanese)
     EXPECT_EQ(best->effort, lzh::Effort::Best);
 }
 
-TEST(UnlhaCommandLine, RefusesMalformedLinesWhole)
-{
-    for (const char* line : {"", "z \"a.lzh\" \"b\\\"", "a -q \"a.lzh\" \"b\\\"", "a \"a.lzh\" \"b\\", "a \"a.lzh\"",
-                             "x \"a.lzh\" \"b\" \"c\"", "a \"a.lzh\" -d1 \"b\"", "t \"\"", "l", "\"a\" \"x.lzh\""}) {
-        std::string error;
-        EXPECT_FALSE(parseUnlhaCommand(line, &error).has_value()) << line;
-        EXPECT_FALSE(error.empty()) << line;
-    }
-}
-
-TEST(Unlha, BadCommandLinesTouchNoFile)
+TEST(Unlha, RefusesMalformedLinesWholeAndTouchesNoFile)
 {
     TempFolder folder;
     lzh::test::writeFile(folder.path() / "src" / "f.txt", "data");
     char output[64];
-    for (const std::string& line : {"a -d1 -y1 -h2 -jm9 \"" + folder / "x.lzh" + "\" \"" + folder / "src" + "\\\"",
-                                   "a -d1 -y1 -h1 \"" + folder / "x.lzh" + "\" \"" + folder / "src" + "\\\"",
-                                   "x -d1 -y1 \"" + folder / "x.lzh" + "\" \"" + folder / "out" + "\\"}) {
+    for (const std::string& line : std::vector<std::string>{
+             "a -d1 -y1 -h2 -jm9 \"" + folder / "x.lzh" + "\" \"" + folder / "src" + "\\\"",
+             "a -d1 -y1 -h1 \"" + folder / "x.lzh" + "\" \"" + folder / "src" + "\\\"",
+             "x -d1 -y1 \"" + folder / "x.lzh" + "\" \"" + folder / "out" + "\\", std::string(), "z \"a.lzh\" \"b\\\"",
+             "a -q \"a.lzh\" \"b\\\"", "a \"a.lzh\" \"b\\", "a \"a.lzh\"", "x \"a.lzh\" \"b\" \"c\"",
+             "a \"a.lzh\" -d1 \"b\"", "t \"\"", "l", "\"a\" \"x.lzh\""}) {
         EXPECT_EQ(Unlha(nullptr, line.c_str(), output, sizeof output), kUnlhaBadCommand) << line;
-        EXPECT_EQ(std::strncmp(output, "bad command", 11), 0);
+        EXPECT_EQ(std::strncmp(output, "bad command", 11), 0) << line;
     }
     EXPECT_EQ(lzh::test::treeOf(folder.path()).size(), 2u);
 }
@@ -92,7 +84,8 @@ TEST(Unlha, ReturnsTheCodeOfEachFailureKind)
     EXPECT_EQ(Unlha(nullptr, extractLine(folder / "none.lzh", folder / "out").c_str(), nullptr, 0),
               kUnlhaArchiveUnreadable);
     lzh::test::writeFile(folder / "bad.lzh", std::string("\x30\x00-lh5-", 7) + std::string(30, 'x'));
-    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "bad.lzh", folder / "out").c_str(), nullptr, 0), kUnlhaArchiveCorrupt);
+    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "bad.lzh", folder / "out").c_str(), nullptr, 0),
+              kUnlhaArchiveCorrupt);
     lzh::test::writeFile(folder.path() / "src" / "f.txt", "data");
 #ifndef _WIN32
     ASSERT_EQ(::mkfifo((folder.path() / "src" / "pipe").c_str(), 0600), 0);
@@ -170,16 +163,8 @@ TEST(Unlha, ReportsProgressAndHonoursTheCancelFlag)
     EXPECT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "src").c_str(), nullptr, 0, &options), kUnlhaCancelled);
     EXPECT_TRUE(lzh::test::readFile(folder / "x.lzh") == before);
     cancel = true;
-    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "x.lzh", folder / "out").c_str(), nullptr, 0, &options), kUnlhaCancelled);
-}
-
-TEST(DirectArchiveRunner, ReturnsUnlhasCodeAndMessage)
-{
-    TempFolder folder;
-    DirectArchiveRunner runner;
-    std::string message;
-    EXPECT_EQ(runner.run("q", &message, {}), archive::kUnlhaBadCommand);
-    EXPECT_EQ(message.rfind("bad command", 0), 0u);
+    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "x.lzh", folder / "out").c_str(), nullptr, 0, &options),
+              kUnlhaCancelled);
 }
 
 } // namespace

@@ -13,21 +13,6 @@ bool contains(const std::vector<std::string>& list, const std::string& item)
     return std::find(list.begin(), list.end(), item) != list.end();
 }
 
-TEST(Compress, HandsTheAddCommandWithQuotedArchiveAndSourceToTheArchiver)
-{
-    BackupFixture f;
-    f.fakes.archiver.setResult(core::archive::kUnlhaPartial, "skipped", 2);
-    const std::string slot = f.daySlot(3);
-    const core::CompressOutcome outcome = core::compress(f.state, f.fakes.services, f.source, slot);
-
-    ASSERT_EQ(f.fakes.archiver.commands().size(), 1u);
-    EXPECT_EQ(f.fakes.archiver.commands()[0],
-              "a -d1 -y1 -h2 -jm2 \"" + slot + kSep + "BackUp.lzh\" \"" + f.source + kSep + "\"");
-    EXPECT_EQ(outcome.code, core::archive::kUnlhaPartial);
-    EXPECT_EQ(outcome.skippedFiles, 2);
-    EXPECT_EQ(outcome.message, "skipped");
-}
-
 TEST(Compress, MarksTheProgramBusyForTheWholeArchiveCallOnly)
 {
     BackupFixture f;

@@ -13,32 +13,6 @@ using core::DateTime;
 const std::string kNowTitle = "つむぎ君：　現状をバックアップ";
 const std::string kDayTitle = "つむぎ君：　本日をバックアップ";
 
-// Reads setup.def at the moment a message is shown, to tell whether the settings were saved first.
-class SettingsAtMessage final : public core::Dialogs {
-public:
-    SettingsAtMessage(core::Dialogs& inner, std::string setupFile) : m_inner(inner), m_setupFile(std::move(setupFile))
-    {
-    }
-    void message(const std::string& title, const std::string& text) override
-    {
-        m_bytes = isFile(m_setupFile) ? std::optional(readFile(m_setupFile)) : std::nullopt;
-        m_inner.message(title, text);
-    }
-    bool ask(const std::string& title, const std::string& text) override { return m_inner.ask(title, text); }
-    void notify(const std::string& title, const std::string& text) override { m_inner.notify(title, text); }
-    std::optional<std::string> chooseFolder(const std::string& title, const std::string& start,
-                                            const std::string& instruction) override
-    {
-        return m_inner.chooseFolder(title, start, instruction);
-    }
-    const std::optional<std::string>& bytesAtMessage() const { return m_bytes; }
-
-private:
-    core::Dialogs& m_inner;
-    std::string m_setupFile;
-    std::optional<std::string> m_bytes;
-};
-
 core::SetupRecord parsed(const std::string& bytes)
 {
     core::SetupRecord record;
@@ -49,17 +23,17 @@ core::SetupRecord parsed(const std::string& bytes)
 TEST(CurrentStateBackup, StampsTheNextRingSlotSavesThenConfirms)
 {
     BackupFixture f;
-    SettingsAtMessage dialogs(f.fakes.dialogs, f.setupFile());
-    core::Services services{f.fakes.clock, dialogs, f.fakes.mainView, f.fakes.archiver, f.fakes.locale};
+    std::optional<std::string> setupAtMessage;
+    f.fakes.dialogs.setOnMessage([&] { setupAtMessage = readFile(f.setupFile()); });
     f.state.setup.DayBackSlot = 4;
     const DateTime now = f.fakes.clock.now().time;
 
-    core::submenu_Nowback_Click(f.state, services);
+    core::submenu_Nowback_Click(f.state, f.fakes.services);
 
     EXPECT_EQ(f.state.setup.DayBackSlot, 5);
     EXPECT_EQ(f.state.setup.DayBackDate[5], now);
-    ASSERT_TRUE(dialogs.bytesAtMessage().has_value());
-    EXPECT_EQ(parsed(*dialogs.bytesAtMessage()), f.state.setup);
+    ASSERT_TRUE(setupAtMessage.has_value());
+    EXPECT_EQ(parsed(*setupAtMessage), f.state.setup);
     ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
     EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kNowTitle);
     EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.source + " を \r" + f.daySlot(5) + " にバックアップしました");
@@ -69,17 +43,17 @@ TEST(CurrentStateBackup, StampsTheNextRingSlotSavesThenConfirms)
 TEST(DailyBackup, StampsTodaysSlotConfirmsThenSaves)
 {
     BackupFixture f;
-    SettingsAtMessage dialogs(f.fakes.dialogs, f.setupFile());
-    core::Services services{f.fakes.clock, dialogs, f.fakes.mainView, f.fakes.archiver, f.fakes.locale};
+    std::optional<std::string> setupAtMessage;
+    f.fakes.dialogs.setOnMessage([&] { setupAtMessage = readFile(f.setupFile()); });
     f.fakes.clock.set(2004, 5, 31, 23, 59, 59);
     const core::SetupRecord before = f.state.setup;
 
-    core::submenu_Dayback_Click(f.state, services);
+    core::submenu_Dayback_Click(f.state, f.fakes.services);
 
     EXPECT_EQ(f.state.setup.MonthBackDate[30], f.fakes.clock.now().time);
     EXPECT_EQ(f.state.setup.DayBackSlot, before.DayBackSlot);
     EXPECT_EQ(f.state.setup.DayBackDate, before.DayBackDate);
-    EXPECT_FALSE(dialogs.bytesAtMessage().has_value());
+    EXPECT_EQ(setupAtMessage, "");
     EXPECT_EQ(parsed(readFile(f.setupFile())), f.state.setup);
     ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
     EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kDayTitle);

@@ -57,14 +57,6 @@ TEST(TimedMonthBackup, OnlyAnExactOneSwitchesItOnAndOffLeavesTheFlagAlone)
     }
 }
 
-TEST(TimedMonthBackup, TimeWithoutNumbersMeansMidnight)
-{
-    BackupFixture f;
-    f.state.setup.MonthBackOption[1] = 1;
-    f.state.setup.MonthBackTime = "ab:cd";
-    EXPECT_EQ(tickFrom(f, 23, 59, 58, 8), (std::vector<int>{0}));
-}
-
 TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
 {
     BackupFixture f;
@@ -76,25 +68,16 @@ TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
     EXPECT_EQ(f.state.TimerDone[1], 0);
 }
 
-TEST(HourBackup, SlotNumberFollowsTheRingNotTheHour)
+TEST(HourBackup, SlotNumberFollowsTheRingNotTheHourAndAHandEditedOneRestartsIt)
 {
-    BackupFixture f;
-    f.state.setup.DayBackHour[14] = 1;
-    f.state.setup.DayBackSlot = 7;
-    EXPECT_EQ(tickFrom(f, 14, 0, 0, 6), (std::vector<int>{0}));
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.daySlot(8) + kSep + "BackUp.lzh");
-    EXPECT_EQ(f.state.setup.DayBackDate[8], DateTime::fromCivil({2004, 5, 14, 14, 0, 0}));
-}
-
-TEST(HourBackup, HandEditedSlotOutsideTheRingRestartsItAtZero)
-{
-    for (const std::int16_t odd : {std::int16_t{-7}, std::int16_t{24}, std::int16_t{99}}) {
+    for (const auto& [slot, next] : {std::pair<std::int16_t, int>{7, 8}, {-7, 0}, {24, 0}, {99, 0}}) {
         BackupFixture f;
         f.state.setup.DayBackHour[14] = 1;
-        f.state.setup.DayBackSlot = odd;
-        tickFrom(f, 14, 0, 0, 1);
-        EXPECT_EQ(f.state.setup.DayBackSlot, 0);
-        EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.daySlot(0) + kSep + "BackUp.lzh");
+        f.state.setup.DayBackSlot = slot;
+        EXPECT_EQ(tickFrom(f, 14, 0, 0, 6), (std::vector<int>{0}));
+        EXPECT_EQ(f.state.setup.DayBackSlot, next);
+        EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.daySlot(next) + kSep + "BackUp.lzh");
+        EXPECT_EQ(f.state.setup.DayBackDate[next], DateTime::fromCivil({2004, 5, 14, 14, 0, 0}));
     }
 }
 

@@ -89,16 +89,11 @@ TEST(LoadSetup, ReportsAppliesDefaultsAndRewritesABadFile)
     EXPECT_EQ(program.state.setup.MonthBackDate[5], saved.MonthBackDate[5]);
 }
 
-TEST(LoadSetup, TakesTheFailurePathForAMissingOrEmptyFile)
+TEST(LoadSetup, TakesTheFailurePathForAMissingFile)
 {
     Program missing;
     EXPECT_FALSE(core::LoadSetup(missing.state, missing.dialogs));
     expectFailurePathTaken(missing, missing.defaultsKeeping({}));
-
-    Program empty;
-    ASSERT_TRUE(writeFile(empty.setupPath(), ""));
-    EXPECT_FALSE(core::LoadSetup(empty.state, empty.dialogs));
-    expectFailurePathTaken(empty, empty.defaultsKeeping({}));
 }
 
 TEST(LoadSetup, StopsEarlyInAHundredMegabyteFile)
@@ -120,19 +115,6 @@ TEST(LoadSetup, StopsEarlyInAHundredMegabyteFile)
     EXPECT_EQ(valid.state.setup, saved);
 }
 
-TEST(LoadSetup, ReportsTheFailedRewriteWhenSetupDefIsAFolder)
-{
-    Program program;
-    ASSERT_TRUE(fernhold::test::makeFolder(program.setupPath()));
-    base::Status rewrite;
-    EXPECT_FALSE(core::LoadSetup(program.state, program.dialogs, &rewrite));
-    EXPECT_FALSE(rewrite.isOk());
-    EXPECT_EQ(rewrite.path(), program.setupPath());
-    EXPECT_EQ(program.dialogs.messages().size(), 1u);
-    EXPECT_TRUE(fernhold::test::isFolder(program.setupPath()));
-    EXPECT_EQ(fernhold::test::listFolder(program.folder.path()), std::vector<std::string>{"setup.def"});
-}
-
 TEST(SaveSetup, ReplacesTheFileWholeAndLeavesNothingElse)
 {
     Program program;
@@ -152,16 +134,6 @@ TEST(SaveSetup, KeepsTheFileWhenAFolderNameHoldsALineBreak)
     program.state.setup.BackupFolder = "/home/a\nb";
     EXPECT_EQ(core::SaveSetup(program.state).code(), base::ErrorCode::InvalidArgument);
     EXPECT_EQ(readFile(program.setupPath()), before);
-}
-
-TEST(SaveSetup, ReportsAProgramFolderThatIsGoneAndCreatesNothing)
-{
-    Program program;
-    program.state.programFolder = program.folder.file("gone");
-    const base::Status status = core::SaveSetup(program.state);
-    EXPECT_FALSE(status.isOk());
-    EXPECT_EQ(status.path(), core::setupFilePath(program.state.programFolder));
-    EXPECT_TRUE(fernhold::test::listFolder(program.folder.path()).empty());
 }
 
 } // namespace

@@ -15,18 +15,12 @@ TEST(SetupTimeList, RunsFromMidnightInHalfHourSteps)
     EXPECT_EQ(times[47], "23:30");
 }
 
-TEST(SetupTimeList, IndexInRangeWinsOverTheStoredTime)
+TEST(SetupTimeList, IndexInRangeWinsElseAMatchingTimeElseEightOClock)
 {
     core::SetupRecord record;
     record.MonthBackTimeIndex = 16;
-    record.MonthBackTime = "10:00";
-    EXPECT_EQ(core::timeIndexToSelect(record), 16);
-}
-
-TEST(SetupTimeList, IndexOutOfRangeFollowsAMatchingTimeElseEightOClock)
-{
-    core::SetupRecord record;
     record.MonthBackTime = "10:30";
+    EXPECT_EQ(core::timeIndexToSelect(record), 16);
     for (std::int16_t index : {-1, 48, 300}) {
         record.MonthBackTimeIndex = index;
         EXPECT_EQ(core::timeIndexToSelect(record), 21) << index;
@@ -47,14 +41,6 @@ TEST(SetupTimeList, ChoosingAnEntrySetsIndexAndTimeTogether)
     core::chooseTime(record, 48); // no such entry: nothing changes
     EXPECT_EQ(record.MonthBackTimeIndex, 47);
     EXPECT_EQ(record.MonthBackTime, "23:30");
-}
-
-TEST(SetupTimeList, OnlyOneCountsAsChecked)
-{
-    EXPECT_TRUE(core::isChecked(1));
-    EXPECT_FALSE(core::isChecked(0));
-    EXPECT_FALSE(core::isChecked(2));
-    EXPECT_FALSE(core::isChecked(-1));
 }
 
 } // namespace

@@ -33,47 +33,55 @@ std::vector<MemberInfo> listBytes(const std::string& archive, base::Status* erro
 }
 
 // The notes' example E1: a stored level-2 member "hello.txt".
-const std::string kLevel2Hello = bytes({0x2B, 0x00, '-', 'l', 'h', '0', '-', 5, 0, 0, 0, 5, 0, 0, 0, 0x70, 0x40, 0xF4,
-                                        0x65, 0x20, 0x02, 0xD2, 0x34, 0x00, 0x05, 0x00, 0x00, 0x51, 0x0F, 0x0C, 0x00,
-                                        0x01, 'h', 'e', 'l', 'l', 'o', '.', 't', 'x', 't', 0x00, 0x00}) +
-                                 "hello" + std::string(1, '\0');
+const std::string kLevel2Hello =
+    bytes({0x2B, 0x00, '-',  'l',  'h',  '0',  '-',  5,    0,    0,    0,    5,    0,    0,    0,
+           0x70, 0x40, 0xF4, 0x65, 0x20, 0x02, 0xD2, 0x34, 0x00, 0x05, 0x00, 0x00, 0x51, 0x0F, 0x0C,
+           0x00, 0x01, 'h',  'e',  'l',  'l',  'o',  '.',  't',  'x',  't',  0x00, 0x00}) +
+    "hello" + std::string(1, '\0');
 
-TEST(LzhHeader, ReadsLevel2StoredMember)
+// The only member of an archive, or a default one (after a test failure) when there is not exactly one.
+MemberInfo onlyMember(const std::string& archive)
 {
-    const auto members = listBytes(kLevel2Hello);
-    ASSERT_EQ(members.size(), 1u);
-    EXPECT_EQ(members[0].path, "hello.txt");
-    EXPECT_EQ(members[0].methodId, "-lh0-");
-    EXPECT_EQ(members[0].originalSize, 5u);
-    EXPECT_EQ(members[0].crc, 0x34D2);
-    EXPECT_EQ(members[0].mtime, 1710506096);
+    const auto members = listBytes(archive);
+    EXPECT_EQ(members.size(), 1u);
+    return members.size() == 1 ? members[0] : MemberInfo{};
 }
 
-TEST(LzhHeader, ReadsLevel1WithUnixExtensions)
+TEST(LzhHeader, ReadsLevels1To3FilesAndDirectories)
 {
-    const std::string archive = bytes({0x22, 0x2E, '-', 'l', 'h', '0', '-', 0x18, 0, 0, 0, 5, 0, 0, 0, 0x5C, 0x64, 0x6F,
-                                       0x58, 0x20, 0x01, 9, 'h', 'e', 'l', 'l', 'o', '.', 't', 'x', 't', 0xD2, 0x34,
-                                       'U', 0x05, 0x00, 0x50, 0xA4, 0x81, 0x07, 0x00, 0x51, 0, 0, 0, 0, 0x07, 0x00,
-                                       0x54, 0x70, 0x40, 0xF4, 0x65, 0x00, 0x00}) +
-                                "hello" + std::string(1, '\0');
-    const auto members = listBytes(archive);
-    ASSERT_EQ(members.size(), 1u);
-    EXPECT_EQ(members[0].packedSize, 5u);
-    EXPECT_EQ(members[0].unixMode, 0x81A4);
-    EXPECT_EQ(members[0].mtime, 1710506096);
-}
+    const MemberInfo level2 = onlyMember(kLevel2Hello);
+    EXPECT_EQ(level2.path, "hello.txt");
+    EXPECT_EQ(level2.methodId, "-lh0-");
+    EXPECT_EQ(level2.originalSize, 5u);
+    EXPECT_EQ(level2.crc, 0x34D2);
+    EXPECT_EQ(level2.mtime, 1710506096);
 
-TEST(LzhHeader, ReadsLevel3WithFourByteExtSizes)
-{
-    const std::string archive = bytes({0x04, 0x00, '-', 'l', 'h', '0', '-', 5, 0, 0, 0, 5, 0, 0, 0, 0x70, 0x40, 0xF4, 0x65,
-                                       0x20, 0x03, 0xD2, 0x34, 'M', 42, 0, 0, 0, 10, 0, 0, 0, 0x01, 'a', '.', 't', 'x',
-                                       't', 0, 0, 0, 0}) +
-                                "hello" + std::string(1, '\0');
-    const auto members = listBytes(archive);
-    ASSERT_EQ(members.size(), 1u);
-    EXPECT_EQ(members[0].level, 3);
-    EXPECT_EQ(members[0].path, "a.txt");
-    EXPECT_EQ(members[0].packedSize, 5u);
+    // Level 1 with the Unix mode and time extensions.
+    const MemberInfo level1 =
+        onlyMember(bytes({0x22, 0x2E, '-',  'l',  'h',  '0',  '-',  0x18, 0,    0,    0,    5,    0,    0,
+                          0,    0x5C, 0x64, 0x6F, 0x58, 0x20, 0x01, 9,    'h',  'e',  'l',  'l',  'o',  '.',
+                          't',  'x',  't',  0xD2, 0x34, 'U',  0x05, 0x00, 0x50, 0xA4, 0x81, 0x07, 0x00, 0x51,
+                          0,    0,    0,    0,    0x07, 0x00, 0x54, 0x70, 0x40, 0xF4, 0x65, 0x00, 0x00}) +
+                   "hello" + std::string(1, '\0'));
+    EXPECT_EQ(level1.packedSize, 5u);
+    EXPECT_EQ(level1.unixMode, 0x81A4);
+    EXPECT_EQ(level1.mtime, 1710506096);
+
+    // Level 3, whose extension sizes take four bytes.
+    const MemberInfo level3 = onlyMember(bytes({0x04, 0x00, '-',  'l',  'h',  '0',  '-',  5,    0,   0,  0, 5, 0, 0,  0,
+                                                0x70, 0x40, 0xF4, 0x65, 0x20, 0x03, 0xD2, 0x34, 'M', 42, 0, 0, 0, 10, 0,
+                                                0,    0,    0x01, 'a',  '.',  't',  'x',  't',  0,   0,  0, 0}) +
+                                         "hello" + std::string(1, '\0'));
+    EXPECT_EQ(level3.level, 3);
+    EXPECT_EQ(level3.path, "a.txt");
+    EXPECT_EQ(level3.packedSize, 5u);
+
+    const MemberInfo folder =
+        onlyMember(bytes({0x29, 0x00, '-',  'l',  'h',  'd',  '-',  0,    0,    0,    0,    0,    0,    0,
+                          0,    0x70, 0x40, 0xF4, 0x65, 0x20, 0x02, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x7F,
+                          0x2F, 0x03, 0x00, 0x01, 0x07, 0x00, 0x02, 's',  'u',  'b',  0xFF, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(folder.kind, MemberKind::Directory);
+    EXPECT_EQ(folder.path, "sub");
 }
 
 TEST(LzhHeader, ReadsLevel0PathsWithEverySeparatorAndKeepsCp932TrailBytes)
@@ -88,17 +96,6 @@ TEST(LzhHeader, ReadsLevel0PathsWithEverySeparatorAndKeepsCp932TrailBytes)
         ASSERT_TRUE(path.isOk());
         EXPECT_EQ(*path, "dir/表ソ.txt");
     }
-}
-
-TEST(LzhHeader, ReadsLevel2DirectoryEntry)
-{
-    const std::string archive = bytes({0x29, 0x00, '-', 'l', 'h', 'd', '-', 0, 0, 0, 0, 0, 0, 0, 0, 0x70, 0x40, 0xF4, 0x65,
-                                       0x20, 0x02, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x7F, 0x2F, 0x03, 0x00, 0x01,
-                                       0x07, 0x00, 0x02, 's', 'u', 'b', 0xFF, 0x00, 0x00, 0x00});
-    const auto members = listBytes(archive);
-    ASSERT_EQ(members.size(), 1u);
-    EXPECT_EQ(members[0].kind, MemberKind::Directory);
-    EXPECT_EQ(members[0].path, "sub");
 }
 
 TEST(LzhHeader, RejectsLevel2HeaderWithWrongCrc)
@@ -123,9 +120,7 @@ TEST(LzhHeader, WrittenNamesComeBackExactlyWhetherCp932HoldsThemOrNot)
     for (const std::string path : {"a/b/c.txt", "ソフト/表計算 1.txt", "emoji/😀 x.txt", "한국어/파일.txt"}) {
         auto header = buildLevel2Header(fileFields(path));
         ASSERT_TRUE(header.isOk()) << path;
-        const auto members = listBytes(*header + std::string(1, '\0'));
-        ASSERT_EQ(members.size(), 1u) << path;
-        EXPECT_EQ(members[0].path, path);
+        EXPECT_EQ(onlyMember(*header + std::string(1, '\0')).path, path);
     }
 }
 
@@ -135,9 +130,7 @@ TEST(LzhHeader, NeverWritesHeaderSizeWithLowByteZero)
         auto header = buildLevel2Header(fileFields(std::string(length, 'n')));
         ASSERT_TRUE(header.isOk());
         EXPECT_NE((*header)[0], '\0');
-        const auto members = listBytes(*header + std::string(1, '\0'));
-        ASSERT_EQ(members.size(), 1u);
-        EXPECT_EQ(members[0].path.size(), length);
+        EXPECT_EQ(onlyMember(*header + std::string(1, '\0')).path.size(), length);
     }
 }
 
@@ -150,10 +143,9 @@ TEST(LzhHeader, KeepsSizesOver4GiBInWideFields)
     fields.method = Method::Lh5;
     auto header = buildLevel2Header(fields);
     ASSERT_TRUE(header.isOk());
-    const auto members = listBytes(*header + "12345" + std::string(1, '\0'));
-    ASSERT_EQ(members.size(), 1u);
-    EXPECT_EQ(members[0].originalSize, 0x123456789ull);
-    EXPECT_EQ(members[0].packedSize, 5u);
+    const MemberInfo member = onlyMember(*header + "12345" + std::string(1, '\0'));
+    EXPECT_EQ(member.originalSize, 0x123456789ull);
+    EXPECT_EQ(member.packedSize, 5u);
 }
 
 } // namespace

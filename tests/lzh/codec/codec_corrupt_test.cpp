@@ -1,5 +1,5 @@
-// Hand-built -lh5- streams with one faulty field each, truncations and bit flips: the decoder
-// must answer Corrupt (or IoError/Cancelled where the outside failed), never crash or loop.
+// Hand-built -lh5- streams with one faulty field each, and truncations: the decoder must answer
+// Corrupt (or IoError/Cancelled where the outside failed). Random damage is the fuzzers' work.
 
 #include "codec_test_support.h"
 
@@ -82,13 +82,19 @@ Bytes buildBlock(const BlockFields& f)
     return s.finish();
 }
 
+// 1000 x 'a' as -lh5-, written by a classic Unix archiver.
+const Bytes kThousandA = {0x00, 0x05, 0x28, 0x04, 0x4B, 0xFC, 0x26, 0xEB, 0x76, 0x02, 0x40, 0x10, 0xC0};
+
 base::ErrorCode decodeCode(const Bytes& packed, std::uint64_t originalSize, Method method = Method::Lh5)
 {
     return decodeAll(method, packed, originalSize).status.code();
 }
 
-TEST(CodecCorrupt, TheHandBuiltBaselinesDecode)
+TEST(CodecCorrupt, TheBaselinesDecode)
 {
+    const Decoded reference = decodeAll(Method::Lh5, kThousandA, 1000);
+    ASSERT_TRUE(reference.status.isOk()) << reference.status.detail();
+    EXPECT_TRUE(reference.data == Bytes(1000, 'a'));
     const Decoded abab = decodeAll(Method::Lh5, buildBlock({}), 4);
     ASSERT_TRUE(abab.status.isOk()) << abab.status.detail();
     EXPECT_TRUE(abab.data == bytesOf("abab"));
@@ -184,10 +190,9 @@ TEST(CodecCorrupt, RejectsMatchesBeyondTheWindow)
 
 TEST(CodecCorrupt, EveryTruncationFailsAndNothingPastPackedSizeIsRead)
 {
-    const Bytes thousandA = {0x00, 0x05, 0x28, 0x04, 0x4B, 0xFC, 0x26, 0xEB, 0x76, 0x02, 0x40, 0x10, 0xC0};
     const Bytes text = textLike(1000, 21);
     const std::pair<Bytes, Bytes> streams[] = {
-        {Bytes(1000, 'a'), thousandA},
+        {Bytes(1000, 'a'), kThousandA},
         {text, encodeAll(Method::Lh5, Effort::Normal, text)},
         {bytesOf("hello, hello, hello"), encodeAll(Method::Lh5, Effort::Fast, bytesOf("hello, hello, hello"))},
     };
@@ -204,27 +209,6 @@ TEST(CodecCorrupt, EveryTruncationFailsAndNothingPastPackedSizeIsRead)
             EXPECT_LE(offset, cut);
         }
     }
-}
-
-TEST(CodecCorrupt, RandomBitFlipsNeverCrash)
-{
-    const Bytes text = textLike(20'000, 5);
-    const Bytes packed = encodeAll(Method::Lh7, Effort::Normal, text);
-    std::mt19937 rng(99);
-    int failures = 0;
-    for (int round = 0; round < 600; ++round) {
-        Bytes broken = packed;
-        for (int flips = 1 + static_cast<int>(rng() % 3); flips > 0; --flips)
-            broken[rng() % broken.size()] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
-        const Decoded decoded = decodeAll(Method::Lh7, broken, text.size());
-        if (!decoded.status.isOk()) {
-            ++failures;
-            EXPECT_EQ(decoded.status.code(), base::ErrorCode::Corrupt);
-        } else {
-            EXPECT_EQ(decoded.data.size(), text.size());
-        }
-    }
-    EXPECT_GT(failures, 0);
 }
 
 TEST(CodecCorrupt, ReportsReadErrorsAndStoppedOutput)

@@ -151,96 +151,42 @@ TEST_F(RestoreWindowTest, LoadsByDateWithThirtyOneEntriesItsLayoutAndTabOrder)
     }
 }
 
-TEST_F(RestoreWindowTest, BeforeActivationTheListIgnoresItsSelection)
-{
-    load(0);
-
-    control<QComboBox>("cmb01")->setCurrentIndex(4);
-
-    EXPECT_EQ(m_window->model().slotPath(), core::monthSlotPath(m_program, 1));
-    EXPECT_EQ(control<QComboBox>("cmb01")->currentIndex(), 0);
-}
-
-TEST_F(RestoreWindowTest, ChoosingAnEntryMovesTheFolderListsAndTheTitle)
+TEST_F(RestoreWindowTest, TheEntryListAndDir1MoveTheSlotTheFolderListsAndTheTitle)
 {
     writeFile(core::archivePathInSlot(core::monthSlotPath(m_program, 5)), "lzh");
     open(0);
-
     control<QComboBox>("cmb01")->setCurrentIndex(4);
-
     EXPECT_EQ(dir1Folder(), q(core::monthSlotPath(m_program, 5)));
     EXPECT_EQ(file1Names(), QStringList{"BackUp.lzh"});
     EXPECT_EQ(m_window->windowTitle(), q(title(std::string("MonthBack") + platform::kSeparator + "mback05")));
-}
 
-TEST_F(RestoreWindowTest, OpeningASlotFolderInDir1SelectsTheEntryOfTheCurrentMode)
-{
+    // Opening a slot folder in Dir1 selects that entry, of the window's own mode.
     open(1);
-
     openInDir1(m_program);
-    EXPECT_EQ(m_window->model().slotPath(), core::daySlotPath(m_program, 0));
     openInDir1(core::monthBackFolder(m_program));
     openInDir1(core::monthSlotPath(m_program, 12));
-
     EXPECT_EQ(control<QComboBox>("cmb01")->currentIndex(), 12);
     EXPECT_EQ(dir1Folder(), q(core::daySlotPath(m_program, 12)));
     EXPECT_EQ(m_window->windowTitle(), q(title(std::string("DayBack") + platform::kSeparator + "hback12")));
 }
 
-TEST_F(RestoreWindowTest, BrowsingElsewhereKeepsTheSlotAndPickingItAgainBringsDir1Back)
-{
-    open(0);
-    control<QComboBox>("cmb01")->setCurrentIndex(2);
-
-    openInDir1(m_program);
-    EXPECT_EQ(dir1Folder(), q(m_program));
-    EXPECT_EQ(m_window->model().slotPath(), core::monthSlotPath(m_program, 3));
-
-    emit control<QComboBox>("cmb01")->activated(2);
-    EXPECT_EQ(dir1Folder(), q(core::monthSlotPath(m_program, 3)));
-}
-
-TEST_F(RestoreWindowTest, RestoreAsksAndOnNoStaysOpenHavingChangedNothing)
-{
-    writeFile(core::archivePathInSlot(core::monthSlotPath(m_program, 5)), "lzh");
-    open(0);
-    control<QComboBox>("cmb01")->setCurrentIndex(4);
-    m_fakes.dialogs.answerNo();
-
-    QTest::mouseClick(control<QPushButton>("cmdReload"), Qt::LeftButton);
-
-    ASSERT_EQ(m_fakes.dialogs.questions().size(), 1u);
-    EXPECT_EQ(m_fakes.dialogs.questions()[0].text,
-              "05日の　データを復元します。\r\r現在のデータは上書きされてなくなります。\r\rそれでも　実行しますか？");
-    EXPECT_TRUE(m_fakes.archiver.commands().empty());
-    EXPECT_TRUE(m_window->isVisible());
-}
-
-TEST_F(RestoreWindowTest, RestoreOnYesRunsAndClosesTheWindow)
+TEST_F(RestoreWindowTest, RestoreStaysOpenOnNoAndRunsAndClosesOnYes)
 {
     writeFile(core::archivePathInSlot(core::daySlotPath(m_program, 0)), "lzh");
     open(1);
-    m_fakes.dialogs.answerYes();
-
+    m_fakes.dialogs.answerNo();
     QTest::mouseClick(control<QPushButton>("cmdReload"), Qt::LeftButton);
+    ASSERT_EQ(m_fakes.dialogs.questions().size(), 1u);
+    EXPECT_TRUE(m_fakes.archiver.commands().empty());
+    EXPECT_TRUE(m_window->isVisible());
 
+    m_fakes.dialogs.answerYes();
+    QTest::mouseClick(control<QPushButton>("cmdReload"), Qt::LeftButton);
     EXPECT_EQ(m_fakes.archiver.commands().size(), 2u);
     EXPECT_EQ(m_fakes.dialogs.messages().back().text,
               core::archivePathInSlot(core::daySlotPath(m_program, 0)) + " を \r" + m_protected + " に復元しました");
     EXPECT_FALSE(m_window->isVisible());
     EXPECT_EQ(m_window->result(), QDialog::Accepted);
-}
-
-TEST_F(RestoreWindowTest, AnEmptySlotKeepsTheWindowOpenForAnotherChoice)
-{
-    open(1);
-
-    QTest::mouseClick(control<QPushButton>("cmdReload"), Qt::LeftButton);
-    QTest::mouseClick(control<QPushButton>("cmdRead"), Qt::LeftButton);
-
-    ASSERT_EQ(m_fakes.dialogs.messages().size(), 2u);
-    EXPECT_EQ(m_fakes.dialogs.messages()[1].text, "指定された場所には　バックアップされた情報がありません！");
-    EXPECT_TRUE(m_window->isVisible());
 }
 
 TEST_F(RestoreWindowTest, CopyStaysOpenOnCancelAndClosesAfterCopying)
