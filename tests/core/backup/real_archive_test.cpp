@@ -4,6 +4,7 @@
 #include "backup_fixture.h"
 #include "core/backup/backup_operations.h"
 #include "core/schedule/timer_tick.h"
+#include "lzh/member_pipeline.h"
 
 #include <gtest/gtest.h>
 
@@ -152,10 +153,10 @@ TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
 {
     RealBackup f;
     fs::remove_all(platform::toPath(platform::joinPath(f.source, "sub")));
-    // The packer reads a few files ahead of the one it writes; the file removed comes far enough
-    // behind the first member that it cannot have been read yet.
-    for (int i = 0; i < 40; ++i)
-        writeFile(platform::joinPath(f.source, "f" + std::to_string(100 + i) + ".txt"), "f");
+    // The packer takes entries a bounded distance ahead of the one it writes; the file removed
+    // comes farther behind the first member, so it cannot have been read yet.
+    for (std::size_t i = 0; i < lzh::MemberPipeline::kMaxAhead + 8; ++i)
+        writeFile(platform::joinPath(f.source, "f" + std::to_string(10000 + i) + ".txt"), "f");
     writeFile(platform::joinPath(f.source, "zz.txt"), "z");
     int removed = 0;
     f.runner.duringFirstMember = [&](const std::string&) {

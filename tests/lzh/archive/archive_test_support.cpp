@@ -7,24 +7,20 @@
 #include <fstream>
 #include <random>
 #include <sstream>
-#ifdef _WIN32
-#include <process.h>
-#define getpid _getpid
-#else
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 namespace lzh::test {
 namespace fs = std::filesystem;
 
 TempFolder::TempFolder()
 {
+    // A random name: under Wine process ids repeat from run to run, and a folder an earlier run
+    // could not delete would be in the way.
     static std::atomic<int> counter{0};
-    m_path = fs::temp_directory_path() /
-             ("fernhold-archive-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(m_path);
-    fs::create_directories(m_path);
+    std::random_device random;
+    do {
+        m_path = fs::temp_directory_path() /
+                 ("fernhold-archive-" + std::to_string(random()) + "-" + std::to_string(counter++));
+    } while (!fs::create_directories(m_path));
 }
 
 TempFolder::~TempFolder()
