@@ -16,8 +16,8 @@ namespace core::restore {
 base::Status clearFolder(const std::string& folder);
 
 // The room clearFolder would give back on a volume of the given block size: the files it would
-// delete, each in whole blocks. Links count nothing, and a file with other hard links is counted
-// all the same, so this may promise a little more than deleting frees.
+// delete, each in whole blocks. Links count nothing; a file with other hard links, or one in use
+// that will not go, is counted all the same, so this may promise a little more than clearing frees.
 std::uint64_t spaceClearingFrees(const std::string& folder, std::uint64_t blockSize);
 
 // True when the folder holds no entry at all (or does not exist).
