@@ -24,11 +24,15 @@ base::Result<std::optional<MemberInfo>> ArchiveReader::next()
             return status;
     }
     m_haveMember = false;
+    const std::uint64_t start = m_file.offset();
     auto header = readHeader(m_file);
     if (!header)
         return header.status();
-    if (!header->has_value())
+    if (!header->has_value()) {
+        // The end mark is the one byte read; at the end of the file nothing could be.
+        m_endMarkSeen = m_file.offset() != start;
         return std::optional<MemberInfo>();
+    }
     m_member = std::move((*header)->info);
     m_rawHeader = std::move((*header)->raw);
     m_dataEnd = m_member.dataOffset + m_member.packedSize;

@@ -23,6 +23,10 @@ public:
     // The next member's header (skipping whatever of the previous member's data was not read), or
     // nullopt at the end. Corrupt means the archive cannot be followed past this point.
     base::Result<std::optional<MemberInfo>> next();
+    // Once next() has found the end: whether it was the 0x00 end mark rather than the end of the
+    // file. Other readers accept an archive without the mark, but one cut off right after a
+    // member looks exactly like that, so a test that vouches for the whole archive needs the mark.
+    bool endMarkSeen() const { return m_endMarkSeen; }
     // Decodes the data of the member next() returned and checks its CRC-16: Corrupt on a damaged
     // stream or CRC mismatch, Unsupported for a method we cannot decode, or the sink's refusal
     // (Cancelled) when it returns false.
@@ -38,6 +42,7 @@ private:
     MemberInfo m_member;
     std::string m_rawHeader;
     bool m_haveMember = false;
+    bool m_endMarkSeen = false;
     std::uint64_t m_dataEnd = 0;
     std::array<std::unique_ptr<Decoder>, 6> m_decoders;
 };

@@ -16,7 +16,9 @@ namespace lzh {
 // so no file is ever written through a link the archive itself created.
 RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks);
 
-// Decodes every member and checks its CRC without writing anything.
+// Decodes every member and checks its CRC without writing anything. An archive that ends
+// without its 0x00 end mark is Corrupt here: cut off after a member, it would otherwise test as
+// whole. (Extraction and listing still take such an archive, as other readers do.)
 RunSummary testArchive(const std::string& archive, const RunHooks& hooks);
 
 // Reads the headers only, handing each member to onMember.

@@ -16,8 +16,9 @@ struct ParsedHeader {
     std::string raw; // the header's bytes as stored, ext headers included
 };
 
-// Reads the header at the file's offset. nullopt at the end of the archive (end of file or the
-// 0x00 end mark). On success the file stands at the member's first data byte.
+// Reads the header at the file's offset. nullopt at the end of the archive: the 0x00 end mark
+// (then read, one byte on) or the end of the file (nothing read). On success the file stands at
+// the member's first data byte.
 base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file);
 
 } // namespace lzh

@@ -7,7 +7,38 @@ namespace {
 
 constexpr bool kWindowsNames = platform::kSeparator == '\\';
 
-bool onlyDotsAndSpaces(std::string_view part) { return part.find_first_not_of(". ") == std::string_view::npos; }
+bool sameLetters(std::string_view text, std::string_view upper)
+{
+    if (text.size() != upper.size())
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 'a' + 'A') : text[i];
+        if (c != upper[i])
+            return false;
+    }
+    return true;
+}
+
+// Windows opens a device for these names in any folder, whatever the case and whatever follows a
+// dot ("nul.txt", "Com1 .log"); the superscript digits of COM and LPT count as digits there.
+bool isDeviceName(std::string_view part)
+{
+    std::string_view stem = part.substr(0, part.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.remove_suffix(1);
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (sameLetters(stem, device))
+            return true;
+    if (stem.size() < 4 || !(sameLetters(stem.substr(0, 3), "COM") || sameLetters(stem.substr(0, 3), "LPT")))
+        return false;
+    const std::string_view digit = stem.substr(3);
+    return (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\xC2\xB9" || digit == "\xC2\xB2" ||
+           digit == "\xC2\xB3";
+}
+
+// Windows drops trailing dots and spaces from a name, so the file would be made under another name
+// than the one checked ("a." lands on "a", "..." on the folder itself).
+bool endsInDotOrSpace(std::string_view part) { return part.back() == '.' || part.back() == ' '; }
 
 bool hasDriveLetter(std::string_view path)
 {
@@ -39,7 +70,7 @@ std::optional<std::vector<std::string>> safeComponents(std::string_view memberPa
     for (std::string_view part : split(memberPath)) {
         if (part == "." || part == "..")
             return std::nullopt;
-        if (kWindowsNames && (part.find(':') != std::string_view::npos || onlyDotsAndSpaces(part)))
+        if (kWindowsNames && (part.find(':') != std::string_view::npos || endsInDotOrSpace(part) || isDeviceName(part)))
             return std::nullopt;
         if (part.find('\0') != std::string_view::npos)
             return std::nullopt;

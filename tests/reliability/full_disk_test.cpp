@@ -168,43 +168,49 @@ TEST_F(FullDisk, AStartThatCannotWriteSetupDefSaysSoAndLeavesNoHalfFile)
     }
 }
 
-TEST_F(FullDisk, ARestoreThatDoesNotFitIsReportedAsAFailure)
+TEST_F(FullDisk, ARestoreOrCopyThatDoesNotFitIsRefusedBeforeAnythingIsDeleted)
 {
-    // The archive of the 3 MB folder lies off the small disk; the protected folder is on it.
-    const std::string archive = m_temp.file("BackUp.lzh");
+    // The archive of the 3 MB folder lies off the small disk; the folders to fill are on it.
+    const std::string slot = m_temp.file("slot");
+    makeFolder(slot);
+    const std::string archive = core::archivePathInSlot(slot);
     const std::string add = "a -d1 -y1 -h2 -jm2 \"" + archive + "\" \"" + m_source + "/\"";
     ASSERT_EQ(core::archive::Unlha(nullptr, add.c_str(), nullptr, 0), core::archive::kUnlhaOk);
     const std::string target = m_disk + "/data";
     makeFolder(target);
     writeFile(target + "/old.txt", "old");
 
-    const auto outcome = core::restore::RestoreArchive(m_state, m_real.services, archive, target, 1);
+    EXPECT_EQ(core::restore::RestoreArchive(m_state, m_real.services, archive, target, 1),
+              core::restore::RestoreOutcome::NotEnoughSpace);
+    m_real.dialogs.chooseFolderAnswer(target);
+    m_real.dialogs.answerYes(); // clear the destination
+    EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_real.services, slot), core::restore::CopyOutcome::NotEnoughSpace);
 
-    EXPECT_EQ(outcome, core::restore::RestoreOutcome::ExtractionFailed);
-    ASSERT_EQ(m_real.dialogs.messages().size(), 1u);
-    EXPECT_NE(m_real.dialogs.messages()[0].text, core::restore::restoredText(archive, target));
-    // The save after the report ran on a disk still full of what came out.
-    EXPECT_EQ(readFile(core::setupFilePath(m_program)), m_oldSetup);
+    EXPECT_EQ(treeOf(target), (std::map<std::string, std::string>{{"old.txt", "old"}}));
+    ASSERT_EQ(m_real.dialogs.messages().size(), 2u);
+    EXPECT_NE(m_real.dialogs.messages()[0].text.find(target + " に復元できませんでした！"), std::string::npos);
+    EXPECT_NE(m_real.dialogs.messages()[1].text.find(target + " に読込めませんでした！"), std::string::npos);
     expectNoTemporaries();
 }
 
-TEST_F(FullDisk, ACopyThatDoesNotFitIsReportedAsAFailure)
+TEST_F(FullDisk, ARestoreThatFitsOnceTheOldContentsAreGoneIsMade)
 {
-    const std::string slot = m_temp.file("slot");
-    makeFolder(slot);
-    const std::string add = "a -d1 -y1 -h2 -jm2 \"" + slot + "/BackUp.lzh\" \"" + m_source + "/\"";
+    // 1.5 MB of old data leaves less room than the 1 MB restored, but clearing gives it back.
+    const std::string newer = m_temp.file("newer");
+    makeFolder(newer);
+    writeFile(newer + "/new.bin", noise(1024 * 1024, 2));
+    const std::string archive = m_temp.file("BackUp.lzh");
+    const std::string add = "a -d1 -y1 -h2 -jm2 \"" + archive + "\" \"" + newer + "/\"";
     ASSERT_EQ(core::archive::Unlha(nullptr, add.c_str(), nullptr, 0), core::archive::kUnlhaOk);
-    const std::string destination = m_disk + "/copy";
-    makeFolder(destination);
-    m_real.dialogs.chooseFolderAnswer(destination);
-    m_real.dialogs.answerYes(); // clear the destination
+    const std::string target = m_disk + "/data";
+    makeFolder(target);
+    makeFolder(target + "/sub");
+    ASSERT_TRUE(writeFile(target + "/sub/old.bin", noise(1536 * 1024, 3)));
+    ASSERT_LT(freeSpace(m_disk), 1024u * 1024u);
 
-    const auto outcome = core::restore::cmdRead_Click(m_state, m_real.services, slot);
-
-    EXPECT_EQ(outcome, core::restore::CopyOutcome::ExtractionFailed);
-    for (const auto& shown : m_real.dialogs.messages())
-        EXPECT_NE(shown.text, core::restore::copiedText(slot, destination));
-    expectNoTemporaries();
+    EXPECT_EQ(core::restore::RestoreArchive(m_state, m_real.services, archive, target, 0),
+              core::restore::RestoreOutcome::Restored);
+    EXPECT_EQ(readFile(target + "/new.bin"), readFile(newer + "/new.bin"));
 }
 
 #else

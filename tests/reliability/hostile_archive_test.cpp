@@ -175,13 +175,19 @@ TEST_F(HostileSlot, NoArchiveOfTheHostileCorpusWritesOutsideItsTargetOrPassesAFa
     }
 }
 
-TEST_F(HostileSlot, AnArchiveOfNoBytesNeverEmptiesTheFolder)
+TEST_F(HostileSlot, AnArchiveCutOffAtAMemberBoundaryNeverEmptiesTheFolder)
 {
-    // Ours always end with an end mark; a file of no bytes lists no members and would otherwise
-    // clear the folder and be reported as restored.
-    EXPECT_EQ(restore(""), RestoreOutcome::ArchiveRejected);
-    EXPECT_EQ(readFile(m_data + "/keep.txt"), "the person's data");
-    EXPECT_EQ(copy(""), CopyOutcome::ArchiveRejected);
+    // Ours always end with an end mark. Without it a backup cut short after some member (or
+    // after none: a file of no bytes) would pass as whole, and the folder would be cleared for
+    // part of what it held.
+    const std::string whole = archiveOf({lzh::test::storedFile("a.txt", "A"), lzh::test::storedFile("b.txt", "B")});
+    for (const std::string& cut :
+         {std::string(), lzh::test::storedFile("a.txt", "A"), whole.substr(0, whole.size() - 1)}) {
+        SCOPED_TRACE(cut.size());
+        EXPECT_EQ(restore(cut), RestoreOutcome::ArchiveRejected);
+        EXPECT_EQ(readFile(m_data + "/keep.txt"), "the person's data");
+        EXPECT_EQ(copy(cut), CopyOutcome::ArchiveRejected);
+    }
 }
 
 TEST_F(HostileSlot, AnArchiveOfOnlyTheEndMarkRestoresTheEmptyFolderItRecorded)

@@ -47,6 +47,8 @@ CopyOutcome fromUnpack(UnpackOutcome outcome)
         return CopyOutcome::ArchiveRejected;
     case UnpackOutcome::FolderUnusable:
         return CopyOutcome::FolderUnusable;
+    case UnpackOutcome::NotEnoughSpace:
+        return CopyOutcome::NotEnoughSpace;
     case UnpackOutcome::ExtractionFailed:
         return CopyOutcome::ExtractionFailed;
     }

@@ -14,6 +14,7 @@ enum class CopyOutcome {
     Refused,          // a folder that must not be cleared; message shown
     ArchiveRejected,  // the archive failed its test; the folder is as it was
     FolderUnusable,   // the folder could not be listed; nothing deleted
+    NotEnoughSpace,   // the archive would not fit on the folder's volume; nothing deleted
     ExtractionFailed, // cleared, but the archive did not come out whole; message shown
     Copied,
 };

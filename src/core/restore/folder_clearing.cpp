@@ -1,5 +1,6 @@
 #include "core/restore/folder_clearing.h"
 
+#include "platform/disk_space.h"
 #include "platform/folder_listing.h"
 #include "platform/paths.h"
 
@@ -43,6 +44,22 @@ void removeFolderTree(const std::string& folder)
     fs::remove(path, ec);
 }
 
+// What deleting would give back: every file below, or with topOnly the files directly inside
+// only when they are not read-only, as clearFolder leaves those.
+std::uint64_t spaceDeleted(const std::string& folder, std::uint64_t blockSize, bool topOnly)
+{
+    std::uint64_t total = 0;
+    if (auto listing = platform::listFolder(folder)) {
+        for (const platform::FolderEntry& entry : *listing) {
+            if (entry.kind == EntryKind::Folder)
+                total += spaceDeleted(platform::joinPath(folder, entry.name), blockSize, false);
+            else if (entry.kind == EntryKind::File && !(topOnly && entry.readOnly))
+                total += platform::allocatedSize(entry.size, blockSize);
+        }
+    }
+    return total;
+}
+
 // is_regular_file follows a link: a link to a file counts as a file here.
 bool isFileOrLinkToFile(const std::string& folder, const platform::FolderEntry& entry)
 {
@@ -74,6 +91,11 @@ base::Status clearFolder(const std::string& folder)
             fs::remove(pathOf(folder, entry), ec);
     }
     return base::Status::ok();
+}
+
+std::uint64_t spaceClearingFrees(const std::string& folder, std::uint64_t blockSize)
+{
+    return spaceDeleted(folder, blockSize, true);
 }
 
 bool folderIsEmpty(const std::string& folder)

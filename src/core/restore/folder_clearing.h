@@ -5,6 +5,7 @@
 
 #include "base/status.h"
 
+#include <cstdint>
 #include <string>
 
 namespace core::restore {
@@ -13,6 +14,11 @@ namespace core::restore {
 // folder's list of entries cannot be read; a single entry that cannot be deleted stays and the
 // rest still go.
 base::Status clearFolder(const std::string& folder);
+
+// The room clearFolder would give back on a volume of the given block size: the files it would
+// delete, each in whole blocks. Links count nothing; a file with other hard links, or one in use
+// that will not go, is counted all the same, so this may promise a little more than clearing frees.
+std::uint64_t spaceClearingFrees(const std::string& folder, std::uint64_t blockSize);
 
 // True when the folder holds no entry at all (or does not exist).
 bool folderIsEmpty(const std::string& folder);

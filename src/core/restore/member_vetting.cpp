@@ -2,22 +2,29 @@
 
 #include "lzh/extractor.h"
 #include "lzh/safe_path.h"
+#include "platform/disk_space.h"
 
 namespace core::restore {
 
-std::optional<std::string> firstRefusedMember(const std::string& archivePath)
+MemberVetting vetMembers(const std::string& archivePath, std::uint64_t blockSize)
 {
-    std::optional<std::string> refused;
-    lzh::listArchive(archivePath, [&](const lzh::MemberInfo& member) {
-        if (refused)
+    MemberVetting vetting;
+    std::uint64_t needed = 0;
+    const lzh::RunSummary listed = lzh::listArchive(archivePath, [&](const lzh::MemberInfo& member) {
+        if (member.kind == lzh::MemberKind::File)
+            needed += platform::allocatedSize(member.originalSize, blockSize);
+        if (vetting.refused)
             return;
         const auto parts = lzh::safeComponents(member.path);
         const bool linkLeaves =
             parts && member.kind == lzh::MemberKind::Symlink && !lzh::linkStaysInside(*parts, member.linkTarget);
         if (!parts || linkLeaves || !member.defect.empty())
-            refused = member.kind == lzh::MemberKind::Symlink ? member.path + " -> " + member.linkTarget : member.path;
+            vetting.refused =
+                member.kind == lzh::MemberKind::Symlink ? member.path + " -> " + member.linkTarget : member.path;
     });
-    return refused;
+    if (listed.archiveError.isOk())
+        vetting.bytesNeeded = needed;
+    return vetting;
 }
 
 } // namespace core::restore

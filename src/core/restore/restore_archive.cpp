@@ -16,6 +16,8 @@ RestoreOutcome fromUnpack(UnpackOutcome outcome)
         return RestoreOutcome::ArchiveRejected;
     case UnpackOutcome::FolderUnusable:
         return RestoreOutcome::FolderUnusable;
+    case UnpackOutcome::NotEnoughSpace:
+        return RestoreOutcome::NotEnoughSpace;
     case UnpackOutcome::ExtractionFailed:
         return RestoreOutcome::ExtractionFailed;
     }

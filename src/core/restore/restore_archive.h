@@ -13,6 +13,7 @@ enum class RestoreOutcome {
     Refused,          // the target is one that must not be cleared; nothing touched
     ArchiveRejected,  // the archive failed its test; nothing touched
     FolderUnusable,   // the target could not be listed or created; nothing deleted
+    NotEnoughSpace,   // the archive would not fit on the target's volume; nothing deleted
     ExtractionFailed, // the target was cleared but the archive did not come out whole
 };
 

@@ -75,6 +75,19 @@ const char* extractionProblem(int code)
     }
 }
 
+const char* failedOutcome(Purpose purpose)
+{
+    return purpose == Purpose::Restore ? " に復元できませんでした！" : " に読込めませんでした！";
+}
+
+// Megabytes with one decimal, rounded up, so that a shortfall never reads as equal amounts.
+std::string megabytes(std::uint64_t bytes)
+{
+    constexpr std::uint64_t kMegabyte = 1024 * 1024;
+    const std::uint64_t tenths = bytes / kMegabyte * 10 + (bytes % kMegabyte * 10 + kMegabyte - 1) / kMegabyte;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
+}
+
 } // namespace
 
 std::string restoreTitle()
@@ -141,11 +154,19 @@ std::string folderUnusableText(const std::string& folder, const std::string& rea
            "何も削除していません。";
 }
 
+std::string notEnoughSpaceText(const std::string& source, const std::string& folder, std::uint64_t needed,
+                               std::uint64_t room, Purpose purpose)
+{
+    return source + " を " + kCr + folder + failedOutcome(purpose) + kCr + kCr + "ドライブの空きが足りません。" +
+           detailLine("必要 " + megabytes(needed) + "、今の中身を削除した後の空き " + megabytes(room)) + kCr + kCr +
+           operationNoun(purpose) + "を中止しました。　" + folder + " は変更していません。";
+}
+
 std::string extractionFailedText(const std::string& source, const std::string& folder, int code,
                                  const std::string& unlhaMessage, Purpose purpose)
 {
-    const char* outcome = purpose == Purpose::Restore ? " に復元できませんでした！" : " に読込めませんでした！";
-    return source + " を " + kCr + folder + outcome + kCr + kCr + extractionProblem(code) + detailLine(unlhaMessage);
+    return source + " を " + kCr + folder + failedOutcome(purpose) + kCr + kCr + extractionProblem(code) +
+           detailLine(unlhaMessage);
 }
 
 } // namespace core::restore

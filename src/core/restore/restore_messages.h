@@ -3,6 +3,7 @@
 
 #include "core/restore/target_guard.h"
 
+#include <cstdint>
 #include <string>
 
 namespace core::restore {
@@ -42,6 +43,11 @@ std::string unsafeArchiveText(const std::string& archivePath, const std::string&
 
 // The folder could not be read, or not created; nothing was deleted.
 std::string folderUnusableText(const std::string& folder, const std::string& reason, Purpose purpose);
+
+// The archive's files would take more than the folder's volume has, counting what clearing the
+// folder gives back; nothing was deleted. Sizes in bytes.
+std::string notEnoughSpaceText(const std::string& source, const std::string& folder, std::uint64_t needed,
+                               std::uint64_t room, Purpose purpose);
 
 // The archive passed its test but did not come out whole.
 std::string extractionFailedText(const std::string& source, const std::string& folder, int code,

@@ -4,6 +4,7 @@
 #include "core/restore/archive_calls.h"
 #include "core/restore/folder_clearing.h"
 #include "core/restore/member_vetting.h"
+#include "platform/disk_space.h"
 #include "platform/paths.h"
 
 #include <filesystem>
@@ -18,12 +19,22 @@ UnpackResult failure(UnpackOutcome outcome, std::string text)
     return UnpackResult{outcome, std::move(text)};
 }
 
-// Every archive we write ends with an end mark, so it has at least one byte. A file of none would
-// pass the test as an archive without members and the folder would be emptied for nothing.
-bool isEmptyFile(const std::string& path)
+// The volume the folder is on, or will be on once created: the nearest folder that exists is
+// asked. nullopt when none can say, and then the room is not checked.
+std::optional<platform::VolumeSpace> volumeFor(const std::string& folder)
 {
     std::error_code ec;
-    return std::filesystem::file_size(platform::toPath(path), ec) == 0 && !ec;
+    for (std::filesystem::path p = std::filesystem::absolute(platform::toPath(folder), ec); !ec && !p.empty();
+         p = p.parent_path()) {
+        if (std::filesystem::is_directory(p, ec)) {
+            if (auto space = platform::volumeSpace(platform::fromPath(p)))
+                return *space;
+            return std::nullopt;
+        }
+        if (p == p.parent_path())
+            break;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -35,17 +46,25 @@ UnpackResult unpackOver(AppState& state, ArchiveRunner& archiver, const std::str
         return failure(UnpackOutcome::ArchiveRejected,
                        archiveRejectedText(archivePath, archive::kUnlhaArchiveUnreadable, {}, folder, purpose));
     }
-    if (isEmptyFile(archivePath)) {
-        return failure(UnpackOutcome::ArchiveRejected,
-                       archiveRejectedText(archivePath, archive::kUnlhaArchiveCorrupt, {}, folder, purpose));
-    }
     const ArchiveCallResult test = runArchiveCommand(state, archiver, testCommand(archivePath));
     if (test.code != archive::kUnlhaOk) {
         return failure(UnpackOutcome::ArchiveRejected,
                        archiveRejectedText(archivePath, test.code, test.message, folder, purpose));
     }
-    if (const std::optional<std::string> member = firstRefusedMember(archivePath)) {
-        return failure(UnpackOutcome::ArchiveRejected, unsafeArchiveText(archivePath, *member, folder, purpose));
+    const std::optional<platform::VolumeSpace> volume = volumeFor(folder);
+    const std::uint64_t blockSize = volume ? volume->blockSize : 1;
+    const MemberVetting vetting = vetMembers(archivePath, blockSize);
+    if (vetting.refused)
+        return failure(UnpackOutcome::ArchiveRejected,
+                       unsafeArchiveText(archivePath, *vetting.refused, folder, purpose));
+    // Clearing and then running out of room would lose the folder's data and leave the backup
+    // half out, so an unpack that cannot fit is refused while everything is still in place.
+    if (volume && vetting.bytesNeeded) {
+        const std::uint64_t room = volume->freeBytes + spaceClearingFrees(folder, blockSize);
+        if (*vetting.bytesNeeded > room) {
+            return failure(UnpackOutcome::NotEnoughSpace,
+                           notEnoughSpaceText(source, folder, *vetting.bytesNeeded, room, purpose));
+        }
     }
 
     if (const base::Status cleared = clearFolder(folder); !cleared)

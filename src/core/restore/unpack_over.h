@@ -13,6 +13,7 @@ enum class UnpackOutcome {
     Unpacked,
     ArchiveRejected,  // missing, unreadable or corrupt archive; the folder is as it was
     FolderUnusable,   // the folder could not be listed or created; nothing was deleted
+    NotEnoughSpace,   // the members would not fit even after clearing; nothing was deleted
     ExtractionFailed, // the folder was cleared but the archive did not come out whole
 };
 

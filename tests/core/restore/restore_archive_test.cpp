@@ -4,6 +4,8 @@
 #include "core/settings/setup_file.h"
 #include "restore_fixture.h"
 
+#include "../../lzh/archive/archive_builder.h"
+
 #include <filesystem>
 
 namespace fernhold::test {
@@ -155,6 +157,30 @@ TEST_F(RestoreArchiveTest, AFailedExtractionIsReportedAsAFailureNamingWhatDidNot
     EXPECT_NE(text.find(m_protected + " に復元できませんでした！"), std::string::npos);
     EXPECT_NE(text.find("docs/big.bin: No space left on device"), std::string::npos);
     EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
+}
+
+TEST_F(RestoreArchiveTest, AnArchiveTooLargeForTheVolumeIsRefusedBeforeAnythingIsDeleted)
+{
+    // The members' sizes come from the headers, so one claiming a pebibyte outgrows any disk.
+    put("data/a.txt", "A");
+    lzh::HeaderFields fields;
+    fields.path = "huge.bin";
+    fields.method = lzh::Method::Lh5;
+    fields.originalSize = std::uint64_t{1} << 50;
+    fields.wideSizes = true;
+    put("prog/MonthBack/mback05/BackUp.lzh", lzh::test::level2Member(fields, "x") + '\0');
+
+    EXPECT_EQ(restore(m_protected), RestoreOutcome::NotEnoughSpace);
+
+    EXPECT_EQ(snapshot(m_protected), (std::map<std::string, std::string>{{"a.txt", "A"}}));
+    EXPECT_EQ(m_fakes.archiver.commands().size(), 1u) << "only the test may run";
+    const std::string text = m_fakes.dialogs.messages().at(0).text;
+    EXPECT_EQ(text.rfind(m_archive + " を \r" + m_protected +
+                             " に復元できませんでした！\r\rドライブの空きが足りません。\r（必要 1073741824.0 MB、",
+                         0),
+              0u)
+        << text;
+    EXPECT_NE(text.find("復元を中止しました。　" + m_protected + " は変更していません。"), std::string::npos) << text;
 }
 
 TEST_F(RestoreArchiveTest, RefusesTargetsWhoseClearingWouldDoHarmAndTouchesNothing)

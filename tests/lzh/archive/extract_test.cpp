@@ -13,6 +13,12 @@ namespace lzh {
 namespace {
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
+
 struct Outcome {
     RunSummary summary;
     std::vector<base::Status> errors;
@@ -65,6 +71,32 @@ TEST(LzhExtract, RefusesEveryNameThatLeavesTheTarget)
         {"deep/out/", ""}, {"deep/out/ok/", ""}, {"deep/out/ok/in.txt", "fine"},
         {"deep/out/ok/in-link@", "../ok/in.txt"}};
     EXPECT_EQ(tree, expected);
+}
+
+TEST(LzhExtract, RefusesWindowsDeviceNamesAndTrailingDotsOnlyOnWindows)
+{
+    // On Windows these would open a device or land under another name; elsewhere they are names.
+    const std::vector<std::string> windowsOnly = {"CON",         "nul.txt", "Aux .log",   "com1",
+                                                  "LPT9.tar.gz", "sub/prn", "con/in.txt", "lpt\xC2\xB9",
+                                                  "dot.",        "space ",  "conin$"};
+    const std::vector<std::string> everywhere = {"CONSOLE.txt", "com10", "nul_", "LPT", "a.con", "comX"};
+    test::TempFolder folder;
+    std::string archive;
+    std::map<std::string, std::string> expected;
+    for (const std::vector<std::string>* names : {&windowsOnly, &everywhere})
+        for (const std::string& name : *names) {
+            archive += test::storedFile(name, name);
+            if (names == &everywhere || !kWindows) {
+                expected[name] = name;
+                if (name.find('/') != std::string::npos)
+                    expected[name.substr(0, name.find('/') + 1)] = "";
+            }
+        }
+    const Outcome outcome = extractBytes(folder, archive + std::string(1, '\0'));
+    EXPECT_EQ(outcome.summary.failedMembers, kWindows ? static_cast<int>(windowsOnly.size()) : 0);
+    for (const base::Status& error : outcome.errors)
+        EXPECT_EQ(error.code(), base::ErrorCode::InvalidArgument) << error.path();
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
 }
 
 TEST(LzhExtract, ReportsCrcMismatchAndLeavesNoPartialFile)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace lzh {
 namespace {
@@ -74,11 +75,24 @@ TEST(LzhHostile, SurvivesAFlippedBitInEveryByte)
 TEST(LzhHostile, ReportsEveryKindOfDamageAsCorrupt)
 {
     const std::string archive = smallArchive();
-    for (const std::size_t length : {std::size_t{5}, std::size_t{30}, archive.size() - 3}) {
+    // Cut inside a header, inside data, and at each member boundary: there only the missing end
+    // mark tells a test that members are gone.
+    std::vector<std::size_t> lengths = {0, 5, 30, archive.size() - 3, archive.size() - 1};
+    {
+        test::TempFolder folder;
+        test::writeFile(folder / "a.lzh", archive);
+        listArchive(folder / "a.lzh", [&](const MemberInfo& member) { lengths.push_back(member.headerOffset); });
+    }
+    for (const std::size_t length : lengths) {
         test::TempFolder folder;
         test::writeFile(folder / "a.lzh", archive.substr(0, length));
         EXPECT_EQ(testArchive(folder / "a.lzh", {}).archiveError.code(), base::ErrorCode::Corrupt) << length;
     }
+    // Other readers take an archive without the mark, and so do listing and extraction.
+    test::TempFolder folder;
+    test::writeFile(folder / "a.lzh", archive.substr(0, archive.size() - 1));
+    EXPECT_TRUE(listArchive(folder / "a.lzh", [](const MemberInfo&) {}).archiveError.isOk());
+    EXPECT_TRUE(extractArchive(folder / "a.lzh", folder / "out", {}).archiveError.isOk());
 }
 
 } // namespace
