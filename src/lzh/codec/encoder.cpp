@@ -160,6 +160,7 @@ bool Encoder::Impl::parsePriced(std::uint32_t end, const ByteSink& sink)
 {
     const std::uint8_t* const buf = buffer.data();
     constexpr auto room = static_cast<std::size_t>(codec::MatchFinder::kMostMatches);
+    constexpr std::size_t most = kPricedStretch * room; // every position with all its matches
     stretchFirst.resize(kPricedStretch + 1);
     while (pos < end) {
         const int count = static_cast<int>(std::min<std::uint32_t>(end - pos, kPricedStretch));
@@ -168,7 +169,7 @@ bool Encoder::Impl::parsePriced(std::uint32_t end, const ByteSink& sink)
             stretchFirst[i] = found;
             const auto need = static_cast<std::size_t>(found) + room;
             if (stretchMatches.size() < need)
-                stretchMatches.resize(2 * need);
+                stretchMatches.resize(std::min(2 * need, most));
             const std::uint32_t at = pos + static_cast<std::uint32_t>(i);
             const int avail = static_cast<int>(std::min<std::uint32_t>(dataEnd - at, kMaxMatch + 1));
             const int n = finder.findAll(buf, bufStart, at, avail, effort.maxChain, effort.niceLength,
