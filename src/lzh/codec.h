@@ -24,17 +24,18 @@ using ByteSource = std::function<std::ptrdiff_t(std::uint8_t* buffer, std::size_
 std::uint16_t crc16(std::uint16_t crc, const std::uint8_t* data, std::size_t size);
 
 // Effort of the encoder: Fast is the default for backups, Best trades speed for size. Rough
-// figures for -lh7- on text, single thread, CPU time: Fast about 2.3x gzip -6's speed at 0.96x
-// its size, Normal 1.7x at 0.94x, Best 1.35x at 0.93x (bench/codec/codec_bench prints the
-// current ones).
+// figures for -lh7- on text (the first 20 MB of the benchmark's big.txt), single thread, CPU
+// time: Fast about 1.5x gzip -6's speed at 0.96x its size, Normal 1.2x at 0.93x, Best 0.2x at
+// 0.89x (bench/codec/codec_bench prints the current ones).
 enum class Effort { Fast, Normal, Best };
 
 // Compresses one member with -lh4- .. -lh7- (-lh0- passes the data through). The stream follows
 // the writer profile every reader accepts: complete codes, constant trees where one symbol is
 // used, blocks of 1..65535 tokens, no tiny last block, no match before the data or farther than
 // the window - 1, the last byte padded with zero bits. An empty member gives 0 bytes; the
-// container stores members below 8 compressed bytes as -lh0-. Memory: about 1.2 MiB for -lh7-,
-// allocated in the constructor; buffers are reused across members by reset().
+// container stores members below 8 compressed bytes as -lh0-. Memory: about 1.1 MiB for -lh7-,
+// allocated in the constructor, and for Best up to 1.2 MiB more as its match lists grow; buffers
+// are reused across members by reset().
 class Encoder {
 public:
     explicit Encoder(Method method, Effort effort = Effort::Fast);

@@ -96,7 +96,8 @@ struct Encoder::Impl {
     codec::BlockWriter blocks;
     codec::BlockSplitter splitter;
     codec::PriceParser prices;
-    std::vector<codec::Match> stretchMatches; // the longest match at each position of a stretch
+    std::vector<codec::Match> stretchMatches; // the matches found in a stretch, position by position
+    std::vector<int> stretchFirst;            // where each position's matches start in stretchMatches
     std::vector<codec::Match> stretchTokens;
     codec::BitWriter out;
     std::uint64_t delivered = 0; // bytes handed to the sink for this member
@@ -158,26 +159,35 @@ bool Encoder::Impl::parse(std::uint32_t end, const ByteSink& sink)
 bool Encoder::Impl::parsePriced(std::uint32_t end, const ByteSink& sink)
 {
     const std::uint8_t* const buf = buffer.data();
-    stretchMatches.resize(kPricedStretch);
+    constexpr auto room = static_cast<std::size_t>(codec::MatchFinder::kMostMatches);
+    constexpr std::size_t most = kPricedStretch * room; // every position with all its matches
+    stretchFirst.resize(kPricedStretch + 1);
     while (pos < end) {
         const int count = static_cast<int>(std::min<std::uint32_t>(end - pos, kPricedStretch));
+        int found = 0;
         for (int i = 0; i < count; ++i) {
+            stretchFirst[i] = found;
+            const auto need = static_cast<std::size_t>(found) + room;
+            if (stretchMatches.size() < need)
+                stretchMatches.resize(std::min(2 * need, most));
             const std::uint32_t at = pos + static_cast<std::uint32_t>(i);
             const int avail = static_cast<int>(std::min<std::uint32_t>(dataEnd - at, kMaxMatch + 1));
-            stretchMatches[i] =
-                finder.find(buf, bufStart, at, avail, effort.maxChain, effort.niceLength, codec::kMinMatch);
+            const int n = finder.findAll(buf, bufStart, at, avail, effort.maxChain, effort.niceLength,
+                                         stretchMatches.data() + found);
+            found += n;
             // Inside a long match no other choice pays: those positions offer literals only and
             // are not searched, which keeps long repeats fast.
-            const int length = stretchMatches[i].length;
+            const int length = n > 0 ? stretchMatches[found - 1].length : 0;
             if (length >= kPricedLongMatch) {
                 const int skip = std::min(length - 1, count - 1 - i);
                 for (int j = 1; j <= skip; ++j)
-                    stretchMatches[i + j] = {};
+                    stretchFirst[i + j] = found;
                 finder.insertUpTo(buf, bufStart, at + static_cast<std::uint32_t>(skip) + 1);
                 i += skip;
             }
         }
-        prices.parse(buf + (pos - bufStart), stretchMatches.data(), count, stretchTokens);
+        stretchFirst[count] = found;
+        prices.parse(buf + (pos - bufStart), stretchMatches.data(), stretchFirst.data(), count, stretchTokens);
         for (const codec::Match& token : stretchTokens) {
             if (token.length == 1)
                 blocks.addLiteral(buf[pos - bufStart]);

@@ -62,25 +62,26 @@ void MatchFinder::rebase(std::uint32_t delta)
 {
     auto lower = [delta](std::uint32_t& p) { p = p > delta ? p - delta : 0; };
     std::for_each(m_head.begin(), m_head.end(), lower);
-    std::for_each(m_prev.begin(), m_prev.end(), lower);
+    std::for_each(m_head3.begin(), m_head3.end(), lower);
     lower(m_nextInsert);
 }
 
-Match MatchFinder::find(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxChain,
-                        int niceLength, int minLength)
+template <bool kAll>
+Match MatchFinder::search(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail,
+                          int maxChain, int niceLength, int minLength, Match* out, int* outCount)
 {
     const std::uint8_t* cur = buf + (pos - bufStart);
     std::uint32_t candidate;
     std::uint32_t candidate3 = 0;
     if (pos < m_nextInsert) {
-        candidate = m_prev[pos & m_mask];
+        candidate = olderThan(pos);
     } else {
         candidate3 = m_head3[hash3(cur)];
         m_head3[hash3(cur)] = pos;
         insertUpTo(buf, bufStart, pos);
         std::uint32_t& head = m_head[hash4(cur)];
         candidate = head;
-        m_prev[pos & m_mask] = head;
+        link(pos, head);
         head = pos;
         m_nextInsert = pos + 1;
     }
@@ -103,20 +104,33 @@ Match MatchFinder::find(const std::uint8_t* buf, std::uint32_t bufStart, std::ui
             if (len > best.length) {
                 best.length = len;
                 best.distance = pos - candidate;
+                if constexpr (kAll) {
+                    if (*outCount == kMostMatches)
+                        --*outCount;
+                    out[(*outCount)++] = best;
+                }
                 if (len >= niceLength)
                     break;
             }
         }
-        candidate = m_prev[candidate & m_mask];
+        candidate = olderThan(candidate);
     }
     if (best.length < 3 && minLength <= 3 && candidate3 != 0 && pos - candidate3 <= kNear3 && candidate3 >= lowest) {
         const std::uint8_t* c = buf + (candidate3 - bufStart);
-        if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2])
+        if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2]) {
+            if constexpr (kAll)
+                out[(*outCount)++] = {3, pos - candidate3};
             return {3, pos - candidate3};
+        }
     }
     if (best.length < minLength)
         return {};
     return best;
 }
+
+template Match MatchFinder::search<false>(const std::uint8_t*, std::uint32_t, std::uint32_t, int, int, int, int,
+                                          Match*, int*);
+template Match MatchFinder::search<true>(const std::uint8_t*, std::uint32_t, std::uint32_t, int, int, int, int,
+                                         Match*, int*);
 
 } // namespace lzh::codec

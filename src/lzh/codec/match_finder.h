@@ -3,6 +3,8 @@
 // absolute stream offsets plus kFirstPosition, so a chain entry of 0 is always out of reach and
 // the tables never need rewriting as the window moves.
 
+#include "lzh/codec/method_params.h"
+
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -32,7 +34,25 @@ public:
     // 8 bytes beyond cur + min(avail, 256) must be allowed). Inserts pos into its chain.
     // The window holds position bufStart at buf[0] and keeps a whole window before pos.
     Match find(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxChain,
-               int niceLength, int minLength);
+               int niceLength, int minLength)
+    {
+        return search<false>(buf, bufStart, pos, avail, maxChain, niceLength, minLength, nullptr);
+    }
+
+    // Most matches findAll reports for one position.
+    static constexpr int kMostMatches = 8;
+
+    // Like find with minLength kMinMatch, but appends to out every match longer than the ones
+    // before it, nearest first: the nearest distance for each length up to the longest, which
+    // the priced parse weighs (a nearer match has fewer extra position bits). Past kMostMatches
+    // a longer match replaces the last one, so the longest is always there. Returns how many.
+    int findAll(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxChain,
+                int niceLength, Match* out)
+    {
+        int count = 0;
+        search<true>(buf, bufStart, pos, avail, maxChain, niceLength, kMinMatch, out, &count);
+        return count;
+    }
 
     // Adds positions up to (not including) end to the chains without searching.
     void insertUpTo(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t end)
@@ -70,11 +90,26 @@ private:
         const std::uint32_t v = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
         return (v * kHashMultiplier) >> (32 - kHash3Bits);
     }
+    template <bool kAll>
+    Match search(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxChain,
+                 int niceLength, int minLength, Match* out, int* outCount = nullptr);
     void clear();
+    // Chains hold the distance to the next older position, 0 where none is within reach: 16 bits
+    // a slot keeps the table small enough to stay in the cache.
+    void link(std::uint32_t p, std::uint32_t older)
+    {
+        const std::uint32_t distance = p - older;
+        m_prev[p & m_mask] = static_cast<std::uint16_t>(distance <= m_maxDistance ? distance : 0);
+    }
+    std::uint32_t olderThan(std::uint32_t p) const
+    {
+        const std::uint32_t distance = m_prev[p & m_mask];
+        return distance != 0 ? p - distance : 0;
+    }
     void insert(const std::uint8_t* bytes, std::uint32_t p)
     {
         std::uint32_t& head = m_head[hash4(bytes)];
-        m_prev[p & m_mask] = head;
+        link(p, head);
         head = p;
         m_head3[hash3(bytes)] = p;
     }
@@ -84,7 +119,7 @@ private:
     std::uint32_t m_maxDistance;        // window - 1, the cap every reader accepts
     std::uint32_t m_nextInsert = 0;     // all positions below are in the chains
     std::vector<std::uint32_t> m_head;  // newest position per hash
-    std::vector<std::uint32_t> m_prev;  // next older position with the same hash, per slot
+    std::vector<std::uint16_t> m_prev;  // distance to the next older position with the same hash
     std::vector<std::uint32_t> m_head3; // newest position per 3-byte prefix
 };
 

@@ -45,26 +45,29 @@ void PriceParser::reset()
         m_posPrice[k] = 4 + (k >= 2 ? static_cast<std::uint32_t>(k - 1) : 0u);
 }
 
-void PriceParser::parse(const std::uint8_t* bytes, const Match* matches, int count, std::vector<Match>& tokens)
+void PriceParser::parse(const std::uint8_t* bytes, const Match* matches, const int* first, int count,
+                        std::vector<Match>& tokens)
 {
     if (!m_learned) {
         // Nothing known of this member yet: parse with the guess, price that parse, parse again.
-        choose(bytes, matches, count, tokens);
+        choose(bytes, matches, first, count, tokens);
         learn(bytes, tokens);
         m_learned = true;
         std::memset(m_litFreq, 0, sizeof m_litFreq);
         std::memset(m_posFreq, 0, sizeof m_posFreq);
     }
-    choose(bytes, matches, count, tokens);
+    choose(bytes, matches, first, count, tokens);
     learn(bytes, tokens);
 }
 
-void PriceParser::choose(const std::uint8_t* bytes, const Match* matches, int count, std::vector<Match>& tokens)
+void PriceParser::choose(const std::uint8_t* bytes, const Match* matches, const int* first, int count,
+                         std::vector<Match>& tokens)
 {
     constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
     m_cost.assign(static_cast<std::size_t>(count) + 1, kUnreached);
     m_from.resize(static_cast<std::size_t>(count) + 1);
     m_cost[0] = 0;
+    const std::uint32_t* lengthPrice = m_litPrice + (256 - kMinMatch);
     for (int i = 0; i < count; ++i) {
         const std::uint32_t here = m_cost[i];
         const std::uint32_t literal = here + m_litPrice[bytes[i]];
@@ -72,16 +75,17 @@ void PriceParser::choose(const std::uint8_t* bytes, const Match* matches, int co
             m_cost[i + 1] = literal;
             m_from[i + 1] = {1, 0};
         }
-        const Match& match = matches[i];
-        const int longest = std::min(match.length, count - i);
-        if (longest < kMinMatch)
-            continue;
-        const std::uint32_t position = here + m_posPrice[positionClass(match.distance - 1)];
-        for (int len = kMinMatch; len <= longest; ++len) {
-            const std::uint32_t cost = position + m_litPrice[len + (256 - kMinMatch)];
-            if (cost < m_cost[i + len]) {
-                m_cost[i + len] = cost;
-                m_from[i + len] = {len, match.distance};
+        int len = kMinMatch;
+        for (int m = first[i]; m < first[i + 1]; ++m) {
+            const Match& match = matches[m];
+            const int longest = std::min(match.length, count - i);
+            const std::uint32_t position = here + m_posPrice[positionClass(match.distance - 1)];
+            for (; len <= longest; ++len) {
+                const std::uint32_t cost = position + lengthPrice[len];
+                if (cost < m_cost[i + len]) {
+                    m_cost[i + len] = cost;
+                    m_from[i + len] = {len, match.distance};
+                }
             }
         }
     }

@@ -1,7 +1,7 @@
 #pragma once
-// The cheapest parse of a stretch of input, for the Best effort: given the longest match found at
-// each position, picks literals and matches (of that length or shorter, at the same distance) so
-// the estimated bits are fewest. The estimate comes from the code lengths of the tokens chosen so
+// The cheapest parse of a stretch of input, for the Best effort: given the matches found at each
+// position (the nearest distance for each length up to the longest), picks literals and matches
+// so the estimated bits are fewest. The estimate comes from the code lengths of the tokens chosen so
 // far in the member (docs/lzh-codec.md, "Encoding").
 
 #include "lzh/codec/match_finder.h"
@@ -19,11 +19,15 @@ public:
     // Forgets the statistics: a new member starts.
     void reset();
     // tokens receives (length, distance) pairs in order; length 1 (distance 0) is a literal.
-    // matches[i] is the longest match at position i; no token reaches past count.
-    void parse(const std::uint8_t* bytes, const Match* matches, int count, std::vector<Match>& tokens);
+    // The matches at position i are matches[first[i]] .. matches[first[i + 1] - 1], longer and
+    // farther each; a length between two of them takes the distance of the longer one. No token
+    // reaches past count.
+    void parse(const std::uint8_t* bytes, const Match* matches, const int* first, int count,
+               std::vector<Match>& tokens);
 
 private:
-    void choose(const std::uint8_t* bytes, const Match* matches, int count, std::vector<Match>& tokens);
+    void choose(const std::uint8_t* bytes, const Match* matches, const int* first, int count,
+                std::vector<Match>& tokens);
     void learn(const std::uint8_t* bytes, const std::vector<Match>& tokens);
     void updatePrices();
 

@@ -22,8 +22,15 @@ TEST(PriceParser, CoversTheStretchExactlyWithOnlyTheOfferedMatchesOrShorter)
     MethodParams params{};
     methodParams(Method::Lh7, params);
     PriceParser parser(params);
+    std::vector<int> first(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i)
+        first[i + 1] = first[i] + (matches[i].length > 0 ? 1 : 0);
+    std::vector<Match> offered;
+    for (const Match& match : matches)
+        if (match.length > 0)
+            offered.push_back(match);
     std::vector<Match> tokens;
-    parser.parse(bytes, matches.data(), count, tokens);
+    parser.parse(bytes, offered.data(), first.data(), count, tokens);
     int at = 0;
     for (const Match& token : tokens) {
         ASSERT_GE(token.length, 1);
