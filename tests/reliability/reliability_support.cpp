@@ -23,6 +23,13 @@ namespace fs = std::filesystem;
 
 namespace fernhold::test {
 
+Run::Run(const std::string& programFolder, bool load)
+{
+    state.programFolder = programFolder;
+    if (load)
+        core::LoadSetup(state, real.dialogs);
+}
+
 std::string mixedBytes(std::size_t size, unsigned seed)
 {
     std::string bytes(size, '\0');

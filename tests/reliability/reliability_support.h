@@ -31,6 +31,14 @@ struct RealServices {
     RealServices& operator=(const RealServices&) = delete;
 };
 
+// A run of the program over a program folder with the real archiver; setup.def is loaded unless
+// told not to (start-up loads it itself).
+struct Run {
+    core::AppState state;
+    RealServices real;
+    explicit Run(const std::string& programFolder, bool load = true);
+};
+
 // Bytes that pack to about half their size, so the codec does real work on them.
 std::string mixedBytes(std::size_t size, unsigned seed);
 

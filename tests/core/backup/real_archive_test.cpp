@@ -176,10 +176,8 @@ TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
 TEST(RealArchive, DamagedArchiveInTheSlotStopsAScheduledAddWithoutTouchingIt)
 {
     RealBackup f;
-    makeFolder(f.state.programFolder + kSep + "MonthBack");
-    makeFolder(f.monthSlot(14));
     const std::string archive = f.monthSlot(14) + kSep + "BackUp.lzh";
-    writeFile(archive, "not an archive at all, but long enough to look for a header in it");
+    f.fillSlot(f.monthSlot(14), {{"BackUp.lzh", "not an archive at all, but long enough to look for a header in it"}});
     f.state.setup.MonthBackOption[1] = 1;
     f.fakes.clock.set(2004, 5, 14, 8, 0, 0);
     core::Timer1_Timer(f.state, f.services);
