@@ -71,7 +71,7 @@ protected:
     // The current-state backup as the menu runs it; exit code 0 when it reported success.
     int backupInChild()
     {
-        Run run(m_run);
+        ProgramRun run(m_run);
         core::submenu_Nowback_Click(run.state, run.real.services);
         const auto shown = run.real.dialogs.messages();
         const bool succeeded =
@@ -105,15 +105,16 @@ protected:
     // The next start reads setup.def without complaint and tidies up; the next backup works.
     void expectNextStartAndBackup(bool runNextBackup)
     {
-        Run run(m_run, false);
-        const auto& shown = run.real.dialogs.messages();
+        ProgramRun run(m_run, false);
         EXPECT_TRUE(core::runStartup(run.state, run.real.services, {}));
-        EXPECT_TRUE(shown.empty()) << "start-up complained: " << shown[0].text;
+        const auto complaints = run.real.dialogs.messages();
+        EXPECT_TRUE(complaints.empty()) << "start-up complained: " << complaints[0].text;
         EXPECT_TRUE(entriesNamed(m_run, "setup.def.tmp").empty()) << "a killed save left its temporary file";
         if (!runNextBackup)
             return;
         core::submenu_Nowback_Click(run.state, run.real.services);
         const std::string slot = core::daySlotPath(m_run, run.state.setup.DayBackSlot);
+        const auto shown = run.real.dialogs.messages();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].text, core::backupDoneText(m_source, slot));
         EXPECT_EQ(testArchive(core::archivePathInSlot(slot)), core::archive::kUnlhaOk);
@@ -174,7 +175,7 @@ TEST_F(InterruptedBackup, AScheduledBackupKilledWhileAddingKeepsTheSlotWhole)
         freshRun();
         const ChildEnd end = runChild(
             [this] {
-                Run run(m_run);
+                ProgramRun run(m_run);
                 core::runScheduledDayBack(run.state, run.real.services);
                 return run.real.dialogs.notifications().empty() ? 0 : 1;
             },
@@ -222,7 +223,7 @@ TEST_F(InterruptedSave, KilledWhileSavingLeavesOneCompleteVersion)
         freshRun();
         const ChildEnd end = runChild(
             [&] {
-                Run run(m_run, false);
+                ProgramRun run(m_run, false);
                 for (int i = 0;; ++i) {
                     run.state.setup = i % 2 == 0 ? other : m_oldRecord;
                     if (!core::SaveSetup(run.state))
@@ -248,7 +249,7 @@ TEST_F(InterruptedSave, AFileSizeLimitKeepsTheOldFileAndNoTemporary)
         limits.fileSizeLimit = limit;
         const ChildEnd end = runChild(
             [&] {
-                Run run(m_run, false);
+                ProgramRun run(m_run, false);
                 run.state.setup = other;
                 return core::SaveSetup(run.state) ? 0 : 1;
             },
@@ -265,7 +266,7 @@ class InterruptedRestore : public InterruptedBackup {
 protected:
     int restoreInChild()
     {
-        Run run(m_run);
+        ProgramRun run(m_run);
         const auto outcome = core::restore::RestoreArchive(run.state, run.real.services, m_backup, m_source, 1);
         return outcome == core::restore::RestoreOutcome::Restored ? 0 : 1;
     }
@@ -333,7 +334,7 @@ TEST_F(InterruptedRestore, KilledDuringExtractionIsCompletedByASecondRestore)
         EXPECT_LE(parts, 1);
         EXPECT_EQ(readFile(core::setupFilePath(m_run)), m_oldSetup) << "setup.def changed before the report";
 
-        Run run(m_run, false);
+        ProgramRun run(m_run, false);
         ASSERT_TRUE(core::runStartup(run.state, run.real.services, {}));
         EXPECT_EQ(core::restore::RestoreArchive(run.state, run.real.services, m_backup, m_source, 1),
                   core::restore::RestoreOutcome::Restored);

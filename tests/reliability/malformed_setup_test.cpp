@@ -99,7 +99,7 @@ TEST_F(MalformedSetup, EveryMalformedFileGivesOneMessageTheDefaultsAndAFileTheNe
         makeFolder(m_program);
         writeFile(core::setupFilePath(m_program), form.bytes);
 
-        Run run(m_program, false);
+        ProgramRun run(m_program, false);
         EXPECT_TRUE(core::runStartup(run.state, run.real.services, {}));
         ASSERT_EQ(run.real.dialogs.messages().size(), 1u);
         EXPECT_EQ(run.real.dialogs.messages()[0].text,
@@ -111,7 +111,7 @@ TEST_F(MalformedSetup, EveryMalformedFileGivesOneMessageTheDefaultsAndAFileTheNe
         EXPECT_TRUE(core::parseSetup(rewritten, reread));
         EXPECT_EQ(reread.BackupFolder, defaults.BackupFolder);
 
-        Run next(m_program, false);
+        ProgramRun next(m_program, false);
         EXPECT_TRUE(core::runStartup(next.state, next.real.services, {}));
         EXPECT_TRUE(next.real.dialogs.messages().empty());
     }
@@ -124,7 +124,7 @@ TEST_F(MalformedSetup, TheTemporaryFileOfAKilledSaveIsRemovedAtTheNextStart)
     writeFile(core::setupFilePath(m_program), good);
     writeFile(core::setupFilePath(m_program) + ".tmp4711-0", good.substr(0, 100));
     writeFile(m_program + "/setup.define", "not ours");
-    Run run(m_program, false);
+    ProgramRun run(m_program, false);
     EXPECT_TRUE(core::runStartup(run.state, run.real.services, {}));
     EXPECT_FALSE(isFile(core::setupFilePath(m_program) + ".tmp4711-0"));
     EXPECT_TRUE(isFile(m_program + "/setup.define"));
