@@ -316,7 +316,8 @@ TEST_F(InterruptedRestore, KilledDuringExtractionIsCompletedByASecondRestore)
         EXPECT_EQ(end.otherSignal, 0);
         const auto left = treeOf(m_source);
         // Every file is whole: a member that came out before the kill, or one of the folder's
-        // own files not yet cleared. At most the member being written is a ".fernhold-part" file.
+        // own files not yet cleared. Only the members being written are ".fernhold-part" files: one
+        // for each of the two walks that share the extraction.
         int parts = 0;
         for (const auto& [name, bytes] : left) {
             if (name.find(".fernhold-part") != std::string::npos) {
@@ -331,7 +332,7 @@ TEST_F(InterruptedRestore, KilledDuringExtractionIsCompletedByASecondRestore)
                                (own != changed.end() && bytes == own->second);
             EXPECT_TRUE(whole) << name << " is damaged";
         }
-        EXPECT_LE(parts, 1);
+        EXPECT_LE(parts, 2);
         EXPECT_EQ(readFile(core::setupFilePath(m_run)), m_oldSetup) << "setup.def changed before the report";
 
         ProgramRun run(m_run, false);
