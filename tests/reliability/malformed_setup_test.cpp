@@ -67,10 +67,7 @@ std::vector<Malformed> malformedForms(const std::string& good)
         {"date out of the calendar", replaceLine(good, 40, "#2004-02-30 08:00:00#")},
         {"date of another form", replaceLine(good, 62, "2004/05/14")},
         {"time out of range", replaceLine(good, 41, "#25:61:61#")},
-        {"NUL inside a line", replaceLine(good, 12,
-                                          std::string("1\0"
-                                                      "6",
-                                                      3))},
+        {"NUL inside a line", replaceLine(good, 12, std::string("1\0006", 3))},
         {"bytes that are not CP932", replaceLine(good, 2, "\"\x81\x20\xFF\"")},
         {"CP932 lead byte without its trail", replaceLine(good, 2, "\"\x83\"")},
         {"byte-order mark alone", "\xEF\xBB\xBF"},
@@ -102,25 +99,21 @@ TEST_F(MalformedSetup, EveryMalformedFileGivesOneMessageTheDefaultsAndAFileTheNe
         makeFolder(m_program);
         writeFile(core::setupFilePath(m_program), form.bytes);
 
-        core::AppState state;
-        state.programFolder = m_program;
-        RealServices real;
-        EXPECT_TRUE(core::runStartup(state, real.services, {}));
-        ASSERT_EQ(real.dialogs.messages().size(), 1u);
-        EXPECT_EQ(real.dialogs.messages()[0].text,
+        ProgramRun run(m_program, false);
+        EXPECT_TRUE(core::runStartup(run.state, run.real.services, {}));
+        ASSERT_EQ(run.real.dialogs.messages().size(), 1u);
+        EXPECT_EQ(run.real.dialogs.messages()[0].text,
                   "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました");
-        EXPECT_EQ(state.setup.BackupFolder, defaults.BackupFolder);
-        EXPECT_EQ(state.setup.DayBackSlot, 0);
+        EXPECT_EQ(run.state.setup.BackupFolder, defaults.BackupFolder);
+        EXPECT_EQ(run.state.setup.DayBackSlot, 0);
         const std::string rewritten = readFile(core::setupFilePath(m_program));
         core::SetupRecord reread;
         EXPECT_TRUE(core::parseSetup(rewritten, reread));
         EXPECT_EQ(reread.BackupFolder, defaults.BackupFolder);
 
-        core::AppState next;
-        next.programFolder = m_program;
-        RealServices again;
-        EXPECT_TRUE(core::runStartup(next, again.services, {}));
-        EXPECT_TRUE(again.dialogs.messages().empty());
+        ProgramRun next(m_program, false);
+        EXPECT_TRUE(core::runStartup(next.state, next.real.services, {}));
+        EXPECT_TRUE(next.real.dialogs.messages().empty());
     }
 }
 
@@ -131,10 +124,8 @@ TEST_F(MalformedSetup, TheTemporaryFileOfAKilledSaveIsRemovedAtTheNextStart)
     writeFile(core::setupFilePath(m_program), good);
     writeFile(core::setupFilePath(m_program) + ".tmp4711-0", good.substr(0, 100));
     writeFile(m_program + "/setup.define", "not ours");
-    core::AppState state;
-    state.programFolder = m_program;
-    RealServices real;
-    EXPECT_TRUE(core::runStartup(state, real.services, {}));
+    ProgramRun run(m_program, false);
+    EXPECT_TRUE(core::runStartup(run.state, run.real.services, {}));
     EXPECT_FALSE(isFile(core::setupFilePath(m_program) + ".tmp4711-0"));
     EXPECT_TRUE(isFile(m_program + "/setup.define"));
     EXPECT_EQ(readFile(core::setupFilePath(m_program)), good);

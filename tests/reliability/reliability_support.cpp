@@ -23,16 +23,11 @@ namespace fs = std::filesystem;
 
 namespace fernhold::test {
 
-std::string mixedBytes(std::size_t size, unsigned seed)
+ProgramRun::ProgramRun(const std::string& programFolder, bool load)
 {
-    std::string bytes(size, '\0');
-    unsigned state = seed * 2654435761u + 1;
-    for (std::size_t i = 0; i < size; ++i) {
-        state = state * 1103515245u + 12345u;
-        // Every other run of 64 bytes repeats a short phrase; the rest is noise.
-        bytes[i] = (i / 64) % 2 == 0 ? static_cast<char>("fernhold-"[i % 9]) : static_cast<char>(state >> 16);
-    }
-    return bytes;
+    state.programFolder = programFolder;
+    if (load)
+        core::LoadSetup(state, real.dialogs);
 }
 
 void fillSource(const std::string& folder, int files, std::size_t bytesEach, unsigned seed)
@@ -45,21 +40,6 @@ void fillSource(const std::string& folder, int files, std::size_t bytesEach, uns
         writeFile(platform::joinPath(platform::joinPath(folder, sub), "f" + std::to_string(i) + ".bin"),
                   mixedBytes(bytesEach, seed + static_cast<unsigned>(i)));
     }
-}
-
-std::map<std::string, std::string> treeOf(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    for (const TreeEntry& found : walkTree(folder)) {
-        std::error_code linkError;
-        if (found.entry.kind == platform::EntryKind::Link)
-            files[found.relative] = "link:" + platform::fromPath(fs::read_symlink(platform::toPath(found.path), linkError));
-        else if (found.entry.kind == platform::EntryKind::File)
-            files[found.relative] = readFile(found.path);
-        else if (found.entry.kind == platform::EntryKind::Folder)
-            files[found.relative + "/"] = "";
-    }
-    return files;
 }
 
 std::vector<std::string> entriesNamed(const std::string& folder, const std::string& part)

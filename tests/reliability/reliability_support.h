@@ -7,6 +7,7 @@
 #include "support/fake_clock.h"
 #include "support/fake_main_view.h"
 #include "support/fixed_locale_format.h"
+#include "support/file_helpers.h"
 #include "support/scripted_dialogs.h"
 
 #include <cstdint>
@@ -31,15 +32,16 @@ struct RealServices {
     RealServices& operator=(const RealServices&) = delete;
 };
 
-// Bytes that pack to about half their size, so the codec does real work on them.
-std::string mixedBytes(std::size_t size, unsigned seed);
+// A run of the program over a program folder with the real archiver; setup.def is loaded unless
+// told not to (start-up loads it itself).
+struct ProgramRun {
+    core::AppState state;
+    RealServices real;
+    explicit ProgramRun(const std::string& programFolder, bool load = true);
+};
 
 // Writes a protected folder of `files` files of `bytesEach` mixed bytes in two subfolders.
 void fillSource(const std::string& folder, int files, std::size_t bytesEach, unsigned seed);
-
-// Every file beneath folder: path relative to it ('/' between parts) and bytes. Links are listed
-// with the prefix "link:" and their target instead of bytes.
-std::map<std::string, std::string> treeOf(const std::string& folder);
 
 // Every entry beneath folder whose name holds `part`.
 std::vector<std::string> entriesNamed(const std::string& folder, const std::string& part);

@@ -95,6 +95,33 @@ std::vector<TreeEntry> walkTree(const std::string& path)
     return found;
 }
 
+std::map<std::string, std::string> treeOf(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const TreeEntry& found : walkTree(folder)) {
+        std::error_code linkError;
+        if (found.entry.kind == platform::EntryKind::Link)
+            files[found.relative] = "link:" + platform::fromPath(fs::read_symlink(platform::toPath(found.path), linkError));
+        else if (found.entry.kind == platform::EntryKind::File)
+            files[found.relative] = readFile(found.path);
+        else if (found.entry.kind == platform::EntryKind::Folder)
+            files[found.relative + "/"] = "";
+    }
+    return files;
+}
+
+std::string mixedBytes(std::size_t size, unsigned seed)
+{
+    std::string bytes(size, '\0');
+    unsigned state = seed * 2654435761u + 1;
+    for (std::size_t i = 0; i < size; ++i) {
+        state = state * 1103515245u + 12345u;
+        // Every other run of 64 bytes repeats a short phrase; the rest is noise.
+        bytes[i] = (i / 64) % 2 == 0 ? static_cast<char>("fernhold-"[i % 9]) : static_cast<char>(state >> 16);
+    }
+    return bytes;
+}
+
 bool removeAll(const std::string& path)
 {
     std::error_code error;

@@ -3,6 +3,7 @@
 
 #include "platform/folder_listing.h"
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,13 @@ struct TreeEntry {
 // Every entry beneath path, each folder before its contents; links are not followed. Listed by
 // the platform, so that paths of any length work on Windows too.
 std::vector<TreeEntry> walkTree(const std::string& path);
+// Every entry beneath folder by its path relative to it ('/' between parts): a file's bytes, "" for
+// a folder (its path ends in '/'), "link:" and the target for a link.
+std::map<std::string, std::string> treeOf(const std::string& folder);
+
+// Bytes that pack to about half their size, so the codec does real work on them.
+std::string mixedBytes(std::size_t size, unsigned seed);
+
 // Removes path and everything below it, giving folders back their write permission first; links
 // are removed, never followed. False when something stays.
 bool removeAll(const std::string& path);

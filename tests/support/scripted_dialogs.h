@@ -72,7 +72,6 @@ public:
     std::vector<Shown> messages() const { return shownOf(Kind::Message); }
     std::vector<Shown> questions() const { return shownOf(Kind::Question); }
     std::vector<Shown> notifications() const { return shownOf(Kind::Notify); }
-    std::vector<Shown> folderChoices() const { return shownOf(Kind::FolderChoice); }
     void clear() { m_shown.clear(); }
 
 private:

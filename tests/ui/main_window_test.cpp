@@ -131,20 +131,7 @@ TEST_F(MainWindowTest, SetupItemOpensAFreshDialogAndClosingItSavesTheFile)
     EXPECT_EQ(shownTime, QStringLiteral("01:00"));
 }
 
-TEST_F(MainWindowTest, VersionItemOpensTheVersionBoxModally)
-{
-    auto window = open();
-    QString version;
-    whenModalOpens([&](QWidget* box) {
-        EXPECT_EQ(box->objectName(), "frmVersion");
-        version = child<QLabel>(box, "lblVer")->text();
-        box->close();
-    });
-    trigger(*window, "submenu_Version");
-    EXPECT_TRUE(version.startsWith(QStringLiteral("Ver ")));
-}
-
-TEST_F(MainWindowTest, HelpItemsSetThePageFirstAndAnOpenHelpWindowTurnsToIt)
+TEST_F(MainWindowTest, HelpItemsSetThePageFirstAndAnOpenHelpWindowTurnsToItBesideTheVersionBox)
 {
     auto window = open();
     trigger(*window, "submenu_Help_6");
@@ -158,9 +145,15 @@ TEST_F(MainWindowTest, HelpItemsSetThePageFirstAndAnOpenHelpWindowTurnsToIt)
     EXPECT_EQ(openHelpWindow(), help);
     EXPECT_TRUE(child<QTextBrowser>(help, "WebBrowser1")->source().toLocalFile().endsWith("help0.html"));
 
-    // The main window's menus keep working beside it.
-    whenModalOpens([](QWidget* box) { box->close(); });
+    // The main window's menus keep working beside it: the version box opens modally.
+    QString version;
+    whenModalOpens([&](QWidget* box) {
+        EXPECT_EQ(box->objectName(), "frmVersion");
+        version = child<QLabel>(box, "lblVer")->text();
+        box->close();
+    });
     trigger(*window, "submenu_Version");
+    EXPECT_TRUE(version.startsWith(QStringLiteral("Ver ")));
 
     help->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

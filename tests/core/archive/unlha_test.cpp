@@ -28,6 +28,11 @@ std::string extractLine(const std::string& archive, const std::string& folder)
     return "x -d1 -y1 \"" + archive + "\" \"" + folder + "/\"";
 }
 
+int unlha(const std::string& line, UnlhaOptions* options = nullptr)
+{
+    return Unlha(nullptr, line.c_str(), nullptr, 0, options);
+}
+
 TEST(UnlhaCommandLine, ParsesTheProgramsLinesWithSpacesAndJapanese)
 {
     auto add = parseUnlhaCommand(addLine("C:\\My Documents\\バック\\BackUp.lzh", "D:\\データ フォルダ"), nullptr);
@@ -71,33 +76,31 @@ TEST(Unlha, PacksAndExtractsWithTheProgramsLines)
     char output[255];
     ASSERT_EQ(Unlha(nullptr, addLine(archive, folder / "データ").c_str(), output, 255), kUnlhaOk) << output;
     EXPECT_EQ(std::strncmp(output, "OK", 2), 0);
-    ASSERT_EQ(Unlha(nullptr, extractLine(archive, folder / "復元").c_str(), nullptr, 0), kUnlhaOk);
+    ASSERT_EQ(unlha(extractLine(archive, folder / "復元")), kUnlhaOk);
     EXPECT_EQ(lzh::test::readFile(folder.path() / lzh::test::u8path("復元/表 1.txt")), "contents");
-    EXPECT_EQ(Unlha(nullptr, ("t \"" + archive + "\"").c_str(), nullptr, 0), kUnlhaOk);
-    EXPECT_EQ(Unlha(nullptr, ("l \"" + archive + "\"").c_str(), nullptr, 0), kUnlhaOk);
+    EXPECT_EQ(unlha("t \"" + archive + "\""), kUnlhaOk);
+    EXPECT_EQ(unlha("l \"" + archive + "\""), kUnlhaOk);
 }
 
 TEST(Unlha, ReturnsTheCodeOfEachFailureKind)
 {
     TempFolder folder;
-    EXPECT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "missing").c_str(), nullptr, 0), kUnlhaSourceMissing);
-    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "none.lzh", folder / "out").c_str(), nullptr, 0),
-              kUnlhaArchiveUnreadable);
+    EXPECT_EQ(unlha(addLine(folder / "x.lzh", folder / "missing")), kUnlhaSourceMissing);
+    EXPECT_EQ(unlha(extractLine(folder / "none.lzh", folder / "out")), kUnlhaArchiveUnreadable);
     lzh::test::writeFile(folder / "bad.lzh", std::string("\x30\x00-lh5-", 7) + std::string(30, 'x'));
-    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "bad.lzh", folder / "out").c_str(), nullptr, 0),
-              kUnlhaArchiveCorrupt);
+    EXPECT_EQ(unlha(extractLine(folder / "bad.lzh", folder / "out")), kUnlhaArchiveCorrupt);
     lzh::test::writeFile(folder.path() / "src" / "f.txt", "data");
 #ifndef _WIN32
     ASSERT_EQ(::mkfifo((folder.path() / "src" / "pipe").c_str(), 0600), 0);
     int skipped = 0;
     UnlhaOptions options;
     options.skippedFiles = &skipped;
-    EXPECT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "src").c_str(), nullptr, 0, &options), kUnlhaPartial);
+    EXPECT_EQ(unlha(addLine(folder / "x.lzh", folder / "src"), &options), kUnlhaPartial);
     EXPECT_EQ(skipped, 1);
     fs::remove(folder.path() / "src" / "pipe");
 #endif
     fs::create_directories(folder / "ro.lzh.fernhold-new");
-    EXPECT_EQ(Unlha(nullptr, addLine(folder / "ro.lzh", folder / "src").c_str(), nullptr, 0), kUnlhaWriteFailed);
+    EXPECT_EQ(unlha(addLine(folder / "ro.lzh", folder / "src")), kUnlhaWriteFailed);
 }
 
 TEST(Unlha, ReportsMemberErrorsAndExtractsTheRest)
@@ -105,7 +108,7 @@ TEST(Unlha, ReportsMemberErrorsAndExtractsTheRest)
     TempFolder folder;
     lzh::test::writeFile(folder.path() / "src" / "a.txt", "aaaa");
     lzh::test::writeFile(folder.path() / "src" / "b.txt", "bbbb");
-    ASSERT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "src").c_str(), nullptr, 0), kUnlhaOk);
+    ASSERT_EQ(unlha(addLine(folder / "x.lzh", folder / "src")), kUnlhaOk);
     std::string bytes = lzh::test::readFile(folder / "x.lzh");
     const std::size_t at = bytes.find("aaaa");
     ASSERT_NE(at, std::string::npos);
@@ -148,7 +151,7 @@ TEST(Unlha, ReportsProgressAndHonoursTheCancelFlag)
         lastTotal = total;
         lastMember = member;
     };
-    ASSERT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "src").c_str(), nullptr, 0, &options), kUnlhaOk);
+    ASSERT_EQ(unlha(addLine(folder / "x.lzh", folder / "src"), &options), kUnlhaOk);
     EXPECT_GT(lastDone, 0u);
     EXPECT_GE(lastTotal, lastDone);
     EXPECT_EQ(lastMember, "big.bin");
@@ -160,11 +163,10 @@ TEST(Unlha, ReportsProgressAndHonoursTheCancelFlag)
             cancel = true;
     };
     lzh::test::writeFile(folder.path() / "src" / "more.bin", lzh::test::randomBytes(500000, 8));
-    EXPECT_EQ(Unlha(nullptr, addLine(folder / "x.lzh", folder / "src").c_str(), nullptr, 0, &options), kUnlhaCancelled);
+    EXPECT_EQ(unlha(addLine(folder / "x.lzh", folder / "src"), &options), kUnlhaCancelled);
     EXPECT_TRUE(lzh::test::readFile(folder / "x.lzh") == before);
     cancel = true;
-    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "x.lzh", folder / "out").c_str(), nullptr, 0, &options),
-              kUnlhaCancelled);
+    EXPECT_EQ(unlha(extractLine(folder / "x.lzh", folder / "out"), &options), kUnlhaCancelled);
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include "support/temp_folder.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace fernhold::test {
 
@@ -52,6 +54,15 @@ public:
         return state.programFolder + kSep + "MonthBack" + kSep + "mback" + twoDigit(d);
     }
     std::string setupFile() const { return state.programFolder + kSep + "setup.def"; }
+
+    // Makes a slot folder (and its parent) holding these files.
+    void fillSlot(const std::string& slot, const std::vector<std::pair<std::string, std::string>>& files)
+    {
+        makeFolder(slot.substr(0, slot.rfind(platform::kSeparator)));
+        makeFolder(slot);
+        for (const auto& [name, bytes] : files)
+            writeFile(slot + kSep + name, bytes);
+    }
 
     TempFolder temp;
     FakeServices fakes;

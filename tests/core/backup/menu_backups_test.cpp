@@ -75,14 +75,9 @@ TEST(MenuBackups, SlotEndsWithOnlyTheNewArchiveAndItsSubfolders)
 {
     BackupFixture f;
     const std::string slot = f.daySlot(1);
-    makeFolder(f.state.programFolder + kSep + "DayBack");
-    makeFolder(slot);
-    makeFolder(slot + kSep + "sub");
-    writeFile(slot + kSep + "BackUp.lzh", "old");
-    writeFile(slot + kSep + "notes.txt", "n");
-    writeFile(slot + kSep + "sub" + kSep + "keep.txt", "k");
     const std::string pending = slot + kSep + "BackUp.new.lzh";
-    writeFile(pending, "left over from a crash");
+    f.fillSlot(slot, {{"BackUp.lzh", "old"}, {"notes.txt", "n"}, {"BackUp.new.lzh", "left over from a crash"}});
+    f.fillSlot(slot + kSep + "sub", {{"keep.txt", "k"}});
     bool pendingGoneBeforePacking = false;
     f.fakes.archiver.setOnRun([&](const std::string& command) {
         pendingGoneBeforePacking = !isFile(pending); // else the add would add onto it
@@ -105,10 +100,7 @@ TEST(MenuBackups, FailedPackKeepsThePreviousArchiveAndStampAndSaysSo)
         SCOPED_TRACE(code);
         BackupFixture f;
         const std::string slot = f.daySlot(5);
-        makeFolder(f.state.programFolder + kSep + "DayBack");
-        makeFolder(slot);
-        writeFile(slot + kSep + "BackUp.lzh", "old");
-        writeFile(slot + kSep + "notes.txt", "n");
+        f.fillSlot(slot, {{"BackUp.lzh", "old"}, {"notes.txt", "n"}});
         const DateTime oldStamp = DateTime::fromCivil({2004, 5, 1, 9, 0, 0});
         f.state.setup.DayBackSlot = 4;
         f.state.setup.DayBackDate[5] = oldStamp;

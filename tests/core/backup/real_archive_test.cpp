@@ -16,27 +16,6 @@ using namespace fernhold::test;
 namespace fs = std::filesystem;
 using core::DateTime;
 
-// Every file beneath folder: its path relative to folder ('/' between parts) and its bytes.
-std::map<std::string, std::string> filesBeneath(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    for (const TreeEntry& found : walkTree(folder))
-        if (found.entry.kind == platform::EntryKind::File)
-            files[found.relative] = readFile(found.path);
-    return files;
-}
-
-std::string binaryBytes(std::size_t size)
-{
-    std::string bytes(size, '\0');
-    unsigned state = 12345;
-    for (char& c : bytes) {
-        state = state * 1103515245u + 12345u;
-        c = static_cast<char>(state >> 16);
-    }
-    return bytes;
-}
-
 // The real archiver, optionally meddling with the source while it packs.
 class RealRunner final : public core::ArchiveRunner {
 public:
@@ -62,7 +41,7 @@ public:
     RealBackup()
     {
         makeFolder(platform::joinPath(source, "sub"));
-        writeFile(platform::joinPath(source, "sub" + kSep + "日本語.bin"), binaryBytes(200000));
+        writeFile(platform::joinPath(source, "sub" + kSep + "日本語.bin"), mixedBytes(200000, 1));
         writeFile(platform::joinPath(source, "b.txt"), "bbb");
     }
 
@@ -72,7 +51,7 @@ public:
         makeFolder(target);
         const std::string command = "x -d1 -y1 \"" + slot + kSep + "BackUp.lzh\" \"" + target + kSep + "\"";
         EXPECT_EQ(core::archive::Unlha(nullptr, command.c_str(), nullptr, 0), core::archive::kUnlhaOk);
-        return filesBeneath(target);
+        return treeOf(target);
     }
 
     RealRunner runner;
@@ -87,13 +66,13 @@ TEST(RealArchive, MenuBackupsPackTheWholeFolderTreeAndOnlyItsCurrentFiles)
     RealBackup f;
     core::submenu_Nowback_Click(f.state, f.services);
     EXPECT_EQ(listFolder(f.daySlot(1)), std::vector<std::string>{"BackUp.lzh"});
-    EXPECT_EQ(f.extracted(f.daySlot(1)), filesBeneath(f.source));
+    EXPECT_EQ(f.extracted(f.daySlot(1)), treeOf(f.source));
 
     core::submenu_Dayback_Click(f.state, f.services);
     fs::remove(platform::toPath(platform::joinPath(f.source, "b.txt")));
     core::submenu_Dayback_Click(f.state, f.services);
     const auto second = f.extracted(f.monthSlot(14));
-    EXPECT_EQ(second, filesBeneath(f.source));
+    EXPECT_EQ(second, treeOf(f.source));
     EXPECT_EQ(second.count("b.txt"), 0u);
     EXPECT_EQ(f.fakes.dialogs.messages().back().text,
               f.source + " を \r" + f.monthSlot(14) + " にバックアップしました");
@@ -125,7 +104,7 @@ TEST(RealArchive, ProgramsOwnTreeIsLeftOutWhenTheProtectedFolderHoldsIt)
     const auto files = f.extracted(f.daySlot(2));
     EXPECT_EQ(files.at("データ/a.txt"), "a");
     for (const auto& [path, bytes] : files)
-        EXPECT_EQ(path.rfind("Fernhold/", 0), std::string::npos) << path;
+        EXPECT_TRUE(path == "Fernhold/" || path.rfind("Fernhold/", 0) != 0) << path;
 }
 
 TEST(RealArchive, MissingSourceKeepsThePreviousArchiveAndStampAndTheNextBackupWorks)
@@ -146,7 +125,7 @@ TEST(RealArchive, MissingSourceKeepsThePreviousArchiveAndStampAndTheNextBackupWo
     fs::rename(platform::toPath(away), platform::toPath(f.source));
     core::submenu_Dayback_Click(f.state, f.services);
     EXPECT_EQ(f.state.setup.MonthBackDate[13], f.fakes.clock.now().time);
-    EXPECT_EQ(f.extracted(f.monthSlot(14)), filesBeneath(f.source));
+    EXPECT_EQ(f.extracted(f.monthSlot(14)), treeOf(f.source));
 }
 
 TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
@@ -166,7 +145,7 @@ TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
     core::submenu_Nowback_Click(f.state, f.services);
 
     ASSERT_EQ(removed, 1);
-    EXPECT_EQ(f.extracted(f.daySlot(1)), filesBeneath(f.source));
+    EXPECT_EQ(f.extracted(f.daySlot(1)), treeOf(f.source));
     EXPECT_EQ(f.state.setup.DayBackDate[1], f.fakes.clock.now().time);
     EXPECT_EQ(f.fakes.dialogs.messages().back().text,
               f.source + " を \r" + f.daySlot(1) +
@@ -176,10 +155,8 @@ TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
 TEST(RealArchive, DamagedArchiveInTheSlotStopsAScheduledAddWithoutTouchingIt)
 {
     RealBackup f;
-    makeFolder(f.state.programFolder + kSep + "MonthBack");
-    makeFolder(f.monthSlot(14));
     const std::string archive = f.monthSlot(14) + kSep + "BackUp.lzh";
-    writeFile(archive, "not an archive at all, but long enough to look for a header in it");
+    f.fillSlot(f.monthSlot(14), {{"BackUp.lzh", "not an archive at all, but long enough to look for a header in it"}});
     f.state.setup.MonthBackOption[1] = 1;
     f.fakes.clock.set(2004, 5, 14, 8, 0, 0);
     core::Timer1_Timer(f.state, f.services);
@@ -192,7 +169,7 @@ TEST(RealArchive, DamagedArchiveInTheSlotStopsAScheduledAddWithoutTouchingIt)
                   " にバックアップできませんでした（バックアップファイルを書き込めませんでした）");
 
     core::submenu_Dayback_Click(f.state, f.services); // the menu backup replaces it whole
-    EXPECT_EQ(f.extracted(f.monthSlot(14)), filesBeneath(f.source));
+    EXPECT_EQ(f.extracted(f.monthSlot(14)), treeOf(f.source));
 }
 
 } // namespace

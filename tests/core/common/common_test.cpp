@@ -4,18 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 using core::CivilTime;
 using core::DateTime;
 
 void expectCivil(const CivilTime& c, int y, int mo, int d, int h, int mi, int s)
 {
-    EXPECT_EQ(c.year, y);
-    EXPECT_EQ(c.month, mo);
-    EXPECT_EQ(c.day, d);
-    EXPECT_EQ(c.hour, h);
-    EXPECT_EQ(c.minute, mi);
-    EXPECT_EQ(c.second, s);
+    EXPECT_EQ(std::tie(c.year, c.month, c.day, c.hour, c.minute, c.second), std::tie(y, mo, d, h, mi, s));
 }
 
 TEST(DateTime, ZeroIsTheLastDayOf1899AtMidnight)

@@ -131,9 +131,7 @@ TEST(ScheduledBackups, AddOntoTheSlotWithoutClearingItShowingOrSaving)
 {
     BackupFixture f;
     f.state.setup.DayBackHour[8] = 1;
-    makeFolder(f.state.programFolder + kSep + "DayBack");
-    makeFolder(f.daySlot(1));
-    writeFile(f.daySlot(1) + kSep + "notes.txt", "n");
+    f.fillSlot(f.daySlot(1), {{"notes.txt", "n"}});
     tickFrom(f, 8, 0, 0, 1);
     EXPECT_EQ(f.fakes.archiver.commands(), (std::vector<std::string>{"a -d1 -y1 -h2 -jm2 \"" + f.daySlot(1) + kSep +
                                                                      "BackUp.lzh\" \"" + f.source + kSep + "\""}));

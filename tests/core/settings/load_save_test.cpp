@@ -32,6 +32,14 @@ struct Program {
         core::ApplyDefaults(record, folder.path());
         return record;
     }
+    // Saves the record, then forgets it as a restart would.
+    core::SetupRecord saveAndForget(const core::SetupRecord& record)
+    {
+        state.setup = record;
+        EXPECT_TRUE(core::SaveSetup(state).isOk());
+        state.setup = {};
+        return record;
+    }
 };
 
 core::SetupRecord sampleRecord(const std::string& folder)
@@ -58,11 +66,8 @@ void expectFailurePathTaken(Program& program, const core::SetupRecord& expected)
 TEST(LoadSetup, ReadsASavedRecordWithoutAWord)
 {
     Program program;
-    program.state.setup = sampleRecord(program.folder.file("データ") + platform::kSeparator);
-    ASSERT_TRUE(core::SaveSetup(program.state).isOk());
-    const core::SetupRecord saved = program.state.setup;
-
-    program.state.setup = {};
+    const core::SetupRecord saved =
+        program.saveAndForget(sampleRecord(program.folder.file("データ") + platform::kSeparator));
     EXPECT_TRUE(core::LoadSetup(program.state, program.dialogs));
     EXPECT_EQ(program.state.setup, saved);
     EXPECT_TRUE(program.dialogs.shown().empty());
@@ -71,17 +76,13 @@ TEST(LoadSetup, ReadsASavedRecordWithoutAWord)
 TEST(LoadSetup, ReportsAppliesDefaultsAndRewritesABadFile)
 {
     Program program;
-    core::SetupRecord saved = sampleRecord("x");
-    program.state.setup = saved;
-    ASSERT_TRUE(core::SaveSetup(program.state).isOk());
+    const core::SetupRecord saved = program.saveAndForget(sampleRecord("x"));
     // Cut after MonthBackDate(5), line 67: that stamp stays as read.
     std::string bytes = readFile(program.setupPath());
     size_t cut = 0;
     for (int line = 0; line < 67; ++line)
         cut = bytes.find("\r\n", cut) + 2;
     ASSERT_TRUE(writeFile(program.setupPath(), bytes.substr(0, cut)));
-
-    program.state.setup = {};
     base::Status rewrite = base::Status::error(base::ErrorCode::IoError, "unset");
     EXPECT_FALSE(core::LoadSetup(program.state, program.dialogs, &rewrite));
     EXPECT_TRUE(rewrite.isOk());
@@ -106,11 +107,8 @@ TEST(LoadSetup, StopsEarlyInAHundredMegabyteFile)
     expectFailurePathTaken(junk, junk.defaultsKeeping({}));
 
     Program valid;
-    valid.state.setup = sampleRecord("y");
-    ASSERT_TRUE(core::SaveSetup(valid.state).isOk());
-    const core::SetupRecord saved = valid.state.setup;
+    const core::SetupRecord saved = valid.saveAndForget(sampleRecord("y"));
     std::filesystem::resize_file(platform::toPath(valid.setupPath()), 100u << 20);
-    valid.state.setup = {};
     EXPECT_TRUE(core::LoadSetup(valid.state, valid.dialogs));
     EXPECT_EQ(valid.state.setup, saved);
 }
@@ -128,8 +126,7 @@ TEST(SaveSetup, ReplacesTheFileWholeAndLeavesNothingElse)
 TEST(SaveSetup, KeepsTheFileWhenAFolderNameHoldsALineBreak)
 {
     Program program;
-    program.state.setup = sampleRecord("z");
-    ASSERT_TRUE(core::SaveSetup(program.state).isOk());
+    program.state.setup = program.saveAndForget(sampleRecord("z"));
     const std::string before = readFile(program.setupPath());
     program.state.setup.BackupFolder = "/home/a\nb";
     EXPECT_EQ(core::SaveSetup(program.state).code(), base::ErrorCode::InvalidArgument);

@@ -77,48 +77,36 @@ TEST(SetupFile, ApplyDefaultsLeavesMonthBackDatesAlone)
     EXPECT_EQ(record.DayBackSlot, 0);
 }
 
-TEST(SetupFile, RoundTripsEveryFieldInCp932)
+// In CP932 when it holds the folder's name, else in UTF-8 behind a byte-order mark.
+TEST(SetupFile, RoundTripsEveryFieldInCp932OrElseUtf8)
 {
-    const SetupRecord written = everyFieldSet();
-    const std::string bytes = core::serializeSetup(written);
-    EXPECT_EQ(splitCrlf(bytes).size(), 92u);
-    EXPECT_EQ(splitCrlf(bytes)[1], "\"" + *platform::utf8ToCp932(written.BackupFolder) + "\"");
-
-    SetupRecord read;
-    ASSERT_TRUE(core::parseSetup(bytes, read).isOk());
-    EXPECT_EQ(read, written);
-}
-
-TEST(SetupFile, FolderThatCp932CannotHoldIsWrittenAsUtf8WithByteOrderMark)
-{
-    SetupRecord written = everyFieldSet();
-    written.BackupFolder = "/home/café/한글/つむぎ/";
-    const std::string bytes = core::serializeSetup(written);
-    ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
-    EXPECT_EQ(splitCrlf(bytes.substr(3))[1], "\"" + written.BackupFolder + "\"");
-
-    SetupRecord read;
-    ASSERT_TRUE(core::parseSetup(bytes, read).isOk());
-    EXPECT_EQ(read, written);
+    for (const bool cp932 : {true, false}) {
+        SetupRecord written = everyFieldSet();
+        if (!cp932)
+            written.BackupFolder = "/home/café/한글/つむぎ/";
+        const std::string bytes = core::serializeSetup(written);
+        const std::string bom = cp932 ? "" : "\xEF\xBB\xBF";
+        ASSERT_EQ(bytes.substr(0, bom.size()), bom);
+        const auto lines = splitCrlf(bytes.substr(bom.size()));
+        EXPECT_EQ(lines.size(), 92u);
+        EXPECT_EQ(lines[1],
+                  "\"" + (cp932 ? *platform::utf8ToCp932(written.BackupFolder) : written.BackupFolder) + "\"");
+        SetupRecord read;
+        ASSERT_TRUE(core::parseSetup(bytes, read).isOk());
+        EXPECT_EQ(read, written);
+    }
 }
 
 TEST(SetupFile, ReadsLfLineEndsAFinalLineWithoutEndingAndIgnoresLinesAfterTheLast)
 {
     const SetupRecord written = everyFieldSet();
-    std::vector<std::string> lines = splitCrlf(core::serializeSetup(written));
-    std::string lf = joinLines(lines, "\n");
-
-    SetupRecord read;
-    ASSERT_TRUE(core::parseSetup(lf, read).isOk());
-    EXPECT_EQ(read, written);
-
-    read = {};
-    ASSERT_TRUE(core::parseSetup(lf.substr(0, lf.size() - 1), read).isOk());
-    EXPECT_EQ(read, written);
-
-    read = {};
-    ASSERT_TRUE(core::parseSetup(joinLines(lines) + "extra\r\n\x01\x02 junk", read).isOk());
-    EXPECT_EQ(read, written);
+    const std::vector<std::string> lines = splitCrlf(core::serializeSetup(written));
+    const std::string lf = joinLines(lines, "\n");
+    for (const std::string& bytes : {lf, lf.substr(0, lf.size() - 1), joinLines(lines) + "extra\r\n\x01\x02 junk"}) {
+        SetupRecord read;
+        ASSERT_TRUE(core::parseSetup(bytes, read).isOk());
+        EXPECT_EQ(read, written);
+    }
 }
 
 TEST(SetupFile, KeepsOutOfRangeValuesOfAHandEditedFileAsRead)

@@ -11,35 +11,24 @@ namespace {
 using fernhold::test::ScriptedDialogs;
 using fernhold::test::TempFolder;
 
+// The choice starts at the folder set, or at the file system's root when none is.
 TEST(PickFolder, CancelChangesNothingAndShowsNoMessage)
 {
-    ScriptedDialogs dialogs;
-    core::SetupRecord record;
-    record.BackupFolder = "/data/work/";
-    const core::SetupRecord before = record;
-
-    EXPECT_EQ(core::PickFolder(record, dialogs), "Cancel");
-
-    EXPECT_EQ(record, before);
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    const auto& choice = dialogs.shown()[0];
-    EXPECT_EQ(choice.kind, ScriptedDialogs::Kind::FolderChoice);
-    EXPECT_EQ(choice.title, "つむぎ君：　　フォルダを指定する");
-    EXPECT_EQ(choice.text, "保存したいフォルダをクリックします");
-    EXPECT_EQ(choice.startFolder, "/data/work/");
-}
-
-TEST(PickFolder, StartsAtTheFileSystemRootWhenNoFolderIsSet)
-{
-    ScriptedDialogs dialogs;
-    core::SetupRecord record;
-    core::PickFolder(record, dialogs);
-    ASSERT_EQ(dialogs.folderChoices().size(), 1u);
-#ifdef _WIN32
-    EXPECT_EQ(dialogs.folderChoices()[0].startFolder, "C:\\");
-#else
-    EXPECT_EQ(dialogs.folderChoices()[0].startFolder, "/");
-#endif
+    const std::string root = platform::kSeparator == '/' ? "/" : "C:\\";
+    for (const std::string set : {"/data/work/", ""}) {
+        ScriptedDialogs dialogs;
+        core::SetupRecord record;
+        record.BackupFolder = set;
+        const core::SetupRecord before = record;
+        EXPECT_EQ(core::PickFolder(record, dialogs), "Cancel");
+        EXPECT_EQ(record, before);
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        const auto& choice = dialogs.shown()[0];
+        EXPECT_EQ(choice.kind, ScriptedDialogs::Kind::FolderChoice);
+        EXPECT_EQ(choice.title, "つむぎ君：　　フォルダを指定する");
+        EXPECT_EQ(choice.text, "保存したいフォルダをクリックします");
+        EXPECT_EQ(choice.startFolder, set.empty() ? root : set);
+    }
 }
 
 TEST(PickFolder, StoresAnExistingFolderWithOneTrailingSeparator)

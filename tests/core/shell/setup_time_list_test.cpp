@@ -8,11 +8,8 @@ TEST(SetupTimeList, RunsFromMidnightInHalfHourSteps)
 {
     const auto times = core::halfHourTimes();
     ASSERT_EQ(times.size(), 48u);
-    EXPECT_EQ(times[0], "00:00");
-    EXPECT_EQ(times[1], "00:30");
-    EXPECT_EQ(times[16], "08:00");
-    EXPECT_EQ(times[21], "10:30");
-    EXPECT_EQ(times[47], "23:30");
+    EXPECT_EQ((std::vector<std::string>{times[0], times[1], times[16], times[21], times[47]}),
+              (std::vector<std::string>{"00:00", "00:30", "08:00", "10:30", "23:30"}));
 }
 
 TEST(SetupTimeList, IndexInRangeWinsElseAMatchingTimeElseEightOClock)
@@ -35,12 +32,11 @@ TEST(SetupTimeList, ChoosingAnEntrySetsIndexAndTimeTogether)
 {
     core::SetupRecord record;
     record.MonthBackTime = "10:00";
-    core::chooseTime(record, 47);
-    EXPECT_EQ(record.MonthBackTimeIndex, 47);
-    EXPECT_EQ(record.MonthBackTime, "23:30");
-    core::chooseTime(record, 48); // no such entry: nothing changes
-    EXPECT_EQ(record.MonthBackTimeIndex, 47);
-    EXPECT_EQ(record.MonthBackTime, "23:30");
+    for (const int index : {47, 48}) { // 48 is no entry: nothing changes
+        core::chooseTime(record, index);
+        EXPECT_EQ(record.MonthBackTimeIndex, 47);
+        EXPECT_EQ(record.MonthBackTime, "23:30");
+    }
 }
 
 } // namespace

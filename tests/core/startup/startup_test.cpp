@@ -109,31 +109,27 @@ TEST(Startup, KeepsAPlainFileNamedDayBackAndReportsTheSlotItBlocks)
     EXPECT_FALSE(isFolder(start.folder.file("TmpRead")));
 }
 
-TEST(Startup, FailsWhenSetupDefIsAFolderThatCannotBeRewritten)
+// A folder named setup.def cannot be read (the load failure is told first) nor replaced; a program
+// folder that is gone cannot take the file at all.
+TEST(Startup, FailsWhenSetupDefCannotBeWritten)
 {
-    Start start;
-    ASSERT_TRUE(fernhold::test::makeFolder(start.setupPath()));
-
-    const base::Status status = start.run();
-    EXPECT_FALSE(status.isOk());
-    EXPECT_EQ(status.path(), start.setupPath());
-    const auto messages = start.fakes.dialogs.messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].text, "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました");
-    EXPECT_EQ(messages[1].text.rfind(kFileFailed + start.setupPath() + "\r", 0), 0u) << messages[1].text;
-    EXPECT_TRUE(isFolder(start.setupPath()));
-}
-
-TEST(Startup, FailsWhenSetupDefCannotBeCreated)
-{
-    Start start;
-    start.state.programFolder = start.folder.file("gone");
-    const base::Status status = start.run();
-    EXPECT_FALSE(status.isOk());
-    EXPECT_EQ(status.path(), core::setupFilePath(start.state.programFolder));
-    ASSERT_EQ(start.fakes.dialogs.messages().size(), 1u);
-    EXPECT_EQ(start.fakes.dialogs.messages()[0].text.rfind(kFileFailed, 0), 0u);
-    EXPECT_TRUE(fernhold::test::listFolder(start.folder.path()).empty());
+    for (const bool folderInItsPlace : {true, false}) {
+        Start start;
+        if (folderInItsPlace)
+            ASSERT_TRUE(fernhold::test::makeFolder(start.setupPath()));
+        else
+            start.state.programFolder = start.folder.file("gone");
+        const std::string setupPath = core::setupFilePath(start.state.programFolder);
+        const base::Status status = start.run();
+        EXPECT_FALSE(status.isOk());
+        EXPECT_EQ(status.path(), setupPath);
+        const auto messages = start.fakes.dialogs.messages();
+        ASSERT_EQ(messages.size(), folderInItsPlace ? 2u : 1u);
+        if (folderInItsPlace)
+            EXPECT_EQ(messages[0].text, "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました");
+        EXPECT_EQ(messages.back().text.rfind(kFileFailed + setupPath + "\r", 0), 0u) << messages.back().text;
+        EXPECT_TRUE(folderInItsPlace ? isFolder(setupPath) : fernhold::test::listFolder(start.folder.path()).empty());
+    }
 }
 
 TEST(Startup, RunsTheStartupBackupAfterLoadingAndBeforeTmpRead)

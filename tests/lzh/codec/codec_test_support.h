@@ -4,6 +4,8 @@
 
 #include "lzh/codec.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <random>
 #include <string>
@@ -66,6 +68,15 @@ inline Decoded decodeAll(Method method, const Bytes& packed, std::uint64_t origi
                                    });
     result.bytesRead = offset;
     return result;
+}
+
+// packed decodes as method to exactly `expected`, taking every packed byte.
+inline void expectDecodes(Method method, const Bytes& packed, const Bytes& expected)
+{
+    const Decoded decoded = decodeAll(method, packed, expected.size());
+    ASSERT_TRUE(decoded.status.isOk()) << decoded.status.detail();
+    EXPECT_TRUE(decoded.data == expected);
+    EXPECT_EQ(decoded.bytesRead, packed.size());
 }
 
 inline Bytes bytesOf(const std::string& text)

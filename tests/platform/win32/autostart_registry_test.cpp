@@ -129,8 +129,12 @@ TEST_F(AutostartRegistry, RemovingDeletesTheValueAndRemovingAgainChangesNothing)
     EXPECT_EQ(runValues(), before);
 }
 
-TEST_F(AutostartRegistry, JapaneseProgramFolderIsStoredWhole)
+TEST_F(AutostartRegistry, JapaneseProgramFolderIsStoredWholeAndOneNoCodePageHoldsAsUnicode)
 {
+    // Hangul and an emoji have no form in CP932 or in any Western code page.
+    platform::registerAutostart("C:\\사용자\\😀\\つむぎ君");
+    EXPECT_EQ(ltAppText(), platform::win32::toWide("C:\\사용자\\😀\\つむぎ君\\Fernhold.exe"));
+
     platform::registerAutostart("C:\\Users\\太郎\\デスクトップ\\つむぎ君");
     EXPECT_EQ(ltAppText(), L"C:\\Users\\太郎\\デスクトップ\\つむぎ君\\Fernhold.exe");
     if (GetACP() != 932)
@@ -138,13 +142,6 @@ TEST_F(AutostartRegistry, JapaneseProgramFolderIsStoredWhole)
     const std::optional<std::string> cp932 = platform::utf8ToCp932("C:\\Users\\太郎\\デスクトップ\\つむぎ君\\Fernhold.exe");
     ASSERT_TRUE(cp932.has_value());
     EXPECT_EQ(ltAppAnsiBytes(), *cp932 + '\0');
-}
-
-TEST_F(AutostartRegistry, FolderTheAnsiCodePageCannotHoldIsStoredWholeAsUnicode)
-{
-    // Hangul and an emoji have no form in CP932 or in any Western code page.
-    platform::registerAutostart("C:\\사용자\\😀\\つむぎ君");
-    EXPECT_EQ(ltAppText(), platform::win32::toWide("C:\\사용자\\😀\\つむぎ君\\Fernhold.exe"));
 }
 
 } // namespace

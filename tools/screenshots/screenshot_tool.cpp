@@ -1,7 +1,7 @@
 // Opens each window of the program with fake services and saves a picture of it into the folder
 // named by FERNHOLD_SCREENSHOT_DIR. Meant to run under a virtual X server, e.g.
 //   xvfb-run -s "-screen 0 1024x768x24" env FERNHOLD_SCREENSHOT_DIR=docs/screenshots \
-//       build/tests/fernhold_screenshots
+//       build/tools/fernhold_screenshots
 
 #include "core/settings/setup_file.h"
 #include "platform/paths.h"
