@@ -252,8 +252,10 @@ MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, 
         crc = crc16(crc, input.data(), got);
         consumed += got;
         slot.consumed = consumed;
-        if (m_stopping)
+        if (m_stopping) {
+            member.status = base::Status::error(base::ErrorCode::Cancelled, "cancelled");
             return Outcome::Failed;
+        }
         if (!encoder.write(input.data(), got, sink))
             return member.scratchFailed ? Outcome::Failed : store;
         if (whole)
