@@ -57,10 +57,7 @@ protected:
 
         makeFolder(m_source);
         writeFile(m_source + "/small.txt", "the previous backup");
-        core::ApplyDefaults(m_state.setup, m_program);
-        m_state.setup.BackupFolder = m_source;
-        m_state.programFolder = m_program;
-        makeProgramFolder(m_program, m_state.setup);
+        setUpProgram(m_state, m_program, m_source);
         const std::string add = "a -d1 -y1 -h2 -jm2 \"" + slotArchive() + "\" \"" + m_source + "/\"";
         ASSERT_EQ(core::archive::Unlha(nullptr, add.c_str(), nullptr, 0), core::archive::kUnlhaOk);
         m_oldArchive = readFile(slotArchive());

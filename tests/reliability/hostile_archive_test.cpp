@@ -66,10 +66,7 @@ class HostileSlot : public ::testing::Test {
 protected:
     HostileSlot()
     {
-        m_state.programFolder = m_temp.file("Fernhold");
-        core::ApplyDefaults(m_state.setup, m_state.programFolder);
-        m_state.setup.BackupFolder = m_data;
-        makeProgramFolder(m_state.programFolder, m_state.setup);
+        setUpProgram(m_state, m_temp.file("Fernhold"), m_data);
         makeFolder(m_data);
         writeFile(m_data + "/keep.txt", "the person's data");
         makeFolder(m_temp.file("outside"));

@@ -31,10 +31,7 @@ class HostileFolder : public ::testing::Test {
 protected:
     HostileFolder()
     {
-        m_state.programFolder = m_temp.file("Fernhold");
-        core::ApplyDefaults(m_state.setup, m_state.programFolder);
-        m_state.setup.BackupFolder = m_source;
-        makeProgramFolder(m_state.programFolder, m_state.setup);
+        setUpProgram(m_state, m_temp.file("Fernhold"), m_source);
         makeFolder(m_source);
     }
 

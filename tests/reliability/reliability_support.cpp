@@ -78,6 +78,14 @@ void makeProgramFolder(const std::string& programFolder, const core::SetupRecord
     core::createTmpRead(programFolder);
 }
 
+void setUpProgram(core::AppState& state, const std::string& programFolder, const std::string& protectedFolder)
+{
+    state.programFolder = programFolder;
+    core::ApplyDefaults(state.setup, programFolder);
+    state.setup.BackupFolder = protectedFolder;
+    makeProgramFolder(programFolder, state.setup);
+}
+
 std::uint64_t freeSpace(const std::string& path)
 {
     std::error_code error;

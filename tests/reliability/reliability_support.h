@@ -56,6 +56,10 @@ int testArchive(const std::string& archivePath);
 // A program folder after a normal start: setup.def from the record, the slot tree, TmpRead.
 void makeProgramFolder(const std::string& programFolder, const core::SetupRecord& record);
 
+// The state of a program started with the default settings protecting protectedFolder, and its
+// program folder made as above.
+void setUpProgram(core::AppState& state, const std::string& programFolder, const std::string& protectedFolder);
+
 // The size of the free space of the file system holding path, in bytes.
 std::uint64_t freeSpace(const std::string& path);
 
