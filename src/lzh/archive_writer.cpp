@@ -15,14 +15,14 @@ constexpr std::size_t kChunkSize = 64 * 1024;
 // From this size on a member gets 64-bit sizes; the margin lets a file grow while it is read.
 constexpr std::uint64_t kWideSizeThreshold = 0xF0000000u;
 
+} // namespace
+
 base::Status sourceError(const std::string& path)
 {
     base::Status status = platform::lastSystemError(path);
     return base::Status::error(status.code() == base::ErrorCode::DiskFull ? base::ErrorCode::IoError : status.code(),
                                status.detail(), path);
 }
-
-} // namespace
 
 struct ArchiveWriter::Member {
     HeaderFields fields;

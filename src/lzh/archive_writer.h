@@ -33,6 +33,10 @@ struct SourceEntry {
     bool readOnly = false;
 };
 
+// The error for a source file that could not be read, with its path. Never DiskFull: that would
+// read as the archive's disk being full, and the caller skips the file instead.
+base::Status sourceError(const std::string& path);
+
 // Reports bytes of the current member's input consumed; returns false to cancel.
 using ChunkProgress = std::function<bool(std::uint64_t bytes)>;
 

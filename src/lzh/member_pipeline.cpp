@@ -25,13 +25,6 @@ bool hasWiderWindowThanLh5(Method method)
     return method == Method::Lh6 || method == Method::Lh7;
 }
 
-base::Status sourceError(const std::string& path)
-{
-    base::Status status = platform::lastSystemError(path);
-    return base::Status::error(status.code() == base::ErrorCode::DiskFull ? base::ErrorCode::IoError : status.code(),
-                               status.detail(), path);
-}
-
 // A large file is stored whole only when its middle looks as incompressible as its start: disk
 // images and archives of mixed content often begin with packed data.
 bool middleLooksIncompressible(std::FILE* source, std::uint64_t size, std::vector<std::uint8_t>& buffer)
