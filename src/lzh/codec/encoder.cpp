@@ -301,6 +301,9 @@ base::Status Encoder::finish(const ByteSink& sink)
         return cancelled();
     if (d.stored)
         return base::Status::ok();
+    // Hashes and compares near the end read past the data: make that the same zeros every time,
+    // not what an earlier member left, so the same file always packs to the same bytes.
+    std::memset(d.buffer.data() + (d.dataEnd - d.bufStart), 0, kReadSlack);
     bool ok = d.parse(d.dataEnd, sink);
     // The splitter keeps blocks a chunk short of the limit, so the rest always fits in one, and
     // joining it to the block before means the last block is never a tiny one.

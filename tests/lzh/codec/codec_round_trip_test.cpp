@@ -78,6 +78,17 @@ TEST(CodecRoundTrip, ResetStartsAFreshMemberWithAnEmptyWindow)
     EXPECT_EQ(encoder.compressedSize(), packed.size());
     EXPECT_TRUE(packed == encodeAll(Method::Lh6, Effort::Normal, second));
     expectDecodes(Method::Lh6, packed, second);
+
+    // A member ending in a far 3-byte repeat, after one that leaves 'Q's past its end: the
+    // encoder's look past the data must not see them, or the same file packs differently.
+    Bytes farRepeat = bytesOf("xyzQ");
+    const Bytes noise = randomBytes(5000, 9);
+    farRepeat.insert(farRepeat.end(), noise.begin(), noise.end());
+    farRepeat.insert(farRepeat.end(), {'x', 'y', 'z'});
+    encoder.reset();
+    encodeAll(encoder, Bytes(100'000, 'Q'));
+    encoder.reset();
+    EXPECT_TRUE(encodeAll(encoder, farRepeat) == encodeAll(Method::Lh6, Effort::Normal, farRepeat));
 }
 
 TEST(CodecRoundTrip, ThousandsOfMembersThroughOneEncoderStayIndependent)
