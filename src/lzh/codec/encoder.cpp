@@ -78,7 +78,12 @@ struct Encoder::Impl {
     bool parse(std::uint32_t end, const ByteSink& sink);
     bool parseLazy(std::uint32_t end, const ByteSink& sink);
     bool parsePriced(std::uint32_t end, const ByteSink& sink);
-    bool addedToken(const ByteSink& sink);
+    // Called after every token, so the common case (the chunk is not full) stays inline.
+    bool addedToken(const ByteSink& sink)
+    {
+        return blocks.tokenCount() - splitter.blockTokens() < codec::BlockSplitter::kChunkTokens || chunkFilled(sink);
+    }
+    bool chunkFilled(const ByteSink& sink);
     bool deliver(const ByteSink& sink, bool all);
     void slideWindow();
 
@@ -138,11 +143,9 @@ bool Encoder::Impl::deliver(const ByteSink& sink, bool all)
     return true;
 }
 
-bool Encoder::Impl::addedToken(const ByteSink& sink)
+bool Encoder::Impl::chunkFilled(const ByteSink& sink)
 {
     const int blockTokens = splitter.blockTokens();
-    if (blocks.tokenCount() - blockTokens < codec::BlockSplitter::kChunkTokens)
-        return true;
     if (!splitter.startsNewBlock(blocks.symbols() + blockTokens, blocks.positions() + blockTokens,
                                  codec::BlockSplitter::kChunkTokens))
         return true;

@@ -71,15 +71,22 @@ Match MatchFinder::search(const std::uint8_t* buf, std::uint32_t bufStart, std::
                           int maxChain, int niceLength, int minLength, Match* out, int* outCount)
 {
     const std::uint8_t* cur = buf + (pos - bufStart);
+    const std::uint32_t curHead = load32(cur);
     std::uint32_t candidate;
     std::uint32_t candidate3 = 0;
     if (pos < m_nextInsert) {
         candidate = olderThan(pos);
     } else {
-        candidate3 = m_head3[hash3(cur)];
-        m_head3[hash3(cur)] = pos;
+        // The next search is almost always at pos + 1: start fetching its table slots now, as
+        // waiting on them is most of what a search costs.
+        const std::uint32_t nextHead = load32(cur + 1);
+        __builtin_prefetch(&m_head[hash4(nextHead)]);
+        __builtin_prefetch(&m_head3[hash3(nextHead)]);
         insertUpTo(buf, bufStart, pos);
-        std::uint32_t& head = m_head[hash4(cur)];
+        std::uint32_t& newest3 = m_head3[hash3(curHead)];
+        candidate3 = newest3;
+        newest3 = pos;
+        std::uint32_t& head = m_head[hash4(curHead)];
         candidate = head;
         link(pos, head);
         head = pos;
@@ -92,14 +99,10 @@ Match MatchFinder::search(const std::uint8_t* buf, std::uint32_t bufStart, std::
     const std::uint32_t lowest = pos - m_maxDistance; // oldest position within reach
     Match best;
     best.length = minLength - 1;
-    std::uint32_t curHead;
-    std::memcpy(&curHead, cur, 4);
     for (int chain = maxChain; candidate >= lowest && chain > 0; --chain) {
         const std::uint8_t* c = buf + (candidate - bufStart);
         // The byte just past the best length must match first: cheap rejection of most candidates.
-        std::uint32_t candHead;
-        std::memcpy(&candHead, c, 4);
-        if (c[best.length] == cur[best.length] && candHead == curHead) {
+        if (c[best.length] == cur[best.length] && load32(c) == curHead) {
             const int len = commonLength(c + 4, cur + 4, limit - 4) + 4;
             if (len > best.length) {
                 best.length = len;

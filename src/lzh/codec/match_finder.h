@@ -54,13 +54,27 @@ public:
         return count;
     }
 
-    // Adds positions up to (not including) end to the chains without searching.
+    // Adds positions up to (not including) end to the chains without searching. Every position
+    // inside a match passes through here, so the tables are reached through locals.
     void insertUpTo(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t end)
     {
-        for (std::uint32_t p = m_nextInsert; p < end; ++p)
-            insert(buf + (p - bufStart), p);
-        if (end > m_nextInsert)
-            m_nextInsert = end;
+        std::uint32_t p = m_nextInsert;
+        if (p >= end)
+            return;
+        std::uint32_t* const heads = m_head.data();
+        std::uint32_t* const heads3 = m_head3.data();
+        std::uint16_t* const prev = m_prev.data();
+        const std::uint32_t mask = m_mask;
+        const std::uint32_t maxDistance = m_maxDistance;
+        for (const std::uint8_t* bytes = buf + (p - bufStart); p < end; ++p, ++bytes) {
+            const std::uint32_t head = load32(bytes);
+            std::uint32_t& newest = heads[hash4(head)];
+            const std::uint32_t distance = p - newest;
+            prev[p & mask] = static_cast<std::uint16_t>(distance <= maxDistance ? distance : 0);
+            newest = p;
+            heads3[hash3(head)] = p;
+        }
+        m_nextInsert = end;
     }
 
     // Lowers every stored position by delta (when positions near 2^32); older ones become empty.
@@ -79,16 +93,17 @@ private:
     static constexpr int kHash3Bits = 14;
     static constexpr std::uint32_t kNear3 = 4096;
 
-    static std::uint32_t hash4(const std::uint8_t* p)
+    // Both hashes come from one little-endian load of the next four bytes.
+    static std::uint32_t load32(const std::uint8_t* p)
     {
         std::uint32_t v;
         std::memcpy(&v, p, 4);
-        return (v * kHashMultiplier) >> (32 - kHashBits);
+        return v;
     }
-    static std::uint32_t hash3(const std::uint8_t* p)
+    static std::uint32_t hash4(std::uint32_t head) { return (head * kHashMultiplier) >> (32 - kHashBits); }
+    static std::uint32_t hash3(std::uint32_t head)
     {
-        const std::uint32_t v = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
-        return (v * kHashMultiplier) >> (32 - kHash3Bits);
+        return ((head & 0xFF'FFFFu) * kHashMultiplier) >> (32 - kHash3Bits);
     }
     template <bool kAll>
     Match search(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxChain,
@@ -106,14 +121,6 @@ private:
         const std::uint32_t distance = m_prev[p & m_mask];
         return distance != 0 ? p - distance : 0;
     }
-    void insert(const std::uint8_t* bytes, std::uint32_t p)
-    {
-        std::uint32_t& head = m_head[hash4(bytes)];
-        link(p, head);
-        head = p;
-        m_head3[hash3(bytes)] = p;
-    }
-
     std::uint32_t m_window;
     std::uint32_t m_mask;               // window - 1: the prev slot of a position
     std::uint32_t m_maxDistance;        // window - 1, the cap every reader accepts
