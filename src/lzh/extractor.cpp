@@ -5,6 +5,7 @@
 #include "platform/file_io.h"
 #include "platform/paths.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -40,15 +41,16 @@ class ArchiveWalk {
 public:
     // How a walk that shares the archive with others picks its members.
     enum class Share {
-        ByIndex, // every stride-th member: even work for a test
-        ByName,  // by a hash of the name, so members of one name stay in archive order in one walk
+        FirstCome, // the first walk to reach a member takes it: one large member holds no one up
+        ByName,    // by a hash of the name, so members of one name stay in archive order in one walk
     };
 
-    // A walk handles the members whose index (or name hash) modulo stride is phase; the others are
-    // skipped, so several walks can share one archive.
+    // A walk alone handles every member. Sharing ByName, it takes those whose name hash modulo
+    // stride is phase; sharing FirstCome, those it claims first in the count all walks share.
     ArchiveWalk(const RunHooks& hooks, bool writeFiles, std::size_t stride = 1, std::size_t phase = 0,
-                Share share = Share::ByIndex)
-        : m_hooks(hooks), m_writeFiles(writeFiles), m_stride(stride), m_phase(phase), m_share(share)
+                Share share = Share::FirstCome, std::atomic<std::size_t>* claimed = nullptr)
+        : m_hooks(hooks), m_writeFiles(writeFiles), m_stride(stride), m_phase(phase), m_share(share),
+          m_claimed(claimed)
     {
     }
 
@@ -118,8 +120,12 @@ private:
         const std::size_t index = m_index++;
         if (m_stride == 1)
             return true;
-        if (m_share == Share::ByIndex)
-            return index % m_stride == m_phase;
+        if (m_share == Share::FirstCome) {
+            // Every walk passes the members in order, so all claims so far lie below this index
+            // and the claimed count is the next member to take.
+            std::size_t expected = index;
+            return m_claimed->compare_exchange_strong(expected, index + 1);
+        }
         return nameKey(member.path) % m_stride == m_phase;
     }
 
@@ -351,6 +357,7 @@ private:
     const std::size_t m_stride;
     const std::size_t m_phase;
     const Share m_share;
+    std::atomic<std::size_t>* const m_claimed; // members claimed by the walks sharing FirstCome
     std::size_t m_index = 0;
     ArchiveReader m_reader;
     RunSummary m_summary;
@@ -412,8 +419,9 @@ RunSummary extractArchive(const std::string& archive, const std::string& target,
 RunSummary testArchive(const std::string& archive, const RunHooks& hooks)
 {
     const LockedHooks locked(hooks);
-    ArchiveWalk first(locked.hooks(), false, kWalks, 0);
-    ArchiveWalk second(locked.hooks(), false, kWalks, 1);
+    std::atomic<std::size_t> claimed{0};
+    ArchiveWalk first(locked.hooks(), false, kWalks, 0, ArchiveWalk::Share::FirstCome, &claimed);
+    ArchiveWalk second(locked.hooks(), false, kWalks, 1, ArchiveWalk::Share::FirstCome, &claimed);
     std::thread helper([&] { second.walk(archive, {}); });
     first.walk(archive, {});
     helper.join();

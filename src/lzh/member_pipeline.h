@@ -43,7 +43,8 @@ struct PreparedMember {
 class MemberPipeline {
 public:
     static constexpr std::size_t kInMemoryLimit = 512 * 1024;
-    static constexpr std::size_t kMaxAhead = 1024;
+    // Far enough ahead that the other worker keeps busy while one packs a file of tens of MB.
+    static constexpr std::size_t kMaxAhead = 4096;
     static constexpr std::size_t kBufferedLimit = 8 * 1024 * 1024;
 
     // Scratch files are made beside scratchBeside (the archive being written).
