@@ -22,6 +22,8 @@ using ByteSource = std::function<std::ptrdiff_t(std::uint8_t* buffer, std::size_
 
 // CRC-16/ARC as LZH uses it (reflected 0x8005, initial 0): pass the previous value to continue.
 std::uint16_t crc16(std::uint16_t crc, const std::uint8_t* data, std::size_t size);
+// The CRC of two pieces of data one after the other, from the CRC of each and the second's size.
+std::uint16_t crc16Combine(std::uint16_t first, std::uint16_t second, std::uint64_t secondSize);
 
 // Effort of the encoder: Fast is the default for backups, Best trades speed for size. Rough
 // figures for -lh7- on text (the first 20 MB of the benchmark's big.txt), single thread, CPU
@@ -45,6 +47,10 @@ public:
 
     // Starts a new member (the window starts empty). Also clears a Cancelled state.
     void reset();
+    // Starts a stream that goes on from history, the bytes just before it in the same member:
+    // they are not coded again, but matches may reach back into them. This is how the parts of one
+    // large file are packed on several threads, their streams joined bit to bit (compressedBits).
+    void resetAfter(const std::uint8_t* history, std::size_t size);
     // Takes the next bytes of the member; compressed bytes reach sink in pieces of about 64 KiB.
     // Cancelled when the sink returned false (then every later call until reset() is Cancelled).
     base::Status write(const std::uint8_t* data, std::size_t size, const ByteSink& sink);
@@ -52,6 +58,8 @@ public:
     base::Status finish(const ByteSink& sink);
     // Compressed bytes of the member so far (after finish(): its exact packed size).
     std::uint64_t compressedSize() const;
+    // After finish(): the stream's length in bits, the last byte's zero padding left out.
+    std::uint64_t compressedBits() const;
 
 private:
     struct Impl;

@@ -36,6 +36,8 @@ public:
         }
     }
 
+    // Bits waiting for a whole byte, 0..7 after flushBits(false).
+    int pendingBits() const { return m_count; }
     std::vector<std::uint8_t>& bytes() { return m_bytes; }
     void reset()
     {

@@ -50,4 +50,48 @@ std::uint16_t crc16(std::uint16_t crc, const std::uint8_t* data, std::size_t siz
     return crc;
 }
 
+namespace {
+
+// A linear map of the 16-bit register: entry b is the image of bit b.
+using RegisterMap = std::array<std::uint16_t, 16>;
+
+std::uint16_t mapped(const RegisterMap& map, std::uint16_t value)
+{
+    std::uint16_t result = 0;
+    for (int bit = 0; value != 0; ++bit, value >>= 1)
+        if (value & 1)
+            result ^= map[bit];
+    return result;
+}
+
+// first after second
+RegisterMap compose(const RegisterMap& first, const RegisterMap& second)
+{
+    RegisterMap result{};
+    for (int bit = 0; bit < 16; ++bit)
+        result[bit] = mapped(first, second[bit]);
+    return result;
+}
+
+} // namespace
+
+std::uint16_t crc16Combine(std::uint16_t first, std::uint16_t second, std::uint64_t secondSize)
+{
+    // The CRC is linear and starts from 0, so the result is the first CRC carried through as many
+    // zero bytes as the second piece holds, plus the second CRC. Carrying through n zero bytes is
+    // a linear map, applied by squaring: a few microseconds for any size.
+    RegisterMap zeroByte{};
+    for (int bit = 0; bit < 16; ++bit) {
+        std::uint16_t value = static_cast<std::uint16_t>(1u << bit);
+        for (int step = 0; step < 8; ++step)
+            value = static_cast<std::uint16_t>((value >> 1) ^ ((value & 1) ? kPolynomial : 0));
+        zeroByte[bit] = value;
+    }
+    std::uint16_t crc = first;
+    for (RegisterMap map = zeroByte; secondSize != 0; secondSize >>= 1, map = compose(map, map))
+        if (secondSize & 1)
+            crc = mapped(map, crc);
+    return static_cast<std::uint16_t>(crc ^ second);
+}
+
 } // namespace lzh

@@ -106,6 +106,7 @@ struct Encoder::Impl {
     std::vector<codec::Match> stretchTokens;
     codec::BitWriter out;
     std::uint64_t delivered = 0; // bytes handed to the sink for this member
+    int padBits = 0;             // zero bits finish() added to fill the last byte
     bool failed = false;         // the sink refused bytes
 };
 
@@ -128,6 +129,7 @@ void Encoder::Impl::reset()
     splitter.reset();
     prices.reset();
     delivered = 0;
+    padBits = 0;
     failed = false;
 }
 
@@ -266,6 +268,19 @@ void Encoder::reset()
     m_impl->reset();
 }
 
+void Encoder::resetAfter(const std::uint8_t* history, std::size_t size)
+{
+    Impl& d = *m_impl;
+    d.reset();
+    const std::size_t kept = std::min<std::size_t>(size, d.window);
+    if (d.stored || kept == 0)
+        return;
+    std::memcpy(d.buffer.data(), history + (size - kept), kept);
+    d.dataEnd = d.pos = d.bufStart + static_cast<std::uint32_t>(kept);
+    // The last three positions hash bytes that have not come yet; the first search adds them.
+    d.finder.insertUpTo(d.buffer.data(), d.bufStart, d.dataEnd - std::min<std::uint32_t>(3, d.dataEnd - d.bufStart));
+}
+
 base::Status Encoder::write(const std::uint8_t* data, std::size_t size, const ByteSink& sink)
 {
     Impl& d = *m_impl;
@@ -312,6 +327,8 @@ base::Status Encoder::finish(const ByteSink& sink)
     // joining it to the block before means the last block is never a tiny one.
     if (ok && d.blocks.tokenCount() > 0)
         d.blocks.writeBlock(d.blocks.tokenCount(), d.out);
+    d.out.flushBits(false);
+    d.padBits = d.out.pendingBits() == 0 ? 0 : 8 - d.out.pendingBits();
     d.out.flushBits(true);
     if (!ok || !d.deliver(sink, true)) {
         d.failed = true;
@@ -323,6 +340,11 @@ base::Status Encoder::finish(const ByteSink& sink)
 std::uint64_t Encoder::compressedSize() const
 {
     return m_impl->delivered + m_impl->out.bytes().size();
+}
+
+std::uint64_t Encoder::compressedBits() const
+{
+    return compressedSize() * 8 - static_cast<std::uint64_t>(m_impl->padBits);
 }
 
 } // namespace lzh

@@ -2,6 +2,8 @@
 
 #include "codec_test_support.h"
 
+#include "lzh/codec/bit_joiner.h"
+
 #include <gtest/gtest.h>
 
 namespace lzh::test {
@@ -89,6 +91,35 @@ TEST(CodecRoundTrip, ResetStartsAFreshMemberWithAnEmptyWindow)
     encodeAll(encoder, Bytes(100'000, 'Q'));
     encoder.reset();
     EXPECT_TRUE(encodeAll(encoder, farRepeat) == encodeAll(Method::Lh6, Effort::Normal, farRepeat));
+}
+
+TEST(CodecRoundTrip, PartsPackedAfterTheirHistoryJoinIntoOneStream)
+{
+    // Text and noise, so parts end at every bit offset and matches reach back across the cuts.
+    Bytes data = textLike(300'000, 4);
+    const Bytes noise = randomBytes(3001, 6);
+    data.insert(data.begin() + 100'000, noise.begin(), noise.end());
+    for (Method method : kCompressed) {
+        for (Effort effort : kEfforts) {
+            Encoder encoder(method, effort);
+            codec::BitJoiner joiner;
+            Bytes joined;
+            const std::size_t cuts[] = {0, 70'001, 140'000, 140'013, 250'000, data.size()};
+            for (std::size_t k = 0; k + 1 < std::size(cuts); ++k) {
+                encoder.resetAfter(data.data(), cuts[k]);
+                Bytes part = encodeAll(encoder, Bytes(data.begin() + cuts[k], data.begin() + cuts[k + 1]));
+                joiner.startStream(encoder.compressedBits());
+                part.resize(joiner.join(part.data(), part.size()));
+                joined.insert(joined.end(), part.begin(), part.end());
+            }
+            std::uint8_t last = 0;
+            if (joiner.finish(last))
+                joined.push_back(last);
+            // Matches reach back across the cuts, so little is lost against one stream.
+            EXPECT_LT(joined.size(), encodeAll(method, effort, data).size() * 101 / 100);
+            expectDecodes(method, joined, data);
+        }
+    }
 }
 
 TEST(CodecRoundTrip, ThousandsOfMembersThroughOneEncoderStayIndependent)

@@ -29,6 +29,12 @@ TEST(Crc16, MatchesTheKnownValuesAndContinuesAcrossPiecesOfAnySize)
             crc = crc16(crc, data.data() + i, std::min(piece, data.size() - i));
         EXPECT_EQ(crc, expected) << "piece " << piece;
     }
+    // Two pieces' CRCs give the CRC of both, as when a large file is packed in parts.
+    for (std::size_t split : {0, 1, 7, 8, 500, 999, 1000}) {
+        const std::uint16_t first = crc16(0, data.data(), split);
+        const std::uint16_t second = crc16(0, data.data() + split, data.size() - split);
+        EXPECT_EQ(crc16Combine(first, second, data.size() - split), expected) << "split " << split;
+    }
 }
 
 } // namespace
