@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -175,22 +176,52 @@ base::Status ArchiveWriter::addPrepared(const SourceEntry& entry, const PackedDa
     fields.method = data.method;
     fields.crc = data.crc;
     fields.originalSize = data.originalSize;
-    fields.packedSize = data.head.size() + data.restSize;
+    std::uint64_t bits = 0;
+    for (const PackedPart& part : data.parts)
+        bits += part.bits;
+    fields.packedSize = (bits + 7) / 8;
     fields.wideSizes = fields.originalSize > 0xFFFFFFFFu || fields.packedSize > 0xFFFFFFFFu;
     auto header = buildLevel2Header(fields);
     if (!header)
         return base::Status::error(header.status().code(), header.status().detail(), entry.sourcePath);
     if (auto status = write(header->data(), header->size()); !status)
         return status;
-    if (auto status = write(data.head.data(), data.head.size()); !status)
-        return status;
-    for (std::uint64_t left = data.restSize; left > 0;) {
+    codec::BitJoiner joiner;
+    for (const PackedPart& part : data.parts) {
+        joiner.startStream(part.bits);
+        if (auto status = writeJoined(part, joiner); !status)
+            return status;
+    }
+    std::uint8_t last = 0;
+    if (joiner.finish(last))
+        return write(&last, 1);
+    return base::Status::ok();
+}
+
+base::Status ArchiveWriter::writeJoined(const PackedPart& part, codec::BitJoiner& joiner)
+{
+    // A single part, or one that ends on a byte boundary after others that did, goes out as it is.
+    const bool unchanged = joiner.passesUnchanged();
+    if (unchanged) {
+        if (auto status = write(part.head.data(), part.head.size()); !status)
+            return status;
+    } else {
+        for (std::size_t done = 0; done < part.head.size();) {
+            const std::size_t n = std::min(part.head.size() - done, m_buffer.size());
+            std::memcpy(m_buffer.data(), part.head.data() + done, n);
+            if (auto status = write(m_buffer.data(), joiner.join(m_buffer.data(), n)); !status)
+                return status;
+            done += n;
+        }
+    }
+    for (std::uint64_t left = part.restSize; left > 0;) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, m_buffer.size()));
-        if (std::fread(m_buffer.data(), 1, want, data.rest) != want) {
+        if (std::fread(m_buffer.data(), 1, want, part.rest) != want) {
             m_broken = true;
             return base::Status::error(base::ErrorCode::IoError, "cannot read back the packed data", m_path);
         }
-        if (auto status = write(m_buffer.data(), want); !status)
+        const std::size_t out = unchanged ? want : joiner.join(m_buffer.data(), want);
+        if (auto status = write(m_buffer.data(), out); !status)
             return status;
         left -= want;
     }

@@ -6,6 +6,7 @@
 #include "base/status.h"
 #include "lzh/archive_reader.h"
 #include "lzh/codec.h"
+#include "lzh/codec/bit_joiner.h"
 #include "lzh/member.h"
 
 #include <cstdint>
@@ -40,14 +41,24 @@ base::Status sourceError(const std::string& path);
 // Reports bytes of the current member's input consumed; returns false to cancel.
 using ChunkProgress = std::function<bool(std::uint64_t bytes)>;
 
-// A member's data, packed: head in memory, then restSize bytes to read from rest.
+// Bytes of a member's data: head in memory, then restSize bytes to read from rest (from where it
+// stands). bits is the stream's length in bits: when a large file is packed in parts, each part's
+// stream goes on inside the last byte of the one before, and only the last part keeps its padding.
+struct PackedPart {
+    std::vector<std::uint8_t> head;
+    std::FILE* rest = nullptr;
+    std::uint64_t restSize = 0;
+    std::uint64_t bits = 0;
+
+    std::uint64_t size() const { return head.size() + restSize; }
+};
+
+// A member's data, packed, in one part or in several to join.
 struct PackedData {
     Method method = Method::Lh0;
     std::uint16_t crc = 0;
     std::uint64_t originalSize = 0;
-    const std::vector<std::uint8_t>& head;
-    std::FILE* rest = nullptr;
-    std::uint64_t restSize = 0;
+    const std::vector<PackedPart>& parts;
 };
 
 class ArchiveWriter {
@@ -80,6 +91,7 @@ private:
     base::Status endMember(Member& member);
     void rollBack(Member& member);
     base::Status storeData(std::FILE* source, Member& member, const ChunkProgress& progress);
+    base::Status writeJoined(const PackedPart& part, codec::BitJoiner& joiner);
 
     std::string m_path;
     std::FILE* m_file = nullptr;

@@ -40,16 +40,23 @@ std::ptrdiff_t InputFile::read(std::uint8_t* buffer, std::size_t size)
     return static_cast<std::ptrdiff_t>(got);
 }
 
-base::Status InputFile::skip(std::uint64_t count)
+bool skipForward(std::FILE* file, std::uint64_t count)
 {
     constexpr std::uint64_t kStep = 1u << 30;
     while (count > 0) {
         const std::uint64_t step = std::min(count, kStep);
-        if (std::fseek(m_file, static_cast<long>(step), SEEK_CUR) != 0)
-            return platform::lastSystemError(m_path);
-        m_offset += step;
+        if (std::fseek(file, static_cast<long>(step), SEEK_CUR) != 0)
+            return false;
         count -= step;
     }
+    return true;
+}
+
+base::Status InputFile::skip(std::uint64_t count)
+{
+    if (!skipForward(m_file, count))
+        return platform::lastSystemError(m_path);
+    m_offset += count;
     return base::Status::ok();
 }
 

@@ -10,6 +10,9 @@
 
 namespace lzh {
 
+// Moves file count bytes on from where it stands; false on failure (errno says why).
+bool skipForward(std::FILE* file, std::uint64_t count);
+
 class InputFile {
 public:
     InputFile() = default;

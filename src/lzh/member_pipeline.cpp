@@ -1,6 +1,8 @@
 #include "lzh/member_pipeline.h"
 
+#include "lzh/file_parts.h"
 #include "lzh/incompressible.h"
+#include "lzh/input_file.h"
 #include "platform/file_io.h"
 
 #include <chrono>
@@ -29,17 +31,8 @@ bool hasWiderWindowThanLh5(Method method)
 // images and archives of mixed content often begin with packed data.
 bool middleLooksIncompressible(std::FILE* source, std::uint64_t size, std::vector<std::uint8_t>& buffer)
 {
-    const std::uint64_t middle = size / 2;
-    if (middle > static_cast<std::uint64_t>(INT64_MAX) ||
-        std::fseek(source, 0, SEEK_SET) != 0)
+    if (std::fseek(source, 0, SEEK_SET) != 0 || !skipForward(source, size / 2))
         return false;
-    // fseek takes a long, which is 32 bits on Windows: step there.
-    for (std::uint64_t left = middle; left > 0;) {
-        const long step = static_cast<long>(std::min<std::uint64_t>(left, 1u << 30));
-        if (std::fseek(source, step, SEEK_CUR) != 0)
-            return false;
-        left -= static_cast<std::uint64_t>(step);
-    }
     const std::size_t got = std::fread(buffer.data(), 1, std::min(buffer.size(), kSampleSize), source);
     return got > 0 && looksIncompressible(buffer.data(), got);
 }
@@ -73,6 +66,39 @@ struct MemberPipeline::Slot {
     std::atomic<std::uint64_t> consumed{0};
 };
 
+struct MemberPipeline::Split {
+    Split(Slot& s, std::vector<FilePart> p) : slot(s), parts(std::move(p)), results(parts.size()), unfinished(parts.size())
+    {
+    }
+    Slot& slot;
+    std::vector<FilePart> parts;
+    std::vector<PackedFilePart> results;
+    std::size_t nextPart = 0;   // the next part a worker takes
+    std::size_t unfinished;     // parts not done; the worker that finishes the last joins them
+    std::atomic<bool> giveUp{false}; // a part failed, or the pack stops
+};
+
+namespace {
+
+std::size_t headBytes(const PreparedMember& member)
+{
+    std::size_t bytes = 0;
+    for (const PackedPart& part : member.parts)
+        bytes += part.head.size();
+    return bytes;
+}
+
+void closeScratch(std::vector<PackedPart>& parts)
+{
+    for (PackedPart& part : parts) {
+        if (part.rest)
+            std::fclose(part.rest);
+        part.rest = nullptr;
+    }
+}
+
+} // namespace
+
 MemberPipeline::MemberPipeline(WriterSettings settings, unsigned workers, std::string scratchBeside)
     : m_settings(settings), m_scratchBeside(std::move(scratchBeside))
 {
@@ -85,13 +111,18 @@ MemberPipeline::~MemberPipeline()
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
+        if (m_split)
+            m_split->giveUp = true;
     }
     m_changed.notify_all();
     for (std::thread& worker : m_workers)
         worker.join();
     for (auto& slot : m_slots)
-        if (slot->member.rest)
-            std::fclose(slot->member.rest);
+        closeScratch(slot->member.parts);
+    if (m_split)
+        for (PackedFilePart& result : m_split->results)
+            if (result.packed.rest)
+                std::fclose(result.packed.rest);
 }
 
 bool MemberPipeline::full() const
@@ -146,11 +177,15 @@ void MemberPipeline::pop()
         slot = std::move(m_slots.front());
         m_slots.pop_front();
         --m_taken;
-        m_buffered -= slot->member.head.size();
+        m_buffered -= headBytes(slot->member);
     }
     m_changed.notify_all();
-    if (slot->member.rest)
-        std::fclose(slot->member.rest);
+    closeScratch(slot->member.parts);
+}
+
+bool MemberPipeline::partWaiting() const
+{
+    return m_split && m_split->nextPart < m_split->parts.size();
 }
 
 void MemberPipeline::work()
@@ -158,55 +193,88 @@ void MemberPipeline::work()
     Encoders encoders;
     for (;;) {
         Slot* slot = nullptr;
+        Split* split = nullptr;
+        std::size_t part = 0;
         {
             std::unique_lock lock(m_mutex);
+            // Parts of a split file go first: the writer waits for that member.
             m_changed.wait(lock, [&] {
-                return m_stopping || (m_taken < m_slots.size() && m_buffered < kBufferedLimit);
+                return m_stopping || partWaiting() || (m_taken < m_slots.size() && m_buffered < kBufferedLimit);
             });
             if (m_stopping)
                 return;
-            slot = m_slots[m_taken++].get();
+            if (partWaiting()) {
+                split = m_split.get();
+                part = split->nextPart++;
+            } else {
+                slot = m_slots[m_taken++].get();
+            }
         }
-        prepare(*slot, encoders);
-        {
-            std::lock_guard lock(m_mutex);
-            slot->ready = true;
-            m_buffered += slot->member.head.size();
-        }
-        m_changed.notify_all();
+        if (split)
+            packPartOf(*split, part, encoders);
+        else if (prepare(*slot, encoders))
+            markReady(*slot);
+        else
+            m_changed.notify_all(); // its parts wait for the workers
     }
 }
 
-void MemberPipeline::prepare(Slot& slot, Encoders& encoders)
+void MemberPipeline::markReady(Slot& slot)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        slot.ready = true;
+        m_buffered += headBytes(slot.member);
+    }
+    m_changed.notify_all();
+}
+
+// False when the member was split into parts: the worker that packs the last part readies it.
+bool MemberPipeline::prepare(Slot& slot, Encoders& encoders)
 {
     PreparedMember& member = slot.member;
     if (member.entry.kind != MemberKind::File) {
         member.copyFromSource = true;
-        return;
+        return true;
     }
     std::FILE* source = platform::openFile(member.entry.sourcePath, "rb");
     if (!source) {
         member.status = sourceError(member.entry.sourcePath);
-        return;
+        return true;
     }
     const Outcome outcome = compress(slot, source, encoders);
     std::fclose(source);
+    if (outcome == Outcome::Split)
+        return false;
     if (outcome == Outcome::Packed || outcome == Outcome::Failed)
-        return;
+        return true;
     // Not worth compressing: a file read whole is stored from memory, a larger one is copied.
-    if (member.rest)
-        std::fclose(member.rest);
-    member.rest = nullptr;
-    member.restSize = 0;
-    member.head.clear();
+    closeScratch(member.parts);
+    member.parts.clear();
     member.method = Method::Lh0;
     member.crc = 0;
     if (outcome == Outcome::CopySource) {
         member.copyFromSource = true;
     } else {
-        member.head.assign(encoders.input.begin(), encoders.input.begin() + static_cast<std::ptrdiff_t>(member.originalSize));
-        member.crc = crc16(0, member.head.data(), member.head.size());
+        PackedPart& stored = member.parts.emplace_back();
+        stored.head.assign(encoders.input.begin(), encoders.input.begin() + static_cast<std::ptrdiff_t>(member.originalSize));
+        stored.bits = 8 * member.originalSize;
+        member.crc = crc16(0, stored.head.data(), stored.head.size());
     }
+    return true;
+}
+
+bool MemberPipeline::startSplit(Slot& slot)
+{
+    std::vector<FilePart> parts = planParts(slot.member.entry.size);
+    if (parts.size() < 2)
+        return false;
+    std::lock_guard lock(m_mutex);
+    // One split file at a time keeps the scratch files and memory of waiting parts bounded.
+    if (m_split || m_workers.size() < 2)
+        return false;
+    m_split = std::make_unique<Split>(slot, std::move(parts));
+    return true;
 }
 
 MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, Encoders& encoders)
@@ -230,15 +298,23 @@ MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, 
         got = std::fread(input.data(), 1, input.size(), source);
         whole = got < input.size();
     }
+    if (!whole && startSplit(slot))
+        return Outcome::Split;
     Method method = m_settings.method;
     Encoder& encoder = encoders.forSize(whole ? got : member.entry.size, m_settings, method);
     encoder.reset();
+    PackedPart& packedPart = member.parts.emplace_back();
     std::uint64_t packed = 0;
     std::uint64_t consumed = 0;
     // Stops as soon as the output reaches the input read so far: storing wins then.
     const ByteSink sink = [&](const std::uint8_t* data, std::size_t size) {
         packed += size;
-        return packed < consumed && keep(member, data, size);
+        if (packed >= consumed)
+            return false;
+        if (keepPacked(packedPart, data, size, kInMemoryLimit, m_scratchBeside, member.status))
+            return true;
+        member.scratchFailed = true;
+        return false;
     };
     std::uint16_t crc = 0;
     for (;;) {
@@ -266,37 +342,89 @@ MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, 
         return member.scratchFailed ? Outcome::Failed : store;
     if (packed >= consumed || packed < kMinimumPackedSize)
         return store;
-    if (member.rest && (std::fflush(member.rest) != 0 || std::fseek(member.rest, 0, SEEK_SET) != 0)) {
-        scratchFailed(member);
+    if (packedPart.rest && (std::fflush(packedPart.rest) != 0 || std::fseek(packedPart.rest, 0, SEEK_SET) != 0)) {
+        member.status = platform::lastSystemError(m_scratchBeside);
+        member.scratchFailed = true;
         return Outcome::Failed;
     }
+    packedPart.bits = encoder.compressedBits();
     member.originalSize = consumed;
     member.method = method;
     member.crc = crc;
     return Outcome::Packed;
 }
 
-// Packed bytes go to memory up to kInMemoryLimit, the rest to the member's scratch file.
-bool MemberPipeline::keep(PreparedMember& member, const std::uint8_t* data, std::size_t size)
+void MemberPipeline::packPartOf(Split& split, std::size_t index, Encoders& encoders)
 {
-    if (!member.rest && member.head.size() + size <= kInMemoryLimit) {
-        member.head.insert(member.head.end(), data, data + size);
-        return true;
+    PackedFilePart result;
+    if (split.giveUp) {
+        result.outcome = PackedFilePart::Outcome::Stopped;
+    } else {
+        Method method = m_settings.method;
+        Encoder& encoder = encoders.forSize(split.slot.member.entry.size, m_settings, method);
+        const PartContext context{split.slot.member.entry.sourcePath, m_scratchBeside, split.giveUp, split.slot.consumed};
+        result = packPart(split.parts[index], encoder, encoders.input, context);
+        if (result.outcome != PackedFilePart::Outcome::Packed)
+            split.giveUp = true;
     }
-    if (!member.rest)
-        member.rest = platform::openScratchFile(m_scratchBeside);
-    if (!member.rest || std::fwrite(data, 1, size, member.rest) != size) {
-        scratchFailed(member);
-        return false;
+    bool last = false;
+    {
+        std::lock_guard lock(m_mutex);
+        split.results[index] = std::move(result);
+        last = --split.unfinished == 0;
     }
-    member.restSize += size;
-    return true;
+    if (!last)
+        return;
+    joinParts(split);
+    Slot& slot = split.slot;
+    {
+        std::lock_guard lock(m_mutex);
+        m_split.reset();
+        slot.ready = true;
+        m_buffered += headBytes(slot.member);
+    }
+    m_changed.notify_all();
 }
 
-void MemberPipeline::scratchFailed(PreparedMember& member)
+// Makes the member from its parts: packed when they are smaller together and each one's history
+// is what the part before it read; copied from the source when packing did not pay or the file
+// changed meanwhile; skipped or failed as the first failed part says.
+void MemberPipeline::joinParts(Split& split)
 {
-    member.status = platform::lastSystemError(m_scratchBeside);
-    member.scratchFailed = true;
+    using PartOutcome = PackedFilePart::Outcome;
+    PreparedMember& member = split.slot.member;
+    std::vector<PackedFilePart>& results = split.results;
+    bool allPacked = true;
+    for (std::size_t k = 0; k < results.size(); ++k) {
+        const PackedFilePart& result = results[k];
+        if (result.outcome == PartOutcome::Failed && member.status) {
+            member.status = result.status;
+            member.scratchFailed = result.scratchFailed;
+        }
+        allPacked = allPacked && result.outcome == PartOutcome::Packed &&
+                    (k == 0 || result.historyCrc == results[k - 1].tailCrc);
+    }
+    std::uint64_t bits = 0;
+    std::uint64_t read = 0;
+    std::uint16_t crc = 0;
+    for (const PackedFilePart& result : results) {
+        bits += result.packed.bits;
+        read += result.read;
+        crc = crc16Combine(crc, result.crc, result.read);
+    }
+    const bool pays = allPacked && (bits + 7) / 8 < read && bits >= 8 * kMinimumPackedSize;
+    if (member.status && pays) {
+        for (PackedFilePart& result : results)
+            member.parts.push_back(std::move(result.packed));
+        member.method = m_settings.method;
+        member.crc = crc;
+        member.originalSize = read;
+        return;
+    }
+    for (PackedFilePart& result : results)
+        if (result.packed.rest)
+            std::fclose(result.packed.rest);
+    member.copyFromSource = member.status.isOk();
 }
 
 } // namespace lzh

@@ -1,14 +1,16 @@
 #pragma once
 // Compresses the members of a pack on worker threads, ahead of the one thread that writes the
 // archive in order. The writer submits entries as the folder walk finds them and takes them back
-// prepared, in the same order. A file is read and compressed whole by one worker; the packed
-// bytes stay in memory up to kInMemoryLimit and go on to a scratch file beside the archive after
-// that. Folders, links and files that are stored as they are (incompressible, or not shrinking)
-// are left to the writer, which copies them from the source.
+// prepared, in the same order. A file is read and compressed by one worker, except that one file
+// of a few MB or more at a time is packed in parts by all workers (file_parts.h), so a large file
+// does not leave the others idle; the packed bytes stay in memory up to kInMemoryLimit and go on
+// to a scratch file beside the archive after that. Folders, links and files that are stored as
+// they are (incompressible, or not shrinking) are left to the writer, which copies them from the
+// source.
 //
 // Memory stays bounded whatever the files: at most kMaxAhead entries in flight, workers start no
-// new member while kBufferedLimit bytes of packed data wait for the writer, and a member in work
-// holds at most kInMemoryLimit of input and of output.
+// new member while kBufferedLimit bytes of packed data wait for the writer, a member in work
+// holds at most kInMemoryLimit of input and of output, and a split file's parts 64 KiB each.
 
 #include "base/status.h"
 #include "lzh/archive_writer.h"
@@ -34,10 +36,8 @@ struct PreparedMember {
     bool scratchFailed = false;  // the scratch file could not be written: the pack cannot go on
     Method method = Method::Lh0;
     std::uint16_t crc = 0;
-    std::uint64_t originalSize = 0;    // as read, which may differ from what the walk saw
-    std::vector<std::uint8_t> head;    // the packed bytes, or their first part
-    std::FILE* rest = nullptr;         // the packed bytes after head, from its start (or none)
-    std::uint64_t restSize = 0;
+    std::uint64_t originalSize = 0; // as read, which may differ from what the walk saw
+    std::vector<PackedPart> parts;  // the data to write: one part, or a large file's parts to join
 };
 
 class MemberPipeline {
@@ -67,14 +67,18 @@ public:
 private:
     struct Slot;
     struct Encoders;
+    struct Split;
     // Packed; or better stored, from the bytes read (the file fit the input buffer) or by copying
-    // the source; or failed (status says why).
-    enum class Outcome { Packed, StoreRead, CopySource, Failed };
+    // the source; or failed (status says why); or left to be packed in parts by all workers.
+    enum class Outcome { Packed, StoreRead, CopySource, Failed, Split };
     void work();
-    void prepare(Slot& slot, Encoders& encoders);
+    bool prepare(Slot& slot, Encoders& encoders);
     Outcome compress(Slot& slot, std::FILE* source, Encoders& encoders);
-    bool keep(PreparedMember& member, const std::uint8_t* data, std::size_t size);
-    void scratchFailed(PreparedMember& member);
+    bool startSplit(Slot& slot);
+    bool partWaiting() const;
+    void packPartOf(Split& split, std::size_t index, Encoders& encoders);
+    void joinParts(Split& split);
+    void markReady(Slot& slot);
 
     const WriterSettings m_settings;
     const std::string m_scratchBeside;
@@ -83,6 +87,7 @@ private:
     std::condition_variable m_changed;
     std::size_t m_taken = 0; // slots (from the front) handed to workers
     std::size_t m_buffered = 0; // packed bytes held by prepared slots
+    std::unique_ptr<Split> m_split; // the one large file being packed in parts, if any
     std::atomic<bool> m_stopping{false};
     std::vector<std::thread> m_workers;
 };

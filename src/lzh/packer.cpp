@@ -149,7 +149,7 @@ private:
                 return reportProgress(0);
             });
         }
-        const PackedData data{member.method, member.crc, member.originalSize, member.head, member.rest, member.restSize};
+        const PackedData data{member.method, member.crc, member.originalSize, member.parts};
         m_done += member.originalSize;
         return m_writer.addPrepared(entry, data);
     }

@@ -34,6 +34,11 @@ void makeVariedTree(const fs::path& root)
     for (int i = 0; text.size() < 300000; ++i)
         text += "line " + std::to_string(i % 977) + " of a text that repeats with variations\n";
     writeFile(root / "text.txt", text);
+    // Large enough to be packed in parts, whose streams are joined inside a byte.
+    std::string large;
+    for (std::uint32_t k = 0; k < 8; ++k)
+        large += text + lzh::test::randomBytes(20000, k);
+    writeFile(root / "large.txt", large);
     for (std::size_t size : {8191u, 8192u, 8193u, 32767u, 32768u, 32769u, 65535u, 65536u, 65537u}) {
         writeFile(root / "sizes" / ("random-" + std::to_string(size) + ".bin"), lzh::test::randomBytes(size, static_cast<std::uint32_t>(size)));
         writeFile(root / "sizes" / ("text-" + std::to_string(size) + ".txt"), text.substr(0, size));

@@ -76,8 +76,10 @@ TEST(LzhPack, PacksSmallFilesAsLh5AndLargerOnesWithTheChosenMethod)
 
 TEST(LzhPack, PacksLargeFilesByWhatTheirContentAllows)
 {
-    // Large packed members pass through a scratch file; a large file is stored only when its
-    // middle is as incompressible as its start. Nothing of the work stays beside the archive.
+    // Large packed members pass through a scratch file, and files over a few MB are packed in
+    // parts on both workers; a large file is stored only when its middle is as incompressible as
+    // its start, or when all its parts together do not shrink. Nothing of the work stays beside
+    // the archive.
     test::TempFolder folder;
     const fs::path src = folder.path() / "src";
     std::string text;
@@ -89,11 +91,13 @@ TEST(LzhPack, PacksLargeFilesByWhatTheirContentAllows)
     test::writeFile(src / "text.txt", text);
     test::writeFile(src / "random head.bin", test::randomBytes(700'000, 2) + text.substr(0, 2'000'000));
     test::writeFile(src / "random.bin", test::randomBytes(1'500'000, 3));
+    test::writeFile(src / "random tail.bin", text.substr(0, 1'000'000) + test::randomBytes(2'500'000, 4));
     const RunSummary summary = pack(folder / "x.lzh", src.string());
     ASSERT_TRUE(summary.archiveError.isOk()) << summary.archiveError.detail() << summary.archiveError.path();
     EXPECT_EQ(methodsOf(folder / "x.lzh"),
               (std::map<std::string, std::string>{
-                  {"text.txt", "-lh7-"}, {"random head.bin", "-lh7-"}, {"random.bin", "-lh0-"}}));
+                  {"text.txt", "-lh7-"}, {"random head.bin", "-lh7-"}, {"random.bin", "-lh0-"},
+                  {"random tail.bin", "-lh7-"}}));
     std::vector<std::string> beside;
     for (const auto& entry : fs::directory_iterator(folder.path()))
         beside.push_back(entry.path().filename().string());
