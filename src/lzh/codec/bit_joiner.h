@@ -3,8 +3,11 @@
 // padding between them: each goes on inside the last byte of the one before. This is how the
 // parts of one large member, packed on several threads, become one member's data.
 
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace lzh::codec {
 
@@ -20,8 +23,29 @@ public:
     // are now output (size or one less: a partial last byte is carried on to the next stream).
     std::size_t join(std::uint8_t* data, std::size_t size)
     {
+        // Whole bytes, eight at a time: each moves right by the carried bits, whose count stays.
+        const std::size_t whole = static_cast<std::size_t>(std::min<std::uint64_t>(size, m_streamBits / 8));
         std::size_t out = 0;
-        for (std::size_t i = 0; i < size; ++i) {
+        if (m_carryBits == 0) {
+            out = whole;
+        } else {
+            const int k = m_carryBits;
+            std::uint64_t carry = m_carry;
+            for (; out + 8 <= whole; out += 8) {
+                const std::uint64_t word = loadBigEndian64(data + out);
+                storeBigEndian64(data + out, (carry << 56) | (word >> k));
+                carry = static_cast<std::uint8_t>(word << (8 - k));
+            }
+            for (; out < whole; ++out) {
+                const unsigned byte = data[out];
+                data[out] = static_cast<std::uint8_t>(carry | (byte >> k));
+                carry = static_cast<std::uint8_t>(byte << (8 - k));
+            }
+            m_carry = static_cast<std::uint8_t>(carry);
+        }
+        m_streamBits -= 8 * static_cast<std::uint64_t>(whole);
+        // The stream's last byte, when partial.
+        for (std::size_t i = whole; i < size; ++i) {
             const int valid = m_streamBits >= 8 ? 8 : static_cast<int>(m_streamBits);
             m_streamBits -= static_cast<std::uint64_t>(valid);
             // The carried bits, then this byte's valid bits, from the top of a 16-bit word.
@@ -47,6 +71,21 @@ public:
     }
 
 private:
+    static std::uint64_t loadBigEndian64(const std::uint8_t* p)
+    {
+        std::uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        if constexpr (std::endian::native == std::endian::little)
+            v = __builtin_bswap64(v);
+        return v;
+    }
+    static void storeBigEndian64(std::uint8_t* p, std::uint64_t v)
+    {
+        if constexpr (std::endian::native == std::endian::little)
+            v = __builtin_bswap64(v);
+        std::memcpy(p, &v, sizeof v);
+    }
+
     std::uint64_t m_streamBits = 0; // bits of the current stream not joined yet
     std::uint8_t m_carry = 0;       // m_carryBits bits waiting for a whole byte, at the top
     int m_carryBits = 0;
