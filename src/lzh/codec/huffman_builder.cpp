@@ -49,14 +49,19 @@ void huffmanDepths(const int* sorted, const std::uint32_t* freqs, int used, int*
 int buildCodeLengths(const std::uint32_t* freqs, int count, int maxLength, std::uint8_t* lengths)
 {
     std::memset(lengths, 0, static_cast<std::size_t>(count));
-    int sorted[kMaxSymbols];
+    // Rising frequency, ties by symbol: one key holds both, so a plain sort is stable and needs
+    // no scratch memory (this runs for every block of every member).
+    std::uint64_t keys[kMaxSymbols];
     int used = 0;
     for (int s = 0; s < count; ++s)
         if (freqs[s] != 0)
-            sorted[used++] = s;
+            keys[used++] = (std::uint64_t{freqs[s]} << 16) | static_cast<std::uint64_t>(s);
     if (used <= 1)
         return used;
-    std::stable_sort(sorted, sorted + used, [&](int a, int b) { return freqs[a] < freqs[b]; });
+    std::sort(keys, keys + used);
+    int sorted[kMaxSymbols];
+    for (int i = 0; i < used; ++i)
+        sorted[i] = static_cast<int>(keys[i] & 0xFFFF);
 
     int depth[kMaxSymbols];
     huffmanDepths(sorted, freqs, used, depth);
