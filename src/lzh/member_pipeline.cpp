@@ -5,6 +5,7 @@
 #include "lzh/input_file.h"
 #include "platform/file_io.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace lzh {
@@ -111,16 +112,16 @@ MemberPipeline::~MemberPipeline()
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
-        if (m_split)
-            m_split->giveUp = true;
+        for (auto& split : m_splits)
+            split->giveUp = true;
     }
     m_changed.notify_all();
     for (std::thread& worker : m_workers)
         worker.join();
     for (auto& slot : m_slots)
         closeScratch(slot->member.parts);
-    if (m_split)
-        for (PackedFilePart& result : m_split->results)
+    for (auto& split : m_splits)
+        for (PackedFilePart& result : split->results)
             if (result.packed.rest)
                 std::fclose(result.packed.rest);
 }
@@ -183,9 +184,13 @@ void MemberPipeline::pop()
     closeScratch(slot->member.parts);
 }
 
-bool MemberPipeline::partWaiting() const
+MemberPipeline::Split* MemberPipeline::splitWithPartWaiting() const
 {
-    return m_split && m_split->nextPart < m_split->parts.size();
+    // The oldest first: the writer needs its member before the others.
+    for (const auto& split : m_splits)
+        if (split->nextPart < split->parts.size())
+            return split.get();
+    return nullptr;
 }
 
 void MemberPipeline::work()
@@ -199,12 +204,12 @@ void MemberPipeline::work()
             std::unique_lock lock(m_mutex);
             // Parts of a split file go first: the writer waits for that member.
             m_changed.wait(lock, [&] {
-                return m_stopping || partWaiting() || (m_taken < m_slots.size() && m_buffered < kBufferedLimit);
+                split = splitWithPartWaiting();
+                return m_stopping || split || (m_taken < m_slots.size() && m_buffered < kBufferedLimit);
             });
             if (m_stopping)
                 return;
-            if (partWaiting()) {
-                split = m_split.get();
+            if (split) {
                 part = split->nextPart++;
             } else {
                 slot = m_slots[m_taken++].get();
@@ -269,11 +274,10 @@ bool MemberPipeline::startSplit(Slot& slot)
     std::vector<FilePart> parts = planParts(slot.member.entry.size);
     if (parts.size() < 2)
         return false;
+    // Every large file is split, whatever the number of workers or what else is in work, so the
+    // same folder always packs to the same bytes.
     std::lock_guard lock(m_mutex);
-    // One split file at a time keeps the scratch files and memory of waiting parts bounded.
-    if (m_split || m_workers.size() < 2)
-        return false;
-    m_split = std::make_unique<Split>(slot, std::move(parts));
+    m_splits.push_back(std::make_unique<Split>(slot, std::move(parts)));
     return true;
 }
 
@@ -379,7 +383,7 @@ void MemberPipeline::packPartOf(Split& split, std::size_t index, Encoders& encod
     Slot& slot = split.slot;
     {
         std::lock_guard lock(m_mutex);
-        m_split.reset();
+        m_splits.erase(std::find_if(m_splits.begin(), m_splits.end(), [&](const auto& s) { return s.get() == &split; }));
         slot.ready = true;
         m_buffered += headBytes(slot.member);
     }

@@ -1,9 +1,9 @@
 #pragma once
 // Compresses the members of a pack on worker threads, ahead of the one thread that writes the
 // archive in order. The writer submits entries as the folder walk finds them and takes them back
-// prepared, in the same order. A file is read and compressed by one worker, except that one file
-// of a few MB or more at a time is packed in parts by all workers (file_parts.h), so a large file
-// does not leave the others idle; the packed bytes stay in memory up to kInMemoryLimit and go on
+// prepared, in the same order. A file is read and compressed by one worker, except that a file
+// of a few MB or more is packed in parts by all workers (file_parts.h), so a large file does not
+// leave the others idle; the packed bytes stay in memory up to kInMemoryLimit and go on
 // to a scratch file beside the archive after that. Folders, links and files that are stored as
 // they are (incompressible, or not shrinking) are left to the writer, which copies them from the
 // source.
@@ -75,7 +75,7 @@ private:
     bool prepare(Slot& slot, Encoders& encoders);
     Outcome compress(Slot& slot, std::FILE* source, Encoders& encoders);
     bool startSplit(Slot& slot);
-    bool partWaiting() const;
+    Split* splitWithPartWaiting() const;
     void packPartOf(Split& split, std::size_t index, Encoders& encoders);
     void joinParts(Split& split);
     void markReady(Slot& slot);
@@ -87,7 +87,9 @@ private:
     std::condition_variable m_changed;
     std::size_t m_taken = 0; // slots (from the front) handed to workers
     std::size_t m_buffered = 0; // packed bytes held by prepared slots
-    std::unique_ptr<Split> m_split; // the one large file being packed in parts, if any
+    // Large files being packed in parts, oldest first. Parts go before new members, so there are
+    // hardly more splits than workers.
+    std::deque<std::unique_ptr<Split>> m_splits;
     std::atomic<bool> m_stopping{false};
     std::vector<std::thread> m_workers;
 };

@@ -104,6 +104,9 @@ TEST(LzhPack, PacksLargeFilesByWhatTheirContentAllows)
     std::sort(beside.begin(), beside.end());
     EXPECT_EQ(beside, (std::vector<std::string>{"src", "x.lzh"}));
     EXPECT_EQ(unpacked(folder, folder / "x.lzh"), test::treeOf(src));
+    // Whichever worker took which file or part, the same folder packs to the same bytes.
+    ASSERT_TRUE(pack(folder / "again.lzh", src.string()).archiveError.isOk());
+    EXPECT_TRUE(test::readFile(folder.path() / "again.lzh") == test::readFile(folder.path() / "x.lzh"));
 }
 
 TEST(LzhPack, AddsOntoAnExistingArchiveReplacingMembersOfTheSameName)
