@@ -154,11 +154,12 @@ void BlockWriter::writeBlock(int count, BitWriter& out)
         const int s = m_symbols[i];
         out.put(m_litCodes[s], m_litLengths[s]);
         if (s >= 256) {
+            // The position code and its extra bits (at most 16 + 15) go out in one put.
             const std::uint32_t p = m_positions[i];
             const int k = positionClass(p);
-            out.put(m_posCodes[k], m_posLengths[k]);
-            if (k >= 2)
-                out.put(p - (std::uint32_t{1} << (k - 1)), k - 1);
+            const int extraBits = k >= 2 ? k - 1 : 0;
+            const std::uint32_t extra = p & ((std::uint32_t{1} << extraBits) - 1);
+            out.put((std::uint32_t{m_posCodes[k]} << extraBits) | extra, m_posLengths[k] + extraBits);
         }
     }
     // Tokens beyond the block wait for the next one.
