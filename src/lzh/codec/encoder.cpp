@@ -284,6 +284,9 @@ base::Status Encoder::write(const std::uint8_t* data, std::size_t size, const By
         const std::uint32_t n = static_cast<std::uint32_t>(std::min<std::size_t>(size, room));
         std::memcpy(d.buffer.data() + (d.dataEnd - d.bufStart), data, n);
         d.dataEnd += n;
+        // Hashes near the end read past the data: zeros there, not what an earlier member left,
+        // keep a member's stream the same whatever the encoder packed before it.
+        std::memset(d.buffer.data() + (d.dataEnd - d.bufStart), 0, kReadSlack);
         data += n;
         size -= n;
         if (d.dataEnd - d.bufStart > kLookahead && !d.parse(d.dataEnd - kLookahead, sink)) {

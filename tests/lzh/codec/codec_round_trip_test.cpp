@@ -78,6 +78,18 @@ TEST(CodecRoundTrip, ResetStartsAFreshMemberWithAnEmptyWindow)
     EXPECT_EQ(encoder.compressedSize(), packed.size());
     EXPECT_TRUE(packed == encodeAll(Method::Lh6, Effort::Normal, second));
     expectDecodes(Method::Lh6, packed, second);
+    // A member that is the start of the one before: the earlier bytes still lie past its end,
+    // and must not sway how its last bytes are matched (the same files would pack differently by
+    // the order the workers took them in). These sizes end where they once did.
+    for (const std::size_t size : {std::size_t{233}, std::size_t{449}}) {
+        const Bytes start(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(size));
+        for (Effort effort : kEfforts) {
+            Encoder reused(Method::Lh5, effort);
+            encodeAll(reused, first);
+            reused.reset();
+            EXPECT_TRUE(encodeAll(reused, start) == encodeAll(Method::Lh5, effort, start)) << size;
+        }
+    }
 }
 
 TEST(CodecRoundTrip, ThousandsOfMembersThroughOneEncoderStayIndependent)
