@@ -1,5 +1,7 @@
 #include "lzh/codec/huffman_builder.h"
 
+#include "lzh/codec/code_lengths.h"
+
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -49,14 +51,19 @@ void huffmanDepths(const int* sorted, const std::uint32_t* freqs, int used, int*
 int buildCodeLengths(const std::uint32_t* freqs, int count, int maxLength, std::uint8_t* lengths)
 {
     std::memset(lengths, 0, static_cast<std::size_t>(count));
-    int sorted[kMaxSymbols];
+    // By rising frequency, equal ones in symbol order: the symbol in the key's low bits breaks
+    // ties, which sorts as a stable sort would without the buffer one allocates.
+    std::uint64_t keys[kMaxSymbols];
     int used = 0;
     for (int s = 0; s < count; ++s)
         if (freqs[s] != 0)
-            sorted[used++] = s;
+            keys[used++] = (std::uint64_t{freqs[s]} << 16) | static_cast<std::uint64_t>(s);
     if (used <= 1)
         return used;
-    std::stable_sort(sorted, sorted + used, [&](int a, int b) { return freqs[a] < freqs[b]; });
+    std::sort(keys, keys + used);
+    int sorted[kMaxSymbols];
+    for (int i = 0; i < used; ++i)
+        sorted[i] = static_cast<int>(keys[i] & 0xFFFF);
 
     int depth[kMaxSymbols];
     huffmanDepths(sorted, freqs, used, depth);
@@ -91,17 +98,15 @@ int buildCodeLengths(const std::uint32_t* freqs, int count, int maxLength, std::
 void buildCanonicalCodes(const std::uint8_t* lengths, int count, std::uint16_t* codes)
 {
     int lengthCount[17] = {};
-    for (int s = 0; s < count; ++s)
-        ++lengthCount[lengths[s]];
-    lengthCount[0] = 0;
+    forEachUsedLength(lengths, count, [&](int, int len) { ++lengthCount[len]; });
     std::uint32_t next[17] = {};
     std::uint32_t code = 0;
     for (int len = 1; len <= 16; ++len) {
         code = (code + static_cast<std::uint32_t>(lengthCount[len - 1])) << 1;
         next[len] = code;
     }
-    for (int s = 0; s < count; ++s)
-        codes[s] = lengths[s] != 0 ? static_cast<std::uint16_t>(next[lengths[s]]++) : 0;
+    std::memset(codes, 0, static_cast<std::size_t>(count) * sizeof *codes);
+    forEachUsedLength(lengths, count, [&](int s, int len) { codes[s] = static_cast<std::uint16_t>(next[len]++); });
 }
 
 } // namespace lzh::codec
