@@ -145,9 +145,11 @@ base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgre
     member.fields.readOnly = entry.readOnly;
     member.fields.method = entry.kind == MemberKind::File ? Method::Lh0 : Method::Lhd;
     if (entry.kind != MemberKind::File) {
-        if (auto status = beginMember(member); !status)
-            return status;
-        return endMember(member);
+        // No data: the header is final as it stands, and needs no rewriting in place.
+        auto header = buildLevel2Header(member.fields);
+        if (!header)
+            return header.status();
+        return write(header->data(), header->size());
     }
     std::FILE* source = platform::openFile(entry.sourcePath, "rb");
     if (!source)
