@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,5 +36,45 @@ base::Status syncFile(std::FILE* file, const std::string& path);
 // Sets the modification time of a file or a folder, in seconds since 1970 (UTC). MinGW's
 // std::filesystem cannot set a folder's time, so the Windows side does it itself.
 base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds);
+
+// The permissions an extracted file is given: exactly these bits, or, without them, those it was
+// created with less write access when readOnly. On Windows only "no write access for its owner"
+// counts, as the read-only attribute.
+struct FilePermissions {
+    std::optional<std::uint16_t> bits; // 0777 at most
+    bool readOnly = false;
+};
+
+// A file written whole from its start and then put in place: extraction writes each file under
+// a temporary name and renames it once complete. Every step is one system call on the open
+// file, with no stdio buffer (callers write in large pieces), so a small file costs as few calls
+// as the system allows.
+class NewFile {
+public:
+    NewFile() = default;
+    // An unfinished file is closed and removed.
+    ~NewFile();
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    // Creates utf8Path for writing. A file of that name (one left by an interrupted run) is
+    // replaced; a folder is not.
+    base::Status create(const std::string& utf8Path);
+    // Writes all of data; false on failure, and lastSystemError then tells why.
+    bool write(const void* data, std::size_t size);
+    // Gives the file its modification time (seconds since 1970, UTC) and its permissions, then
+    // closes it. The time and permissions are set as far as the system allows, without error:
+    // only a failed close is reported, as lastSystemError would (the data may not be whole).
+    base::Status close(std::int64_t unixSeconds, const FilePermissions& permissions);
+    // Renames the closed file over utf8Target; IoError with the system's reason when it cannot.
+    base::Status rename(const std::string& utf8Target);
+    // Closes (if still open) and removes the file, unless rename() has put it in place.
+    void discard();
+
+private:
+    std::string m_path;
+    std::intptr_t m_handle = -1; // the descriptor, or the Windows HANDLE; -1 when closed
+    bool m_exists = false;       // created and not yet renamed or removed
+};
 
 } // namespace platform

@@ -160,4 +160,67 @@ base::Status setModificationTime(const std::filesystem::path& path, std::int64_t
     return base::Status::ok();
 }
 
+NewFile::~NewFile()
+{
+    discard();
+}
+
+base::Status NewFile::create(const std::string& utf8Path)
+{
+    discard();
+    m_path = utf8Path;
+    // O_EXCL: a leftover of an interrupted run may be read-only, or a link, which must not be
+    // written through; it is removed and the file made anew.
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+    int fd = ::open(utf8Path.c_str(), kFlags, 0666);
+    if (fd < 0 && errno == EEXIST && ::unlink(utf8Path.c_str()) == 0)
+        fd = ::open(utf8Path.c_str(), kFlags, 0666);
+    if (fd < 0)
+        return errorFromErrno(errno, utf8Path);
+    m_handle = fd;
+    m_exists = true;
+    return base::Status::ok();
+}
+
+bool NewFile::write(const void* data, std::size_t size)
+{
+    return writeAll(static_cast<int>(m_handle), std::string_view(static_cast<const char*>(data), size));
+}
+
+base::Status NewFile::close(std::int64_t unixSeconds, const FilePermissions& permissions)
+{
+    const int fd = static_cast<int>(m_handle);
+    m_handle = -1;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(unixSeconds), 0}};
+    ::futimens(fd, times);
+    if (permissions.bits) {
+        ::fchmod(fd, *permissions.bits);
+    } else if (permissions.readOnly) {
+        struct stat status {};
+        if (::fstat(fd, &status) == 0)
+            ::fchmod(fd, status.st_mode & 07777 & ~mode_t{0222});
+    }
+    if (::close(fd) != 0)
+        return errorFromErrno(errno, m_path);
+    return base::Status::ok();
+}
+
+base::Status NewFile::rename(const std::string& utf8Target)
+{
+    if (::rename(m_path.c_str(), utf8Target.c_str()) != 0)
+        return base::Status::error(base::ErrorCode::IoError, std::strerror(errno), utf8Target);
+    m_exists = false;
+    return base::Status::ok();
+}
+
+void NewFile::discard()
+{
+    if (m_handle >= 0)
+        ::close(static_cast<int>(m_handle));
+    m_handle = -1;
+    if (m_exists)
+        ::unlink(m_path.c_str());
+    m_exists = false;
+}
+
 } // namespace platform
