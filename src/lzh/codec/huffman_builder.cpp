@@ -55,9 +55,11 @@ int buildCodeLengths(const std::uint32_t* freqs, int count, int maxLength, std::
     // ties, which sorts as a stable sort would without the buffer one allocates.
     std::uint64_t keys[kMaxSymbols];
     int used = 0;
-    for (int s = 0; s < count; ++s)
-        if (freqs[s] != 0)
-            keys[used++] = (std::uint64_t{freqs[s]} << 16) | static_cast<std::uint64_t>(s);
+    // Without a branch: which symbols of a small block occur is too irregular to predict.
+    for (int s = 0; s < count; ++s) {
+        keys[used] = (std::uint64_t{freqs[s]} << 16) | static_cast<std::uint64_t>(s);
+        used += freqs[s] != 0 ? 1 : 0;
+    }
     if (used <= 1)
         return used;
     std::sort(keys, keys + used);
