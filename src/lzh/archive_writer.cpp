@@ -154,6 +154,8 @@ base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgre
     std::FILE* source = platform::openFile(entry.sourcePath, "rb");
     if (!source)
         return sourceError(entry.sourcePath);
+    // Read in whole chunks of m_buffer: stdio's buffer would only copy them once more.
+    std::setvbuf(source, nullptr, _IONBF, 0);
     member.fields.wideSizes = entry.size >= kWideSizeThreshold;
     base::Status status = beginMember(member);
     if (status)

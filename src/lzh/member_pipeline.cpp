@@ -189,6 +189,9 @@ void MemberPipeline::prepare(Slot& slot, Encoders& encoders)
         member.status = sourceError(member.entry.sourcePath);
         return;
     }
+    // Reads are of the whole input buffer: stdio's own buffer would cost an allocation and a
+    // stat of every file for nothing.
+    std::setvbuf(source, nullptr, _IONBF, 0);
     const Outcome outcome = compress(slot, source, encoders);
     std::fclose(source);
     if (outcome == Outcome::Packed || outcome == Outcome::Failed)
