@@ -3,6 +3,7 @@
 #include "lzh/incompressible.h"
 #include "platform/file_io.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace lzh {
@@ -19,6 +20,11 @@ constexpr std::size_t kAlwaysTryLimit = 16 * 1024;
 // How much of a large file's middle is looked at besides its start before it is stored whole.
 constexpr std::size_t kSampleSize = 64 * 1024;
 constexpr auto kWaitTick = std::chrono::milliseconds(100);
+// A worker takes members up to these together, fewer when the other workers would be left with
+// nothing: one lock for a run of small files instead of one each. The bytes are as the walk saw
+// them, so a run stays small however the files grow.
+constexpr std::size_t kMostTakenAtOnce = 32;
+constexpr std::uint64_t kMostBytesTakenAtOnce = 64 * 1024;
 
 bool hasWiderWindowThanLh5(Method method)
 {
@@ -69,12 +75,13 @@ struct MemberPipeline::Encoders {
 
 struct MemberPipeline::Slot {
     PreparedMember member;
-    bool ready = false;
+    // Set by the worker as its last touch of the slot: the writer may take it at once.
+    std::atomic<bool> ready{false};
     std::atomic<std::uint64_t> consumed{0};
 };
 
 MemberPipeline::MemberPipeline(WriterSettings settings, unsigned workers, std::string scratchBeside)
-    : m_settings(settings), m_scratchBeside(std::move(scratchBeside))
+    : m_settings(settings), m_scratchBeside(std::move(scratchBeside)), m_workerCount(std::max(workers, 1u))
 {
     for (unsigned i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { work(); });
@@ -86,7 +93,7 @@ MemberPipeline::~MemberPipeline()
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
-    m_changed.notify_all();
+    m_workToDo.notify_all();
     for (std::thread& worker : m_workers)
         worker.join();
     for (auto& slot : m_slots)
@@ -94,86 +101,116 @@ MemberPipeline::~MemberPipeline()
             std::fclose(slot->member.rest);
 }
 
-bool MemberPipeline::full() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_slots.size() >= kMaxAhead;
-}
-
-bool MemberPipeline::empty() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_slots.empty();
-}
-
 void MemberPipeline::submit(SourceEntry entry)
 {
     auto slot = std::make_unique<Slot>();
     slot->member.entry = std::move(entry);
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
         m_slots.push_back(std::move(slot));
+        wake = m_idleWorkers > 0;
     }
-    m_changed.notify_all();
+    ++m_count;
+    if (wake)
+        m_workToDo.notify_one();
 }
 
 const SourceEntry& MemberPipeline::frontEntry() const
 {
     // Workers never change an entry, so it may be read while its member is in work.
-    std::lock_guard lock(m_mutex);
     return m_slots.front()->member.entry;
 }
 
 PreparedMember* MemberPipeline::front(const std::function<bool(std::uint64_t)>& onWait)
 {
-    std::unique_lock lock(m_mutex);
     Slot& slot = *m_slots.front();
-    while (!m_changed.wait_for(lock, kWaitTick, [&] { return slot.ready; })) {
+    if (slot.ready)
+        return &slot.member;
+    std::unique_lock lock(m_mutex);
+    // Raised before ready is looked at again, under the lock: a worker that sets ready after the
+    // look sees the flag and notifies once this thread waits.
+    m_writerWaiting = true;
+    while (!m_frontReady.wait_for(lock, kWaitTick, [&] { return slot.ready.load(); })) {
         lock.unlock();
         const bool goOn = !onWait || onWait(slot.consumed.load());
         lock.lock();
-        if (!goOn)
+        if (!goOn) {
+            m_writerWaiting = false;
             return nullptr;
+        }
     }
+    m_writerWaiting = false;
     return &slot.member;
 }
 
 void MemberPipeline::pop()
 {
     std::unique_ptr<Slot> slot;
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
         slot = std::move(m_slots.front());
         m_slots.pop_front();
         --m_taken;
-        m_buffered -= slot->member.head.size();
+        const std::size_t before = m_buffered.fetch_sub(slot->member.head.size());
+        // Workers held back by the buffered limit may go on.
+        wake = m_idleWorkers > 0 && before >= kBufferedLimit && before - slot->member.head.size() < kBufferedLimit;
     }
-    m_changed.notify_all();
+    --m_count;
+    if (wake)
+        m_workToDo.notify_all();
     if (slot->member.rest)
         std::fclose(slot->member.rest);
+}
+
+std::vector<MemberPipeline::Slot*> MemberPipeline::take()
+{
+    std::vector<Slot*> taken;
+    std::unique_lock lock(m_mutex);
+    ++m_idleWorkers;
+    m_workToDo.wait(lock, [&] {
+        return m_stopping || (m_taken < m_slots.size() && m_buffered < kBufferedLimit);
+    });
+    --m_idleWorkers;
+    if (m_stopping)
+        return taken;
+    // A share of what waits, so no worker idles while another holds a run it has not started.
+    const std::size_t share = std::max<std::size_t>(1, (m_slots.size() - m_taken) / m_workerCount);
+    std::uint64_t bytes = 0;
+    while (m_taken < m_slots.size() && taken.size() < std::min(share, kMostTakenAtOnce)) {
+        Slot* slot = m_slots[m_taken].get();
+        bytes += slot->member.entry.size;
+        if (!taken.empty() && bytes > kMostBytesTakenAtOnce)
+            break;
+        taken.push_back(slot);
+        ++m_taken;
+    }
+    return taken;
 }
 
 void MemberPipeline::work()
 {
     Encoders encoders;
     for (;;) {
-        Slot* slot = nullptr;
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [&] {
-                return m_stopping || (m_taken < m_slots.size() && m_buffered < kBufferedLimit);
-            });
+        const std::vector<Slot*> taken = take();
+        if (taken.empty())
+            return;
+        for (Slot* slot : taken) {
+            // Once stopping, the rest of the run is not prepared; nothing will wait for it.
             if (m_stopping)
                 return;
-            slot = m_slots[m_taken++].get();
-        }
-        prepare(*slot, encoders);
-        {
-            std::lock_guard lock(m_mutex);
-            slot->ready = true;
+            prepare(*slot, encoders);
             m_buffered += slot->member.head.size();
+            slot->ready = true;
         }
-        m_changed.notify_all();
+        // One wake-up for the run, not one a member: the writer then takes its members in one
+        // go. It raises its flag before it looks at ready, so one of the two sees the other; the
+        // lock, taken and left, makes sure it waits before it is notified.
+        if (m_writerWaiting) {
+            { std::lock_guard lock(m_mutex); }
+            m_frontReady.notify_one();
+        }
     }
 }
 

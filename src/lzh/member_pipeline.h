@@ -9,6 +9,10 @@
 // Memory stays bounded whatever the files: at most kMaxAhead entries in flight, workers start no
 // new member while kBufferedLimit bytes of packed data wait for the writer, and a member in work
 // holds at most kInMemoryLimit of input and of output.
+//
+// Small files come by the thousand a second, so the threads meet as rarely as they can: a worker
+// takes a run of small members at once, a finished member is flagged without the lock, and a
+// thread is woken only when it waits.
 
 #include "base/status.h"
 #include "lzh/archive_writer.h"
@@ -52,8 +56,9 @@ public:
     MemberPipeline(const MemberPipeline&) = delete;
     MemberPipeline& operator=(const MemberPipeline&) = delete;
 
-    bool full() const;
-    bool empty() const;
+    // These are called by one thread, the writer's.
+    bool full() const { return m_count >= kMaxAhead; }
+    bool empty() const { return m_count == 0; }
     void submit(SourceEntry entry);
     // The oldest submitted entry, prepared or not.
     const SourceEntry& frontEntry() const;
@@ -69,6 +74,8 @@ private:
     // Packed; or better stored, from the bytes read (the file fit the input buffer) or by copying
     // the source; or failed (status says why).
     enum class Outcome { Packed, StoreRead, CopySource, Failed };
+    // Takes the next members to prepare, in order; empty when stopping.
+    std::vector<Slot*> take();
     void work();
     void prepare(Slot& slot, Encoders& encoders);
     Outcome compress(Slot& slot, std::FILE* source, Encoders& encoders);
@@ -77,12 +84,19 @@ private:
 
     const WriterSettings m_settings;
     const std::string m_scratchBeside;
-    std::deque<std::unique_ptr<Slot>> m_slots; // submitted and not popped, oldest first
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::size_t m_taken = 0; // slots (from the front) handed to workers
-    std::size_t m_buffered = 0; // packed bytes held by prepared slots
+    // Submitted and not popped, oldest first. Only the writer adds and removes slots (under the
+    // lock), so it reads the front without the lock.
+    std::deque<std::unique_ptr<Slot>> m_slots;
+    std::size_t m_count = 0; // m_slots.size(), for the writer alone
+    std::mutex m_mutex;
+    std::condition_variable m_workToDo;   // for workers: a slot submitted, packed data written out
+    std::condition_variable m_frontReady; // for the writer: the member it waits for is prepared
+    std::size_t m_taken = 0;              // slots (from the front) handed to workers
+    unsigned m_idleWorkers = 0;           // workers waiting on m_workToDo
+    std::atomic<bool> m_writerWaiting{false};
+    std::atomic<std::size_t> m_buffered{0}; // packed bytes held by prepared slots
     std::atomic<bool> m_stopping{false};
+    const unsigned m_workerCount;
     std::vector<std::thread> m_workers;
 };
 
