@@ -72,7 +72,9 @@ int buildCodeLengths(const std::uint32_t* freqs, int count, int maxLength, std::
 
     // Count leaves per length, folding those too deep into maxLength, then restore the Kraft sum:
     // each step drops one leaf from the deepest level and splits a shallower leaf into two.
-    int lengthCount[kMaxDepth + 1] = {};
+    // Only lengths up to maxLength are ever counted, so only those are cleared.
+    int lengthCount[kMaxDepth + 1];
+    std::fill_n(lengthCount, maxLength + 1, 0);
     for (int i = 0; i < used; ++i)
         ++lengthCount[std::min(depth[i], maxLength)];
     std::uint32_t kraft = 0; // in units of 2^-maxLength
