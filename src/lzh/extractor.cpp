@@ -246,13 +246,10 @@ private:
 
     void extractFile(const MemberInfo& member, const std::vector<std::string>& parts)
     {
-        auto folder = makeFolders(parts, false, member.path);
-        if (!folder)
+        if (!openFolderOf(parts, member.path))
             return;
-        const fs::path final = *folder / platform::toPath(parts.back());
-        const std::string finalText = platform::fromPath(final);
-        const std::string part = finalText + kPartSuffix;
-        if (auto status = m_out.create(part); !status)
+        const std::string& name = parts.back();
+        if (auto status = m_out.create(m_folder, name + kPartSuffix); !status)
             return fail(memberError(status.code(), status.detail(), member.path));
         bool writeError = false;
         auto status = m_reader.readData([&](const std::uint8_t* data, std::size_t size) {
@@ -263,19 +260,19 @@ private:
             return chunkDone();
         });
         if (writeError)
-            status = platform::lastSystemError(finalText);
+            status = platform::lastSystemError(m_folder.pathOf(name));
         if (status) {
             // The time and permissions go on through the open file, before the rename.
             status = m_out.close(member.mtime, permissionsOf(member));
             if (!status)
-                status = base::Status::error(status.code(), status.detail(), finalText);
+                status = base::Status::error(status.code(), status.detail(), m_folder.pathOf(name));
         }
         if (status) {
             // A plain rename: syncing the folder for every file would make large restores crawl,
             // and an interrupted extraction is repeated, not resumed.
-            status = m_out.rename(finalText);
+            status = m_out.rename(name);
             std::error_code statusError;
-            if (!status && fs::is_directory(fs::symlink_status(final, statusError)))
+            if (!status && fs::is_directory(fs::symlink_status(platform::toPath(m_folder.pathOf(name)), statusError)))
                 status = base::Status::error(base::ErrorCode::IoError, "a folder is in the way", member.path);
         }
         if (!status) {
@@ -283,6 +280,28 @@ private:
             return cancelledOr(memberError(status.code(), status.detail(), member.path));
         }
         ++m_summary.members;
+    }
+
+    // Opens the folder a file member goes in, making it first when needed. Members come folder by
+    // folder, so the one open folder usually serves the next file too.
+    bool openFolderOf(const std::vector<std::string>& parts, const std::string& member)
+    {
+        std::string key;
+        for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+            key += parts[i];
+            key += '/';
+        }
+        if (m_folder.isOpen() && key == m_folderKey)
+            return true;
+        auto folder = makeFolders(parts, false, member);
+        if (!folder)
+            return false;
+        if (auto status = m_folder.open(platform::fromPath(*folder)); !status) {
+            fail(memberError(status.code(), status.detail(), member));
+            return false;
+        }
+        m_folderKey = std::move(key);
+        return true;
     }
 
     static platform::FilePermissions permissionsOf(const MemberInfo& member)
@@ -344,7 +363,9 @@ private:
     std::vector<PendingLink> m_links;
     std::string m_currentPath;
     unsigned m_chunks = 0;
-    platform::NewFile m_out; // the file being extracted
+    platform::OpenFolder m_folder; // where the last file went; m_out is made in it
+    std::string m_folderKey;       // that folder's key in m_folders
+    platform::NewFile m_out;       // the file being extracted
 };
 
 // Hooks shared by walks on several threads, called one at a time.

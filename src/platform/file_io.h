@@ -45,6 +45,31 @@ struct FilePermissions {
     bool readOnly = false;
 };
 
+// A folder that new files are made in. On POSIX it is held open and files are named relative to
+// it, so making each of many small files does not look its whole path up again (nor follows a
+// folder swapped for a link on the way); on Windows it keeps the path.
+class OpenFolder {
+public:
+    OpenFolder() = default;
+    ~OpenFolder();
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    // Opens utf8Path, which must be a real folder, not a link to one.
+    base::Status open(const std::string& utf8Path);
+    void close();
+    bool isOpen() const { return m_open; }
+    const std::string& path() const { return m_path; }
+    // The path of name inside the folder, for messages and path-based calls.
+    std::string pathOf(const std::string& name) const;
+
+private:
+    friend class NewFile;
+    std::string m_path;
+    std::intptr_t m_handle = -1; // the descriptor on POSIX; unused on Windows
+    bool m_open = false;
+};
+
 // A file written whole from its start and then put in place: extraction writes each file under
 // a temporary name and renames it once complete. Every step is one system call on the open
 // file, with no stdio buffer (callers write in large pieces), so a small file costs as few calls
@@ -57,22 +82,25 @@ public:
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
 
-    // Creates utf8Path for writing. A file of that name (one left by an interrupted run) is
-    // replaced; a folder is not.
-    base::Status create(const std::string& utf8Path);
+    // Creates the file name (one component) in folder for writing. A file of that name (one left
+    // by an interrupted run) is replaced; a folder is not. folder must stay open until the file
+    // is renamed or discarded.
+    base::Status create(const OpenFolder& folder, const std::string& name);
     // Writes all of data; false on failure, and lastSystemError then tells why.
     bool write(const void* data, std::size_t size);
     // Gives the file its modification time (seconds since 1970, UTC) and its permissions, then
     // closes it. The time and permissions are set as far as the system allows, without error:
     // only a failed close is reported, as lastSystemError would (the data may not be whole).
     base::Status close(std::int64_t unixSeconds, const FilePermissions& permissions);
-    // Renames the closed file over utf8Target; IoError with the system's reason when it cannot.
-    base::Status rename(const std::string& utf8Target);
+    // Renames the closed file over target, a name in the same folder; IoError with the system's
+    // reason when it cannot.
+    base::Status rename(const std::string& target);
     // Closes (if still open) and removes the file, unless rename() has put it in place.
     void discard();
 
 private:
-    std::string m_path;
+    const OpenFolder* m_folder = nullptr;
+    std::string m_name;
     std::intptr_t m_handle = -1; // the descriptor, or the Windows HANDLE; -1 when closed
     bool m_exists = false;       // created and not yet renamed or removed
 };

@@ -160,23 +160,55 @@ base::Status setModificationTime(const std::filesystem::path& path, std::int64_t
     return base::Status::ok();
 }
 
+OpenFolder::~OpenFolder()
+{
+    close();
+}
+
+base::Status OpenFolder::open(const std::string& utf8Path)
+{
+    close();
+    m_path = utf8Path;
+    const int fd = ::open(utf8Path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errorFromErrno(errno, utf8Path);
+    m_handle = fd;
+    m_open = true;
+    return base::Status::ok();
+}
+
+void OpenFolder::close()
+{
+    if (m_open)
+        ::close(static_cast<int>(m_handle));
+    m_handle = -1;
+    m_open = false;
+}
+
+std::string OpenFolder::pathOf(const std::string& name) const
+{
+    return m_path + '/' + name;
+}
+
 NewFile::~NewFile()
 {
     discard();
 }
 
-base::Status NewFile::create(const std::string& utf8Path)
+base::Status NewFile::create(const OpenFolder& folder, const std::string& name)
 {
     discard();
-    m_path = utf8Path;
+    m_folder = &folder;
+    m_name = name;
+    const int at = static_cast<int>(folder.m_handle);
     // O_EXCL: a leftover of an interrupted run may be read-only, or a link, which must not be
     // written through; it is removed and the file made anew.
     constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-    int fd = ::open(utf8Path.c_str(), kFlags, 0666);
-    if (fd < 0 && errno == EEXIST && ::unlink(utf8Path.c_str()) == 0)
-        fd = ::open(utf8Path.c_str(), kFlags, 0666);
+    int fd = ::openat(at, name.c_str(), kFlags, 0666);
+    if (fd < 0 && errno == EEXIST && ::unlinkat(at, name.c_str(), 0) == 0)
+        fd = ::openat(at, name.c_str(), kFlags, 0666);
     if (fd < 0)
-        return errorFromErrno(errno, utf8Path);
+        return errorFromErrno(errno, folder.pathOf(name));
     m_handle = fd;
     m_exists = true;
     return base::Status::ok();
@@ -201,14 +233,15 @@ base::Status NewFile::close(std::int64_t unixSeconds, const FilePermissions& per
             ::fchmod(fd, status.st_mode & 07777 & ~mode_t{0222});
     }
     if (::close(fd) != 0)
-        return errorFromErrno(errno, m_path);
+        return errorFromErrno(errno, m_folder->pathOf(m_name));
     return base::Status::ok();
 }
 
-base::Status NewFile::rename(const std::string& utf8Target)
+base::Status NewFile::rename(const std::string& target)
 {
-    if (::rename(m_path.c_str(), utf8Target.c_str()) != 0)
-        return base::Status::error(base::ErrorCode::IoError, std::strerror(errno), utf8Target);
+    const int at = static_cast<int>(m_folder->m_handle);
+    if (::renameat(at, m_name.c_str(), at, target.c_str()) != 0)
+        return base::Status::error(base::ErrorCode::IoError, std::strerror(errno), m_folder->pathOf(target));
     m_exists = false;
     return base::Status::ok();
 }
@@ -219,7 +252,7 @@ void NewFile::discard()
         ::close(static_cast<int>(m_handle));
     m_handle = -1;
     if (m_exists)
-        ::unlink(m_path.c_str());
+        ::unlinkat(static_cast<int>(m_folder->m_handle), m_name.c_str(), 0);
     m_exists = false;
 }
 

@@ -238,15 +238,46 @@ base::Status setModificationTime(const std::filesystem::path& path, std::int64_t
     return set ? base::Status::ok() : win32Error(error, fromPath(path));
 }
 
+OpenFolder::~OpenFolder()
+{
+    close();
+}
+
+base::Status OpenFolder::open(const std::string& utf8Path)
+{
+    close();
+    m_path = utf8Path;
+    // Windows has no calls relative to an open folder: the path is kept, once checked.
+    const DWORD attributes = GetFileAttributesW(nativePath(utf8Path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return win32Error(GetLastError(), utf8Path);
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return win32Error(ERROR_DIRECTORY, utf8Path);
+    m_open = true;
+    return base::Status::ok();
+}
+
+void OpenFolder::close()
+{
+    m_open = false;
+}
+
+std::string OpenFolder::pathOf(const std::string& name) const
+{
+    return joinPath(m_path, name);
+}
+
 NewFile::~NewFile()
 {
     discard();
 }
 
-base::Status NewFile::create(const std::string& utf8Path)
+base::Status NewFile::create(const OpenFolder& folder, const std::string& name)
 {
     discard();
-    m_path = utf8Path;
+    m_folder = &folder;
+    m_name = name;
+    const std::string utf8Path = folder.pathOf(name);
     const std::wstring path = nativePath(utf8Path);
     auto open = [&] {
         return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
@@ -284,14 +315,16 @@ base::Status NewFile::close(std::int64_t unixSeconds, const FilePermissions& per
         SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
     }
     if (!CloseHandle(file))
-        return win32Error(GetLastError(), m_path);
+        return win32Error(GetLastError(), m_folder->pathOf(m_name));
     return base::Status::ok();
 }
 
-base::Status NewFile::rename(const std::string& utf8Target)
+base::Status NewFile::rename(const std::string& target)
 {
-    if (!MoveFileExW(nativePath(m_path).c_str(), nativePath(utf8Target).c_str(), MOVEFILE_REPLACE_EXISTING))
-        return base::Status::error(base::ErrorCode::IoError, systemMessage(GetLastError()), utf8Target);
+    const std::string targetPath = m_folder->pathOf(target);
+    if (!MoveFileExW(nativePath(m_folder->pathOf(m_name)).c_str(), nativePath(targetPath).c_str(),
+                     MOVEFILE_REPLACE_EXISTING))
+        return base::Status::error(base::ErrorCode::IoError, systemMessage(GetLastError()), targetPath);
     m_exists = false;
     return base::Status::ok();
 }
@@ -302,7 +335,7 @@ void NewFile::discard()
         CloseHandle(reinterpret_cast<HANDLE>(m_handle));
     m_handle = -1;
     if (m_exists) {
-        const std::wstring path = nativePath(m_path);
+        const std::wstring path = nativePath(m_folder->pathOf(m_name));
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(path.c_str());
     }
