@@ -99,6 +99,7 @@ private:
     std::uint64_t m_written = 0;  // how far the file reaches, rolled-back bytes included
     bool m_broken = false;
     std::vector<std::uint8_t> m_buffer;
+    std::vector<char> m_fileBuffer; // stdio's buffer for m_file, which it outlives
 };
 
 } // namespace lzh

@@ -6,8 +6,6 @@
 #include "platform/paths.h"
 
 #include <atomic>
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <set>
@@ -24,11 +22,6 @@ constexpr const char* kPartSuffix = ".fernhold-part";
 base::Status memberError(base::ErrorCode code, const std::string& detail, const std::string& path)
 {
     return base::Status::error(code, detail, path);
-}
-
-fs::file_time_type fileTime(std::int64_t unixSeconds)
-{
-    return std::chrono::file_clock::from_sys(std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds)));
 }
 
 bool isWriteFailure(const base::Status& status)
@@ -259,65 +252,75 @@ private:
 
     void extractFile(const MemberInfo& member, const std::vector<std::string>& parts)
     {
-        auto folder = makeFolders(parts, false, member.path);
-        if (!folder)
+        if (!openFolderOf(parts, member.path))
             return;
-        const fs::path final = *folder / platform::toPath(parts.back());
-        std::error_code ec;
-        const std::string finalText = platform::fromPath(final);
-        const std::string part = finalText + kPartSuffix;
-        std::FILE* out = platform::openFile(part, "wb");
-        if (!out) {
-            auto status = platform::lastSystemError(part);
+        const std::string& name = parts.back();
+        if (auto status = m_out.create(m_folder, name + kPartSuffix); !status)
             return fail(memberError(status.code(), status.detail(), member.path));
-        }
-        // A buffer of our own spares the size query stdio makes on the first write.
-        std::setvbuf(out, m_writeBuffer, _IOFBF, sizeof m_writeBuffer);
         bool writeError = false;
         auto status = m_reader.readData([&](const std::uint8_t* data, std::size_t size) {
-            if (std::fwrite(data, 1, size, out) != size) {
+            if (!m_out.write(data, size)) {
                 writeError = true;
                 return false;
             }
             return chunkDone();
         });
         if (writeError)
-            status = platform::lastSystemError(finalText);
-        if (std::fclose(out) != 0 && status)
-            status = platform::lastSystemError(finalText);
+            status = platform::lastSystemError(m_folder.pathOf(name));
+        if (status) {
+            // The time and permissions go on through the open file, before the rename.
+            status = m_out.close(member.mtime, permissionsOf(member));
+            if (!status)
+                status = base::Status::error(status.code(), status.detail(), m_folder.pathOf(name));
+        }
         if (status) {
             // A plain rename: syncing the folder for every file would make large restores crawl,
             // and an interrupted extraction is repeated, not resumed.
-            const fs::path partPath = platform::toPath(part);
-            fs::last_write_time(partPath, fileTime(member.mtime), ec);
-            fs::rename(partPath, final, ec);
+            status = m_out.rename(name);
             std::error_code statusError;
-            if (ec && fs::is_directory(fs::symlink_status(final, statusError)))
+            if (!status && fs::is_directory(fs::symlink_status(platform::toPath(m_folder.pathOf(name)), statusError)))
                 status = base::Status::error(base::ErrorCode::IoError, "a folder is in the way", member.path);
-            else if (ec)
-                status = base::Status::error(base::ErrorCode::IoError, ec.message(), finalText);
         }
         if (!status) {
-            fs::remove(platform::toPath(part), ec);
+            m_out.discard();
             return cancelledOr(memberError(status.code(), status.detail(), member.path));
         }
-        applyPermissions(final, member);
         ++m_summary.members;
     }
 
-    static void applyPermissions(const fs::path& path, const MemberInfo& member)
+    // Opens the folder a file member goes in, making it first when needed. Members come folder by
+    // folder, so the one open folder usually serves the next file too.
+    bool openFolderOf(const std::vector<std::string>& parts, const std::string& member)
     {
-        std::error_code ec;
-        const bool readOnly = (member.dosAttributes & 0x01) != 0;
-        if (member.unixMode) {
-            fs::perms perms = static_cast<fs::perms>(*member.unixMode & 0777);
-            if (readOnly)
-                perms &= ~(fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write);
-            fs::permissions(path, perms, ec);
-        } else if (readOnly) {
-            fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                            fs::perm_options::remove, ec);
+        std::string key;
+        for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+            key += parts[i];
+            key += '/';
         }
+        if (m_folder.isOpen() && key == m_folderKey)
+            return true;
+        auto folder = makeFolders(parts, false, member);
+        if (!folder)
+            return false;
+        if (auto status = m_folder.open(platform::fromPath(*folder)); !status) {
+            fail(memberError(status.code(), status.detail(), member));
+            return false;
+        }
+        m_folderKey = std::move(key);
+        return true;
+    }
+
+    static platform::FilePermissions permissionsOf(const MemberInfo& member)
+    {
+        platform::FilePermissions permissions;
+        permissions.readOnly = (member.dosAttributes & 0x01) != 0;
+        if (member.unixMode) {
+            std::uint16_t bits = *member.unixMode & 0777;
+            if (permissions.readOnly)
+                bits &= static_cast<std::uint16_t>(~0222);
+            permissions.bits = bits;
+        }
+        return permissions;
     }
 
     void finishLinksAndFolders()
@@ -367,7 +370,9 @@ private:
     std::vector<PendingLink> m_links;
     std::string m_currentPath;
     unsigned m_chunks = 0;
-    char m_writeBuffer[64 * 1024];
+    platform::OpenFolder m_folder; // where the last file went; m_out is made in it
+    std::string m_folderKey;       // that folder's key in m_folders
+    platform::NewFile m_out;       // the file being extracted
 };
 
 // Hooks shared by walks on several threads, called one at a time.

@@ -1,12 +1,15 @@
 #pragma once
-// A file read front to back, knowing its offset and size. Skips use relative seeks in steps a
-// 32-bit long can hold, so archives over 2 GiB work where long is 32 bits.
+// A file read front to back, knowing its offset and size. Reads go through a buffer of its own,
+// so skipping the data of a small member moves a pointer instead of costing a seek. Longer skips
+// use relative seeks in steps a 32-bit long can hold, so archives over 2 GiB work where long is
+// 32 bits.
 
 #include "base/status.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace lzh {
 
@@ -29,10 +32,16 @@ public:
     const std::string& path() const { return m_path; }
 
 private:
+    // Reads at most size bytes from the file itself; fewer only at its end, -1 on an error.
+    std::ptrdiff_t readFile(std::uint8_t* buffer, std::size_t size);
+
     std::FILE* m_file = nullptr;
     std::string m_path;
     std::uint64_t m_offset = 0;
     std::uint64_t m_size = 0;
+    std::vector<std::uint8_t> m_buffer; // read ahead from the file; [m_next, m_end) not yet taken
+    std::size_t m_next = 0;
+    std::size_t m_end = 0;
 };
 
 } // namespace lzh

@@ -26,6 +26,12 @@ std::vector<std::string_view> splitOn(std::string_view text, char separator)
 // CP932 for one component; characters CP932 lacks become '_' and set lossy.
 std::string toCp932Lossy(std::string_view utf8, bool& lossy)
 {
+    // ASCII is the same in CP932, and most names are ASCII: no converter needs to be opened.
+    bool ascii = true;
+    for (char c : utf8)
+        ascii = ascii && static_cast<std::uint8_t>(c) < 0x80;
+    if (ascii)
+        return std::string(utf8);
     if (auto whole = platform::utf8ToCp932(utf8))
         return *whole;
     lossy = true;

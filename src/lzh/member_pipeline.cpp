@@ -22,6 +22,11 @@ constexpr std::size_t kAlwaysTryLimit = 16 * 1024;
 // How much of a large file's middle is looked at besides its start before it is stored whole.
 constexpr std::size_t kSampleSize = 64 * 1024;
 constexpr auto kWaitTick = std::chrono::milliseconds(100);
+// A worker takes members up to these together, fewer when the other workers would be left with
+// nothing: one lock for a run of small files instead of one each. The bytes are as the walk saw
+// them, so a run stays small however the files grow.
+constexpr std::size_t kMostTakenAtOnce = 32;
+constexpr std::uint64_t kMostBytesTakenAtOnce = 64 * 1024;
 
 bool hasWiderWindowThanLh5(Method method)
 {
@@ -63,7 +68,8 @@ struct MemberPipeline::Encoders {
 
 struct MemberPipeline::Slot {
     PreparedMember member;
-    bool ready = false;
+    // Set by the worker as its last touch of the slot: the writer may take it at once.
+    std::atomic<bool> ready{false};
     std::atomic<std::uint64_t> consumed{0};
 };
 
@@ -101,7 +107,7 @@ void closeScratch(std::vector<PackedPart>& parts)
 } // namespace
 
 MemberPipeline::MemberPipeline(WriterSettings settings, unsigned workers, std::string scratchBeside)
-    : m_settings(settings), m_scratchBeside(std::move(scratchBeside))
+    : m_settings(settings), m_scratchBeside(std::move(scratchBeside)), m_workerCount(std::max(workers, 1u))
 {
     for (unsigned i = 0; i < workers; ++i)
         m_workers.emplace_back([this] { work(); });
@@ -115,7 +121,7 @@ MemberPipeline::~MemberPipeline()
         for (auto& split : m_splits)
             split->giveUp = true;
     }
-    m_changed.notify_all();
+    m_workToDo.notify_all();
     for (std::thread& worker : m_workers)
         worker.join();
     for (auto& slot : m_slots)
@@ -126,61 +132,66 @@ MemberPipeline::~MemberPipeline()
                 std::fclose(result.packed.rest);
 }
 
-bool MemberPipeline::full() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_slots.size() >= kMaxAhead;
-}
-
-bool MemberPipeline::empty() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_slots.empty();
-}
-
 void MemberPipeline::submit(SourceEntry entry)
 {
     auto slot = std::make_unique<Slot>();
     slot->member.entry = std::move(entry);
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
         m_slots.push_back(std::move(slot));
+        wake = m_idleWorkers > 0;
     }
-    m_changed.notify_all();
+    ++m_count;
+    if (wake)
+        m_workToDo.notify_one();
 }
 
 const SourceEntry& MemberPipeline::frontEntry() const
 {
     // Workers never change an entry, so it may be read while its member is in work.
-    std::lock_guard lock(m_mutex);
     return m_slots.front()->member.entry;
 }
 
 PreparedMember* MemberPipeline::front(const std::function<bool(std::uint64_t)>& onWait)
 {
-    std::unique_lock lock(m_mutex);
     Slot& slot = *m_slots.front();
-    while (!m_changed.wait_for(lock, kWaitTick, [&] { return slot.ready; })) {
+    if (slot.ready)
+        return &slot.member;
+    std::unique_lock lock(m_mutex);
+    // Raised before ready is looked at again, under the lock: a worker that sets ready after the
+    // look sees the flag and notifies once this thread waits.
+    m_writerWaiting = true;
+    while (!m_frontReady.wait_for(lock, kWaitTick, [&] { return slot.ready.load(); })) {
         lock.unlock();
         const bool goOn = !onWait || onWait(slot.consumed.load());
         lock.lock();
-        if (!goOn)
+        if (!goOn) {
+            m_writerWaiting = false;
             return nullptr;
+        }
     }
+    m_writerWaiting = false;
     return &slot.member;
 }
 
 void MemberPipeline::pop()
 {
     std::unique_ptr<Slot> slot;
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
         slot = std::move(m_slots.front());
         m_slots.pop_front();
         --m_taken;
-        m_buffered -= headBytes(slot->member);
+        const std::size_t bytes = headBytes(slot->member);
+        const std::size_t before = m_buffered.fetch_sub(bytes);
+        // Workers held back by the buffered limit may go on.
+        wake = m_idleWorkers > 0 && before >= kBufferedLimit && before - bytes < kBufferedLimit;
     }
-    m_changed.notify_all();
+    --m_count;
+    if (wake)
+        m_workToDo.notify_all();
     closeScratch(slot->member.parts);
 }
 
@@ -193,45 +204,75 @@ MemberPipeline::Split* MemberPipeline::splitWithPartWaiting() const
     return nullptr;
 }
 
+MemberPipeline::Work MemberPipeline::take()
+{
+    Work work;
+    std::unique_lock lock(m_mutex);
+    ++m_idleWorkers;
+    // Parts of a split file go first: the writer waits for that member.
+    m_workToDo.wait(lock, [&] {
+        work.split = splitWithPartWaiting();
+        return m_stopping || work.split || (m_taken < m_slots.size() && m_buffered < kBufferedLimit);
+    });
+    --m_idleWorkers;
+    if (m_stopping) {
+        work.split = nullptr;
+        return work;
+    }
+    if (work.split) {
+        work.part = work.split->nextPart++;
+        return work;
+    }
+    // A share of what waits, so no worker idles while another holds a run it has not started.
+    const std::size_t share = std::max<std::size_t>(1, (m_slots.size() - m_taken) / m_workerCount);
+    std::uint64_t bytes = 0;
+    while (m_taken < m_slots.size() && work.slots.size() < std::min(share, kMostTakenAtOnce)) {
+        Slot* slot = m_slots[m_taken].get();
+        bytes += slot->member.entry.size;
+        if (!work.slots.empty() && bytes > kMostBytesTakenAtOnce)
+            break;
+        work.slots.push_back(slot);
+        ++m_taken;
+    }
+    return work;
+}
+
 void MemberPipeline::work()
 {
     Encoders encoders;
     for (;;) {
-        Slot* slot = nullptr;
-        Split* split = nullptr;
-        std::size_t part = 0;
-        {
-            std::unique_lock lock(m_mutex);
-            // Parts of a split file go first: the writer waits for that member.
-            m_changed.wait(lock, [&] {
-                split = splitWithPartWaiting();
-                return m_stopping || split || (m_taken < m_slots.size() && m_buffered < kBufferedLimit);
-            });
+        const Work next = take();
+        if (next.split) {
+            packPartOf(*next.split, next.part, encoders);
+            continue;
+        }
+        if (next.slots.empty())
+            return;
+        bool readied = false;
+        for (Slot* slot : next.slots) {
+            // Once stopping, the rest of the run is not prepared; nothing will wait for it.
             if (m_stopping)
                 return;
-            if (split) {
-                part = split->nextPart++;
-            } else {
-                slot = m_slots[m_taken++].get();
-            }
+            if (!prepare(*slot, encoders))
+                continue; // split: the worker that packs its last part readies it
+            m_buffered += headBytes(slot->member);
+            slot->ready = true;
+            readied = true;
         }
-        if (split)
-            packPartOf(*split, part, encoders);
-        else if (prepare(*slot, encoders))
-            markReady(*slot);
-        else
-            m_changed.notify_all(); // its parts wait for the workers
+        // One wake-up for the run, not one a member: the writer then takes its members in one go.
+        if (readied)
+            notifyWriter();
     }
 }
 
-void MemberPipeline::markReady(Slot& slot)
+void MemberPipeline::notifyWriter()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        slot.ready = true;
-        m_buffered += headBytes(slot.member);
+    // The writer raises its flag before it looks at ready, so one of the two sees the other; the
+    // lock, taken and left, makes sure it waits before it is notified.
+    if (m_writerWaiting) {
+        { std::lock_guard lock(m_mutex); }
+        m_frontReady.notify_one();
     }
-    m_changed.notify_all();
 }
 
 // False when the member was split into parts: the worker that packs the last part readies it.
@@ -247,6 +288,9 @@ bool MemberPipeline::prepare(Slot& slot, Encoders& encoders)
         member.status = sourceError(member.entry.sourcePath);
         return true;
     }
+    // Reads are of the whole input buffer: stdio's own buffer would cost an allocation and a
+    // stat of every file for nothing.
+    std::setvbuf(source, nullptr, _IONBF, 0);
     const Outcome outcome = compress(slot, source, encoders);
     std::fclose(source);
     if (outcome == Outcome::Split)
@@ -276,8 +320,14 @@ bool MemberPipeline::startSplit(Slot& slot)
         return false;
     // Every large file is split, whatever the number of workers or what else is in work, so the
     // same folder always packs to the same bytes.
-    std::lock_guard lock(m_mutex);
-    m_splits.push_back(std::make_unique<Split>(slot, std::move(parts)));
+    bool wake = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_splits.push_back(std::make_unique<Split>(slot, std::move(parts)));
+        wake = m_idleWorkers > 0;
+    }
+    if (wake)
+        m_workToDo.notify_all();
     return true;
 }
 
@@ -384,10 +434,10 @@ void MemberPipeline::packPartOf(Split& split, std::size_t index, Encoders& encod
     {
         std::lock_guard lock(m_mutex);
         m_splits.erase(std::find_if(m_splits.begin(), m_splits.end(), [&](const auto& s) { return s.get() == &split; }));
-        slot.ready = true;
-        m_buffered += headBytes(slot.member);
     }
-    m_changed.notify_all();
+    m_buffered += headBytes(slot.member);
+    slot.ready = true;
+    notifyWriter();
 }
 
 // Makes the member from its parts: packed when they are smaller together and each one's history

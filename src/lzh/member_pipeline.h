@@ -11,6 +11,10 @@
 // Memory stays bounded whatever the files: at most kMaxAhead entries in flight, workers start no
 // new member while kBufferedLimit bytes of packed data wait for the writer, a member in work
 // holds at most kInMemoryLimit of input and of output, and a split file's parts 64 KiB each.
+//
+// Small files come by the thousand a second, so the threads meet as rarely as they can: a worker
+// takes a run of small members at once, a finished member is flagged without the lock, and a
+// thread is woken only when it waits.
 
 #include "base/status.h"
 #include "lzh/archive_writer.h"
@@ -53,8 +57,9 @@ public:
     MemberPipeline(const MemberPipeline&) = delete;
     MemberPipeline& operator=(const MemberPipeline&) = delete;
 
-    bool full() const;
-    bool empty() const;
+    // These are called by one thread, the writer's.
+    bool full() const { return m_count >= kMaxAhead; }
+    bool empty() const { return m_count == 0; }
     void submit(SourceEntry entry);
     // The oldest submitted entry, prepared or not.
     const SourceEntry& frontEntry() const;
@@ -71,26 +76,41 @@ private:
     // Packed; or better stored, from the bytes read (the file fit the input buffer) or by copying
     // the source; or failed (status says why); or left to be packed in parts by all workers.
     enum class Outcome { Packed, StoreRead, CopySource, Failed, Split };
+    // What a worker takes next: a part of a split file, or a run of members in order (none when
+    // stopping).
+    struct Work {
+        Split* split = nullptr;
+        std::size_t part = 0;
+        std::vector<Slot*> slots;
+    };
+    Work take();
     void work();
+    void notifyWriter();
     bool prepare(Slot& slot, Encoders& encoders);
     Outcome compress(Slot& slot, std::FILE* source, Encoders& encoders);
     bool startSplit(Slot& slot);
     Split* splitWithPartWaiting() const;
     void packPartOf(Split& split, std::size_t index, Encoders& encoders);
     void joinParts(Split& split);
-    void markReady(Slot& slot);
 
     const WriterSettings m_settings;
     const std::string m_scratchBeside;
-    std::deque<std::unique_ptr<Slot>> m_slots; // submitted and not popped, oldest first
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::size_t m_taken = 0; // slots (from the front) handed to workers
-    std::size_t m_buffered = 0; // packed bytes held by prepared slots
+    // Submitted and not popped, oldest first. Only the writer adds and removes slots (under the
+    // lock), so it reads the front without the lock.
+    std::deque<std::unique_ptr<Slot>> m_slots;
+    std::size_t m_count = 0; // m_slots.size(), for the writer alone
+    std::mutex m_mutex;
+    std::condition_variable m_workToDo;   // for workers: members submitted, parts to pack, room freed
+    std::condition_variable m_frontReady; // for the writer: the member it waits for is prepared
+    std::size_t m_taken = 0;              // slots (from the front) handed to workers
+    unsigned m_idleWorkers = 0;           // workers waiting on m_workToDo
+    std::atomic<bool> m_writerWaiting{false};
+    std::atomic<std::size_t> m_buffered{0}; // packed bytes held by prepared slots
     // Large files being packed in parts, oldest first. Parts go before new members, so there are
     // hardly more splits than workers.
     std::deque<std::unique_ptr<Split>> m_splits;
     std::atomic<bool> m_stopping{false};
+    const unsigned m_workerCount;
     std::vector<std::thread> m_workers;
 };
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,5 +36,73 @@ base::Status syncFile(std::FILE* file, const std::string& path);
 // Sets the modification time of a file or a folder, in seconds since 1970 (UTC). MinGW's
 // std::filesystem cannot set a folder's time, so the Windows side does it itself.
 base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds);
+
+// The permissions an extracted file is given: exactly these bits, or, without them, those it was
+// created with less write access when readOnly. On Windows only "no write access for its owner"
+// counts, as the read-only attribute.
+struct FilePermissions {
+    std::optional<std::uint16_t> bits; // 0777 at most
+    bool readOnly = false;
+};
+
+// A folder that new files are made in. On POSIX it is held open and files are named relative to
+// it, so making each of many small files does not look its whole path up again (nor follows a
+// folder swapped for a link on the way); on Windows it keeps the path.
+class OpenFolder {
+public:
+    OpenFolder() = default;
+    ~OpenFolder();
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    // Opens utf8Path, which must be a real folder, not a link to one.
+    base::Status open(const std::string& utf8Path);
+    void close();
+    bool isOpen() const { return m_open; }
+    const std::string& path() const { return m_path; }
+    // The path of name inside the folder, for messages and path-based calls.
+    std::string pathOf(const std::string& name) const;
+
+private:
+    friend class NewFile;
+    std::string m_path;
+    std::intptr_t m_handle = -1; // the descriptor on POSIX; unused on Windows
+    bool m_open = false;
+};
+
+// A file written whole from its start and then put in place: extraction writes each file under
+// a temporary name and renames it once complete. Every step is one system call on the open
+// file, with no stdio buffer (callers write in large pieces), so a small file costs as few calls
+// as the system allows.
+class NewFile {
+public:
+    NewFile() = default;
+    // An unfinished file is closed and removed.
+    ~NewFile();
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    // Creates the file name (one component) in folder for writing. A file of that name (one left
+    // by an interrupted run) is replaced; a folder is not. folder must stay open until the file
+    // is renamed or discarded.
+    base::Status create(const OpenFolder& folder, const std::string& name);
+    // Writes all of data; false on failure, and lastSystemError then tells why.
+    bool write(const void* data, std::size_t size);
+    // Gives the file its modification time (seconds since 1970, UTC) and its permissions, then
+    // closes it. The time and permissions are set as far as the system allows, without error:
+    // only a failed close is reported, as lastSystemError would (the data may not be whole).
+    base::Status close(std::int64_t unixSeconds, const FilePermissions& permissions);
+    // Renames the closed file over target, a name in the same folder; IoError with the system's
+    // reason when it cannot.
+    base::Status rename(const std::string& target);
+    // Closes (if still open) and removes the file, unless rename() has put it in place.
+    void discard();
+
+private:
+    const OpenFolder* m_folder = nullptr;
+    std::string m_name;
+    std::intptr_t m_handle = -1; // the descriptor, or the Windows HANDLE; -1 when closed
+    bool m_exists = false;       // created and not yet renamed or removed
+};
 
 } // namespace platform

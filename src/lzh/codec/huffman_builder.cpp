@@ -1,5 +1,7 @@
 #include "lzh/codec/huffman_builder.h"
 
+#include "lzh/codec/code_lengths.h"
+
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -49,13 +51,15 @@ void huffmanDepths(const int* sorted, const std::uint32_t* freqs, int used, int*
 int buildCodeLengths(const std::uint32_t* freqs, int count, int maxLength, std::uint8_t* lengths)
 {
     std::memset(lengths, 0, static_cast<std::size_t>(count));
-    // Rising frequency, ties by symbol: one key holds both, so a plain sort is stable and needs
-    // no scratch memory (this runs for every block of every member).
+    // By rising frequency, equal ones in symbol order: the symbol in the key's low bits breaks
+    // ties, which sorts as a stable sort would without the buffer one allocates.
     std::uint64_t keys[kMaxSymbols];
     int used = 0;
-    for (int s = 0; s < count; ++s)
-        if (freqs[s] != 0)
-            keys[used++] = (std::uint64_t{freqs[s]} << 16) | static_cast<std::uint64_t>(s);
+    // Without a branch: which symbols of a small block occur is too irregular to predict.
+    for (int s = 0; s < count; ++s) {
+        keys[used] = (std::uint64_t{freqs[s]} << 16) | static_cast<std::uint64_t>(s);
+        used += freqs[s] != 0 ? 1 : 0;
+    }
     if (used <= 1)
         return used;
     std::sort(keys, keys + used);
@@ -68,7 +72,9 @@ int buildCodeLengths(const std::uint32_t* freqs, int count, int maxLength, std::
 
     // Count leaves per length, folding those too deep into maxLength, then restore the Kraft sum:
     // each step drops one leaf from the deepest level and splits a shallower leaf into two.
-    int lengthCount[kMaxDepth + 1] = {};
+    // Only lengths up to maxLength are ever counted, so only those are cleared.
+    int lengthCount[kMaxDepth + 1];
+    std::fill_n(lengthCount, maxLength + 1, 0);
     for (int i = 0; i < used; ++i)
         ++lengthCount[std::min(depth[i], maxLength)];
     std::uint32_t kraft = 0; // in units of 2^-maxLength
@@ -96,17 +102,15 @@ int buildCodeLengths(const std::uint32_t* freqs, int count, int maxLength, std::
 void buildCanonicalCodes(const std::uint8_t* lengths, int count, std::uint16_t* codes)
 {
     int lengthCount[17] = {};
-    for (int s = 0; s < count; ++s)
-        ++lengthCount[lengths[s]];
-    lengthCount[0] = 0;
+    forEachUsedLength(lengths, count, [&](int, int len) { ++lengthCount[len]; });
     std::uint32_t next[17] = {};
     std::uint32_t code = 0;
     for (int len = 1; len <= 16; ++len) {
         code = (code + static_cast<std::uint32_t>(lengthCount[len - 1])) << 1;
         next[len] = code;
     }
-    for (int s = 0; s < count; ++s)
-        codes[s] = lengths[s] != 0 ? static_cast<std::uint16_t>(next[lengths[s]]++) : 0;
+    std::memset(codes, 0, static_cast<std::size_t>(count) * sizeof *codes);
+    forEachUsedLength(lengths, count, [&](int s, int len) { codes[s] = static_cast<std::uint16_t>(next[len]++); });
 }
 
 } // namespace lzh::codec

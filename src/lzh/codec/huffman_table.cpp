@@ -1,5 +1,6 @@
 #include "lzh/codec/huffman_table.h"
 
+#include "lzh/codec/code_lengths.h"
 #include "lzh/codec/method_params.h"
 
 #include <algorithm>
@@ -31,12 +32,15 @@ bool HuffmanTable::build(const std::uint8_t* lengths, int count)
     if (count > kMaxSymbols)
         return false;
     int lengthCount[kMaxCodeLength + 1] = {};
-    for (int s = 0; s < count; ++s) {
-        if (lengths[s] > kMaxCodeLength)
-            return false;
-        ++lengthCount[lengths[s]];
-    }
-    lengthCount[0] = 0;
+    bool tooLong = false;
+    forEachUsedLength(lengths, count, [&](int, int len) {
+        if (len > kMaxCodeLength)
+            tooLong = true;
+        else
+            ++lengthCount[len];
+    });
+    if (tooLong)
+        return false;
     // Kraft sum in units of 2^-16: a complete code fills exactly 2^16.
     std::uint32_t kraft = 0;
     int maxLength = 0;
@@ -62,9 +66,7 @@ bool HuffmanTable::build(const std::uint8_t* lengths, int count)
     int start[kMaxCodeLength + 2] = {};
     for (int len = 1; len <= kMaxCodeLength; ++len)
         start[len + 1] = start[len] + lengthCount[len];
-    for (int s = 0; s < count; ++s)
-        if (lengths[s] != 0)
-            sorted[start[lengths[s]]++] = static_cast<std::uint16_t>(s);
+    forEachUsedLength(lengths, count, [&](int s, int len) { sorted[start[len]++] = static_cast<std::uint16_t>(s); });
     const int used = start[kMaxCodeLength];
 
     const int primary = m_primaryBits;

@@ -160,4 +160,100 @@ base::Status setModificationTime(const std::filesystem::path& path, std::int64_t
     return base::Status::ok();
 }
 
+OpenFolder::~OpenFolder()
+{
+    close();
+}
+
+base::Status OpenFolder::open(const std::string& utf8Path)
+{
+    close();
+    m_path = utf8Path;
+    const int fd = ::open(utf8Path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errorFromErrno(errno, utf8Path);
+    m_handle = fd;
+    m_open = true;
+    return base::Status::ok();
+}
+
+void OpenFolder::close()
+{
+    if (m_open)
+        ::close(static_cast<int>(m_handle));
+    m_handle = -1;
+    m_open = false;
+}
+
+std::string OpenFolder::pathOf(const std::string& name) const
+{
+    return m_path + '/' + name;
+}
+
+NewFile::~NewFile()
+{
+    discard();
+}
+
+base::Status NewFile::create(const OpenFolder& folder, const std::string& name)
+{
+    discard();
+    m_folder = &folder;
+    m_name = name;
+    const int at = static_cast<int>(folder.m_handle);
+    // O_EXCL: a leftover of an interrupted run may be read-only, or a link, which must not be
+    // written through; it is removed and the file made anew.
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+    int fd = ::openat(at, name.c_str(), kFlags, 0666);
+    if (fd < 0 && errno == EEXIST && ::unlinkat(at, name.c_str(), 0) == 0)
+        fd = ::openat(at, name.c_str(), kFlags, 0666);
+    if (fd < 0)
+        return errorFromErrno(errno, folder.pathOf(name));
+    m_handle = fd;
+    m_exists = true;
+    return base::Status::ok();
+}
+
+bool NewFile::write(const void* data, std::size_t size)
+{
+    return writeAll(static_cast<int>(m_handle), std::string_view(static_cast<const char*>(data), size));
+}
+
+base::Status NewFile::close(std::int64_t unixSeconds, const FilePermissions& permissions)
+{
+    const int fd = static_cast<int>(m_handle);
+    m_handle = -1;
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(unixSeconds), 0}};
+    ::futimens(fd, times);
+    if (permissions.bits) {
+        ::fchmod(fd, *permissions.bits);
+    } else if (permissions.readOnly) {
+        struct stat status {};
+        if (::fstat(fd, &status) == 0)
+            ::fchmod(fd, status.st_mode & 07777 & ~mode_t{0222});
+    }
+    if (::close(fd) != 0)
+        return errorFromErrno(errno, m_folder->pathOf(m_name));
+    return base::Status::ok();
+}
+
+base::Status NewFile::rename(const std::string& target)
+{
+    const int at = static_cast<int>(m_folder->m_handle);
+    if (::renameat(at, m_name.c_str(), at, target.c_str()) != 0)
+        return base::Status::error(base::ErrorCode::IoError, std::strerror(errno), m_folder->pathOf(target));
+    m_exists = false;
+    return base::Status::ok();
+}
+
+void NewFile::discard()
+{
+    if (m_handle >= 0)
+        ::close(static_cast<int>(m_handle));
+    m_handle = -1;
+    if (m_exists)
+        ::unlinkat(static_cast<int>(m_folder->m_handle), m_name.c_str(), 0);
+    m_exists = false;
+}
+
 } // namespace platform

@@ -132,6 +132,14 @@ HANDLE createTemporary(const std::string& target, std::string& name, DWORD acces
     return INVALID_HANDLE_VALUE;
 }
 
+FILETIME fileTime(std::int64_t unixSeconds)
+{
+    // FILETIME counts 100 ns steps from 1601-01-01.
+    constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+    const auto ticks = static_cast<std::uint64_t>((unixSeconds + kSecondsFrom1601To1970) * 10000000);
+    return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+}
+
 } // namespace
 
 std::FILE* openFile(const std::string& utf8Path, const char* mode)
@@ -223,14 +231,115 @@ base::Status setModificationTime(const std::filesystem::path& path, std::int64_t
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return win32Error(GetLastError(), fromPath(path));
-    // FILETIME counts 100 ns steps from 1601-01-01.
-    constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
-    const auto ticks = static_cast<std::uint64_t>((unixSeconds + kSecondsFrom1601To1970) * 10000000);
-    FILETIME time{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+    FILETIME time = fileTime(unixSeconds);
     const bool set = SetFileTime(handle, nullptr, nullptr, &time);
     const DWORD error = set ? ERROR_SUCCESS : GetLastError();
     CloseHandle(handle);
     return set ? base::Status::ok() : win32Error(error, fromPath(path));
+}
+
+OpenFolder::~OpenFolder()
+{
+    close();
+}
+
+base::Status OpenFolder::open(const std::string& utf8Path)
+{
+    close();
+    m_path = utf8Path;
+    // Windows has no calls relative to an open folder: the path is kept, once checked.
+    const DWORD attributes = GetFileAttributesW(nativePath(utf8Path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return win32Error(GetLastError(), utf8Path);
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return win32Error(ERROR_DIRECTORY, utf8Path);
+    m_open = true;
+    return base::Status::ok();
+}
+
+void OpenFolder::close()
+{
+    m_open = false;
+}
+
+std::string OpenFolder::pathOf(const std::string& name) const
+{
+    return joinPath(m_path, name);
+}
+
+NewFile::~NewFile()
+{
+    discard();
+}
+
+base::Status NewFile::create(const OpenFolder& folder, const std::string& name)
+{
+    discard();
+    m_folder = &folder;
+    m_name = name;
+    const std::string utf8Path = folder.pathOf(name);
+    const std::wstring path = nativePath(utf8Path);
+    auto open = [&] {
+        return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE file = open();
+    // A read-only leftover of an interrupted run is made writable and replaced.
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED && isReadOnlyFile(path) &&
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL))
+        file = open();
+    if (file == INVALID_HANDLE_VALUE)
+        return win32Error(GetLastError(), utf8Path);
+    m_handle = reinterpret_cast<std::intptr_t>(file);
+    m_exists = true;
+    return base::Status::ok();
+}
+
+bool NewFile::write(const void* data, std::size_t size)
+{
+    return writeAll(reinterpret_cast<HANDLE>(m_handle), std::string_view(static_cast<const char*>(data), size));
+}
+
+base::Status NewFile::close(std::int64_t unixSeconds, const FilePermissions& permissions)
+{
+    const HANDLE file = reinterpret_cast<HANDLE>(m_handle);
+    m_handle = -1;
+    const FILETIME time = fileTime(unixSeconds);
+    SetFileTime(file, nullptr, nullptr, &time);
+    const bool readOnly = permissions.bits ? (*permissions.bits & 0200) == 0 : permissions.readOnly;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (readOnly && GetFileInformationByHandle(file, &info)) {
+        // Zero times in FILE_BASIC_INFO leave them as they are.
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = info.dwFileAttributes | FILE_ATTRIBUTE_READONLY;
+        SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic);
+    }
+    if (!CloseHandle(file))
+        return win32Error(GetLastError(), m_folder->pathOf(m_name));
+    return base::Status::ok();
+}
+
+base::Status NewFile::rename(const std::string& target)
+{
+    const std::string targetPath = m_folder->pathOf(target);
+    if (!MoveFileExW(nativePath(m_folder->pathOf(m_name)).c_str(), nativePath(targetPath).c_str(),
+                     MOVEFILE_REPLACE_EXISTING))
+        return base::Status::error(base::ErrorCode::IoError, systemMessage(GetLastError()), targetPath);
+    m_exists = false;
+    return base::Status::ok();
+}
+
+void NewFile::discard()
+{
+    if (m_handle != -1)
+        CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+    m_handle = -1;
+    if (m_exists) {
+        const std::wstring path = nativePath(m_folder->pathOf(m_name));
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    }
+    m_exists = false;
 }
 
 } // namespace platform

@@ -156,8 +156,13 @@ TEST(LzhExtract, NeverWritesThroughALinkAlreadyInTheTarget)
     EXPECT_TRUE(fs::is_empty(folder.path() / "outside"));
 }
 
-TEST(LzhExtract, RestoresModificationTimesOfFilesAndFolders)
+TEST(LzhExtract, RestoresModificationTimesAndPermissionsOfFilesAndFolders)
 {
+    const auto seconds = [](const fs::path& p) {
+        return std::chrono::duration_cast<std::chrono::seconds>(
+                   std::chrono::file_clock::to_sys(fs::last_write_time(p)).time_since_epoch())
+            .count();
+    };
     test::TempFolder folder;
     HeaderFields dir;
     dir.kind = MemberKind::Directory;
@@ -167,15 +172,29 @@ TEST(LzhExtract, RestoresModificationTimesOfFilesAndFolders)
     HeaderFields file;
     file.path = "d/f.txt";
     file.mtime = 1200000000;
-    const Outcome outcome =
-        extractBytes(folder, test::level2Member(dir, "") + test::level2Member(file, "text") + std::string(1, '\0'));
-    ASSERT_EQ(outcome.summary.members, 2);
-    const auto seconds = [](const fs::path& p) {
-        return std::chrono::duration_cast<std::chrono::seconds>(
-                   std::chrono::file_clock::to_sys(fs::last_write_time(p)).time_since_epoch())
-            .count();
-    };
-    EXPECT_EQ(seconds(folder.path() / "out" / "d" / "f.txt"), 1200000000);
+    file.unixMode = 0755;
+    HeaderFields readOnly = file;
+    readOnly.path = "d/ro.txt";
+    readOnly.unixMode = 0644;
+    readOnly.readOnly = true;
+    // An interrupted run left a read-only part of ro.txt: it is replaced, not written through.
+    fs::create_directories(folder.path() / "out" / "d");
+    test::writeFile(folder.path() / "out" / "d" / "ro.txt.fernhold-part", "stale");
+    fs::permissions(folder.path() / "out" / "d" / "ro.txt.fernhold-part", fs::perms::owner_read);
+    const Outcome outcome = extractBytes(folder, test::level2Member(dir, "") + test::level2Member(file, "text") +
+                                                     test::level2Member(readOnly, "kept") + std::string(1, '\0'));
+    ASSERT_EQ(outcome.summary.members, 3);
+    const fs::path out = folder.path() / "out" / "d";
+    EXPECT_EQ(test::readFile(out / "ro.txt"), "kept");
+    EXPECT_FALSE(fs::exists(out / "ro.txt.fernhold-part"));
+    const auto perms = [](const fs::path& p) { return fs::status(p).permissions() & fs::perms::all; };
+    EXPECT_EQ(perms(out / "ro.txt") & fs::perms::owner_write, fs::perms::none);
+    if (!kWindows) {
+        EXPECT_EQ(perms(out / "f.txt"), static_cast<fs::perms>(0755));
+        EXPECT_EQ(perms(out / "ro.txt"), static_cast<fs::perms>(0444));
+    }
+    EXPECT_EQ(seconds(out / "ro.txt"), 1200000000);
+    EXPECT_EQ(seconds(out / "f.txt"), 1200000000);
 #ifndef _WIN32
     // libstdc++ cannot set a folder's time on Windows (it needs a Win32 call), so there only
     // file times come back for now.
