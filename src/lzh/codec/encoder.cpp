@@ -162,7 +162,9 @@ bool Encoder::Impl::parsePriced(std::uint32_t end, const ByteSink& sink)
     constexpr auto room = static_cast<std::size_t>(codec::MatchFinder::kMostMatches);
     constexpr std::size_t most = kPricedStretch * room; // every position with all its matches
     stretchFirst.resize(kPricedStretch + 1);
-    while (pos < end) {
+    // Until the input ends (end == dataEnd), only whole stretches are parsed: where a stretch
+    // ends changes the parse, and it must not follow how the caller splits its writes.
+    while (pos < end && (end - pos >= static_cast<std::uint32_t>(kPricedStretch) || end == dataEnd)) {
         const int count = static_cast<int>(std::min<std::uint32_t>(end - pos, kPricedStretch));
         int found = 0;
         for (int i = 0; i < count; ++i) {

@@ -48,9 +48,11 @@ TEST(CodecRoundTrip, RandomDataSurvivesAndGrowsOnlySlightly)
 TEST(CodecRoundTrip, OddWriteSizesGiveTheSameStream)
 {
     const Bytes data = textLike(400'000, 11);
-    const Bytes whole = encodeAll(Method::Lh7, Effort::Normal, data);
-    for (std::size_t chunk : {std::size_t{4093}, std::size_t{65536}, std::size_t{300'001}})
-        EXPECT_TRUE(encodeAll(Method::Lh7, Effort::Normal, data, chunk) == whole) << "chunk " << chunk;
+    for (Effort effort : {Effort::Normal, Effort::Best}) {
+        const Bytes whole = encodeAll(Method::Lh7, effort, data);
+        for (std::size_t chunk : {std::size_t{4093}, std::size_t{65536}, std::size_t{300'001}})
+            EXPECT_TRUE(encodeAll(Method::Lh7, effort, data, chunk) == whole) << "chunk " << chunk;
+    }
     expectRoundTrip(Method::Lh5, Effort::Fast, Bytes(data.begin(), data.begin() + 20'000), 1);
 }
 
