@@ -78,12 +78,14 @@ int TreeFinder::findAll(const std::uint8_t* buf, std::uint32_t bufStart, std::ui
 }
 
 void TreeFinder::insertUpTo(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t end,
-                            std::uint32_t dataEnd, int maxDepth, int niceLength)
+                            std::uint32_t dataEnd, int maxDepth, int niceLength, int step)
 {
-    for (std::uint32_t p = m_nextInsert; p < end; ++p) {
+    const std::uint32_t start = m_nextInsert;
+    for (std::uint32_t p = start; p < end; p += static_cast<std::uint32_t>(step)) {
         const int avail = static_cast<int>(std::min<std::uint32_t>(dataEnd - p, kMaxMatch + 1));
         insert<false>(buf, bufStart, p, avail, maxDepth, niceLength, nullptr);
     }
+    m_nextInsert = std::max(m_nextInsert, end);
 }
 
 template <bool kReport>

@@ -33,10 +33,11 @@ public:
     int findAll(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxDepth,
                 int niceLength, Match* out);
 
-    // Inserts the positions up to (not including) end without reporting matches; avail is
-    // counted from each position to dataEnd.
+    // Inserts every step-th position from the next one up to (not including) end, without
+    // reporting matches, and leaves the others out; avail is counted from each position to
+    // dataEnd.
     void insertUpTo(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t end, std::uint32_t dataEnd,
-                    int maxDepth, int niceLength);
+                    int maxDepth, int niceLength, int step);
 
     // Lowers every stored position by delta (when positions near 2^32); older ones become empty.
     void rebase(std::uint32_t delta);
