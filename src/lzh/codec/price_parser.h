@@ -2,7 +2,7 @@
 // The cheapest parse of a stretch of input, for the Best effort: given the matches found at each
 // position (the nearest distance for each length up to the longest), picks literals and matches
 // so the estimated bits are fewest. The estimate comes from the code lengths of the tokens chosen so
-// far in the member (docs/lzh-codec.md, "Encoding").
+// far in the member, at its start from a longest-match parse (docs/lzh-codec.md, "Encoding").
 
 #include "lzh/codec/match_finder.h"
 #include "lzh/codec/method_params.h"
@@ -26,17 +26,18 @@ public:
                std::vector<Match>& tokens);
 
 private:
+    void takeLongest(const Match* matches, const int* first, int count, std::vector<Match>& tokens);
     void choose(const std::uint8_t* bytes, const Match* matches, const int* first, int count,
                 std::vector<Match>& tokens);
     void learn(const std::uint8_t* bytes, const std::vector<Match>& tokens);
     void updatePrices();
 
     const MethodParams m_params;
-    bool m_learned = false; // prices come from this member's tokens, not the first guess
+    bool m_learned = false; // the prices come from this member's tokens
     std::uint32_t m_litFreq[kNumLitSymbols];
     std::uint32_t m_posFreq[kMaxPosSymbols];
-    std::uint32_t m_litPrice[kNumLitSymbols]; // bits
-    std::uint32_t m_posPrice[kMaxPosSymbols]; // bits, the class's extra bits included
+    std::uint32_t m_litPrice[kNumLitSymbols] = {}; // bits
+    std::uint32_t m_posPrice[kMaxPosSymbols] = {}; // bits, the class's extra bits included
     std::vector<std::uint32_t> m_cost;
     std::vector<Match> m_from; // the token that reaches each position most cheaply
 };
