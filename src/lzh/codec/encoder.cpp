@@ -295,6 +295,14 @@ void Encoder::resetAfter(const std::uint8_t* history, std::size_t size)
         return;
     std::memcpy(d.buffer.data(), history + (size - kept), kept);
     d.dataEnd = d.pos = d.bufStart + static_cast<std::uint32_t>(kept);
+    if (d.tree) {
+        // A tree orders a position by the bytes after it, so the last stretch of the history
+        // waits for the data that follows; the first search inserts it.
+        const std::uint32_t ready = d.dataEnd - std::min<std::uint32_t>(kLookahead, d.dataEnd - d.bufStart);
+        d.tree->insertUpTo(d.buffer.data(), d.bufStart, ready, d.dataEnd, d.effort.maxChain, d.effort.niceLength,
+                           1);
+        return;
+    }
     // The last three positions hash bytes that have not come yet; the first search adds them.
     d.finder.insertUpTo(d.buffer.data(), d.bufStart, d.dataEnd - std::min<std::uint32_t>(3, d.dataEnd - d.bufStart));
 }
