@@ -66,9 +66,8 @@ void MatchFinder::rebase(std::uint32_t delta)
     lower(m_nextInsert);
 }
 
-template <bool kAll>
-Match MatchFinder::search(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail,
-                          int maxChain, int niceLength, int minLength, Match* out, int* outCount)
+Match MatchFinder::find(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxChain,
+                        int niceLength, int minLength)
 {
     const std::uint8_t* cur = buf + (pos - bufStart);
     const std::uint32_t curHead = load32(cur);
@@ -107,11 +106,6 @@ Match MatchFinder::search(const std::uint8_t* buf, std::uint32_t bufStart, std::
             if (len > best.length) {
                 best.length = len;
                 best.distance = pos - candidate;
-                if constexpr (kAll) {
-                    if (*outCount == kMostMatches)
-                        --*outCount;
-                    out[(*outCount)++] = best;
-                }
                 if (len >= niceLength)
                     break;
             }
@@ -120,20 +114,12 @@ Match MatchFinder::search(const std::uint8_t* buf, std::uint32_t bufStart, std::
     }
     if (best.length < 3 && minLength <= 3 && candidate3 != 0 && pos - candidate3 <= kNear3 && candidate3 >= lowest) {
         const std::uint8_t* c = buf + (candidate3 - bufStart);
-        if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2]) {
-            if constexpr (kAll)
-                out[(*outCount)++] = {3, pos - candidate3};
+        if (c[0] == cur[0] && c[1] == cur[1] && c[2] == cur[2])
             return {3, pos - candidate3};
-        }
     }
     if (best.length < minLength)
         return {};
     return best;
 }
-
-template Match MatchFinder::search<false>(const std::uint8_t*, std::uint32_t, std::uint32_t, int, int, int, int,
-                                          Match*, int*);
-template Match MatchFinder::search<true>(const std::uint8_t*, std::uint32_t, std::uint32_t, int, int, int, int,
-                                         Match*, int*);
 
 } // namespace lzh::codec

@@ -34,25 +34,10 @@ public:
     // 8 bytes beyond cur + min(avail, 256) must be allowed). Inserts pos into its chain.
     // The window holds position bufStart at buf[0] and keeps a whole window before pos.
     Match find(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxChain,
-               int niceLength, int minLength)
-    {
-        return search<false>(buf, bufStart, pos, avail, maxChain, niceLength, minLength, nullptr);
-    }
+               int niceLength, int minLength);
 
-    // Most matches findAll reports for one position.
+    // Most matches a priced parse weighs at one position (TreeFinder reports up to this many).
     static constexpr int kMostMatches = 8;
-
-    // Like find with minLength kMinMatch, but appends to out every match longer than the ones
-    // before it, nearest first: the nearest distance for each length up to the longest, which
-    // the priced parse weighs (a nearer match has fewer extra position bits). Past kMostMatches
-    // a longer match replaces the last one, so the longest is always there. Returns how many.
-    int findAll(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxChain,
-                int niceLength, Match* out)
-    {
-        int count = 0;
-        search<true>(buf, bufStart, pos, avail, maxChain, niceLength, kMinMatch, out, &count);
-        return count;
-    }
 
     // Adds positions up to (not including) end to the chains without searching. Every position
     // inside a match passes through here, so the tables are reached through locals.
@@ -105,9 +90,6 @@ private:
     {
         return ((head & 0xFF'FFFFu) * kHashMultiplier) >> (32 - kHash3Bits);
     }
-    template <bool kAll>
-    Match search(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxChain,
-                 int niceLength, int minLength, Match* out, int* outCount = nullptr);
     void clear();
     // Chains hold the distance to the next older position, 0 where none is within reach: 16 bits
     // a slot keeps the table small enough to stay in the cache.
