@@ -63,20 +63,20 @@ protected:
 
 TEST_F(RoundTripTest, RestoreBringsBackTheBackedUpFolderByteForByte)
 {
-    const auto original = snapshot(m_protected);
+    const auto original = treeOf(m_protected);
     pack();
     changeTheFolder();
-    ASSERT_NE(snapshot(m_protected), original);
+    ASSERT_NE(treeOf(m_protected), original);
 
     EXPECT_EQ(restore(), RestoreOutcome::Restored) << lastMessage();
 
-    EXPECT_EQ(snapshot(m_protected), original);
+    EXPECT_EQ(treeOf(m_protected), original);
     EXPECT_EQ(lastMessage(), m_archive + " を \r" + m_protected + " に復元しました");
 }
 
 TEST_F(RoundTripTest, CopyUnpacksIntoTmpReadAndIntoAnotherFolder)
 {
-    const auto original = snapshot(m_protected);
+    const auto original = treeOf(m_protected);
     pack();
     put("prog/TmpRead/stale.txt");
     put("elsewhere/stale/file.txt");
@@ -87,8 +87,8 @@ TEST_F(RoundTripTest, CopyUnpacksIntoTmpReadAndIntoAnotherFolder)
     EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
     EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
 
-    EXPECT_EQ(snapshot(core::tmpReadFolder(m_program)), original);
-    EXPECT_EQ(snapshot(path("elsewhere")), original);
+    EXPECT_EQ(treeOf(core::tmpReadFolder(m_program)), original);
+    EXPECT_EQ(treeOf(path("elsewhere")), original);
     EXPECT_EQ(m_fakes.dialogs.questions().size(), 1u);
 }
 
@@ -96,7 +96,7 @@ TEST_F(RoundTripTest, ADamagedArchiveLeavesTheProtectedFolderUnchanged)
 {
     pack();
     changeTheFolder();
-    const auto before = snapshot(m_protected);
+    const auto before = treeOf(m_protected);
     const std::string good = readFile(m_archive);
     std::string flipped = good;
     flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x55);
@@ -104,7 +104,7 @@ TEST_F(RoundTripTest, ADamagedArchiveLeavesTheProtectedFolderUnchanged)
     for (const std::string& damaged : {flipped, good.substr(0, good.size() / 3), std::string("not an archive")}) {
         ASSERT_TRUE(writeFile(m_archive, damaged));
         EXPECT_EQ(restore(), RestoreOutcome::ArchiveRejected);
-        EXPECT_EQ(snapshot(m_protected), before);
+        EXPECT_EQ(treeOf(m_protected), before);
         EXPECT_NE(lastMessage().find("復元を中止しました。　" + m_protected + " は変更していません。"),
                   std::string::npos)
             << lastMessage();
@@ -162,7 +162,7 @@ TEST_F(RoundTripTest, ArchivesOfOtherToolsRestoreToTheirListedTree)
 
         ASSERT_EQ(restore(), RestoreOutcome::Restored) << lastMessage();
 
-        const auto restored = snapshot(m_protected);
+        const auto restored = treeOf(m_protected);
         std::istringstream listing(readFile(folder + "/" + sample + ".sha256"));
         std::size_t entries = 0;
         for (std::string line; std::getline(listing, line); ++entries) {
@@ -178,7 +178,7 @@ TEST_F(RoundTripTest, ArchivesOfOtherToolsRestoreToTheirListedTree)
             } else {
                 const std::string link = name.substr(0, name.find(" -> "));
                 ASSERT_EQ(restored.count(link), 1u) << link;
-                EXPECT_EQ("-> " + name.substr(name.find(" -> ") + 4), restored.at(link));
+                EXPECT_EQ("link:" + name.substr(name.find(" -> ") + 4), restored.at(link));
             }
         }
         EXPECT_EQ(restored.size(), entries);
