@@ -31,10 +31,6 @@ int unlha(const std::string& line)
 {
     return core::archive::Unlha(nullptr, line.c_str(), nullptr, 0);
 }
-int pack(const std::string& archive, const std::string& folder)
-{
-    return unlha("a -d1 -y1 -h2 -jm2 \"" + archive + "\" \"" + folder + "/\"");
-}
 
 // A program folder whose hback01 holds an older backup, and a protected folder of about 1.5 MB
 // that packs slowly enough to be interrupted at many points.
@@ -50,7 +46,7 @@ protected:
         m_oldRecord.BackupFolder = m_source;
         makeProgramFolder(m_template, m_oldRecord);
         const std::string archive = core::archivePathInSlot(core::daySlotPath(m_template, 1));
-        ASSERT_EQ(pack(archive, oldSource), core::archive::kUnlhaOk);
+        ASSERT_EQ(packFolder(archive, oldSource), core::archive::kUnlhaOk);
         m_oldArchive = readFile(archive);
         m_oldSetup = readFile(core::setupFilePath(m_template));
 
@@ -64,7 +60,7 @@ protected:
 
     void freshRun()
     {
-        ASSERT_TRUE(removeTree(m_run));
+        ASSERT_TRUE(removeAll(m_run));
         ASSERT_TRUE(copyTree(m_template, m_run));
     }
 
@@ -89,7 +85,7 @@ protected:
         if (archive == m_oldArchive)
             return;
         const std::string out = m_temp.file("extracted");
-        removeTree(out);
+        removeAll(out);
         makeFolder(out);
         EXPECT_EQ(unlha("x -d1 -y1 \"" + slotArchive() + "\" \"" + out + "/\""), core::archive::kUnlhaOk);
         EXPECT_TRUE(treeOf(out) == treeOf(m_source)) << "a new archive in the slot must be the whole folder";
@@ -277,12 +273,12 @@ protected:
         // The backup to restore is the 1.5 MB folder; the folder then changes before the restore.
         m_expected = treeOf(m_source);
         m_backup = m_temp.file("BackUp.lzh");
-        ASSERT_EQ(pack(m_backup, m_source), core::archive::kUnlhaOk);
+        ASSERT_EQ(packFolder(m_backup, m_source), core::archive::kUnlhaOk);
     }
 
     void changeTheProtectedFolder()
     {
-        removeTree(m_source);
+        removeAll(m_source);
         fillSource(m_source, 3, 1000, 500);
         writeFile(m_source + "/later.txt", "written after the backup");
     }

@@ -58,8 +58,7 @@ protected:
         makeFolder(m_source);
         writeFile(m_source + "/small.txt", "the previous backup");
         setUpProgram(m_state, m_program, m_source);
-        const std::string add = "a -d1 -y1 -h2 -jm2 \"" + slotArchive() + "\" \"" + m_source + "/\"";
-        ASSERT_EQ(core::archive::Unlha(nullptr, add.c_str(), nullptr, 0), core::archive::kUnlhaOk);
+        ASSERT_EQ(packFolder(slotArchive(), m_source), core::archive::kUnlhaOk);
         m_oldArchive = readFile(slotArchive());
         m_oldSetup = readFile(core::setupFilePath(m_program));
 
@@ -150,7 +149,7 @@ TEST_F(FullDisk, AStartThatCannotWriteSetupDefSaysSoAndLeavesNoHalfFile)
         if (broken)
             writeFile(setup, "\"broken\"\r\n");
         else
-            removeTree(setup);
+            removeAll(setup);
         fillTheDisk();
         core::AppState state;
         state.programFolder = m_program;
@@ -161,7 +160,7 @@ TEST_F(FullDisk, AStartThatCannotWriteSetupDefSaysSoAndLeavesNoHalfFile)
         EXPECT_EQ(readFile(setup), broken ? "\"broken\"\r\n" : "");
         EXPECT_EQ(isFile(setup), broken);
         expectNoTemporaries();
-        removeTree(m_disk + "/filler");
+        removeAll(m_disk + "/filler");
     }
 }
 
@@ -171,8 +170,7 @@ TEST_F(FullDisk, ARestoreOrCopyThatDoesNotFitIsRefusedBeforeAnythingIsDeleted)
     const std::string slot = m_temp.file("slot");
     makeFolder(slot);
     const std::string archive = core::archivePathInSlot(slot);
-    const std::string add = "a -d1 -y1 -h2 -jm2 \"" + archive + "\" \"" + m_source + "/\"";
-    ASSERT_EQ(core::archive::Unlha(nullptr, add.c_str(), nullptr, 0), core::archive::kUnlhaOk);
+    ASSERT_EQ(packFolder(archive, m_source), core::archive::kUnlhaOk);
     const std::string target = m_disk + "/data";
     makeFolder(target);
     writeFile(target + "/old.txt", "old");
@@ -197,8 +195,7 @@ TEST_F(FullDisk, ARestoreThatFitsOnceTheOldContentsAreGoneIsMade)
     makeFolder(newer);
     writeFile(newer + "/new.bin", noise(1024 * 1024, 2));
     const std::string archive = m_temp.file("BackUp.lzh");
-    const std::string add = "a -d1 -y1 -h2 -jm2 \"" + archive + "\" \"" + newer + "/\"";
-    ASSERT_EQ(core::archive::Unlha(nullptr, add.c_str(), nullptr, 0), core::archive::kUnlhaOk);
+    ASSERT_EQ(packFolder(archive, newer), core::archive::kUnlhaOk);
     const std::string target = m_disk + "/data";
     makeFolder(target);
     makeFolder(target + "/sub");

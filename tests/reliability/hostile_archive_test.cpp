@@ -98,6 +98,7 @@ protected:
         EXPECT_EQ(isFile("/tmp/evil.txt"), strayBefore);
         const auto shown = real.dialogs.messages();
         EXPECT_EQ(shown.size(), 1u);
+        m_lastMessage = shown.empty() ? std::string() : shown[0].text;
         if (!shown.empty()) {
             EXPECT_EQ(shown[0].text == core::restore::restoredText(archivePath, m_data),
                       outcome == RestoreOutcome::Restored)
@@ -129,7 +130,7 @@ protected:
         if (outcome == CopyOutcome::ArchiveRejected) {
             EXPECT_EQ(treeOf(destination), destinationBefore);
         }
-        removeTree(destination);
+        removeAll(destination);
         return outcome;
     }
 
@@ -137,6 +138,7 @@ protected:
     std::string m_data = m_temp.file("data");
     std::string m_slot;
     core::AppState m_state;
+    std::string m_lastMessage; // of the last restore
 };
 
 TEST_F(HostileSlot, NoArchiveOfTheHostileCorpusWritesOutsideItsTargetOrPassesAFailureAsSuccess)
@@ -166,7 +168,7 @@ TEST_F(HostileSlot, NoArchiveOfTheHostileCorpusWritesOutsideItsTargetOrPassesAFa
             EXPECT_EQ(copied, CopyOutcome::ArchiveRejected);
         }
         // Put the protected folder back for the next archive.
-        removeTree(m_data);
+        removeAll(m_data);
         makeFolder(m_data);
         writeFile(m_data + "/keep.txt", "the person's data");
     }
@@ -193,14 +195,21 @@ TEST_F(HostileSlot, AnArchiveOfOnlyTheEndMarkRestoresTheEmptyFolderItRecorded)
     EXPECT_TRUE(treeOf(m_data).empty());
 }
 
-TEST_F(HostileSlot, DriveLettersAndAbsoluteNamesAreRefusedBeforeAnythingIsCleared)
+// Level 0 keeps a name's bytes as DOS tools wrote them: drive letters, roots, shares and ".." with
+// either separator must all be refused, and the refusal must say why.
+TEST_F(HostileSlot, NamesLeavingTheTargetAreRefusedBeforeAnythingIsCleared)
 {
-    for (const std::string& name : {std::string("C:evil.txt"), std::string("D:\\x\\evil.txt"),
-                                    std::string("\\\\server\\share\\evil.txt"), std::string("/tmp/evil.txt")}) {
+    std::vector<std::pair<std::string, std::string>> members = {
+        {"../evil.txt", lzh::test::storedFile("../evil.txt", "x")}};
+    for (const char* name : {"..\\evil.txt", "\\evil.txt", "C:evil.txt", "C:\\evil.txt", "D:\\x\\evil.txt",
+                             "\\\\server\\share\\evil.txt", "/tmp/evil.txt"})
+        members.push_back({name, lzh::test::level0Member(name, "x")});
+    for (const auto& [name, member] : members) {
         SCOPED_TRACE(name);
-        const std::string archive =
-            archiveOf({lzh::test::storedFile("fine.txt", "ok"), lzh::test::level0Member(name, "x")});
+        const std::string archive = archiveOf({lzh::test::storedFile("fine.txt", "ok"), member});
         EXPECT_EQ(restore(archive), RestoreOutcome::ArchiveRejected);
+        EXPECT_NE(m_lastMessage.find("フォルダの外を指すファイルが含まれています。"), std::string::npos)
+            << m_lastMessage;
         EXPECT_EQ(copy(archive), CopyOutcome::ArchiveRejected);
     }
     const std::string level2Drive = archiveOf({lzh::test::storedFile("C:/evil.txt", "x")});
@@ -210,13 +219,14 @@ TEST_F(HostileSlot, DriveLettersAndAbsoluteNamesAreRefusedBeforeAnythingIsCleare
 TEST_F(HostileSlot, ALinkOutOfTheTargetFollowedByAFileThroughItIsRefused)
 {
     lzh::HeaderFields link = fieldsFor(lzh::MemberKind::Symlink, "escape");
-    link.linkTarget = "../outside";
     for (const std::string& target : {std::string("../outside"), m_temp.file("outside"), std::string("/etc")}) {
         SCOPED_TRACE(target);
         link.linkTarget = target;
         const std::string archive = archiveOf(
             {lzh::test::level2Member(link, ""), lzh::test::storedFile("escape/pwned.txt", "through the link")});
         EXPECT_EQ(restore(archive), RestoreOutcome::ArchiveRejected);
+        EXPECT_NE(m_lastMessage.find("フォルダの外を指すファイルが含まれています。"), std::string::npos)
+            << m_lastMessage;
         EXPECT_EQ(copy(archive), CopyOutcome::ArchiveRejected);
     }
     EXPECT_FALSE(isFile("/etc/pwned.txt"));

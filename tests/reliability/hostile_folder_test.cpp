@@ -52,7 +52,7 @@ protected:
         const auto before = treeOf(m_source);
         const std::string text = backUp();
         ASSERT_EQ(text, core::backupDoneText(m_source, slot()));
-        removeTree(m_source);
+        removeAll(m_source);
         makeFolder(m_source);
         writeFile(m_source + "/stale.txt", "gone after the restore");
         const std::string archive = core::archivePathInSlot(slot());
@@ -116,7 +116,7 @@ TEST_F(HostileFolder, LinksLeadingOutOfTheFolderAreLeftOutAndCounted)
     fs::create_symlink("kept.txt", platform::toPath(m_source + "/inside"));
 
     EXPECT_NE(backUp().find("2 個"), std::string::npos);
-    removeTree(m_source);
+    removeAll(m_source);
     makeFolder(m_source);
     EXPECT_EQ(core::restore::RestoreArchive(m_state, m_real.services, core::archivePathInSlot(slot()), m_source, 1),
               core::restore::RestoreOutcome::Restored);

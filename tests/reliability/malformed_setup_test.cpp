@@ -95,7 +95,7 @@ TEST_F(MalformedSetup, EveryMalformedFileGivesOneMessageTheDefaultsAndAFileTheNe
     const std::string good = goodFile(m_program);
     for (const Malformed& form : malformedForms(good)) {
         SCOPED_TRACE(form.name);
-        removeTree(m_program);
+        removeAll(m_program);
         makeFolder(m_program);
         writeFile(core::setupFilePath(m_program), form.bytes);
 

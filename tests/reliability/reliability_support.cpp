@@ -59,9 +59,10 @@ bool copyTree(const std::string& from, const std::string& to)
     return !error;
 }
 
-bool removeTree(const std::string& path)
+int packFolder(const std::string& archivePath, const std::string& folder)
 {
-    return removeAll(path);
+    const std::string command = "a -d1 -y1 -h2 -jm2 \"" + archivePath + "\" \"" + folder + "/\"";
+    return core::archive::Unlha(nullptr, command.c_str(), nullptr, 0);
 }
 
 int testArchive(const std::string& archivePath)

@@ -6,8 +6,8 @@
 #include "core/app_state.h"
 #include "support/fake_clock.h"
 #include "support/fake_main_view.h"
-#include "support/fixed_locale_format.h"
 #include "support/file_helpers.h"
+#include "support/fixed_locale_format.h"
 #include "support/scripted_dialogs.h"
 
 #include <cstdint>
@@ -48,9 +48,9 @@ std::vector<std::string> entriesNamed(const std::string& folder, const std::stri
 
 // Copies a folder tree (files, folders, links as links). False on any failure.
 bool copyTree(const std::string& from, const std::string& to);
-bool removeTree(const std::string& path);
 
-// Unlha's code for "t" on the archive.
+// Unlha's code for packing folder into archive as the backups do, and for "t" on the archive.
+int packFolder(const std::string& archivePath, const std::string& folder);
 int testArchive(const std::string& archivePath);
 
 // A program folder after a normal start: setup.def from the record, the slot tree, TmpRead.

@@ -60,7 +60,6 @@ protected:
 TEST_F(SetupDialogTest, ShowsEveryControlWithItsCaption)
 {
     auto dialog = open();
-    EXPECT_EQ(dialog->objectName(), "Setup");
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("つむぎ君:  バックアップの設定"));
     EXPECT_EQ(child<QGroupBox>(dialog.get(), "Frame1")->title(), QStringLiteral("        バックアップフォルダー"));
     EXPECT_EQ(child<QGroupBox>(dialog.get(), "frame01")->title(), QStringLiteral("月のバック"));

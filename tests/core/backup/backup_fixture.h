@@ -4,6 +4,8 @@
 
 #include "core/app_state.h"
 #include "core/archive/unlha.h"
+#include "core/settings/setup_file.h"
+#include "core/store/backup_tree.h"
 #include "platform/paths.h"
 #include "support/fake_services.h"
 #include "support/file_helpers.h"
@@ -48,12 +50,18 @@ public:
         });
     }
 
-    std::string daySlot(int n) const { return state.programFolder + kSep + "DayBack" + kSep + "hback" + twoDigit(n); }
-    std::string monthSlot(int d) const
+    // The slot paths' own spelling is checked where the restore tests lay slots out by hand.
+    std::string daySlot(int n) const { return core::daySlotPath(state.programFolder, n); }
+    std::string monthSlot(int d) const { return core::monthSlotPath(state.programFolder, d); }
+    std::string setupFile() const { return core::setupFilePath(state.programFolder); }
+
+    // The two messages of a backup, word for word.
+    std::string doneText(const std::string& slot) const { return source + " を \r" + slot + " にバックアップしました"; }
+    std::string failedText(const std::string& slot) const
     {
-        return state.programFolder + kSep + "MonthBack" + kSep + "mback" + twoDigit(d);
+        return source + " を \r" + slot +
+               " にバックアップできませんでした（バックアップファイルを書き込めませんでした）";
     }
-    std::string setupFile() const { return state.programFolder + kSep + "setup.def"; }
 
     // Makes a slot folder (and its parent) holding these files.
     void fillSlot(const std::string& slot, const std::vector<std::pair<std::string, std::string>>& files)
@@ -68,9 +76,6 @@ public:
     FakeServices fakes;
     core::AppState state;
     std::string source;
-
-private:
-    static std::string twoDigit(int n) { return std::string(n < 10 ? "0" : "") + std::to_string(n); }
 };
 
 } // namespace fernhold::test

@@ -36,7 +36,7 @@ TEST(CurrentStateBackup, StampsTheNextRingSlotSavesThenConfirms)
     EXPECT_EQ(parsed(*setupAtMessage), f.state.setup);
     ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
     EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kNowTitle);
-    EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.source + " を \r" + f.daySlot(5) + " にバックアップしました");
+    EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.doneText(f.daySlot(5)));
     EXPECT_EQ(readFile(f.daySlot(5) + kSep + "BackUp.lzh"), "new");
 }
 
@@ -57,7 +57,7 @@ TEST(DailyBackup, StampsTodaysSlotConfirmsThenSaves)
     EXPECT_EQ(parsed(readFile(f.setupFile())), f.state.setup);
     ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
     EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kDayTitle);
-    EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.source + " を \r" + f.monthSlot(31) + " にバックアップしました");
+    EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.doneText(f.monthSlot(31)));
 }
 
 TEST(MenuBackups, SourceShownWithoutOneTrailingSeparatorAndPackedWithExactlyOne)
@@ -116,9 +116,7 @@ TEST(MenuBackups, FailedPackKeepsThePreviousArchiveAndStampAndSaysSo)
         EXPECT_EQ(parsed(readFile(f.setupFile())), f.state.setup);
         ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
         EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kNowTitle);
-        EXPECT_EQ(f.fakes.dialogs.messages()[0].text,
-                  f.source + " を \r" + slot +
-                      " にバックアップできませんでした（バックアップファイルを書き込めませんでした）");
+        EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.failedText(slot));
     }
 }
 
@@ -168,9 +166,7 @@ TEST(MenuBackups, RemovedSlotFolderIsMadeAgainButAPlainFileInItsPlaceFails)
     core::submenu_Nowback_Click(f.state, f.fakes.services);
     EXPECT_EQ(readFile(f.daySlot(2)), "a file where the slot belongs");
     EXPECT_TRUE(f.state.setup.DayBackDate[2].isZero());
-    EXPECT_EQ(f.fakes.dialogs.messages().at(1).text,
-              f.source + " を \r" + f.daySlot(2) +
-                  " にバックアップできませんでした（バックアップファイルを書き込めませんでした）");
+    EXPECT_EQ(f.fakes.dialogs.messages().at(1).text, f.failedText(f.daySlot(2)));
 
     core::submenu_Nowback_Click(f.state, f.fakes.services); // and the next backup works again
     EXPECT_EQ(readFile(f.daySlot(3) + kSep + "BackUp.lzh"), "new");

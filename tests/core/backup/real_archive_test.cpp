@@ -74,8 +74,7 @@ TEST(RealArchive, MenuBackupsPackTheWholeFolderTreeAndOnlyItsCurrentFiles)
     const auto second = f.extracted(f.monthSlot(14));
     EXPECT_EQ(second, treeOf(f.source));
     EXPECT_EQ(second.count("b.txt"), 0u);
-    EXPECT_EQ(f.fakes.dialogs.messages().back().text,
-              f.source + " を \r" + f.monthSlot(14) + " にバックアップしました");
+    EXPECT_EQ(f.fakes.dialogs.messages().back().text, f.doneText(f.monthSlot(14)));
 }
 
 TEST(RealArchive, ScheduledBackupAddsOntoTheArchiveInTheSlot)
@@ -164,9 +163,7 @@ TEST(RealArchive, DamagedArchiveInTheSlotStopsAScheduledAddWithoutTouchingIt)
     EXPECT_EQ(readFile(archive), "not an archive at all, but long enough to look for a header in it");
     EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
     ASSERT_EQ(f.fakes.dialogs.notifications().size(), 1u);
-    EXPECT_EQ(f.fakes.dialogs.notifications()[0].text,
-              f.source + " を \r" + f.monthSlot(14) +
-                  " にバックアップできませんでした（バックアップファイルを書き込めませんでした）");
+    EXPECT_EQ(f.fakes.dialogs.notifications()[0].text, f.failedText(f.monthSlot(14)));
 
     core::submenu_Dayback_Click(f.state, f.services); // the menu backup replaces it whole
     EXPECT_EQ(f.extracted(f.monthSlot(14)), treeOf(f.source));

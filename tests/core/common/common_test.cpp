@@ -15,16 +15,6 @@ void expectCivil(const CivilTime& c, int y, int mo, int d, int h, int mi, int s)
     EXPECT_EQ(std::tie(c.year, c.month, c.day, c.hour, c.minute, c.second), std::tie(y, mo, d, h, mi, s));
 }
 
-TEST(DateTime, ZeroIsTheLastDayOf1899AtMidnight)
-{
-    const DateTime zero;
-    EXPECT_TRUE(zero.isZero());
-    EXPECT_TRUE(zero.isMidnight());
-    EXPECT_FALSE(zero.hasDatePart());
-    expectCivil(zero.civil(), 1899, 12, 30, 0, 0, 0);
-    EXPECT_EQ(DateTime::fromCivil({1899, 12, 30, 0, 0, 0}), zero);
-}
-
 TEST(DateTime, CountsDaysAcrossLeapYearsAndCenturies)
 {
     // 1900 is no leap year; 2000 is.
@@ -35,8 +25,15 @@ TEST(DateTime, CountsDaysAcrossLeapYearsAndCenturies)
         expectCivil(DateTime::fromCivil(c).civil(), c.year, c.month, c.day, c.hour, c.minute, c.second);
 }
 
-TEST(DateTime, TellsMidnightAndTimeOnlyValues)
+// Zero is the last day of 1899 at midnight, and a value under a day is a time alone.
+TEST(DateTime, TellsZeroMidnightAndTimeOnlyValues)
 {
+    const DateTime zero;
+    EXPECT_TRUE(zero.isZero());
+    EXPECT_TRUE(zero.isMidnight());
+    EXPECT_FALSE(zero.hasDatePart());
+    expectCivil(zero.civil(), 1899, 12, 30, 0, 0, 0);
+    EXPECT_EQ(DateTime::fromCivil({1899, 12, 30, 0, 0, 0}), zero);
     EXPECT_TRUE(DateTime::fromCivil({2004, 5, 14, 0, 0, 0}).isMidnight());
     EXPECT_FALSE(DateTime::fromCivil({2004, 5, 14, 0, 0, 1}).isMidnight());
     EXPECT_FALSE(DateTime::fromSeconds(3600).hasDatePart());

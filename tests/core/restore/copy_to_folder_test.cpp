@@ -124,7 +124,7 @@ TEST_F(CopyToFolderTest, AnEmptyOtherFolderIsUsedWithoutAQuestion)
 TEST_F(CopyToFolderTest, RefusesTheProgramFolderItsParentsAndTheSlotTree)
 {
     put("prog/MonthBack/mback02/BackUp.lzh", "keep");
-    const auto before = snapshot(m_temp.path());
+    const auto before = treeOf(m_temp.path());
     for (const std::string& folder : {m_program, m_temp.path(), core::dayBackFolder(m_program), m_slot,
                                       core::monthSlotPath(m_program, 2), std::string(1, platform::kSeparator)}) {
         m_fakes.dialogs.clear();
@@ -136,7 +136,7 @@ TEST_F(CopyToFolderTest, RefusesTheProgramFolderItsParentsAndTheSlotTree)
         EXPECT_NE(m_fakes.dialogs.messages()[0].text.find("コピー先にできません！"), std::string::npos);
     }
     EXPECT_TRUE(m_fakes.archiver.commands().empty());
-    EXPECT_EQ(snapshot(m_temp.path()), before);
+    EXPECT_EQ(treeOf(m_temp.path()), before);
 }
 
 TEST_F(CopyToFolderTest, ASlotHoldingSomeOtherFileButNoArchiveLeavesTheDestinationAlone)

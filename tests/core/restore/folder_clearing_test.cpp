@@ -12,48 +12,6 @@ namespace {
 using namespace fernhold::test;
 namespace fs = std::filesystem;
 
-void makeReadOnly(const std::string& path)
-{
-    std::error_code error;
-    fs::permissions(platform::toPath(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove, error);
-}
-
-TEST(ClearFolder, RemovesSubfoldersWholeAndKeepsOnlyReadOnlyFilesDirectlyInside)
-{
-    TempFolder temp;
-    const std::string target = temp.file("target");
-    makeFolder(target);
-    writeFile(target + "/plain.txt", "goes");
-    writeFile(target + "/kept.txt", "stays");
-    makeReadOnly(target + "/kept.txt");
-    makeFolder(target + "/sub");
-    makeFolder(target + "/sub/deeper");
-    writeFile(target + "/sub/deeper/locked.txt", "goes with its folder");
-    makeReadOnly(target + "/sub/deeper/locked.txt");
-
-    ASSERT_TRUE(core::restore::clearFolder(target).isOk());
-    EXPECT_EQ(listFolder(target), std::vector<std::string>{"kept.txt"});
-}
-
-TEST(ClearFolder, RemovesALinkWithoutTouchingWhatItPointsTo)
-{
-    TempFolder temp;
-    const std::string target = temp.file("target");
-    const std::string outside = temp.file("outside");
-    makeFolder(target);
-    makeFolder(outside);
-    writeFile(outside + "/precious.txt", "must stay");
-    std::error_code error;
-    fs::create_directory_symlink(platform::toPath(outside), platform::toPath(target + "/link"), error);
-    if (error)
-        GTEST_SKIP() << "this runtime cannot make links: " << error.message();
-
-    ASSERT_TRUE(core::restore::clearFolder(target).isOk());
-    EXPECT_TRUE(listFolder(target).empty());
-    EXPECT_EQ(readFile(outside + "/precious.txt"), "must stay");
-}
-
 // MinGW's std::filesystem lists the working folder in place of such a folder: clearing it must
 // empty the folder asked for and leave the working folder alone.
 TEST(ClearFolder, EmptiesAFolderPastThreeHundredCharactersAndNothingElse)

@@ -30,7 +30,7 @@ protected:
     FixedLocaleFormat m_locale;
 };
 
-TEST_F(ReloadModelTest, ByDateListsThirtyOneDaysWithTheirRecordedTimes)
+TEST_F(ReloadModelTest, ByDateListsThirtyOneDaysWithTheirTimesAndOpensOnDayOne)
 {
     m_setup.MonthBackDate[0] = at(2004, 5, 1, 8, 0, 3);
     m_setup.MonthBackDate[4] = at(2004, 5, 5);             // midnight: the date alone
@@ -44,9 +44,15 @@ TEST_F(ReloadModelTest, ByDateListsThirtyOneDaysWithTheirRecordedTimes)
     EXPECT_EQ(model.entries()[4], "05日  2004/05/05");
     EXPECT_EQ(model.entries()[30], "31日  0:01:01");
     EXPECT_EQ(model.restoreButtonCaption(), "指定日付の復元（上書き）");
+    // It opens on entry zero, with both folder lists on that entry's slot.
+    EXPECT_EQ(model.selectedEntry(), 0);
+    EXPECT_EQ(model.slotPath(), core::monthSlotPath(kProgram, 1));
+    EXPECT_EQ(model.dirFolder(), model.slotPath());
+    EXPECT_EQ(model.fileFolder(), model.slotPath());
+    EXPECT_EQ(model.title(), ".." + kSep + "Keeper" + kSep + "MonthBack" + kSep + "mback01");
 }
 
-TEST_F(ReloadModelTest, ByTimeListsTheTwentyFourRingSlotsForAnyNonZeroMode)
+TEST_F(ReloadModelTest, ByTimeListsTheTwentyFourRingSlotsForAnyNonZeroModeAndOpensOnSlotZero)
 {
     m_setup.DayBackDate[23] = at(2026, 12, 6, 23, 59, 59);
 
@@ -56,22 +62,10 @@ TEST_F(ReloadModelTest, ByTimeListsTheTwentyFourRingSlotsForAnyNonZeroMode)
         EXPECT_EQ(model.entries()[0], "00: 0:00:00");
         EXPECT_EQ(model.entries()[23], "23: 2026/12/06 23:59:59");
         EXPECT_EQ(model.restoreButtonCaption(), "指定時刻の復元（上書き）");
+        EXPECT_EQ(model.selectedEntry(), 0);
+        EXPECT_EQ(model.slotPath(), core::daySlotPath(kProgram, 0));
+        EXPECT_EQ(model.title(), ".." + kSep + "Keeper" + kSep + "DayBack" + kSep + "hback00");
     }
-}
-
-TEST_F(ReloadModelTest, OpensOnEntryZeroAndItsOwnSlotInBothModes)
-{
-    const ReloadModel date = byDate();
-    EXPECT_EQ(date.selectedEntry(), 0);
-    EXPECT_EQ(date.slotPath(), core::monthSlotPath(kProgram, 1));
-    EXPECT_EQ(date.dirFolder(), date.slotPath());
-    EXPECT_EQ(date.fileFolder(), date.slotPath());
-    EXPECT_EQ(date.title(), ".." + kSep + "Keeper" + kSep + "MonthBack" + kSep + "mback01");
-
-    const ReloadModel time = byTime();
-    EXPECT_EQ(time.selectedEntry(), 0);
-    EXPECT_EQ(time.slotPath(), core::daySlotPath(kProgram, 0));
-    EXPECT_EQ(time.title(), ".." + kSep + "Keeper" + kSep + "DayBack" + kSep + "hback00");
 }
 
 TEST_F(ReloadModelTest, TitleKeepsSlotPathFromTheProgramFoldersOwnName)

@@ -9,24 +9,6 @@
 namespace fernhold::test {
 namespace fs = std::filesystem;
 
-std::map<std::string, std::string> snapshot(const std::string& folder)
-{
-    std::map<std::string, std::string> result;
-    const fs::path root = platform::toPath(folder);
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string relative = it->path().lexically_relative(root).generic_string();
-        const fs::file_status status = it->symlink_status(ec);
-        if (fs::is_symlink(status))
-            result[relative] = "-> " + fs::read_symlink(it->path(), ec).generic_string();
-        else if (fs::is_directory(status))
-            result[relative + "/"] = "";
-        else
-            result[relative] = readFile(platform::fromPath(it->path()));
-    }
-    return result;
-}
-
 bool runningAsSuperUser()
 {
 #ifdef _WIN32
@@ -69,10 +51,6 @@ void RestoreFixture::makeReadOnly(const std::string& relative)
                     ec);
     ASSERT_FALSE(ec) << relative;
 }
-
-} // namespace fernhold::test
-
-namespace fernhold::test {
 
 bool RestoreFixture::link(const std::string& target, const std::string& linkRelative)
 {

@@ -1,6 +1,6 @@
 #pragma once
 // A program folder with its slot tree and a protected folder beside it, in a fresh temporary
-// folder, with fake services; and small helpers to lay files out and read a folder back whole.
+// folder, with fake services; and small helpers to lay files out. treeOf reads a folder back whole.
 
 #include "core/app_state.h"
 #include "core/store/backup_tree.h"
@@ -11,14 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 namespace fernhold::test {
-
-// Every file below a folder, by relative path with '/' between parts, with its bytes; folders
-// appear with a trailing '/' and no bytes, links as "-> target".
-std::map<std::string, std::string> snapshot(const std::string& folder);
 
 // Permissions do not bind the super-user, so tests of unreadable folders skip under it.
 bool runningAsSuperUser();

@@ -3,12 +3,9 @@
 #include "core/restore/copy_to_folder.h"
 #include "core/restore/restore_archive.h"
 #include "core/settings/setup_file.h"
-#include "lzh/codec.h"
-#include "lzh/header_writer.h"
 #include "restore_fixture.h"
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace fernhold::test {
@@ -17,51 +14,6 @@ namespace {
 using core::restore::CopyOutcome;
 using core::restore::RestoreOutcome;
 namespace fs = std::filesystem;
-
-// A stored level-2 member with any name, as no honest writer would make it.
-std::string storedMember(lzh::MemberKind kind, const std::string& path, const std::string& data,
-                         const std::string& linkTarget = {})
-{
-    lzh::HeaderFields fields;
-    fields.kind = kind;
-    fields.path = path;
-    fields.linkTarget = linkTarget;
-    fields.method = kind == lzh::MemberKind::File ? lzh::Method::Lh0 : lzh::Method::Lhd;
-    fields.packedSize = data.size();
-    fields.originalSize = data.size();
-    fields.crc = lzh::crc16(0, reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
-    fields.unixMode = kind == lzh::MemberKind::File ? 0644 : 0755;
-    return *lzh::buildLevel2Header(fields) + data;
-}
-
-void put32(std::string& out, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A stored level-0 member whose path field holds exactly these bytes, as old DOS tools wrote them.
-std::string level0Member(const std::string& pathBytes, const std::string& data)
-{
-    std::string header(2, '\0');
-    header += "-lh0-";
-    put32(header, static_cast<std::uint32_t>(data.size()));
-    put32(header, static_cast<std::uint32_t>(data.size()));
-    put32(header, 0x586F645C); // an MS-DOS date and time
-    header += '\x20';          // archive attribute
-    header += '\x00';          // level 0
-    header += static_cast<char>(pathBytes.size());
-    header += pathBytes;
-    const std::uint16_t crc = lzh::crc16(0, reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
-    header += static_cast<char>(crc & 0xFF);
-    header += static_cast<char>(crc >> 8);
-    header[0] = static_cast<char>(header.size() - 2);
-    unsigned sum = 0;
-    for (std::size_t i = 2; i < header.size(); ++i)
-        sum += static_cast<std::uint8_t>(header[i]);
-    header[1] = static_cast<char>(sum & 0xFF);
-    return header + data;
-}
 
 class RoundTripTest : public RestoreFixture {
 protected:
@@ -111,20 +63,20 @@ protected:
 
 TEST_F(RoundTripTest, RestoreBringsBackTheBackedUpFolderByteForByte)
 {
-    const auto original = snapshot(m_protected);
+    const auto original = treeOf(m_protected);
     pack();
     changeTheFolder();
-    ASSERT_NE(snapshot(m_protected), original);
+    ASSERT_NE(treeOf(m_protected), original);
 
     EXPECT_EQ(restore(), RestoreOutcome::Restored) << lastMessage();
 
-    EXPECT_EQ(snapshot(m_protected), original);
+    EXPECT_EQ(treeOf(m_protected), original);
     EXPECT_EQ(lastMessage(), m_archive + " を \r" + m_protected + " に復元しました");
 }
 
 TEST_F(RoundTripTest, CopyUnpacksIntoTmpReadAndIntoAnotherFolder)
 {
-    const auto original = snapshot(m_protected);
+    const auto original = treeOf(m_protected);
     pack();
     put("prog/TmpRead/stale.txt");
     put("elsewhere/stale/file.txt");
@@ -135,8 +87,8 @@ TEST_F(RoundTripTest, CopyUnpacksIntoTmpReadAndIntoAnotherFolder)
     EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
     EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
 
-    EXPECT_EQ(snapshot(core::tmpReadFolder(m_program)), original);
-    EXPECT_EQ(snapshot(path("elsewhere")), original);
+    EXPECT_EQ(treeOf(core::tmpReadFolder(m_program)), original);
+    EXPECT_EQ(treeOf(path("elsewhere")), original);
     EXPECT_EQ(m_fakes.dialogs.questions().size(), 1u);
 }
 
@@ -144,7 +96,7 @@ TEST_F(RoundTripTest, ADamagedArchiveLeavesTheProtectedFolderUnchanged)
 {
     pack();
     changeTheFolder();
-    const auto before = snapshot(m_protected);
+    const auto before = treeOf(m_protected);
     const std::string good = readFile(m_archive);
     std::string flipped = good;
     flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x55);
@@ -152,36 +104,10 @@ TEST_F(RoundTripTest, ADamagedArchiveLeavesTheProtectedFolderUnchanged)
     for (const std::string& damaged : {flipped, good.substr(0, good.size() / 3), std::string("not an archive")}) {
         ASSERT_TRUE(writeFile(m_archive, damaged));
         EXPECT_EQ(restore(), RestoreOutcome::ArchiveRejected);
-        EXPECT_EQ(snapshot(m_protected), before);
+        EXPECT_EQ(treeOf(m_protected), before);
         EXPECT_NE(lastMessage().find("復元を中止しました。　" + m_protected + " は変更していません。"),
                   std::string::npos)
             << lastMessage();
-    }
-}
-
-TEST_F(RoundTripTest, AHostileArchiveIsRefusedBeforeAnythingIsDeleted)
-{
-    put("outside/victim.txt", "mine");
-    const auto before = snapshot(m_temp.path());
-    const std::vector<std::string> members = {
-        storedMember(lzh::MemberKind::File, "../evil.txt", "evil"),
-        level0Member("..\\evil.txt", "evil"),
-        level0Member("\\evil.txt", "evil"),
-        level0Member("C:\\evil.txt", "evil"),
-        level0Member("C:evil.txt", "evil"),
-        storedMember(lzh::MemberKind::Symlink, "link", "", "../outside"),
-    };
-    for (const std::string& member : members) {
-        ASSERT_TRUE(writeFile(m_archive, storedMember(lzh::MemberKind::File, "fine.txt", "ok") + member + '\0'));
-        EXPECT_EQ(restore(), RestoreOutcome::ArchiveRejected);
-        EXPECT_NE(lastMessage().find("フォルダの外を指すファイルが含まれています。"), std::string::npos)
-            << lastMessage();
-        auto after = snapshot(m_temp.path());
-        after.erase("prog/setup.def");
-        after.erase("prog/MonthBack/mback05/BackUp.lzh");
-        auto expected = before;
-        expected.erase("prog/MonthBack/mback05/BackUp.lzh");
-        EXPECT_EQ(after, expected);
     }
 }
 
@@ -236,7 +162,7 @@ TEST_F(RoundTripTest, ArchivesOfOtherToolsRestoreToTheirListedTree)
 
         ASSERT_EQ(restore(), RestoreOutcome::Restored) << lastMessage();
 
-        const auto restored = snapshot(m_protected);
+        const auto restored = treeOf(m_protected);
         std::istringstream listing(readFile(folder + "/" + sample + ".sha256"));
         std::size_t entries = 0;
         for (std::string line; std::getline(listing, line); ++entries) {
@@ -252,7 +178,7 @@ TEST_F(RoundTripTest, ArchivesOfOtherToolsRestoreToTheirListedTree)
             } else {
                 const std::string link = name.substr(0, name.find(" -> "));
                 ASSERT_EQ(restored.count(link), 1u) << link;
-                EXPECT_EQ("-> " + name.substr(name.find(" -> ") + 4), restored.at(link));
+                EXPECT_EQ("link:" + name.substr(name.find(" -> ") + 4), restored.at(link));
             }
         }
         EXPECT_EQ(restored.size(), entries);

@@ -152,9 +152,7 @@ TEST(ScheduledBackups, FailureIsToldWithoutBlockingAndTheStampGoesBack)
     ASSERT_EQ(f.fakes.dialogs.notifications().size(), 1u);
     EXPECT_TRUE(f.fakes.dialogs.messages().empty());
     EXPECT_EQ(f.fakes.dialogs.notifications()[0].title, "つむぎ君：　自動バックアップ");
-    EXPECT_EQ(f.fakes.dialogs.notifications()[0].text,
-              f.source + " を \r" + f.daySlot(1) +
-                  " にバックアップできませんでした（バックアップファイルを書き込めませんでした）");
+    EXPECT_EQ(f.fakes.dialogs.notifications()[0].text, f.failedText(f.daySlot(1)));
 }
 
 TEST(StartupBackup, WritesTodaysSlotThenTheNextRingSlotSilently)

@@ -1,10 +1,6 @@
 #include "ui/restore/restore_window.h"
 
-#include "core/store/backup_tree.h"
-#include "platform/paths.h"
-#include "support/fake_services.h"
-#include "support/file_helpers.h"
-#include "support/temp_folder.h"
+#include "core/restore/restore_fixture.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -24,20 +20,8 @@ QString q(const std::string& text)
     return QString::fromStdString(text);
 }
 
-class RestoreWindowTest : public ::testing::Test {
+class RestoreWindowTest : public RestoreFixture {
 protected:
-    RestoreWindowTest()
-    {
-        m_program = m_temp.file("prog");
-        makeFolder(m_program);
-        EXPECT_TRUE(core::createBackupTree(m_program));
-        EXPECT_TRUE(core::createTmpRead(m_program));
-        m_protected = m_temp.file("data");
-        makeFolder(m_protected);
-        m_state.programFolder = m_program;
-        m_state.setup.BackupFolder = m_protected;
-    }
-
     // Form_Load only: the window is not shown, so it has not been activated.
     void load(int returnMode)
     {
@@ -96,11 +80,6 @@ protected:
         return std::string("..") + sep + "prog" + sep + tail;
     }
 
-    TempFolder m_temp;
-    core::AppState m_state;
-    FakeServices m_fakes;
-    std::string m_program;
-    std::string m_protected;
     std::unique_ptr<ui::RestoreWindow> m_window;
 };
 
@@ -111,7 +90,6 @@ TEST_F(RestoreWindowTest, LoadsByTimeWithTwentyFourEntriesOnSlotZero)
 
     load(1);
 
-    EXPECT_EQ(m_window->objectName(), "frmReload");
     EXPECT_EQ(m_window->windowTitle(), q(title(std::string("DayBack") + platform::kSeparator + "hback00")));
     EXPECT_EQ(control<QPushButton>("cmdReload")->text(), "指定時刻の復元（上書き）");
     EXPECT_EQ(control<QPushButton>("cmdRead")->text(), "フォルダを指定してコピー");
