@@ -3,11 +3,11 @@
 // padding between them: each goes on inside the last byte of the one before. This is how the
 // parts of one large member, packed on several threads, become one member's data.
 
+#include "lzh/codec/big_endian.h"
+
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 namespace lzh::codec {
 
@@ -71,21 +71,6 @@ public:
     }
 
 private:
-    static std::uint64_t loadBigEndian64(const std::uint8_t* p)
-    {
-        std::uint64_t v;
-        std::memcpy(&v, p, sizeof v);
-        if constexpr (std::endian::native == std::endian::little)
-            v = __builtin_bswap64(v);
-        return v;
-    }
-    static void storeBigEndian64(std::uint8_t* p, std::uint64_t v)
-    {
-        if constexpr (std::endian::native == std::endian::little)
-            v = __builtin_bswap64(v);
-        std::memcpy(p, &v, sizeof v);
-    }
-
     std::uint64_t m_streamBits = 0; // bits of the current stream not joined yet
     std::uint8_t m_carry = 0;       // m_carryBits bits waiting for a whole byte, at the top
     int m_carryBits = 0;

@@ -4,10 +4,9 @@
 // end-of-input branch and still finds out (overrun()) that it read bits that were never there.
 
 #include "lzh/codec.h"
+#include "lzh/codec/big_endian.h"
 
-#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace lzh::codec {
@@ -63,15 +62,6 @@ private:
     static constexpr int kMinBits = 56;
     // Bytes asked from the source at a time.
     static constexpr std::size_t kChunkBytes = 64 * 1024;
-
-    static std::uint64_t loadBigEndian64(const std::uint8_t* p)
-    {
-        std::uint64_t v;
-        std::memcpy(&v, p, sizeof v);
-        if constexpr (std::endian::native == std::endian::little)
-            v = __builtin_bswap64(v);
-        return v;
-    }
 
     void refillSlow();
     bool fetch();

@@ -5,31 +5,6 @@
 #include <algorithm>
 
 namespace lzh::codec {
-namespace {
-
-std::uint64_t load64(const std::uint8_t* p)
-{
-    std::uint64_t v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-
-// Length of the common prefix of a and b, up to limit (reads up to 8 bytes past limit).
-int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
-{
-    int len = 0;
-    while (len < limit) {
-        const std::uint64_t diff = load64(a + len) ^ load64(b + len);
-        if (diff != 0) {
-            len += __builtin_ctzll(diff) >> 3; // little-endian: first differing byte
-            return std::min(len, limit);
-        }
-        len += 8;
-    }
-    return limit;
-}
-
-} // namespace
 
 MatchFinder::MatchFinder(std::uint32_t windowSize)
     : m_window(windowSize), m_mask(windowSize - 1), m_maxDistance(windowSize - 1), m_head(std::size_t{1} << kHashBits),

@@ -4,6 +4,7 @@
 // the tables never need rewriting as the window moves.
 
 #include "lzh/codec/method_params.h"
+#include "lzh/codec/prefix_match.h"
 
 #include <cstdint>
 #include <cstring>
@@ -66,30 +67,6 @@ public:
     void rebase(std::uint32_t delta);
 
 private:
-    // Past this first position a new member clears the tables and starts over at firstPosition().
-    static constexpr std::uint32_t kRestartAt = 0x8000'0000u;
-    // Fibonacci hashing: the golden-ratio multiplier spreads similar prefixes over the table.
-    static constexpr std::uint32_t kHashMultiplier = 0x9E3779B1u;
-    // 2^16 chain heads for 4-byte prefixes, 256 KiB: few collisions within a 64 KiB window.
-    static constexpr int kHashBits = 16;
-    // One newest position per 3-byte prefix (2^14 of them, 64 KiB), tried when the chains found
-    // nothing: 3-byte matches cut binaries by about 2 per cent. Farther than kNear3 bytes they
-    // cost more than three literals.
-    static constexpr int kHash3Bits = 14;
-    static constexpr std::uint32_t kNear3 = 4096;
-
-    // Both hashes come from one little-endian load of the next four bytes.
-    static std::uint32_t load32(const std::uint8_t* p)
-    {
-        std::uint32_t v;
-        std::memcpy(&v, p, 4);
-        return v;
-    }
-    static std::uint32_t hash4(std::uint32_t head) { return (head * kHashMultiplier) >> (32 - kHashBits); }
-    static std::uint32_t hash3(std::uint32_t head)
-    {
-        return ((head & 0xFF'FFFFu) * kHashMultiplier) >> (32 - kHash3Bits);
-    }
     void clear();
     // Chains hold the distance to the next older position, 0 where none is within reach: 16 bits
     // a slot keeps the table small enough to stay in the cache.

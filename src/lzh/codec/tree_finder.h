@@ -8,6 +8,7 @@
 // Positions are absolute, as in MatchFinder: a child of 0 is always out of reach.
 
 #include "lzh/codec/match_finder.h"
+#include "lzh/codec/prefix_match.h"
 
 #include <cstdint>
 #include <cstring>
@@ -43,25 +44,6 @@ public:
     void rebase(std::uint32_t delta);
 
 private:
-    static constexpr std::uint32_t kRestartAt = 0x8000'0000u;
-    static constexpr std::uint32_t kHashMultiplier = 0x9E3779B1u;
-    // As MatchFinder: 2^16 tree roots for 4-byte prefixes, one newest position per 3-byte prefix,
-    // tried within kNear3 bytes when the tree found nothing.
-    static constexpr int kHashBits = 16;
-    static constexpr int kHash3Bits = 14;
-    static constexpr std::uint32_t kNear3 = 4096;
-
-    static std::uint32_t hash4(const std::uint8_t* p)
-    {
-        std::uint32_t v;
-        std::memcpy(&v, p, 4);
-        return (v * kHashMultiplier) >> (32 - kHashBits);
-    }
-    static std::uint32_t hash3(const std::uint8_t* p)
-    {
-        const std::uint32_t v = p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16);
-        return (v * kHashMultiplier) >> (32 - kHash3Bits);
-    }
     template <bool kReport>
     int insert(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t pos, int avail, int maxDepth,
                int niceLength, Match* out);

@@ -1,0 +1,62 @@
+#pragma once
+// What both match finders share: word loads, the compare that measures a match, and the hashes
+// of 4- and 3-byte prefixes with the sizes of their tables (docs/lzh-codec.md, "Finding matches").
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace lzh::codec {
+
+// Past this first position a new member clears the tables and starts over at the first one.
+inline constexpr std::uint32_t kRestartAt = 0x8000'0000u;
+// 2^16 heads for 4-byte prefixes, 256 KiB: few collisions within a 64 KiB window.
+inline constexpr int kHashBits = 16;
+// One newest position per 3-byte prefix (2^14 of them, 64 KiB), tried when nothing longer was
+// found: 3-byte matches cut binaries by about 2 per cent. Farther than kNear3 bytes they cost
+// more than three literals.
+inline constexpr int kHash3Bits = 14;
+inline constexpr std::uint32_t kNear3 = 4096;
+
+inline std::uint32_t load32(const std::uint8_t* p)
+{
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+inline std::uint64_t load64(const std::uint8_t* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// Both hashes come from one little-endian load of the next four bytes. Fibonacci hashing: the
+// golden-ratio multiplier spreads similar prefixes over the table.
+inline constexpr std::uint32_t kHashMultiplier = 0x9E3779B1u;
+inline std::uint32_t hash4(std::uint32_t head)
+{
+    return (head * kHashMultiplier) >> (32 - kHashBits);
+}
+inline std::uint32_t hash3(std::uint32_t head)
+{
+    return ((head & 0xFF'FFFFu) * kHashMultiplier) >> (32 - kHash3Bits);
+}
+
+// Length of the common prefix of a and b, up to limit (reads up to 8 bytes past limit).
+inline int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
+{
+    int len = 0;
+    while (len < limit) {
+        const std::uint64_t diff = load64(a + len) ^ load64(b + len);
+        if (diff != 0) {
+            len += __builtin_ctzll(diff) >> 3; // little-endian: first differing byte
+            return std::min(len, limit);
+        }
+        len += 8;
+    }
+    return limit;
+}
+
+} // namespace lzh::codec
