@@ -33,7 +33,9 @@ public:
         const std::string temporary = archive + kTemporarySuffix;
         excluded.push_back(temporary);
         // Counted first, so the progress has a total; the walk itself keeps nothing it passed.
-        m_total = countFolder(folder, excluded).bytes;
+        // Without a progress to show, the count (a second stat of every entry) is left out.
+        if (m_hooks.progress)
+            m_total = countFolder(folder, excluded).bytes;
         FolderWalk walk(folder, excluded, [this](const base::Status& s) { skipped(s); });
         if (hasOld) {
             if (auto status = checkOld(archive); !status)
