@@ -14,6 +14,9 @@ namespace lzh::codec {
 
 class PriceParser {
 public:
+    // Match lengths the parse prices at once.
+    static constexpr int kLengthChunk = 8;
+
     explicit PriceParser(const MethodParams& params);
 
     // Forgets the statistics: a new member starts.
@@ -38,8 +41,12 @@ private:
     std::uint32_t m_posFreq[kMaxPosSymbols];
     std::uint32_t m_litPrice[kNumLitSymbols] = {}; // bits
     std::uint32_t m_posPrice[kMaxPosSymbols] = {}; // bits, the class's extra bits included
-    std::vector<std::uint32_t> m_cost;
-    std::vector<Match> m_from; // the token that reaches each position most cheaply
+    // bits of a match length, by length, reaching a chunk past the longest
+    std::uint32_t m_lengthPrice[kMaxMatch + 1 + kLengthChunk] = {};
+    std::vector<std::uint32_t> m_cost; // bits to reach each position
+    // the token that reaches each position most cheaply, as length << 16 | distance: one word,
+    // so the parse compares and stores several lengths at once
+    std::vector<std::uint32_t> m_from;
 };
 
 } // namespace lzh::codec
