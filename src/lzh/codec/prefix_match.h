@@ -43,6 +43,11 @@ inline std::uint32_t hash3(std::uint32_t head)
 {
     return ((head & 0xFF'FFFFu) * kHashMultiplier) >> (32 - kHash3Bits);
 }
+// Of the first six bytes of a little-endian 8-byte load, into kHashBits bits.
+inline std::uint32_t hash6(std::uint64_t head)
+{
+    return static_cast<std::uint32_t>(((head << 16) * 0x9E37'79B9'7F4A'7C15ull) >> (64 - kHashBits));
+}
 
 // Length of the common prefix of a and b, up to limit (reads up to 8 bytes past limit).
 inline int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)

@@ -8,7 +8,8 @@ namespace lzh::codec {
 
 TreeFinder::TreeFinder(std::uint32_t windowSize)
     : m_window(windowSize), m_mask(windowSize - 1), m_maxDistance(windowSize - 1),
-      m_root(std::size_t{1} << kHashBits), m_child(2 * std::size_t{windowSize}), m_head3(std::size_t{1} << kHash3Bits)
+      m_root(std::size_t{1} << kHashBits), m_child(2 * std::size_t{windowSize}), m_head4(std::size_t{1} << kHashBits),
+      m_head3(std::size_t{1} << kHash3Bits)
 {
     clear();
 }
@@ -17,6 +18,7 @@ void TreeFinder::clear()
 {
     std::fill(m_root.begin(), m_root.end(), 0);
     std::fill(m_child.begin(), m_child.end(), 0);
+    std::fill(m_head4.begin(), m_head4.end(), 0);
     std::fill(m_head3.begin(), m_head3.end(), 0);
     m_nextInsert = m_window;
 }
@@ -37,6 +39,7 @@ void TreeFinder::rebase(std::uint32_t delta)
     auto lower = [delta](std::uint32_t& p) { p = p > delta ? p - delta : 0; };
     std::for_each(m_root.begin(), m_root.end(), lower);
     std::for_each(m_child.begin(), m_child.end(), lower);
+    std::for_each(m_head4.begin(), m_head4.end(), lower);
     std::for_each(m_head3.begin(), m_head3.end(), lower);
     lower(m_nextInsert);
 }
@@ -70,12 +73,20 @@ int TreeFinder::insert(const std::uint8_t* buf, std::uint32_t bufStart, std::uin
     const std::uint8_t* cur = buf + (pos - bufStart);
     const int limit = std::min(avail, kMaxMatch);
     const int nice = std::min(niceLength, limit);
-    const std::uint32_t head = load32(cur);
-    std::uint32_t& root = m_root[hash4(head)];
+    const std::uint64_t head = load64(cur);
+    std::uint32_t& root = m_root[hash6(head)];
+    std::uint32_t& head4 = m_head4[hash4(static_cast<std::uint32_t>(head))];
+    std::uint32_t& head3 = m_head3[hash3(static_cast<std::uint32_t>(head))];
+    // The next position's slots are as good as random: fetch them while this one descends.
+    const std::uint64_t next = load64(cur + 1);
+    __builtin_prefetch(&m_root[hash6(next)], 1);
+    __builtin_prefetch(&m_head4[hash4(static_cast<std::uint32_t>(next))], 1);
+    __builtin_prefetch(&m_head3[hash3(static_cast<std::uint32_t>(next))], 1);
     std::uint32_t candidate = root;
-    root = pos;
-    std::uint32_t& head3 = m_head3[hash3(head)];
+    const std::uint32_t candidate4 = head4;
     const std::uint32_t candidate3 = head3;
+    root = pos;
+    head4 = pos;
     head3 = pos;
     m_nextInsert = pos + 1;
     const std::uint32_t lowest = pos - m_maxDistance; // oldest position within reach
@@ -85,6 +96,17 @@ int TreeFinder::insert(const std::uint8_t* buf, std::uint32_t bufStart, std::uin
     std::uint32_t* after = before + 1;
     int best = kMinMatch - 1;
     int count = 0;
+    if constexpr (kReport) {
+        // The newest position with these four bytes is the nearest match of four or five; any
+        // longer one the trees hold is farther, so the list stays in order.
+        if (candidate4 >= lowest && candidate4 != 0) {
+            const int len = commonLength(buf + (candidate4 - bufStart), cur, limit);
+            if (len >= 4) {
+                best = len;
+                out[count++] = {len, pos - candidate4};
+            }
+        }
+    }
     for (int depth = maxDepth;; --depth) {
         if (candidate < lowest || depth == 0) {
             *before = 0;

@@ -1,10 +1,13 @@
 #pragma once
 // Binary-tree match finder for the Best effort's priced parse (docs/lzh-codec.md, "Finding
-// matches"). Each 4-byte hash heads a tree of the earlier positions with that hash, ordered by
+// matches"). Each 6-byte hash heads a tree of the earlier positions with that hash, ordered by
 // the bytes that follow them; a newer position always sits above the older ones, and each
 // insertion makes the new position the root. A descent from the root that is not cut short meets,
-// for every length up to the longest, the nearest position that matches at least that far: the
-// same match list as a hash chain walked to its end, with far fewer candidates looked at.
+// for every length from six up to the longest, the nearest position that matches at least that
+// far: the same match list as a hash chain walked to its end, with far fewer candidates looked at.
+// Shorter matches come from the newest position with the same 4-byte and 3-byte prefix. Keying the
+// trees on four bytes instead made them deep wherever text repeats short words, and cost 12 % more
+// time for 0.1 % of size.
 // Positions are absolute, as in MatchFinder: a child of 0 is always out of reach.
 
 #include "lzh/codec/match_finder.h"
@@ -53,8 +56,9 @@ private:
     std::uint32_t m_mask;               // window - 1: the node slot of a position
     std::uint32_t m_maxDistance;        // window - 1, the cap every reader accepts
     std::uint32_t m_nextInsert = 0;     // all positions below are in the trees
-    std::vector<std::uint32_t> m_root;  // newest position per hash
+    std::vector<std::uint32_t> m_root;  // newest position per 6-byte hash
     std::vector<std::uint32_t> m_child; // per slot: the subtree that sorts before it, then after
+    std::vector<std::uint32_t> m_head4; // newest position per 4-byte prefix
     std::vector<std::uint32_t> m_head3; // newest position per 3-byte prefix
 };
 
