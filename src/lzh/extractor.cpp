@@ -32,28 +32,21 @@ bool isWriteFailure(const base::Status& status)
 
 class ArchiveWalk {
 public:
-    // How a walk that shares the archive with others picks its members.
+    // How a walk that shares the archive with others picks its members. Every walk passes every
+    // member, in order, and claims it if no other walk has: one large member holds no one up.
     enum class Share {
-        FirstCome, // the first walk to reach a member takes it: one large member holds no one up
-        ByName,    // by a hash of the name, so members of one name stay in archive order in one walk
+        FirstCome,
+        // The same, but a name met before goes to the walk that took it then, so members of one
+        // name are written in archive order by one walk.
+        KeepingNames,
     };
 
-    // A walk alone handles every member. Sharing ByName, it takes those whose name hash modulo
-    // stride is phase; sharing FirstCome, those it claims first in the count all walks share.
-    ArchiveWalk(const RunHooks& hooks, bool writeFiles, std::size_t stride = 1, std::size_t phase = 0,
-                Share share = Share::FirstCome, std::atomic<std::size_t>* claimed = nullptr)
-        : m_hooks(hooks), m_writeFiles(writeFiles), m_stride(stride), m_phase(phase), m_share(share),
-          m_claimed(claimed)
+    // claimed: the count of members claimed so far, shared by all walks of the archive.
+    ArchiveWalk(const RunHooks& hooks, bool writeFiles, Share share, std::atomic<std::size_t>& claimed)
+        : m_hooks(hooks), m_writeFiles(writeFiles), m_claimed(claimed)
     {
-    }
-
-    // Links and folder times wait for finish(), after every walk of the archive is done.
-    RunSummary run(const std::string& archive, const std::string& target)
-    {
-        walk(archive, target);
-        if (!m_summary.cancelled)
-            finishLinksAndFolders();
-        return m_summary;
+        if (share == Share::KeepingNames)
+            m_nameOwners.assign(kNameBuckets, Owner::Unseen);
     }
 
     void walk(const std::string& archive, const std::string& target)
@@ -110,16 +103,18 @@ public:
 private:
     bool isMine(const MemberInfo& member)
     {
-        const std::size_t index = m_index++;
-        if (m_stride == 1)
-            return true;
-        if (m_share == Share::FirstCome) {
-            // Every walk passes the members in order, so all claims so far lie below this index
-            // and the claimed count is the next member to take.
-            std::size_t expected = index;
-            return m_claimed->compare_exchange_strong(expected, index + 1);
-        }
-        return nameKey(member.path) % m_stride == m_phase;
+        // All claims so far lie below this index, so the claimed count is the next member to take.
+        std::size_t expected = m_index;
+        const bool claimed = m_claimed.compare_exchange_strong(expected, m_index + 1);
+        ++m_index;
+        if (m_nameOwners.empty())
+            return claimed;
+        // Names are told apart by a hash bucket: two names in one bucket go to one walk, which
+        // costs some balance and never the order.
+        Owner& owner = m_nameOwners[nameKey(member.path) % kNameBuckets];
+        if (owner == Owner::Unseen)
+            owner = claimed ? Owner::Mine : Owner::Other;
+        return owner == Owner::Mine;
     }
 
     // The same for every spelling of one name on any system: case folded, trailing separators
@@ -357,11 +352,14 @@ private:
 
     const RunHooks& m_hooks;
     const bool m_writeFiles;
-    const std::size_t m_stride;
-    const std::size_t m_phase;
-    const Share m_share;
-    std::atomic<std::size_t>* const m_claimed; // members claimed by the walks sharing FirstCome
-    std::size_t m_index = 0;
+    enum class Owner : std::uint8_t { Unseen, Mine, Other };
+    // 256 KiB per walk; an archive with far more names than buckets is shared about as by a
+    // hash of the name.
+    static constexpr std::size_t kNameBuckets = std::size_t{1} << 18;
+
+    std::atomic<std::size_t>& m_claimed;
+    std::size_t m_index = 0;            // of the next member in the archive
+    std::vector<Owner> m_nameOwners;    // by name bucket, for KeepingNames
     ArchiveReader m_reader;
     RunSummary m_summary;
     fs::path m_root;
@@ -401,19 +399,15 @@ private:
     RunHooks m_locked;
 };
 
-// Two walks over the same archive, each handling half of the members: both cores work, and
-// each holds only its own reader's buffers.
-constexpr std::size_t kWalks = 2;
-
-} // namespace
-
-RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks)
+// Two walks over the same archive share its members: both cores work, and each holds only its
+// own reader's buffers. Links and folder times come last, once both walks are done.
+RunSummary walkOnTwoThreads(const std::string& archive, const std::string& target, const RunHooks& hooks,
+                            bool writeFiles, ArchiveWalk::Share share)
 {
-    // Members are split by name, so a name that occurs twice is written in archive order by one
-    // walk; links and folder times come last, once both walks are done.
     const LockedHooks locked(hooks);
-    ArchiveWalk first(locked.hooks(), true, kWalks, 0, ArchiveWalk::Share::ByName);
-    ArchiveWalk second(locked.hooks(), true, kWalks, 1, ArchiveWalk::Share::ByName);
+    std::atomic<std::size_t> claimed{0};
+    ArchiveWalk first(locked.hooks(), writeFiles, share, claimed);
+    ArchiveWalk second(locked.hooks(), writeFiles, share, claimed);
     std::thread helper([&] { second.walk(archive, target); });
     first.walk(archive, target);
     helper.join();
@@ -421,17 +415,16 @@ RunSummary extractArchive(const std::string& archive, const std::string& target,
     return first.finish();
 }
 
+} // namespace
+
+RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks)
+{
+    return walkOnTwoThreads(archive, target, hooks, true, ArchiveWalk::Share::KeepingNames);
+}
+
 RunSummary testArchive(const std::string& archive, const RunHooks& hooks)
 {
-    const LockedHooks locked(hooks);
-    std::atomic<std::size_t> claimed{0};
-    ArchiveWalk first(locked.hooks(), false, kWalks, 0, ArchiveWalk::Share::FirstCome, &claimed);
-    ArchiveWalk second(locked.hooks(), false, kWalks, 1, ArchiveWalk::Share::FirstCome, &claimed);
-    std::thread helper([&] { second.walk(archive, {}); });
-    first.walk(archive, {});
-    helper.join();
-    first.merge(second);
-    return first.finish();
+    return walkOnTwoThreads(archive, {}, hooks, false, ArchiveWalk::Share::FirstCome);
 }
 
 RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember)
