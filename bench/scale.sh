@@ -115,8 +115,8 @@ makeSparseFile() { # makeSparseFile PATH BYTES
     printf 'the end' | dd of="$path" bs=1 seek=$((size - 7)) conv=notrunc status=none
 }
 
-# A mixed folder: each file text, random, zeros or a slice of a system library, sized 1 byte to
-# 3 MB on a log scale, in nested folders.
+# A mixed folder: each file text, random, zeros or a slice of a system library, a quarter of the
+# bytes each, sized 1 byte to 3 MB on a log scale, in nested folders.
 makeMixed() { # makeMixed DIR BYTES
     python3 - "$1" "$2" <<'PY'
 import glob, os, random, sys
@@ -127,9 +127,12 @@ text = b"".join(open(p, "rb").read() for p in texts)
 libs = [p for p in sorted(glob.glob("/usr/lib/x86_64-linux-gnu/*.so*")) if os.path.isfile(p)][:50]
 binary = b"".join(open(p, "rb").read(4 << 20) for p in libs[:8])
 total, i = 0, 0
+kindBytes = [0, 0, 0, 0]
 while total < target:
-    size = min(int(10 ** rng.uniform(0, 6.5)), target - total)
-    kind = i % 4
+    # The kind with the fewest bytes so far, never past its quarter: every size of folder gets
+    # the same mix by bytes, so the small one measures its size and not a different mix.
+    kind = kindBytes.index(min(kindBytes))
+    size = max(1, min(int(10 ** rng.uniform(0, 6.5)), target - total, (target + 3) // 4 - kindBytes[kind]))
     if kind == 0:
         start = rng.randrange(0, max(1, len(text) - size))
         data = text[start:start + size]
@@ -145,6 +148,7 @@ while total < target:
     with open(os.path.join(folder, "m%05d.%s" % (i, ("txt", "bin", "zero", "so")[kind])), "wb") as f:
         f.write(data)
     total += len(data)
+    kindBytes[kind] += len(data)
     i += 1
 PY
 }
