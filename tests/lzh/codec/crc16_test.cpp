@@ -23,7 +23,7 @@ TEST(Crc16, MatchesTheKnownValuesAndContinuesAcrossPiecesOfAnySize)
         for (int i = 0; i < 8; ++i)
             expected = static_cast<std::uint16_t>((expected >> 1) ^ ((expected & 1) ? 0xA001 : 0));
     }
-    for (std::size_t piece : {1, 3, 7, 8, 9, 64, 1000}) {
+    for (std::size_t piece : {1, 3, 7, 8, 9, 15, 16, 17, 64, 1000}) {
         std::uint16_t crc = 0;
         for (std::size_t i = 0; i < data.size(); i += piece)
             crc = crc16(crc, data.data() + i, std::min(piece, data.size() - i));
