@@ -4,12 +4,13 @@
 #include "lzh/codec/huffman_builder.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define FERNHOLD_SSE2 1
 #endif
-#include <cstring>
-#include <limits>
 
 namespace lzh::codec {
 namespace {
@@ -33,9 +34,6 @@ void pricesOf(const std::uint32_t* freqs, int count, std::uint32_t* prices)
 // Cost of a position no token reaches yet. Costs stay far below 2^31, so they compare as signed
 // numbers, which SSE2 can.
 constexpr std::uint32_t kUnreached = std::numeric_limits<std::int32_t>::max();
-// Lengths offered at once; the cost and step arrays reach this far past the stretch.
-constexpr int kLengthChunk = PriceParser::kLengthChunk;
-
 constexpr std::uint32_t packStep(int length, std::uint32_t distance)
 {
     return static_cast<std::uint32_t>(length) << 16 | distance;
@@ -49,11 +47,14 @@ void offerLengths(std::uint32_t* cost, std::uint32_t* from, const std::uint32_t*
                   std::uint32_t distance, int first, int longest)
 {
 #ifdef FERNHOLD_SSE2
+    const auto select = [](__m128i mask, __m128i yes, __m128i no) {
+        return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+    };
     const __m128i positionV = _mm_set1_epi32(static_cast<int>(position));
     const __m128i endV = _mm_set1_epi32(longest + 1);
     const __m128i distanceV = _mm_set1_epi32(static_cast<int>(distance));
-    for (int len = first; len <= longest; len += kLengthChunk) {
-        for (int l0 = len; l0 < len + kLengthChunk; l0 += 4) {
+    for (int len = first; len <= longest; len += PriceParser::kLengthChunk) {
+        for (int l0 = len; l0 < len + PriceParser::kLengthChunk; l0 += 4) {
             auto* const costV = reinterpret_cast<__m128i*>(cost + l0);
             auto* const fromV = reinterpret_cast<__m128i*>(from + l0);
             const __m128i l = _mm_add_epi32(_mm_set1_epi32(l0), _mm_setr_epi32(0, 1, 2, 3));
@@ -61,10 +62,9 @@ void offerLengths(std::uint32_t* cost, std::uint32_t* from, const std::uint32_t*
                 _mm_add_epi32(positionV, _mm_loadu_si128(reinterpret_cast<const __m128i*>(lengthPrice + l0)));
             const __m128i old = _mm_loadu_si128(costV);
             const __m128i cheaper = _mm_and_si128(_mm_cmplt_epi32(price, old), _mm_cmplt_epi32(l, endV));
-            _mm_storeu_si128(costV, _mm_or_si128(_mm_and_si128(cheaper, price), _mm_andnot_si128(cheaper, old)));
+            _mm_storeu_si128(costV, select(cheaper, price, old));
             const __m128i step = _mm_or_si128(_mm_slli_epi32(l, 16), distanceV);
-            _mm_storeu_si128(fromV, _mm_or_si128(_mm_and_si128(cheaper, step),
-                                                 _mm_andnot_si128(cheaper, _mm_loadu_si128(fromV))));
+            _mm_storeu_si128(fromV, select(cheaper, step, _mm_loadu_si128(fromV)));
         }
     }
 #else
@@ -131,6 +131,7 @@ void PriceParser::choose(const std::uint8_t* bytes, const Match* matches, const 
     m_cost.assign(static_cast<std::size_t>(count) + 1 + kLengthChunk, kUnreached);
     m_from.resize(static_cast<std::size_t>(count) + 1 + kLengthChunk);
     m_cost[0] = 0;
+    const std::uint32_t* const lengthPrice = m_litPrice + (256 - kMinMatch);
     for (int i = 0; i < count; ++i) {
         const std::uint32_t here = m_cost[i];
         const std::uint32_t literal = here + m_litPrice[bytes[i]];
@@ -145,7 +146,7 @@ void PriceParser::choose(const std::uint8_t* bytes, const Match* matches, const 
             const Match& match = matches[m];
             const int longest = std::min(match.length, count - i);
             const std::uint32_t position = here + m_posPrice[positionClass(match.distance - 1)];
-            offerLengths(cost, from, m_lengthPrice, position, match.distance, len, longest);
+            offerLengths(cost, from, lengthPrice, position, match.distance, len, longest);
             len = longest + 1;
         }
     }
@@ -186,7 +187,6 @@ void PriceParser::updatePrices()
 {
     const int np = m_params.numPosSymbols;
     pricesOf(m_litFreq, kNumLitSymbols, m_litPrice);
-    std::copy_n(m_litPrice + 256, kMaxMatch - kMinMatch + 1, m_lengthPrice + kMinMatch);
     std::uint32_t posPrice[kMaxPosSymbols];
     pricesOf(m_posFreq, np, posPrice);
     for (int k = 0; k < np; ++k)

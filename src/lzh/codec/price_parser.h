@@ -39,10 +39,9 @@ private:
     bool m_learned = false; // the prices come from this member's tokens
     std::uint32_t m_litFreq[kNumLitSymbols];
     std::uint32_t m_posFreq[kMaxPosSymbols];
-    std::uint32_t m_litPrice[kNumLitSymbols] = {}; // bits
+    // bits; lengths are offered a chunk at a time, so the last length's chunk reads past the end
+    std::uint32_t m_litPrice[kNumLitSymbols + kLengthChunk] = {};
     std::uint32_t m_posPrice[kMaxPosSymbols] = {}; // bits, the class's extra bits included
-    // bits of a match length, by length, reaching a chunk past the longest
-    std::uint32_t m_lengthPrice[kMaxMatch + 1 + kLengthChunk] = {};
     std::vector<std::uint32_t> m_cost; // bits to reach each position
     // the token that reaches each position most cheaply, as length << 16 | distance: one word,
     // so the parse compares and stores several lengths at once
