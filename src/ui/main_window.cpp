@@ -69,7 +69,6 @@ MainWindow::MainWindow(core::AppState& state, core::Services& services, QWidget*
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(kTickMs);
     connect(m_timer, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
-    m_timer->start();
 }
 
 MainWindow::~MainWindow()
@@ -130,7 +129,13 @@ void MainWindow::placeWindow()
 base::Status MainWindow::Form_Load()
 {
     placeWindow();
-    return core::runStartup(m_state, m_services, [this] { core::runStartupBackup(m_state, m_services); });
+    base::Status started =
+        core::runStartup(m_state, m_services, [this] { core::runStartupBackup(m_state, m_services); });
+    // Not before: a tick inside a start-up message box would back up with a record that LoadSetup
+    // is about to replace by the defaults, and its slot stamp would be lost.
+    if (started.isOk())
+        m_timer->start();
+    return started;
 }
 
 void MainWindow::showEvent(QShowEvent* event)

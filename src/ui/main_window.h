@@ -21,11 +21,12 @@ class MainWindow final : public QMainWindow {
 public:
     static constexpr const char* kCreationTitle = "つむぎ君:  23:59:59";
 
-    // state and services must outlive the window. Timer1 runs from here on.
+    // state and services must outlive the window.
     MainWindow(core::AppState& state, core::Services& services, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Places the window and runs the start-up sequence; an error means the program must end.
+    // Places the window and runs the start-up sequence, then starts Timer1; an error means the
+    // program must end, and the timer stays stopped.
     base::Status Form_Load();
 
 public slots:

@@ -68,6 +68,7 @@ TEST_F(MainWindowTest, IsANarrowStripWithTheMenuTreeAndAHiddenDebugItem)
 {
     auto window = std::make_unique<ui::MainWindow>(m_state, m_fakes.services);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("つむぎ君:  23:59:59"));
+    EXPECT_FALSE(child<QTimer>(window.get(), "Timer1")->isActive());
     ASSERT_TRUE(window->Form_Load().isOk());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("つむぎ君:  23:59:59"));
     window->show();
@@ -182,6 +183,31 @@ TEST_F(MainWindowTest, BackupAndHiddenDebugItemsRunThroughTheArchiver)
     trigger(*window, "menuLZH");
     EXPECT_EQ(m_fakes.archiver.commands().back(), core::extractionTestCommand());
     EXPECT_TRUE(m_fakes.dialogs.shown().empty());
+}
+
+// A setup.def cut short after a ticked hour that is due: the start-up's message box stays open
+// past a tick, and the record it loaded in part is replaced by the defaults once it closes.
+TEST_F(MainWindowTest, NoTickRunsWhileAStartupMessageBoxIsOpen)
+{
+    m_fakes.clock.set(2026, 12, 6, 10, 0, 1);
+    core::AppState saved;
+    core::ApplyDefaults(saved.setup, m_program.path());
+    saved.setup.DayBackHour[10] = 1;
+    const std::string whole = core::serializeSetup(saved.setup);
+    std::size_t cut = 0;
+    for (int line = 0; line < 40; ++line)
+        cut = whole.find('\n', cut) + 1;
+    fernhold::test::writeFile(core::setupFilePath(m_program.path()), whole.substr(0, cut));
+    fernhold::test::makeFolder(saved.setup.BackupFolder);
+
+    // The box runs its own event loop for longer than a tick, as a person reading it would.
+    m_fakes.dialogs.setOnMessage([] { QTest::qWait(1300); });
+    auto window = std::make_unique<ui::MainWindow>(m_state, m_fakes.services);
+    ASSERT_TRUE(window->Form_Load().isOk());
+    ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
+    EXPECT_TRUE(m_fakes.mainView.titles().empty());
+    EXPECT_TRUE(m_fakes.archiver.commands().empty());
+    EXPECT_TRUE(child<QTimer>(window.get(), "Timer1")->isActive());
 }
 
 // An archive command that takes two seconds.
