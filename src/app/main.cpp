@@ -30,6 +30,7 @@ int main(int argc, char* argv[])
 
     ui::MainWindow window(state, services);
     mainView.attach(&window);
+    dialogs.attach(&window);
     if (!window.Form_Load())
         return 1;
     window.show();

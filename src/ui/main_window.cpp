@@ -148,6 +148,10 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     m_timer->stop();
+    // Windows we own (the scheduled-backup notice) go with us; the help window is nobody's.
+    for (QWidget* owned : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (owned->isWindow())
+            owned->close();
     QMainWindow::closeEvent(event);
 }
 

@@ -41,7 +41,8 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // Closing the main window ends the schedule, even while the help window stays open.
+    // Closing the main window ends the schedule and closes its notices, even while the help
+    // window stays open.
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -19,9 +19,10 @@ QString visibleText(const std::string& text)
     return shown;
 }
 
-QMessageBox* makeBox(const std::string& title, const std::string& text, QMessageBox::StandardButtons buttons)
+QMessageBox* makeBox(const std::string& title, const std::string& text, QMessageBox::StandardButtons buttons,
+                     QWidget* parent = nullptr)
 {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromStdString(title), visibleText(text), buttons);
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromStdString(title), visibleText(text), buttons, parent);
     box->setWindowIcon(programIcon());
     return box;
 }
@@ -42,9 +43,16 @@ bool QtDialogs::ask(const std::string& title, const std::string& text)
 
 void QtDialogs::notify(const std::string& title, const std::string& text)
 {
-    QMessageBox* box = makeBox(title, text, QMessageBox::Ok);
+    // A failure that repeats every hour would otherwise stack a box per hour; only the newest says
+    // anything the person still needs.
+    if (m_notice)
+        m_notice->close();
+    QMessageBox* box = makeBox(title, text, QMessageBox::Ok, m_owner);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // The program ends with its main window; a notice left open must not keep it running.
+    box->setAttribute(Qt::WA_QuitOnClose, false);
     box->setModal(false);
+    m_notice = box;
     box->show();
 }
 

@@ -1,3 +1,4 @@
+#include "core/archive/unlha.h"
 #include "core/settings/setup_file.h"
 #include "core/shell/extraction_test.h"
 #include "support/fake_services.h"
@@ -5,6 +6,7 @@
 #include "support/temp_folder.h"
 #include "ui/main_window.h"
 #include "ui/qt_archive_runner.h"
+#include "ui/qt_dialogs.h"
 #include "ui/twips.h"
 #include "window_helpers.h"
 
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -208,6 +211,38 @@ TEST_F(MainWindowTest, NoTickRunsWhileAStartupMessageBoxIsOpen)
     EXPECT_TRUE(m_fakes.mainView.titles().empty());
     EXPECT_TRUE(m_fakes.archiver.commands().empty());
     EXPECT_TRUE(child<QTimer>(window.get(), "Timer1")->isActive());
+}
+
+// A protected folder that fails every hour: the newest notice replaces the last, and closing the
+// main window leaves nothing on screen to keep the program running.
+TEST_F(MainWindowTest, ScheduledFailureNoticesNeitherPileUpNorOutliveTheMainWindow)
+{
+    ui::QtDialogs dialogs;
+    core::Services services{m_fakes.clock, dialogs, m_fakes.mainView, m_fakes.archiver, m_fakes.locale};
+    auto window = open(services);
+    dialogs.attach(window.get());
+    m_fakes.archiver.setResult(core::archive::kUnlhaWriteFailed);
+    const auto visibleNotices = [] {
+        QList<QMessageBox*> boxes;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                boxes << box;
+        return boxes;
+    };
+    for (const int hour : {10, 11, 12}) {
+        m_state.setup.DayBackHour[hour] = 1;
+        m_fakes.clock.set(2026, 12, 6, hour, 0, 1);
+        window->Timer1_Timer();
+        m_fakes.clock.set(2026, 12, 6, hour, 0, 10); // the hour's window has passed
+        window->Timer1_Timer();
+        ASSERT_EQ(visibleNotices().size(), 1) << hour;
+        EXPECT_TRUE(visibleNotices()[0]->text().contains(QStringLiteral("hback%1").arg(hour - 9, 2, 10, QChar('0'))));
+    }
+    EXPECT_EQ(m_fakes.archiver.commands().size(), 3u);
+
+    window->close();
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        EXPECT_FALSE(widget->isVisible()) << widget->metaObject()->className();
 }
 
 // An archive command that takes two seconds.

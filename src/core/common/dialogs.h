@@ -18,7 +18,8 @@ public:
     // Modal Yes/No question; true only for Yes.
     virtual bool ask(const std::string& title, const std::string& text) = 0;
 
-    // A message that does not block the caller (scheduled backups must not stop the timer).
+    // A message that does not block the caller (scheduled backups must not stop the timer). At
+    // most one is on screen: a newer one replaces the one shown.
     virtual void notify(const std::string& title, const std::string& text) = 0;
 
     // Folder chooser: starts in startFolder, shows title and the instruction text; the chosen
