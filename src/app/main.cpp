@@ -2,6 +2,7 @@
 // and the main window whose load runs the start-up sequence.
 
 #include "core/app_state.h"
+#include "platform/instance_lock.h"
 #include "platform/paths.h"
 #include "ui/main_window.h"
 #include "ui/program_icon.h"
@@ -11,14 +12,29 @@
 #include "ui/qt_main_view.h"
 
 #include <QApplication>
+#include <QTimer>
+
+namespace {
+
+constexpr int kShowRequestPollMs = 250;
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    app.setWindowIcon(ui::programIcon());
-
     core::AppState state;
     state.programFolder = platform::executableFolder();
+
+    // A second copy (autostart and a manual start) would write the same slots and setup.def: it
+    // brings the running one forward instead, and ends as a start that did what was asked.
+    platform::InstanceLock instance(state.programFolder);
+    if (instance.heldElsewhere()) {
+        instance.requestShow();
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    app.setWindowIcon(ui::programIcon());
 
     core::SystemClock clock;
     ui::QtDialogs dialogs;
@@ -34,5 +50,16 @@ int main(int argc, char* argv[])
     if (!window.Form_Load())
         return 1;
     window.show();
+
+    QTimer showRequests;
+    QObject::connect(&showRequests, &QTimer::timeout, &window, [&] {
+        if (!instance.takeShowRequest())
+            return;
+        if (window.isMinimized())
+            window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
+    showRequests.start(kShowRequestPollMs);
     return app.exec();
 }
