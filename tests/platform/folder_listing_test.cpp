@@ -104,10 +104,8 @@ TEST(FolderListingWin32, LeavesOutOnlyLinksThatAreBothHiddenAndSystem)
         bool listed;
     } cases[] = {
         {kJunction | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, IO_REPARSE_TAG_MOUNT_POINT, false},
-        {FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, IO_REPARSE_TAG_SYMLINK, false},
         {kJunction | FILE_ATTRIBUTE_HIDDEN, IO_REPARSE_TAG_MOUNT_POINT, true},
         {kJunction | FILE_ATTRIBUTE_SYSTEM, IO_REPARSE_TAG_MOUNT_POINT, true},
-        {kJunction, IO_REPARSE_TAG_MOUNT_POINT, true},
         // Not links: hidden system folders and files are the user's to keep.
         {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0, true},
         {kJunction | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, IO_REPARSE_TAG_CLOUD_6, true},

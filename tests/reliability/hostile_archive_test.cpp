@@ -206,13 +206,11 @@ TEST_F(HostileSlot, NamesClimbingOutAreRefusedBeforeAnythingIsClearedAndRootedOn
         {"..\\evil.txt", lzh::test::level0Member("..\\evil.txt", "x"), nullptr},
         {"\\..\\evil.txt", lzh::test::level0Member("\\..\\evil.txt", "x"), nullptr},
         {"\\evil.txt", lzh::test::level0Member("\\evil.txt", "x"), "evil.txt"},
-        {"C:evil.txt", lzh::test::level0Member("C:evil.txt", "x"), "evil.txt"},
         {"C:\\evil.txt", lzh::test::level0Member("C:\\evil.txt", "x"), "evil.txt"},
         {"D:\\x\\evil.txt", lzh::test::level0Member("D:\\x\\evil.txt", "x"), "x/evil.txt"},
         {"\\\\server\\share\\evil.txt", lzh::test::level0Member("\\\\server\\share\\evil.txt", "x"),
          "server/share/evil.txt"},
         {"/tmp/evil.txt", lzh::test::level0Member("/tmp/evil.txt", "x"), "tmp/evil.txt"},
-        {"C:/evil.txt", lzh::test::storedFile("C:/evil.txt", "x"), "evil.txt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
