@@ -72,6 +72,8 @@ public:
                 break;
             }
             const MemberInfo& member = **next;
+            if (m_writeFiles)
+                noteLink(member);
             if (!isMine(member))
                 continue;
             if (!reportProgress(member.path) || (handle(member), m_summary.cancelled))
@@ -117,10 +119,21 @@ private:
         return owner == Owner::Mine;
     }
 
-    // The same for every spelling of one name on any system: case folded, trailing separators
-    // dropped, "\\" taken as "/".
-    static std::size_t nameKey(const std::string& path)
+    // Every walk passes every member in order, so each knows all the links before any member
+    // that could lie below one.
+    void noteLink(const MemberInfo& member)
     {
+        if (member.kind != MemberKind::Symlink || !member.defect.empty())
+            return;
+        if (auto parts = safeComponents(member.path))
+            m_archiveLinks.add(*parts);
+    }
+
+    // The same for every spelling of one name on any system: case folded, root and trailing
+    // separators dropped, "\\" taken as "/".
+    static std::size_t nameKey(std::string_view storedPath)
+    {
+        const std::string_view path = withoutRoot(storedPath);
         std::size_t end = path.size();
         while (end > 0 && (path[end - 1] == '/' || path[end - 1] == '\\'))
             --end;
@@ -175,12 +188,14 @@ private:
         auto parts = safeComponents(member.path);
         if (!parts)
             return fail(memberError(base::ErrorCode::InvalidArgument, "refused name outside the target", member.path));
+        if (m_archiveLinks.liesBelowOne(*parts))
+            return fail(memberError(base::ErrorCode::InvalidArgument, "refused name below a link", member.path));
+        if (m_hooks.onRootDropped && withoutRoot(member.path).size() != member.path.size())
+            m_hooks.onRootDropped(member.path);
         switch (member.kind) {
         case MemberKind::Directory: return extractFolder(member, *parts);
         case MemberKind::Symlink:
-            if (!linkStaysInside(*parts, member.linkTarget))
-                return fail(memberError(base::ErrorCode::InvalidArgument, "refused link pointing outside the target",
-                                        member.path));
+            // Made as a link whatever it points to; nothing is ever written through one.
             m_links.push_back({member, *parts});
             return;
         case MemberKind::File: return extractFile(member, *parts);
@@ -366,6 +381,7 @@ private:
     std::set<std::string> m_folders;
     std::vector<std::pair<fs::path, std::int64_t>> m_folderTimes;
     std::vector<PendingLink> m_links;
+    ArchiveLinks m_archiveLinks; // every link member met so far, claimed by this walk or not
     std::string m_currentPath;
     unsigned m_chunks = 0;
     platform::OpenFolder m_folder; // where the last file went; m_out is made in it
@@ -387,6 +403,11 @@ public:
             m_locked.onMemberError = [this, &hooks](const base::Status& status) {
                 std::lock_guard lock(m_mutex);
                 hooks.onMemberError(status);
+            };
+        if (hooks.onRootDropped)
+            m_locked.onRootDropped = [this, &hooks](const std::string& storedPath) {
+                std::lock_guard lock(m_mutex);
+                hooks.onRootDropped(storedPath);
             };
     }
     LockedHooks(const LockedHooks&) = delete;

@@ -12,8 +12,10 @@ namespace lzh {
 
 // Recreates the archive's folders, files and links under target (created if missing) and
 // restores modification times. Each file is written under a temporary name and renamed, so a
-// failed member never leaves a partial file under its real name. Link members are made last,
-// so no file is ever written through a link the archive itself created.
+// failed member never leaves a partial file under its real name. Nothing is written through a
+// link: a link member is made as a link whatever it points to, after all files; a member whose
+// path passes through a link (one in the target, or a link member of the archive) is refused.
+// A leading separator or drive of a stored name is dropped (hooks.onRootDropped hears of it).
 RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks);
 
 // Decodes every member and checks its CRC without writing anything. An archive that ends

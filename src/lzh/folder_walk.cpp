@@ -115,7 +115,7 @@ std::optional<SourceEntry> FolderWalk::visit(const fs::path& path, platform::Fol
     entry.readOnly = found.readOnly;
     switch (found.kind) {
     case platform::EntryKind::Link:
-        if (!linkStaysInFolder(entry, path))
+        if (!readLink(entry, path))
             return std::nullopt;
         return entry;
     case platform::EntryKind::Folder:
@@ -137,9 +137,9 @@ std::optional<SourceEntry> FolderWalk::visit(const fs::path& path, platform::Fol
     return std::nullopt;
 }
 
-// Fills in the link's target; false (and reported) when it cannot be read or leads out of the
-// folder: extraction refuses such a link, so it would make the whole backup unrestorable.
-bool FolderWalk::linkStaysInFolder(SourceEntry& entry, const fs::path& path) const
+// Fills in the link's target, wherever it leads: the link is stored, never followed, and comes
+// back as a link. False (and reported) when it cannot be read.
+bool FolderWalk::readLink(SourceEntry& entry, const fs::path& path) const
 {
     std::error_code ec;
     // A link carries the time of what it points to, as it always has.
@@ -150,11 +150,6 @@ bool FolderWalk::linkStaysInFolder(SourceEntry& entry, const fs::path& path) con
     entry.linkTarget = linkTarget(path, ec);
     if (ec) {
         skip(path, ec.message());
-        return false;
-    }
-    const auto components = safeComponents(entry.archivePath);
-    if (!components || !linkStaysInside(*components, entry.linkTarget)) {
-        skip(path, "link points outside the folder: " + entry.linkTarget);
         return false;
     }
     return true;
@@ -177,12 +172,7 @@ bool FolderWalk::lists(const std::string& archivePath) const
         if (i + 1 < components->size() && !fs::is_directory(status))
             return false;
     }
-    if (fs::is_symlink(status)) {
-        std::error_code ec;
-        const std::string target = linkTarget(platform::toPath(text), ec);
-        return !ec && linkStaysInside(*components, target);
-    }
-    return fs::is_regular_file(status) || fs::is_directory(status);
+    return fs::is_symlink(status) || fs::is_regular_file(status) || fs::is_directory(status);
 }
 
 void FolderWalk::skip(const fs::path& path, const std::string& why) const

@@ -41,7 +41,7 @@ private:
                                      const std::string& prefix);
     void skip(const std::filesystem::path& path, const std::string& why) const;
     bool isExcluded(const std::filesystem::path& path) const;
-    bool linkStaysInFolder(SourceEntry& entry, const std::filesystem::path& path) const;
+    bool readLink(SourceEntry& entry, const std::filesystem::path& path) const;
 
     std::filesystem::path m_root;
     std::vector<std::string> m_excluded;

@@ -79,6 +79,9 @@ void appendComponents(std::vector<std::string>& out, std::string_view text, bool
 bool appendEncoded(std::vector<std::string>& out, std::string_view bytes, std::optional<std::uint32_t> codePage,
                    bool& absolute)
 {
+    // A leading 0xFF is a leading separator like any other.
+    if (out.empty() && !bytes.empty() && bytes[0] == kDirSeparator)
+        absolute = true;
     for (std::string_view chunk : splitOn(bytes, kDirSeparator)) {
         auto text = decodeText(chunk, codePage);
         if (!text)

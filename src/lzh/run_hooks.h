@@ -14,6 +14,9 @@ struct RunHooks {
     std::function<bool(std::uint64_t done, std::uint64_t total, const std::string& member)> progress;
     // One member (or one file of a packed folder) failed or was skipped; the work goes on.
     std::function<void(const base::Status&)> onMemberError;
+    // Extraction: a member stored with a leading separator or a drive ("\sub\file", "C:\x")
+    // went under the target without it.
+    std::function<void(const std::string& storedPath)> onRootDropped;
 };
 
 struct RunSummary {

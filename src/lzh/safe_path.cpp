@@ -60,14 +60,40 @@ std::vector<std::string_view> split(std::string_view path)
     return parts;
 }
 
+// The first `count` components as one key; letter case folded where the file system ignores it.
+std::string keyOf(const std::vector<std::string>& components, std::size_t count)
+{
+    std::string key;
+    for (std::size_t i = 0; i < count; ++i) {
+        key += components[i];
+        key += '/';
+    }
+    if constexpr (kWindowsNames) {
+        for (char& c : key)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+    }
+    return key;
+}
+
 } // namespace
+
+std::string_view withoutRoot(std::string_view memberPath)
+{
+    for (;;) {
+        if (!memberPath.empty() && (memberPath[0] == '/' || memberPath[0] == '\\'))
+            memberPath.remove_prefix(1);
+        else if (hasDriveLetter(memberPath))
+            memberPath.remove_prefix(2);
+        else
+            return memberPath;
+    }
+}
 
 std::optional<std::vector<std::string>> safeComponents(std::string_view memberPath)
 {
-    if (memberPath.empty() || memberPath[0] == '/' || memberPath[0] == '\\' || hasDriveLetter(memberPath))
-        return std::nullopt;
     std::vector<std::string> parts;
-    for (std::string_view part : split(memberPath)) {
+    for (std::string_view part : split(withoutRoot(memberPath))) {
         if (part == "." || part == "..")
             return std::nullopt;
         if (kWindowsNames && (part.find(':') != std::string_view::npos || endsInDotOrSpace(part) || isDeviceName(part)))
@@ -81,29 +107,19 @@ std::optional<std::vector<std::string>> safeComponents(std::string_view memberPa
     return parts;
 }
 
-bool linkStaysInside(const std::vector<std::string>& linkComponents, std::string_view target)
+void ArchiveLinks::add(const std::vector<std::string>& linkComponents)
 {
-    if (target.empty() || target[0] == '/' || target[0] == '\\' || hasDriveLetter(target))
+    m_keys.insert(keyOf(linkComponents, linkComponents.size()));
+}
+
+bool ArchiveLinks::liesBelowOne(const std::vector<std::string>& memberComponents) const
+{
+    if (m_keys.empty())
         return false;
-    // Resolve from the folder holding the link; the depth must never go below the root. ".." is
-    // allowed only at the start: after a name it could climb out of another link's target.
-    long depth = static_cast<long>(linkComponents.size()) - 1;
-    bool descended = false;
-    for (std::string_view part : split(target)) {
-        if (part == "..") {
-            if (descended)
-                return false;
-            --depth;
-        } else if (part != ".") {
-            ++depth;
-            descended = true;
-        }
-        if (depth < 0)
-            return false;
-        if (kWindowsNames && part.find(':') != std::string_view::npos)
-            return false;
-    }
-    return true;
+    for (std::size_t count = 1; count < memberComponents.size(); ++count)
+        if (m_keys.count(keyOf(memberComponents, count)))
+            return true;
+    return false;
 }
 
 } // namespace lzh

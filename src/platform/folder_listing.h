@@ -25,7 +25,9 @@ struct FolderEntry {
 };
 
 // Every entry of `utf8Path` except "." and "..", in the system's order. NotFound when the folder
-// does not exist; an entry that vanishes while the folder is read is left out.
+// does not exist; an entry that vanishes while the folder is read is left out. On Windows the
+// links with both the hidden and the system attribute (the profile's compatibility junctions)
+// are left out too: they are Windows' own, so they are neither backed up nor cleared away.
 base::Result<std::vector<FolderEntry>> listFolder(const std::string& utf8Path);
 
 } // namespace platform

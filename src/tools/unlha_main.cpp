@@ -10,6 +10,7 @@
 #include "lzh/extractor.h"
 #include "platform/terminal.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -68,9 +69,12 @@ int list(const std::string& archive)
     return core::archive::unlhaResultCode('l', summary);
 }
 
-lzh::RunHooks consoleHooks()
+// rootsDropped collects the stored names that extraction put under the folder without their
+// leading separator or drive, to be told once at the end.
+lzh::RunHooks consoleHooks(std::vector<std::string>& rootsDropped)
 {
     lzh::RunHooks hooks;
+    hooks.onRootDropped = [&rootsDropped](const std::string& storedPath) { rootsDropped.push_back(storedPath); };
     hooks.onMemberError = [](const base::Status& status) {
         std::fprintf(stderr, "unlha: %s: %s\n", status.path().c_str(), status.detail().c_str());
     };
@@ -105,9 +109,18 @@ int main(int argc, char** argv)
     }
     if (command->command == 'l')
         return list(command->archive);
-    const lzh::RunSummary summary = core::archive::runUnlhaCommand(*command, consoleHooks(), {});
+    std::vector<std::string> rootsDropped;
+    const lzh::RunSummary summary = core::archive::runUnlhaCommand(*command, consoleHooks(rootsDropped), {});
     if (platform::isTerminal(stderr))
         std::fputs("\r\n", stderr);
+    if (!rootsDropped.empty()) {
+        std::sort(rootsDropped.begin(), rootsDropped.end());
+        std::string names;
+        for (const std::string& name : rootsDropped)
+            names += (names.empty() ? "" : ", ") + name;
+        std::fprintf(stderr, "unlha: extracted under the folder without their leading separator or drive: %s\n",
+                     names.c_str());
+    }
     if (!summary.archiveError)
         std::fprintf(stderr, "unlha: %s%s%s\n", summary.archiveError.path().c_str(),
                      summary.archiveError.path().empty() ? "" : ": ", summary.archiveError.detail().c_str());

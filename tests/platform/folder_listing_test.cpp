@@ -2,12 +2,16 @@
 
 #include "platform/file_io.h"
 #include "platform/paths.h"
+#ifdef _WIN32
+#include "platform/win32/folder_entry_win32.h"
+#endif
 #include "support/file_helpers.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <filesystem>
 
 namespace {
@@ -88,5 +92,33 @@ TEST(FolderListing, AMissingFolderIsNotFound)
     EXPECT_EQ(listing.status().code(), base::ErrorCode::NotFound);
     EXPECT_EQ(listing.status().path(), folder.file("nowhere"));
 }
+
+#ifdef _WIN32
+// Wine cannot make the profile's compatibility junctions, so the rule is tried on find data.
+TEST(FolderListingWin32, LeavesOutOnlyLinksThatAreBothHiddenAndSystem)
+{
+    constexpr DWORD kJunction = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    const struct {
+        DWORD attributes;
+        DWORD tag;
+        bool listed;
+    } cases[] = {
+        {kJunction | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, IO_REPARSE_TAG_MOUNT_POINT, false},
+        {kJunction | FILE_ATTRIBUTE_HIDDEN, IO_REPARSE_TAG_MOUNT_POINT, true},
+        {kJunction | FILE_ATTRIBUTE_SYSTEM, IO_REPARSE_TAG_MOUNT_POINT, true},
+        // Not links: hidden system folders and files are the user's to keep.
+        {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 0, true},
+        {kJunction | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, IO_REPARSE_TAG_CLOUD_6, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attributes);
+        WIN32_FIND_DATAW found{};
+        found.dwFileAttributes = c.attributes;
+        found.dwReserved0 = c.tag;
+        std::wcscpy(found.cFileName, L"My Music");
+        EXPECT_EQ(platform::win32::entryFrom(found).has_value(), c.listed);
+    }
+}
+#endif
 
 } // namespace

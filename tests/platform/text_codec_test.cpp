@@ -18,6 +18,16 @@ TEST(TextCodec, RoundTripsJapanesePathsAndTheCharactersWhoseMappingsDifferBetwee
         EXPECT_EQ(platform::cp932ToUtf8(platform::utf8ToCp932(text).value_or("?")), text);
 }
 
+// Characters that some CP932 tables take to the bytes of a look-alike (〜 to the bytes of ～):
+// they do not fit, or a name would come back as another name.
+TEST(TextCodec, RefusesCharactersWhoseBytesWouldReadBackAsALookAlike)
+{
+    for (const char* text : {"〜", "−", "—", "‖", "¢", "£", "¬", "4月〜6月.txt"})
+        EXPECT_EQ(platform::utf8ToCp932(text), std::nullopt) << text;
+    // Bytes from other tools read as Windows reads them.
+    EXPECT_EQ(platform::cp932ToUtf8("\x81\x60\x81\x7c\x81\x5c\x81\x61\x81\x91\x81\x92\x81\xca"), "～－―∥￠￡￢");
+}
+
 TEST(TextCodec, RefusesWhatTheOtherSideCannotHold)
 {
     EXPECT_EQ(platform::utf8ToCp932("caf\xc3\xa9"), std::nullopt);  // é

@@ -1,6 +1,7 @@
 // The unlha tool against independent LZH programs: what it writes, lhasa, bsdtar and 7-Zip
 // extract byte for byte; what jlha writes at every level and method, it extracts byte for byte.
 
+#include "lzh/archive/archive_builder.h"
 #include "lzh/archive/archive_test_support.h"
 #include "platform/text_codec.h"
 
@@ -176,6 +177,25 @@ TEST(UnlhaTool, ExitsWithTheDocumentedCodes)
     lzh::test::writeFile(folder / "bad.lzh", "\x30\x00-lh5-not really an archive at all");
     EXPECT_EQ(lzh::test::run(kUnlha + " t " + quoted(folder / "bad.lzh") + " 2>/dev/null"), 4);
     EXPECT_FALSE(fs::exists(folder / "x.lzh"));
+}
+
+// A common Windows archiver stores folder paths as "\\sub\\file": such members land under the
+// folder with success, and the tool says once which names it changed.
+TEST(UnlhaTool, PutsRootedNamesUnderTheFolderAndSaysSoOnce)
+{
+    TempFolder folder;
+    lzh::test::writeFile(folder / "win.lzh", lzh::test::level0Member("\\sub\\one.txt", "1") +
+                                                 lzh::test::level0Member("C:\\sub\\two.txt", "2") +
+                                                 lzh::test::level0Member("plain.txt", "3") + std::string(1, '\0'));
+    ASSERT_EQ(lzh::test::run(kUnlha + " x " + quoted(folder / "win.lzh") + " " + quoted(folder / "out") + " 2>" +
+                             quoted(folder / "err.txt")),
+              0);
+    EXPECT_EQ(lzh::test::treeOf(folder.path() / "out"),
+              (std::map<std::string, std::string>{
+                  {"plain.txt", "3"}, {"sub/", ""}, {"sub/one.txt", "1"}, {"sub/two.txt", "2"}}));
+    EXPECT_EQ(lzh::test::readFile(folder / "err.txt"),
+              "unlha: extracted under the folder without their leading separator or drive: /sub/one.txt, "
+              "C:/sub/two.txt\n");
 }
 
 } // namespace

@@ -10,17 +10,18 @@ MemberVetting vetMembers(const std::string& archivePath, std::uint64_t blockSize
 {
     MemberVetting vetting;
     std::uint64_t needed = 0;
+    lzh::ArchiveLinks links;
     const lzh::RunSummary listed = lzh::listArchive(archivePath, [&](const lzh::MemberInfo& member) {
         if (member.kind == lzh::MemberKind::File)
             needed += platform::allocatedSize(member.originalSize, blockSize);
         if (vetting.refused)
             return;
         const auto parts = lzh::safeComponents(member.path);
-        const bool linkLeaves =
-            parts && member.kind == lzh::MemberKind::Symlink && !lzh::linkStaysInside(*parts, member.linkTarget);
-        if (!parts || linkLeaves || !member.defect.empty())
+        if (!parts || links.liesBelowOne(*parts) || !member.defect.empty())
             vetting.refused =
                 member.kind == lzh::MemberKind::Symlink ? member.path + " -> " + member.linkTarget : member.path;
+        else if (member.kind == lzh::MemberKind::Symlink)
+            links.add(*parts);
     });
     if (listed.archiveError.isOk())
         vetting.bytesNeeded = needed;

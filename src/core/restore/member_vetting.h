@@ -1,6 +1,6 @@
 #pragma once
 // The archiver's test judges the data only. A member that extraction would refuse (a path that
-// leaves the folder, a link pointing out of it, a name that cannot be used) would come to light
+// leaves the folder, one below a link of the archive, a name that cannot be used) would come to light
 // only after the folder had been cleared, so the names are judged before that as well, and the
 // room the members will take is added up for the same reason.
 

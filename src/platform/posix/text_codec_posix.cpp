@@ -1,5 +1,7 @@
 // CP932 through glibc's iconv. No //TRANSLIT or //IGNORE: a character without a form fails the
-// whole conversion instead of turning into something else.
+// whole conversion instead of turning into something else. glibc also takes a few characters
+// (〜 − — ‖ ¢ £ ¬) to the bytes of their full-width look-alikes, which read back as those (as on
+// Windows), so a text fits CP932 only when its bytes read back as the same text.
 
 #include "platform/text_codec.h"
 
@@ -45,7 +47,10 @@ std::optional<std::string> convert(const char* to, const char* from, std::string
 
 std::optional<std::string> utf8ToCp932(std::string_view utf8)
 {
-    return convert("CP932", "UTF-8", utf8);
+    std::optional<std::string> cp932 = convert("CP932", "UTF-8", utf8);
+    if (cp932 && convert("UTF-8", "CP932", *cp932) != utf8)
+        return std::nullopt;
+    return cp932;
 }
 
 std::optional<std::string> cp932ToUtf8(std::string_view cp932)

@@ -3,6 +3,7 @@
 // is opened.
 
 #include "platform/folder_listing.h"
+#include "platform/win32/folder_entry_win32.h"
 
 #include "platform/file_io.h"
 #include "platform/win32/long_path.h"
@@ -50,8 +51,18 @@ std::uint16_t modeOf(const FolderEntry& entry, std::wstring_view name)
     return mode;
 }
 
-FolderEntry entryFrom(const WIN32_FIND_DATAW& found)
+bool isSystemLink(const WIN32_FIND_DATAW& found)
 {
+    constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    return isLink(found) && (found.dwFileAttributes & kHiddenSystem) == kHiddenSystem;
+}
+
+} // namespace
+
+std::optional<FolderEntry> win32::entryFrom(const WIN32_FIND_DATAW& found)
+{
+    if (isSystemLink(found))
+        return std::nullopt;
     FolderEntry entry;
     entry.name = win32::fromWide(found.cFileName);
     if (isLink(found))
@@ -70,6 +81,8 @@ FolderEntry entryFrom(const WIN32_FIND_DATAW& found)
     entry.unixMode = entry.kind == EntryKind::Link ? 0777 : modeOf(entry, found.cFileName);
     return entry;
 }
+
+namespace {
 
 bool isFolder(const std::wstring& path)
 {
@@ -102,8 +115,10 @@ base::Result<std::vector<FolderEntry>> listFolder(const std::string& utf8Path)
         return lastSystemError(utf8Path);
     }
     do {
-        if (!isDotOrDotDot(found.cFileName))
-            entries.push_back(entryFrom(found));
+        if (isDotOrDotDot(found.cFileName))
+            continue;
+        if (auto entry = win32::entryFrom(found))
+            entries.push_back(std::move(*entry));
     } while (FindNextFileW(search, &found));
     const DWORD error = GetLastError();
     FindClose(search);

@@ -27,6 +27,10 @@ protected:
         put("data/a.txt", "first version");
         put("data/sub/noise.bin", noise);
         put("data/日本語/表ソ.txt", "漢字のファイル");
+        // Look-alikes whose CP932 bytes read back as the other one; the clearing removes the
+        // originals, so a changed name would be a lost one.
+        for (const char* name : {"〜", "−", "—", "‖", "¢", "£", "¬", "4月〜6月.txt", "4月～6月.txt"})
+            put(std::string("data/似た字/") + name, name);
         put("data/sub/deeper/empty.txt", "");
         makeFolder(path("data/empty"));
     }

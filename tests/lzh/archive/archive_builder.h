@@ -10,6 +10,8 @@ namespace lzh::test {
 
 // A level-0 stored member whose path field holds exactly these bytes.
 std::string level0Member(const std::string& pathBytes, const std::string& data, const char* method = "-lh0-");
+// The same at level 1, with no extension headers.
+std::string level1Member(const std::string& pathBytes, const std::string& data);
 // A level-2 member as our writer makes it, with the given data stored and CRC (computed when
 // crc is negative).
 std::string level2Member(const HeaderFields& fields, const std::string& data, int crc = -1);

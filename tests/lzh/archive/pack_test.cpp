@@ -46,6 +46,9 @@ TEST(LzhPack, RoundTripsAVariedTree)
     test::writeFile(src / "a" / "b" / "c" / "deep.txt", "deep");
     test::writeFile(src / test::u8path("ソフト/表計算 1.txt"), "Japanese with 0x5C in CP932");
     test::writeFile(src / test::u8path("emoji 😀.txt"), "a name CP932 cannot hold");
+    // Look-alikes whose CP932 bytes read back as the other one: both must come back as they were.
+    for (const char* name : {"〜", "−", "—", "‖", "¢", "£", "¬", "4月〜6月.txt", "4月～6月.txt"})
+        test::writeFile(src / "look-alikes" / test::u8path(name), name);
     test::writeFile(src / "random.bin", test::randomBytes(65537, 1));
     test::writeFile(src / "repeat.txt", std::string(70000, 'z'));
     fs::create_directories(src / "empty folder");

@@ -1,5 +1,5 @@
-// Windows spellings of the folders a restore must never clear, and of member names that would
-// leave the target folder on extraction.
+// Windows spellings of the folders a restore must never clear, and of member names: those that
+// would leave the target folder on extraction, and rooted ones that land inside it.
 
 #include "core/restore/target_guard.h"
 #include "core/store/backup_tree.h"
@@ -52,12 +52,23 @@ TEST(RestoreTargetWin32, RefusesTheProgramFolderAndItsSlotsInAnyLetterCase)
     EXPECT_EQ(checkTarget(temp.file("データ"), program), TargetRefusal::None);
 }
 
-TEST(MemberNamesWin32, NamesThatLeaveTheTargetAreRefused)
+// Roots, drives and shares are dropped as other LZH readers do; what climbs out or names
+// something else than a file on Windows is refused.
+TEST(MemberNamesWin32, RootsAreDroppedAndNamesThatLeaveTheTargetAreRefused)
 {
-    for (const char* name : {"..\\evil.txt", "a\\..\\..\\evil.txt", "C:\\Windows\\evil.dll", "C:evil.txt",
-                             "\\evil.txt", "\\\\server\\share\\evil.txt", "file.txt:hidden", "...\\x", "a\\ \\b"})
+    using Parts = std::vector<std::string>;
+    for (const char* name : {"..\\evil.txt", "a\\..\\..\\evil.txt", "C:..\\evil.txt", "\\..\\evil.txt",
+                             "file.txt:hidden", "...\\x", "a\\ \\b"})
         EXPECT_EQ(lzh::safeComponents(name), std::nullopt) << name;
-    EXPECT_EQ(lzh::safeComponents("データ\\ソ表.txt"), (std::vector<std::string>{"データ", "ソ表.txt"}));
+    const std::pair<const char*, Parts> kept[] = {
+        {"C:\\Windows\\evil.dll", Parts{"Windows", "evil.dll"}},
+        {"C:evil.txt", Parts{"evil.txt"}},
+        {"\\evil.txt", Parts{"evil.txt"}},
+        {"\\\\server\\share\\evil.txt", Parts{"server", "share", "evil.txt"}},
+        {"データ\\ソ表.txt", Parts{"データ", "ソ表.txt"}},
+    };
+    for (const auto& [name, parts] : kept)
+        EXPECT_EQ(lzh::safeComponents(name), parts) << name;
 }
 
 } // namespace
