@@ -9,6 +9,7 @@
 #include "ui/qt_dialogs.h"
 #include "ui/qt_locale_format.h"
 #include "ui/qt_main_view.h"
+#include "ui/qt_translation.h"
 
 #include <QApplication>
 
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     app.setWindowIcon(ui::programIcon());
+    ui::loadQtJapanese(ui::qtTranslationFolder());
 
     core::AppState state;
     state.programFolder = platform::executableFolder();

@@ -2,8 +2,10 @@
 
 #include "ui/program_icon.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace ui {
@@ -25,6 +27,31 @@ QMessageBox* makeBox(const std::string& title, const std::string& text, QMessage
     box->setWindowIcon(programIcon());
     return box;
 }
+
+// Qt's own chooser, the same on every system and in the program's language. A typed path that
+// names no folder is handed back as it stands instead of meeting Qt's own warning: whether the
+// folder exists is the caller's question, answered in its own words.
+class FolderChooser final : public QFileDialog {
+public:
+    FolderChooser(QWidget* owner, const QString& title, const QString& startFolder)
+        : QFileDialog(owner, title, startFolder)
+    {
+        setObjectName(QStringLiteral("folderChooser"));
+        setOption(QFileDialog::DontUseNativeDialog);
+        setOption(QFileDialog::ShowDirsOnly);
+        setFileMode(QFileDialog::Directory);
+    }
+
+    void accept() override
+    {
+        const QStringList chosen = selectedFiles();
+        if (chosen.size() == 1 && !QFileInfo(chosen.first()).isDir()) {
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
 
 } // namespace
 
@@ -52,11 +79,11 @@ std::optional<std::string> QtDialogs::chooseFolder(const std::string& title, con
                                                    const std::string& /*instruction*/)
 {
     // A folder chooser needs no "click the folder" text in a file-name field.
-    const QString folder =
-        QFileDialog::getExistingDirectory(nullptr, QString::fromStdString(title), QString::fromStdString(startFolder));
-    if (folder.isEmpty())
+    FolderChooser chooser(QApplication::activeWindow(), QString::fromStdString(title),
+                          QString::fromStdString(startFolder));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return std::nullopt;
-    return QDir::toNativeSeparators(folder).toStdString();
+    return QDir::toNativeSeparators(chooser.selectedFiles().first()).toStdString();
 }
 
 } // namespace ui
