@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -86,18 +87,19 @@ TEST(QtDialogs, MissingFolderTypedIntoTheChooserMeetsOurMessage)
         name->setFocus();
         name->setText(QString::fromStdString(temp.file("ない")));
         accept = chooser->findChild<QDialogButtonBox*>()->buttons().first()->text();
-        whenModalOpens([&](QWidget* next) {
+        whenModalOpens([&, open = QPointer<QFileDialog>(chooser)](QWidget* next) {
             auto* box = qobject_cast<QMessageBox*>(next);
             ASSERT_NE(box, nullptr);
             message = box->text();
             box->accept();
             // A chooser that stayed open after its own warning must not hang the test.
-            QTimer::singleShot(0, chooser, &QDialog::reject);
+            if (open)
+                open->reject();
         });
         QTest::keyClick(name, Qt::Key_Return);
     });
     EXPECT_EQ(core::PickFolder(record, dialogs), "Cancel");
-    EXPECT_EQ(message, QString::fromUtf8(core::kFolderMissingMessage));
+    EXPECT_EQ(message.toStdString(), core::kFolderMissingMessage);
     EXPECT_EQ(record.BackupFolder, temp.path());
     EXPECT_FALSE(accept.contains(QStringLiteral("Choose"))) << accept.toStdString();
 }
