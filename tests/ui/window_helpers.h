@@ -3,10 +3,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <string>
 #include <memory>
 
 namespace fernhold::test {
@@ -35,6 +38,31 @@ inline QWidget* visibleWindow(const char* name)
         if (widget->objectName() == QLatin1String(name) && widget->isVisible())
             return widget;
     return nullptr;
+}
+
+// The labels and buttons of `window` that cut their text: lower than the font's line (a button
+// also needs room for its frame), or with the text reaching past the window's edge.
+inline std::string cutTexts(const QWidget* window)
+{
+    std::string cut;
+    for (const QWidget* widget : window->findChildren<QWidget*>()) {
+        QString text;
+        int needed = 0;
+        if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+            text = label->text();
+            needed = label->fontMetrics().height();
+        } else if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
+            text = button->text();
+            needed = button->fontMetrics().height() + 6;
+        }
+        if (text.isEmpty() || !widget->isVisibleTo(window))
+            continue;
+        const QRect shown(widget->mapTo(window, QPoint(0, 0)),
+                          QSize(widget->fontMetrics().horizontalAdvance(text), widget->height()));
+        if (widget->height() < needed || !window->rect().contains(shown))
+            cut += widget->objectName().toStdString() + " ";
+    }
+    return cut;
 }
 
 template <typename T> T* child(const QObject* parent, const char* name)
