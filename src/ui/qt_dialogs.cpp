@@ -21,9 +21,12 @@ QString visibleText(const std::string& text)
     return shown;
 }
 
-QMessageBox* makeBox(const std::string& title, const std::string& text, QMessageBox::StandardButtons buttons)
+// A box that waits for its answer opens over the window that asked (owner); a notice has none,
+// as it may outlive whichever window is active when it is shown.
+QMessageBox* makeBox(const std::string& title, const std::string& text, QMessageBox::StandardButtons buttons,
+                     QWidget* owner = nullptr)
 {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromStdString(title), visibleText(text), buttons);
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromStdString(title), visibleText(text), buttons, owner);
     box->setWindowIcon(programIcon());
     return box;
 }
@@ -37,6 +40,7 @@ public:
         : QFileDialog(owner, title, startFolder)
     {
         setObjectName(QStringLiteral("folderChooser"));
+        setWindowIcon(programIcon());
         setOption(QFileDialog::DontUseNativeDialog);
         setOption(QFileDialog::ShowDirsOnly);
         setFileMode(QFileDialog::Directory);
@@ -57,13 +61,14 @@ public:
 
 void QtDialogs::message(const std::string& title, const std::string& text)
 {
-    std::unique_ptr<QMessageBox> box(makeBox(title, text, QMessageBox::Ok));
+    std::unique_ptr<QMessageBox> box(makeBox(title, text, QMessageBox::Ok, QApplication::activeWindow()));
     box->exec();
 }
 
 bool QtDialogs::ask(const std::string& title, const std::string& text)
 {
-    std::unique_ptr<QMessageBox> box(makeBox(title, text, QMessageBox::Yes | QMessageBox::No));
+    std::unique_ptr<QMessageBox> box(
+        makeBox(title, text, QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow()));
     return box->exec() == QMessageBox::Yes;
 }
 

@@ -79,6 +79,8 @@ QCheckBox* SetupDialog::addCheck(QWidget* parent, const QString& name, const QSt
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(name);
     box->setGeometry(rect);
+    // Wide enough for the caption in today's fonts, which the layout's widths were not drawn for.
+    box->resize(std::max(box->width(), box->sizeHint().width()), box->height());
     return box;
 }
 

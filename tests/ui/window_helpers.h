@@ -3,14 +3,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
-#include <string>
 #include <memory>
+#include <string>
 
 namespace fernhold::test {
 
@@ -40,8 +41,9 @@ inline QWidget* visibleWindow(const char* name)
     return nullptr;
 }
 
-// The labels and buttons of `window` that cut their text: lower than the font's line (a button
-// also needs room for its frame), or with the text reaching past the window's edge.
+// The labels, buttons and check boxes of `window` that cut their text: lower than the font's line
+// (a button also needs room for its frame), narrower than the text, or with the text reaching past
+// the window's edge.
 inline std::string cutTexts(const QWidget* window)
 {
     std::string cut;
@@ -54,6 +56,10 @@ inline std::string cutTexts(const QWidget* window)
         } else if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
             text = button->text();
             needed = button->fontMetrics().height() + 6;
+        } else if (const auto* box = qobject_cast<const QCheckBox*>(widget)) {
+            text = box->text();
+            if (box->width() < box->sizeHint().width())
+                cut += box->objectName().toStdString() + " ";
         }
         if (text.isEmpty() || !widget->isVisibleTo(window))
             continue;
