@@ -21,6 +21,13 @@ QString visibleText(const std::string& text)
     return shown;
 }
 
+// The window a question or chooser belongs to: the modal window open now, else the active one.
+QWidget* askingWindow()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal ? modal : QApplication::activeWindow();
+}
+
 // A box that waits for its answer opens over the window that asked (owner); a notice has none,
 // as it may outlive whichever window is active when it is shown.
 QMessageBox* makeBox(const std::string& title, const std::string& text, QMessageBox::StandardButtons buttons,
@@ -61,14 +68,13 @@ public:
 
 void QtDialogs::message(const std::string& title, const std::string& text)
 {
-    std::unique_ptr<QMessageBox> box(makeBox(title, text, QMessageBox::Ok, QApplication::activeWindow()));
+    std::unique_ptr<QMessageBox> box(makeBox(title, text, QMessageBox::Ok, askingWindow()));
     box->exec();
 }
 
 bool QtDialogs::ask(const std::string& title, const std::string& text)
 {
-    std::unique_ptr<QMessageBox> box(
-        makeBox(title, text, QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow()));
+    std::unique_ptr<QMessageBox> box(makeBox(title, text, QMessageBox::Yes | QMessageBox::No, askingWindow()));
     return box->exec() == QMessageBox::Yes;
 }
 
@@ -84,8 +90,7 @@ std::optional<std::string> QtDialogs::chooseFolder(const std::string& title, con
                                                    const std::string& /*instruction*/)
 {
     // A folder chooser needs no "click the folder" text in a file-name field.
-    FolderChooser chooser(QApplication::activeWindow(), QString::fromStdString(title),
-                          QString::fromStdString(startFolder));
+    FolderChooser chooser(askingWindow(), QString::fromStdString(title), QString::fromStdString(startFolder));
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return std::nullopt;
     return QDir::toNativeSeparators(chooser.selectedFiles().first()).toStdString();
