@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs that are not there yet.
-#   install-deps.sh run    the compiler, CMake, Qt 6 Widgets and the Japanese fonts
+#   install-deps.sh run    the compiler, CMake, Qt 6 Widgets with its Japanese texts, and the
+#                          Japanese fonts
 #   install-deps.sh test   all of that, plus GoogleTest, the independent LZH readers, clang for
 #                          the fuzzers, and mingw-w64 with Wine for the Windows build's tests
-#                          (and time, zstd for the scale check and the benchmark)
+#                          (and time, zstd for the scale check and the benchmark; openbox and
+#                          imagemagick for the screenshots)
 set -euo pipefail
 mode=${1:-run}
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev fonts-noto-cjk)
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev fonts-noto-cjk
+          qt6-translations-l10n)
 if [ "$mode" = test ]; then
     packages+=(googletest libgtest-dev lhasa libarchive-tools 7zip jlha-utils
                clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
-               time zstd locales)
+               time zstd locales openbox imagemagick)
 fi
 
 missing=()

@@ -10,6 +10,7 @@
 #include "ui/qt_dialogs.h"
 #include "ui/qt_locale_format.h"
 #include "ui/qt_main_view.h"
+#include "ui/qt_translation.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -35,6 +36,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     app.setWindowIcon(ui::programIcon());
+    ui::loadQtJapanese(ui::qtTranslationFolder());
 
     core::SystemClock clock;
     ui::QtDialogs dialogs;

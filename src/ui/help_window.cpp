@@ -2,11 +2,14 @@
 
 #include "core/shell/help_pages.h"
 #include "ui/program_icon.h"
+#include "ui/text_fit.h"
 #include "ui/twips.h"
 
 #include <QLabel>
 #include <QTextBrowser>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -33,8 +36,12 @@ HelpWindow::HelpWindow(const core::AppState& state, QWidget* parent)
     m_title->setFont(titleFont);
     m_title->setText(QString::fromUtf8(core::kHelpCreationTitle));
 
+    // The strip is as tall as its glyphs need, and the page starts below it.
+    fitLabelToText(m_title, rect());
     m_browser->setObjectName(QStringLiteral("WebBrowser1"));
-    m_browser->setGeometry(twipsRect(this, 60, 570, 5745, 7305));
+    QRect page = twipsRect(this, 60, 570, 5745, 7305);
+    page.setTop(std::max(page.top(), m_title->geometry().bottom() + 4));
+    m_browser->setGeometry(page);
     m_browser->setOpenExternalLinks(true);
 }
 

@@ -18,6 +18,8 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace ui {
 
 namespace {
@@ -112,18 +114,14 @@ void MainWindow::buildMenus()
 void MainWindow::placeWindow()
 {
     const QRect outer = twipsRect(this, kLeft, kTop, kOuterWidth, kOuterHeight);
-    // The frame is known only once the window system has decorated the window.
-    const QMargins frame =
-        isVisible()
-            ? QMargins(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-                       frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom())
-            : QMargins();
-    // As narrow as asked (the menu bar folds what does not fit), never so low that it is cut off.
-    const QSize smallest(1, menuBar()->sizeHint().height());
-    setMinimumSize(smallest);
-    const QSize client = outer.size().shrunkBy(frame).expandedTo(smallest);
+    // The frame's sides are known only once the window system has decorated the window.
+    const int sides = isVisible() ? frameGeometry().width() - geometry().width() : 0;
+    // The client area is the menu bar alone, as tall as its font needs; the frame adds the title
+    // bar. (The fixed outer height assumed one size of both, and left a strip or cut the menus.)
+    const int menuHeight = menuBar()->sizeHint().height();
+    setMinimumSize(1, menuHeight);
     move(outer.topLeft());
-    resize(client);
+    resize(std::max(1, outer.width() - sides), menuHeight);
 }
 
 base::Status MainWindow::Form_Load()
@@ -162,7 +160,7 @@ void MainWindow::Timer1_Timer()
 
 void MainWindow::menuSetup_Click()
 {
-    auto* dialog = new SetupDialog(m_state, m_services);
+    auto* dialog = new SetupDialog(m_state, m_services, this);
     m_modal.reset(dialog);
     dialog->exec();
     m_modal.reset();
@@ -183,7 +181,7 @@ void MainWindow::submenuReturn_Click(int index)
     // The restore window reads ReturnMode while it loads.
     m_state.ReturnMode = static_cast<std::int16_t>(index);
 #ifdef FERNHOLD_HAVE_RESTORE_WINDOW
-    auto* window = new RestoreWindow(m_state, m_services);
+    auto* window = new RestoreWindow(m_state, m_services, this);
     window->setWindowIcon(programIcon());
     m_modal.reset(window);
     window->exec();
@@ -193,7 +191,7 @@ void MainWindow::submenuReturn_Click(int index)
 
 void MainWindow::submenu_Version_Click()
 {
-    auto* box = new VersionBox();
+    auto* box = new VersionBox(this);
     m_modal.reset(box);
     box->exec();
     m_modal.reset();
@@ -204,7 +202,7 @@ void MainWindow::submenu_Help_Click(int index)
     // The help window reads HelpPage while it loads.
     m_state.HelpPage = static_cast<std::int16_t>(index);
     if (!m_help)
-        m_help = new HelpWindow(m_state);
+        m_help = new HelpWindow(m_state, this);
     // An open window turns to the page just chosen as well.
     m_help->Form_Load();
     m_help->show();

@@ -2,8 +2,10 @@
 
 #include "ui/program_icon.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace ui {
@@ -19,25 +21,60 @@ QString visibleText(const std::string& text)
     return shown;
 }
 
-QMessageBox* makeBox(const std::string& title, const std::string& text, QMessageBox::StandardButtons buttons,
-                     QWidget* parent = nullptr)
+// The window a question or chooser belongs to: the modal window open now, else the active one.
+QWidget* askingWindow()
 {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromStdString(title), visibleText(text), buttons, parent);
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal ? modal : QApplication::activeWindow();
+}
+
+// A box that waits for its answer opens over the window that asked (owner); a notice belongs to
+// the main window, whichever window is active when it is shown, so it closes with the program.
+QMessageBox* makeBox(const std::string& title, const std::string& text, QMessageBox::StandardButtons buttons,
+                     QWidget* owner = nullptr)
+{
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromStdString(title), visibleText(text), buttons, owner);
     box->setWindowIcon(programIcon());
     return box;
 }
+
+// Qt's own chooser, the same on every system and in the program's language. A typed path that
+// names no folder is handed back as it stands instead of meeting Qt's own warning: whether the
+// folder exists is the caller's question, answered in its own words.
+class FolderChooser final : public QFileDialog {
+public:
+    FolderChooser(QWidget* owner, const QString& title, const QString& startFolder)
+        : QFileDialog(owner, title, startFolder)
+    {
+        setObjectName(QStringLiteral("folderChooser"));
+        setWindowIcon(programIcon());
+        setOption(QFileDialog::DontUseNativeDialog);
+        setOption(QFileDialog::ShowDirsOnly);
+        setFileMode(QFileDialog::Directory);
+    }
+
+    void accept() override
+    {
+        const QStringList chosen = selectedFiles();
+        if (chosen.size() == 1 && !QFileInfo(chosen.first()).isDir()) {
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
 
 } // namespace
 
 void QtDialogs::message(const std::string& title, const std::string& text)
 {
-    std::unique_ptr<QMessageBox> box(makeBox(title, text, QMessageBox::Ok));
+    std::unique_ptr<QMessageBox> box(makeBox(title, text, QMessageBox::Ok, askingWindow()));
     box->exec();
 }
 
 bool QtDialogs::ask(const std::string& title, const std::string& text)
 {
-    std::unique_ptr<QMessageBox> box(makeBox(title, text, QMessageBox::Yes | QMessageBox::No));
+    std::unique_ptr<QMessageBox> box(makeBox(title, text, QMessageBox::Yes | QMessageBox::No, askingWindow()));
     return box->exec() == QMessageBox::Yes;
 }
 
@@ -60,11 +97,10 @@ std::optional<std::string> QtDialogs::chooseFolder(const std::string& title, con
                                                    const std::string& /*instruction*/)
 {
     // A folder chooser needs no "click the folder" text in a file-name field.
-    const QString folder =
-        QFileDialog::getExistingDirectory(nullptr, QString::fromStdString(title), QString::fromStdString(startFolder));
-    if (folder.isEmpty())
+    FolderChooser chooser(askingWindow(), QString::fromStdString(title), QString::fromStdString(startFolder));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return std::nullopt;
-    return QDir::toNativeSeparators(folder).toStdString();
+    return QDir::toNativeSeparators(chooser.selectedFiles().first()).toStdString();
 }
 
 } // namespace ui

@@ -17,6 +17,8 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 
+#include <algorithm>
+
 namespace ui {
 
 namespace {
@@ -68,7 +70,7 @@ SetupDialog::SetupDialog(core::AppState& state, core::Services& services, QWidge
     buildMonthFrame();
     m_cmdSet = addButton(this, QStringLiteral("cmdSet"), QStringLiteral("登録"), twipsRect(this, 8880, 300, 705, 375));
     connect(m_cmdSet, &QPushButton::clicked, this, &SetupDialog::cmdSet_Click);
-    setFixedSize(twipsSize(this, kClientWidth, kClientHeight) + QSize(0, m_menuHeight));
+    setFixedSize(twipsSize(this, kClientWidth, kClientHeight) + QSize(0, m_menuHeight + m_rowShift));
     Form_Load();
 }
 
@@ -77,6 +79,8 @@ QCheckBox* SetupDialog::addCheck(QWidget* parent, const QString& name, const QSt
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(name);
     box->setGeometry(rect);
+    // Wide enough for the caption in today's fonts, which the layout's widths were not drawn for.
+    box->resize(std::max(box->width(), box->sizeHint().width()), box->height());
     return box;
 }
 
@@ -148,15 +152,23 @@ void SetupDialog::buildHourFrame()
     connect(m_check1, &QCheckBox::clicked, this, [this] { m_check1->setChecked(true); });
 
     const char* onOffCaptions[] = {"全て on", "全て off"};
+    int buttonsBottom = 0;
     for (int i = 0; i < 2; ++i) {
         QPushButton* button =
             addButton(frame, QStringLiteral("cmdOnOff_%1").arg(i), QString::fromUtf8(onOffCaptions[i]),
                       twipsRect(this, 210 + i * 1050, 240, 1035, 255));
+        // The layout's buttons are too low for the font's glyphs and the frame around them.
+        button->resize(button->width(), std::max(button->height(), button->fontMetrics().height() + 6));
+        buttonsBottom = button->geometry().bottom();
         connect(button, &QPushButton::clicked, this, [this, i] { cmdOnOff_Click(i); });
     }
+    // The hour rows, and both frames with them, move down as far as the taller buttons need.
+    m_rowShift = std::max(0, buttonsBottom + 2 - twipsRect(this, 0, kHourRows[0], 0, 0).top());
+    frame->resize(frame->width(), frame->height() + m_rowShift);
     for (int hour = 0; hour < 24; ++hour) {
-        QCheckBox* box = addCheck(frame, QStringLiteral("chk02_%1").arg(hour), twoDigits(hour),
-                                  twipsRect(this, kHourColumns[hour % 8], kHourRows[hour / 8], 615, 225));
+        QCheckBox* box =
+            addCheck(frame, QStringLiteral("chk02_%1").arg(hour), twoDigits(hour),
+                     twipsRect(this, kHourColumns[hour % 8], kHourRows[hour / 8], 615, 225).translated(0, m_rowShift));
         connect(box, &QCheckBox::clicked, this,
                 [this, hour](bool checked) { m_state.setup.DayBackHour[hour] = checkValue(checked); });
         m_chk02[hour] = box;
@@ -167,7 +179,8 @@ void SetupDialog::buildMonthFrame()
 {
     auto* frame = new QGroupBox(QStringLiteral("月のバック"), this);
     frame->setObjectName(QStringLiteral("frame01"));
-    frame->setGeometry(twipsRect(this, 330, 1050, 3255, 1335).translated(0, m_menuHeight));
+    frame->setGeometry(
+        twipsRect(this, 330, 1050, 3255, 1335).translated(0, m_menuHeight).adjusted(0, 0, 0, m_rowShift));
     for (int i = 0; i < 3; ++i) {
         QCheckBox* box = addCheck(frame, QStringLiteral("chk01_%1").arg(i), QString::fromUtf8(kMonthCaptions[i]),
                                   twipsRect(this, 270, 330 + i * 300, kMonthWidths[i], 225));

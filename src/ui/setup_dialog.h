@@ -48,6 +48,7 @@ private:
     core::AppState& m_state;
     core::Services& m_services;
     int m_menuHeight = 0;
+    int m_rowShift = 0; // how far the hour rows moved down to make room for taller buttons
     QLineEdit* m_txtFolder = nullptr;
     QLineEdit* m_txttime = nullptr;
     QComboBox* m_cmbTime = nullptr;

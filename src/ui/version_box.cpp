@@ -3,6 +3,7 @@
 #include "core/common/product.h"
 #include "core/shell/version_text.h"
 #include "ui/program_icon.h"
+#include "ui/text_fit.h"
 #include "ui/twips.h"
 
 #include <QDesktopServices>
@@ -74,6 +75,10 @@ void VersionBox::Form_Load()
 {
     m_version->setText(QString::fromStdString(
         core::versionText(FERNHOLD_VERSION_MAJOR, FERNHOLD_VERSION_MINOR, FERNHOLD_VERSION_PATCH)));
+    // Every text whole and inside the box, however wide the version grows.
+    for (QLabel* label : findChildren<QLabel*>())
+        if (!label->text().isEmpty())
+            fitLabelToText(label, rect().adjusted(2, 2, -2, -2));
 }
 
 void VersionBox::lblPro_Click()

@@ -26,6 +26,8 @@ TEST(HelpWindow, LoadsTheTitleAndFileOfThePageAndNothingForAPageOutsideTheRange)
     EXPECT_EQ(child<QLabel>(&window, "lbl01")->text(), QStringLiteral("  時刻指定で復元（上書き）"));
     EXPECT_EQ(child<QTextBrowser>(&window, "WebBrowser1")->source().toLocalFile(),
               QStringLiteral("/opt/fernhold/help4.html"));
+    EXPECT_EQ(fernhold::test::cutTexts(&window), "");
+    EXPECT_GT(child<QTextBrowser>(&window, "WebBrowser1")->y(), child<QLabel>(&window, "lbl01")->geometry().bottom());
 
     state.HelpPage = 7;
     ui::HelpWindow outside(state);
@@ -52,6 +54,7 @@ TEST(VersionBox, ShowsTheVersionTextAndBothMakerLabelsOpenTheProductPage)
                                                          .arg(FERNHOLD_VERSION_MINOR)
                                                          .arg(FERNHOLD_VERSION_PATCH));
     EXPECT_FALSE(child<QLabel>(&box, "Image1")->pixmap().isNull());
+    EXPECT_EQ(fernhold::test::cutTexts(&box), "");
     EXPECT_EQ(child<QLabel>(&box, "lblPro_0")->text(), QString::fromUtf8(ui::kMakerName));
     EXPECT_EQ(child<QLabel>(&box, "lblPro_1")->text(), QString::fromUtf8(ui::kMakerAddress));
 

@@ -80,9 +80,16 @@ TEST_F(MainWindowTest, IsANarrowStripWithTheMenuTreeAndAHiddenDebugItem)
     EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(window->windowIcon().isNull());
-    const QRect expected = ui::twipsRect(window.get(), 100, 100, 2985, 630);
-    // The outer size is settled once the frame is known, just after showing.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window->frameGeometry() == expected; }, 1000));
+    // Placed at the layout's corner and width, once the frame is known; the client area is the
+    // menu bar alone, as tall as its font needs.
+    const QRect layout = ui::twipsRect(window.get(), 100, 100, 2985, 630);
+    const auto outer = [&] {
+        return QRect(window->frameGeometry().topLeft(), QSize(window->frameGeometry().width(), 1));
+    };
+    QTest::qWaitFor([&] { return outer() == QRect(layout.topLeft(), QSize(layout.width(), 1)); }, 1000);
+    EXPECT_EQ(outer(), QRect(layout.topLeft(), QSize(layout.width(), 1)));
+    EXPECT_EQ(window->menuBar()->geometry(), window->rect());
+    EXPECT_EQ(window->height(), window->menuBar()->sizeHint().height());
 
     EXPECT_EQ(captions(window->menuBar()->actions()), (QStringList{"設定", "バックアップ", "ヘルプ"}));
     EXPECT_EQ(captions(child<QMenu>(window.get(), "menuBackup")->actions()),
@@ -105,7 +112,7 @@ TEST_F(MainWindowTest, IsANarrowStripWithTheMenuTreeAndAHiddenDebugItem)
 }
 
 // What the dialog does with a click and on closing is the dialog's own test; here, that the item
-// opens it modally and that each opening loads afresh from the record.
+// opens it modally, owned by the main window, and that each opening loads afresh from the record.
 TEST_F(MainWindowTest, SetupItemOpensTheDialogLoadedAfreshEachTime)
 {
     auto window = open();
@@ -114,6 +121,7 @@ TEST_F(MainWindowTest, SetupItemOpensTheDialogLoadedAfreshEachTime)
         QString shownTime;
         whenModalOpens([&](QWidget* dialog) {
             EXPECT_EQ(dialog->objectName(), "Setup");
+            EXPECT_EQ(dialog->parentWidget(), window.get());
             shownTime = child<QLineEdit>(dialog, "txttime")->text();
             dialog->close();
         });
@@ -130,6 +138,7 @@ TEST_F(MainWindowTest, HelpItemsSetThePageFirstAndAnOpenHelpWindowTurnsToItBesid
     EXPECT_EQ(m_state.HelpPage, 6);
     QWidget* help = openHelpWindow();
     ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->parentWidget(), window.get());
     EXPECT_EQ(child<QLabel>(help, "lbl01")->text(), QStringLiteral("  フォルダを指定してコピー"));
     EXPECT_TRUE(child<QTextBrowser>(help, "WebBrowser1")->source().toLocalFile().endsWith("help6.html"));
 
@@ -141,6 +150,7 @@ TEST_F(MainWindowTest, HelpItemsSetThePageFirstAndAnOpenHelpWindowTurnsToItBesid
     QString version;
     whenModalOpens([&](QWidget* box) {
         EXPECT_EQ(box->objectName(), "frmVersion");
+        EXPECT_EQ(box->parentWidget(), window.get());
         version = child<QLabel>(box, "lblVer")->text();
         box->close();
     });
@@ -162,6 +172,7 @@ TEST_F(MainWindowTest, RestoreItemsSetReturnModeBeforeTheRestoreWindowLoads)
         int modeWhenOpen = -1;
         whenModalOpens([&](QWidget* restore) {
             EXPECT_EQ(restore->objectName(), "frmReload");
+            EXPECT_EQ(restore->parentWidget(), window.get());
             modeWhenOpen = m_state.ReturnMode;
             restore->close();
         });

@@ -1,9 +1,16 @@
+#include "core/shell/pick_folder.h"
+#include "support/temp_folder.h"
 #include "ui/qt_dialogs.h"
 #include "ui/qt_locale_format.h"
 #include "window_helpers.h"
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +50,58 @@ TEST(QtDialogs, QuestionsGoAheadOnlyOnYes)
         });
         EXPECT_EQ(dialogs.ask("t", "q"), answer == QMessageBox::Yes);
     }
+}
+
+// Qt's own button texts come from its Japanese catalogue, whatever the locale.
+TEST(QtDialogs, QuestionButtonsAreJapanese)
+{
+    ui::QtDialogs dialogs;
+    QStringList texts;
+    whenModalOpens([&](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* button : box->buttons())
+            texts << button->text().remove(QLatin1Char('&'));
+        box->button(QMessageBox::No)->click();
+    });
+    dialogs.ask("t", "q");
+    EXPECT_TRUE(texts.contains(QStringLiteral("はい(Y)"))) << texts.join(u' ').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("いいえ(N)"))) << texts.join(u' ').toStdString();
+}
+
+// A folder typed into the chooser that does not exist reaches the picker's own message, not a
+// warning of the chooser's.
+TEST(QtDialogs, MissingFolderTypedIntoTheChooserMeetsOurMessage)
+{
+    fernhold::test::TempFolder temp;
+    ui::QtDialogs dialogs;
+    core::SetupRecord record;
+    record.BackupFolder = temp.path();
+    QString accept;
+    QString message;
+    whenModalOpens([&](QWidget* window) {
+        auto* chooser = qobject_cast<QFileDialog*>(window);
+        ASSERT_NE(chooser, nullptr);
+        auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setFocus();
+        name->setText(QString::fromStdString(temp.file("ない")));
+        accept = chooser->findChild<QDialogButtonBox*>()->buttons().first()->text();
+        whenModalOpens([&, open = QPointer<QFileDialog>(chooser)](QWidget* next) {
+            auto* box = qobject_cast<QMessageBox*>(next);
+            ASSERT_NE(box, nullptr);
+            message = box->text();
+            box->accept();
+            // A chooser that stayed open after its own warning must not hang the test.
+            if (open)
+                open->reject();
+        });
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    EXPECT_EQ(core::PickFolder(record, dialogs), "Cancel");
+    EXPECT_EQ(message.toStdString(), core::kFolderMissingMessage);
+    EXPECT_EQ(record.BackupFolder, temp.path());
+    EXPECT_FALSE(accept.contains(QStringLiteral("Choose"))) << accept.toStdString();
 }
 
 TEST(QtDialogs, NoticesDoNotBlockTheCaller)

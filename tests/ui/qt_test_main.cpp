@@ -1,4 +1,7 @@
-// Runs the window tests on Qt's offscreen platform, with one application for all of them.
+// Runs the window tests on Qt's offscreen platform, with one application for all of them and
+// Qt's Japanese texts as the program ships them.
+
+#include "ui/qt_translation.h"
 
 #include <QApplication>
 
@@ -8,6 +11,7 @@ int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    ui::loadQtJapanese(QStringLiteral(FERNHOLD_BIN_DIR "/translations"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

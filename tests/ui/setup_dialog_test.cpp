@@ -89,6 +89,11 @@ TEST_F(SetupDialogTest, ShowsEveryControlWithItsCaption)
         EXPECT_EQ(box->x(), columnTop->x());
     }
 
+    // Nothing cuts its text, and the all-on/all-off buttons clear the first row of hours.
+    EXPECT_EQ(fernhold::test::cutTexts(dialog.get()), "");
+    EXPECT_LT(child<QPushButton>(dialog.get(), "cmdOnOff_0")->geometry().bottom(),
+              child<QCheckBox>(dialog.get(), "chk02_0")->y());
+
     // 登録 can be seen and clicked.
     const auto* save = child<QPushButton>(dialog.get(), "cmdSet");
     EXPECT_EQ(save->text(), QStringLiteral("登録"));

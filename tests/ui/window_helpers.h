@@ -3,11 +3,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace fernhold::test {
 
@@ -35,6 +39,36 @@ inline QWidget* visibleWindow(const char* name)
         if (widget->objectName() == QLatin1String(name) && widget->isVisible())
             return widget;
     return nullptr;
+}
+
+// The labels, buttons and check boxes of `window` that cut their text: lower than the font's line
+// (a button also needs room for its frame), narrower than the text, or with the text reaching past
+// the window's edge.
+inline std::string cutTexts(const QWidget* window)
+{
+    std::string cut;
+    for (const QWidget* widget : window->findChildren<QWidget*>()) {
+        QString text;
+        int needed = 0;
+        if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+            text = label->text();
+            needed = label->fontMetrics().height();
+        } else if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
+            text = button->text();
+            needed = button->fontMetrics().height() + 6;
+        } else if (const auto* box = qobject_cast<const QCheckBox*>(widget)) {
+            text = box->text();
+            if (box->width() < box->sizeHint().width())
+                cut += box->objectName().toStdString() + " ";
+        }
+        if (text.isEmpty() || !widget->isVisibleTo(window))
+            continue;
+        const QRect shown(widget->mapTo(window, QPoint(0, 0)),
+                          QSize(widget->fontMetrics().horizontalAdvance(text), widget->height()));
+        if (widget->height() < needed || !window->rect().contains(shown))
+            cut += widget->objectName().toStdString() + " ";
+    }
+    return cut;
 }
 
 template <typename T> T* child(const QObject* parent, const char* name)

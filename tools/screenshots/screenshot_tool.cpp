@@ -1,15 +1,20 @@
-// Opens each window of the program with fake services and saves a picture of it into the folder
-// named by FERNHOLD_SCREENSHOT_DIR. Meant to run under a virtual X server, e.g.
-//   xvfb-run -s "-screen 0 1024x768x24" env FERNHOLD_SCREENSHOT_DIR=docs/screenshots \
-//       build/tools/fernhold_screenshots
+// Opens each window of the program with a fake clock and archiver (the real message boxes and
+// folder chooser, in Japanese) and saves a picture of it into the folder named by
+// FERNHOLD_SCREENSHOT_DIR, each file name ending in FERNHOLD_SCREENSHOT_SUFFIX. Meant to run
+// under a virtual X server with a window manager, so that title bars show; take.sh does that at
+// 100 % and 150 %.
 
 #include "core/settings/setup_file.h"
+#include "core/store/backup_tree.h"
 #include "platform/paths.h"
 #include "support/fake_services.h"
+#include "support/file_helpers.h"
 #include "support/temp_folder.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
+#include "ui/qt_dialogs.h"
 #include "ui/qt_main_view.h"
+#include "ui/qt_translation.h"
 #include "ui/setup_dialog.h"
 #include "ui/version_box.h"
 #ifdef FERNHOLD_HAVE_RESTORE_WINDOW
@@ -17,47 +22,80 @@
 #endif
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
-// The screen's pixels under `area`, so that open menus are caught as well.
-void saveScreenArea(const QRect& area, const QString& file)
+QString g_folder;
+QString g_suffix;
+
+// The screen's pixels under `area` (title bars and open menus included).
+void saveScreenArea(const QRect& area, const QString& name)
 {
-    QTest::qWait(400);
+    QTest::qWait(600);
+    const QRect margin = area.adjusted(-4, -4, 4, 4);
     const QPixmap picture =
-        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        QGuiApplication::primaryScreen()->grabWindow(0, margin.x(), margin.y(), margin.width(), margin.height());
+    const QString file = g_folder + QLatin1Char('/') + name + g_suffix + QStringLiteral(".png");
     if (!picture.save(file))
         std::fprintf(stderr, "could not write %s\n", qPrintable(file));
 }
 
-void saveWindow(QWidget& window, const QString& file)
+// Runs `open`, which blocks in a modal window; once that window shows, pictures the area
+// `area` gives and then lets `close` end it.
+void whileModalOpen(const std::function<void()>& open, const std::function<QRect(QWidget*)>& area, const QString& name,
+                    const std::function<void(QWidget*)>& close)
 {
-    window.show();
-    window.move(40, 40);
-    QTest::qWait(200);
-    saveScreenArea(window.frameGeometry().adjusted(-4, -4, 4, 4), file);
-    window.hide();
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(50);
+    QObject::connect(poll, &QTimer::timeout, poll, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        saveScreenArea(area(modal), name);
+        close(modal);
+    });
+    poll->start();
+    open();
+}
+
+QRect frameOf(QWidget* window)
+{
+    return window->frameGeometry();
+}
+
+void closeWindow(QWidget* window)
+{
+    window->close();
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    const QString outFolder = qEnvironmentVariable("FERNHOLD_SCREENSHOT_DIR");
-    if (outFolder.isEmpty()) {
+    g_folder = qEnvironmentVariable("FERNHOLD_SCREENSHOT_DIR");
+    g_suffix = qEnvironmentVariable("FERNHOLD_SCREENSHOT_SUFFIX");
+    if (g_folder.isEmpty()) {
         std::fprintf(stderr, "set FERNHOLD_SCREENSHOT_DIR to the folder for the pictures\n");
         return 2;
     }
     QApplication app(argc, argv);
-    QDir().mkpath(outFolder);
+    ui::loadQtJapanese(QStringLiteral(FERNHOLD_TRANSLATIONS_DIR));
+    QDir().mkpath(g_folder);
 
     fernhold::test::TempFolder program;
     for (int page = 0; page < 7; ++page) {
@@ -67,8 +105,9 @@ int main(int argc, char* argv[])
     }
     fernhold::test::FakeServices fakes;
     fakes.clock.set(2026, 12, 6, 14, 5, 9);
+    ui::QtDialogs dialogs;
     ui::QtMainView mainView;
-    core::Services services{fakes.clock, fakes.dialogs, mainView, fakes.archiver, fakes.locale};
+    core::Services services{fakes.clock, dialogs, mainView, fakes.archiver, fakes.locale};
     core::AppState state;
     state.programFolder = program.path();
 
@@ -78,39 +117,56 @@ int main(int argc, char* argv[])
         return 1;
     state.setup.DayBackHour = {0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0};
     state.setup.MonthBackOption[1] = 1;
+    state.setup.MonthBackDate[0] = core::DateTime::fromCivil({2026, 12, 1, 9, 30, 0});
+    fernhold::test::writeFile(core::archivePathInSlot(core::monthSlotPath(program.path(), 1)), "archive");
     mainWindow.show();
-    saveScreenArea(mainWindow.frameGeometry().adjusted(-4, -4, 4, 4), outFolder + "/main_window.png");
+    QTest::qWait(800);
+    saveScreenArea(frameOf(&mainWindow), QStringLiteral("main_window"));
 
-    // The backup menu with the restore submenu open.
+    // The backup menu with the restore submenu open, then the help menu.
     QMenu* backup = mainWindow.findChild<QMenu*>(QStringLiteral("menuBackup"));
     QMenu* restore = mainWindow.findChild<QMenu*>(QStringLiteral("submenuRet"));
     mainWindow.menuBar()->setActiveAction(backup->menuAction());
-    QTest::qWait(200);
+    QTest::qWait(300);
     backup->setActiveAction(restore->menuAction());
     restore->popup(backup->geometry().topRight() + QPoint(0, backup->actionGeometry(restore->menuAction()).top()));
-    QTest::qWait(200);
-    saveScreenArea(
-        mainWindow.frameGeometry().united(backup->geometry()).united(restore->geometry()).adjusted(-4, -4, 4, 4),
-        outFolder + "/main_menu.png");
+    saveScreenArea(frameOf(&mainWindow).united(backup->geometry()).united(restore->geometry()),
+                   QStringLiteral("main_menu"));
     restore->hide();
     backup->hide();
+    QMenu* help = mainWindow.findChild<QMenu*>(QStringLiteral("menuHelp"));
+    mainWindow.menuBar()->setActiveAction(help->menuAction());
+    saveScreenArea(frameOf(&mainWindow).united(help->geometry()), QStringLiteral("help_menu"));
+    help->hide();
+    mainWindow.menuBar()->setActiveAction(nullptr);
 
-    ui::SetupDialog setup(state, services);
-    saveWindow(setup, outFolder + "/setup_dialog.png");
-
-    state.HelpPage = 0;
-    ui::HelpWindow help(state);
-    help.setAttribute(Qt::WA_DeleteOnClose, false);
-    help.Form_Load();
-    saveWindow(help, outFolder + "/help_window.png");
-
-    ui::VersionBox version;
-    saveWindow(version, outFolder + "/version_box.png");
+    whileModalOpen([&] { mainWindow.menuSetup_Click(); }, frameOf, QStringLiteral("setup_dialog"), closeWindow);
 
 #ifdef FERNHOLD_HAVE_RESTORE_WINDOW
-    state.ReturnMode = 1;
-    ui::RestoreWindow reload(state, services);
-    saveWindow(reload, outFolder + "/restore_window.png");
+    // By date, slot 01 holds an archive: the overwrite question over the window, then the copy's
+    // chooser starting in TmpRead. Both are declined.
+    whileModalOpen([&] { mainWindow.submenuReturn_Click(0); }, frameOf, QStringLiteral("restore_window"),
+                   [](QWidget* reload) {
+                       whileModalOpen(
+                           [reload] { reload->findChild<QPushButton*>(QStringLiteral("cmdReload"))->click(); },
+                           [reload](QWidget* box) { return frameOf(reload).united(frameOf(box)); },
+                           QStringLiteral("restore_question"),
+                           [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
+                       whileModalOpen([reload] { reload->findChild<QPushButton*>(QStringLiteral("cmdRead"))->click(); },
+                                      frameOf, QStringLiteral("copy_chooser"),
+                                      [](QWidget* chooser) { qobject_cast<QDialog*>(chooser)->reject(); });
+                       reload->close();
+                   });
 #endif
+
+    mainWindow.submenu_Help_Click(6);
+    QTest::qWait(300);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QLatin1String("frmHelp") && window->isVisible()) {
+            saveScreenArea(frameOf(window), QStringLiteral("help_window"));
+            window->close();
+        }
+
+    whileModalOpen([&] { mainWindow.submenu_Version_Click(); }, frameOf, QStringLiteral("version_box"), closeWindow);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "core/common/error_status.h"
 
 #include "core/common/utf8.h"
+#include "platform/error_text.h"
 
 namespace core {
 
@@ -19,7 +20,7 @@ base::Status statusFromError(const std::error_code& error, const std::string& pa
         code = base::ErrorCode::DiskFull;
     // Some runtimes give the system's text in the ANSI code page; the portable text is the
     // better reason then than bytes no window can show.
-    std::string reason = error.message();
+    std::string reason = platform::errorText(error);
     if (!isValidUtf8(reason))
         reason = std::generic_category().message(condition.value());
     return base::Status::error(code, reason, path);

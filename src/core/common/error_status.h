@@ -1,6 +1,6 @@
 #pragma once
 // std::filesystem reports failures as std::error_code; the core passes them on as base::Status
-// with the system's reason as detail.
+// with the reason a person reads as detail (platform::errorText).
 
 #include "base/status.h"
 

@@ -1,13 +1,14 @@
 #include "platform/file_io.h"
 
+#include "platform/error_text.h"
 #include "platform/paths.h"
 
 #include <atomic>
-#include <chrono>
 #include <cerrno>
-#include <cstring>
+#include <chrono>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace platform {
@@ -34,7 +35,7 @@ base::Status errorFromErrno(int error, const std::string& path)
     default:
         break;
     }
-    return base::Status::error(code, std::strerror(error), path);
+    return base::Status::error(code, errorText(std::error_code(error, std::generic_category())), path);
 }
 
 std::string parentFolder(const std::string& path)
@@ -152,7 +153,8 @@ base::Status syncFile(std::FILE* file, const std::string& path)
 
 base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds)
 {
-    const auto time = std::chrono::file_clock::from_sys(std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds)));
+    const auto time =
+        std::chrono::file_clock::from_sys(std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds)));
     std::error_code ec;
     std::filesystem::last_write_time(path, time, ec);
     if (ec)
@@ -241,7 +243,8 @@ base::Status NewFile::rename(const std::string& target)
 {
     const int at = static_cast<int>(m_folder->m_handle);
     if (::renameat(at, m_name.c_str(), at, target.c_str()) != 0)
-        return base::Status::error(base::ErrorCode::IoError, std::strerror(errno), m_folder->pathOf(target));
+        return base::Status::error(base::ErrorCode::IoError, errorText(std::error_code(errno, std::generic_category())),
+                                   m_folder->pathOf(target));
     m_exists = false;
     return base::Status::ok();
 }

@@ -105,7 +105,9 @@ TEST(Startup, KeepsAPlainFileNamedDayBackAndReportsTheSlotItBlocks)
     const auto& shown = messages.at(0);
     EXPECT_EQ(shown.title, core::kProductName);
     EXPECT_EQ(shown.text.rfind(kFolderFailed, 0), 0u) << shown.text;
-    EXPECT_NE(shown.text.find("\r" + status.path() + "\r" + status.detail() + "\r"), std::string::npos);
+    EXPECT_NE(shown.text.find("\r" + status.path() + "\rフォルダのあるべき場所にファイルがあります\r"),
+              std::string::npos)
+        << shown.text;
     EXPECT_FALSE(isFolder(start.folder.file("TmpRead")));
 }
 
