@@ -1,0 +1,21 @@
+#include "core/restore/protected_folder.h"
+
+#include "core/restore/target_guard.h"
+#include "core/store/backup_tree.h"
+
+namespace core::restore {
+
+std::optional<std::string> unrestorableFolderText(const std::string& backupFolder, const std::string& programFolder)
+{
+    // A root keeps its separator: "/" less its separator would read as no folder at all.
+    std::string folder = sourcePath(backupFolder);
+    if (folder.empty())
+        folder = backupFolder;
+    const TargetRefusal refusal = checkTarget(folder, programFolder);
+    if (refusal == TargetRefusal::None || refusal == TargetRefusal::Empty || refusal == TargetRefusal::NotAFolder)
+        return std::nullopt;
+    return folder + " は\r" + refusalReason(refusal) + "ので　バックアップしても復元できません。\r\r" +
+           "バックアップするフォルダには　別のフォルダを設定してください。";
+}
+
+} // namespace core::restore
