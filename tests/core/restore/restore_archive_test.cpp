@@ -69,6 +69,21 @@ TEST_F(RestoreArchiveTest, ReportsSuccessInTwoLinesAndThenSavesTheSettings)
     EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
 }
 
+// As after a menu backup: setup.def that cannot be replaced (a folder stands in its place) is told.
+TEST_F(RestoreArchiveTest, AFailedSaveOfTheSettingsIsReportedAfterTheResult)
+{
+    makeFolder(core::setupFilePath(m_program));
+
+    restore(m_protected);
+
+    const auto messages = m_fakes.dialogs.messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, m_archive + " を \r" + m_protected + " に復元しました");
+    EXPECT_EQ(messages[1].title, kRestoreTitle);
+    EXPECT_EQ(messages[1].text.rfind("設定を保存できませんでした\r" + core::setupFilePath(m_program) + "\r", 0), 0u)
+        << messages[1].text;
+}
+
 TEST_F(RestoreArchiveTest, WithoutReportShowsNothingAndWritesNoSettings)
 {
     EXPECT_EQ(restore(m_protected, 0), RestoreOutcome::Restored);
