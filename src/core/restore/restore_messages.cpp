@@ -86,6 +86,13 @@ std::string confirmationText(const std::string& description)
            kCr + "それでも　実行しますか？";
 }
 
+std::string replacedWhileAskingText(const std::string& description, const std::string& targetFolder)
+{
+    return description + "の　バックアップは　確認の間に　新しいバックアップで置き換えられました。" + kCr + kCr +
+           "復元を中止しました。　" + targetFolder + " は変更していません。" + kCr + kCr +
+           "もう一度　復元するデータを選んでください。";
+}
+
 std::string restoredText(const std::string& archivePath, const std::string& targetFolder)
 {
     return archivePath + " を " + kCr + targetFolder + " に復元しました";

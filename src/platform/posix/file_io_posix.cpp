@@ -3,8 +3,8 @@
 #include "platform/paths.h"
 
 #include <atomic>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -152,12 +152,26 @@ base::Status syncFile(std::FILE* file, const std::string& path)
 
 base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds)
 {
-    const auto time = std::chrono::file_clock::from_sys(std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds)));
+    const auto time =
+        std::chrono::file_clock::from_sys(std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds)));
     std::error_code ec;
     std::filesystem::last_write_time(path, time, ec);
     if (ec)
         return errorFromErrno(ec.value(), fromPath(path));
     return base::Status::ok();
+}
+
+std::optional<FileIdentity> fileIdentity(const std::string& utf8Path)
+{
+    struct stat info {};
+    if (::stat(utf8Path.c_str(), &info) != 0)
+        return std::nullopt;
+    FileIdentity identity;
+    identity.size = static_cast<std::uint64_t>(info.st_size);
+    identity.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    identity.device = static_cast<std::uint64_t>(info.st_dev);
+    identity.number = static_cast<std::uint64_t>(info.st_ino);
+    return identity;
 }
 
 OpenFolder::~OpenFolder()
