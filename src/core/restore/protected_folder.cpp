@@ -7,9 +7,10 @@ namespace core::restore {
 
 std::optional<std::string> unrestorableFolderText(const std::string& backupFolder, const std::string& programFolder)
 {
-    // A root keeps its separator: "/" less its separator would read as no folder at all.
+    // A root keeps its separator: without it "/" reads as no folder and "C:\" as a drive's
+    // current folder.
     std::string folder = sourcePath(backupFolder);
-    if (folder.empty())
+    if (folder.empty() || (folder.size() == 2 && folder[1] == ':'))
         folder = backupFolder;
     const TargetRefusal refusal = checkTarget(folder, programFolder);
     if (refusal == TargetRefusal::None || refusal == TargetRefusal::Empty || refusal == TargetRefusal::NotAFolder)

@@ -221,6 +221,22 @@ TEST_F(RestoreArchiveTest, RefusesTargetsWhoseClearingWouldDoHarmAndTouchesNothi
     EXPECT_EQ(after, before);
 }
 
+// Every folder above the program folder holds the backups, not only its parent.
+TEST_F(RestoreArchiveTest, RefusesEveryFolderThatHoldsTheProgramFolder)
+{
+    m_state.programFolder = path("outer/inner/prog");
+    put("outer/inner/prog/DayBack/hback01/BackUp.lzh", "keep");
+    ASSERT_TRUE(core::createBackupTree(m_state.programFolder));
+    for (const std::string& holder : {path("outer/inner"), path("outer")}) {
+        m_fakes.dialogs.clear();
+        EXPECT_EQ(restore(holder), RestoreOutcome::Refused) << holder;
+        EXPECT_EQ(m_fakes.dialogs.messages().at(0).text,
+                  holder + " は\rバックアップを保存しているフォルダを含んでいるので　復元先にできません！");
+    }
+    EXPECT_TRUE(m_fakes.archiver.commands().empty());
+    EXPECT_EQ(readFile(path("outer/inner/prog/DayBack/hback01/BackUp.lzh")), "keep");
+}
+
 TEST_F(RestoreArchiveTest, TheWorkingFolderAndOtherFoldersBesideTheTreeMayBeRestoredInto)
 {
     EXPECT_EQ(restore(core::tmpReadFolder(m_program)), RestoreOutcome::Restored);
