@@ -2,6 +2,7 @@
 
 #include "core/common/product.h"
 #include "core/restore/folder_clearing.h"
+#include "core/restore/protected_folder.h"
 #include "core/restore/restore_messages.h"
 #include "core/restore/target_guard.h"
 #include "core/restore/unpack_over.h"
@@ -18,11 +19,9 @@ bool clearsQuietly(const std::string& destination, const AppState& state)
 {
     if (!liesWithin(destination, tmpReadFolder(state.programFolder)))
         return false;
-    const std::string& setting = state.setup.BackupFolder;
-    if (setting.empty())
+    const std::string protectedFolder = protectedFolderPath(state.setup.BackupFolder);
+    if (protectedFolder.empty())
         return true;
-    // A root keeps its separator.
-    const std::string protectedFolder = sourcePath(setting).empty() ? setting : sourcePath(setting);
     return !liesWithin(destination, protectedFolder) && !liesWithin(protectedFolder, destination);
 }
 

@@ -5,13 +5,15 @@
 
 namespace core::restore {
 
+std::string protectedFolderPath(const std::string& backupFolder)
+{
+    const std::string folder = sourcePath(backupFolder);
+    return folder.empty() || (folder.size() == 2 && folder[1] == ':') ? backupFolder : folder;
+}
+
 std::optional<std::string> unrestorableFolderText(const std::string& backupFolder, const std::string& programFolder)
 {
-    // A root keeps its separator: without it "/" reads as no folder and "C:\" as a drive's
-    // current folder.
-    std::string folder = sourcePath(backupFolder);
-    if (folder.empty() || (folder.size() == 2 && folder[1] == ':'))
-        folder = backupFolder;
+    const std::string folder = protectedFolderPath(backupFolder);
     const TargetRefusal refusal = checkTarget(folder, programFolder);
     if (refusal == TargetRefusal::None || refusal == TargetRefusal::Empty || refusal == TargetRefusal::NotAFolder)
         return std::nullopt;

@@ -7,6 +7,10 @@
 
 namespace core::restore {
 
+// The folder BackupFolder names: less one trailing separator, except that a root keeps its own
+// (without it "/" reads as no folder and "C:\" as a drive's current folder).
+std::string protectedFolderPath(const std::string& backupFolder);
+
 // The message that says why backupFolder can never be restored into, or nullopt when it can.
 // An empty setting and a plain file pass: the backups report those themselves.
 std::optional<std::string> unrestorableFolderText(const std::string& backupFolder, const std::string& programFolder);

@@ -3,8 +3,8 @@
 #include "platform/paths.h"
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -152,8 +152,7 @@ base::Status syncFile(std::FILE* file, const std::string& path)
 
 base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds)
 {
-    const auto time =
-        std::chrono::file_clock::from_sys(std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds)));
+    const auto time = std::chrono::file_clock::from_sys(std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds)));
     std::error_code ec;
     std::filesystem::last_write_time(path, time, ec);
     if (ec)
