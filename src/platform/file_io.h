@@ -37,6 +37,20 @@ base::Status syncFile(std::FILE* file, const std::string& path);
 // std::filesystem cannot set a folder's time, so the Windows side does it itself.
 base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds);
 
+// What tells one version of a file from another: a file rewritten in place changes its size or
+// its modification time, one renamed over it its number (device and inode on POSIX, volume serial
+// and file index on Windows).
+struct FileIdentity {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0; // in the system's own finest unit; only compared
+    std::uint64_t device = 0;
+    std::uint64_t number = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file at utf8Path, links followed; nullopt when it cannot be examined.
+std::optional<FileIdentity> fileIdentity(const std::string& utf8Path);
+
 // The permissions an extracted file is given: exactly these bits, or, without them, those it was
 // created with less write access when readOnly. On Windows only "no write access for its owner"
 // counts, as the read-only attribute.

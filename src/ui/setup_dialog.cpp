@@ -239,7 +239,7 @@ void SetupDialog::cmdOnOff_Click(int index)
 
 void SetupDialog::cmdFolder_Click()
 {
-    if (core::PickFolder(m_state.setup, m_services.dialogs).empty())
+    if (core::PickFolder(m_state.setup, m_services.dialogs, m_state.programFolder).empty())
         m_txtFolder->setText(QString::fromStdString(m_state.setup.BackupFolder));
 }
 

@@ -29,6 +29,8 @@ public:
 
     // Runs as each message is shown, e.g. to see what is on disk at that moment.
     void setOnMessage(std::function<void()> onMessage) { m_onMessage = std::move(onMessage); }
+    // Runs as each question is shown, before it is answered: what happens while it is open.
+    void setOnQuestion(std::function<void()> onQuestion) { m_onQuestion = std::move(onQuestion); }
 
     void message(const std::string& title, const std::string& text) override
     {
@@ -39,6 +41,8 @@ public:
     bool ask(const std::string& title, const std::string& text) override
     {
         m_shown.push_back({Kind::Question, title, text});
+        if (m_onQuestion)
+            m_onQuestion();
         if (m_answers.empty())
             return false;
         const bool answer = m_answers.front();
@@ -79,6 +83,7 @@ private:
     std::deque<bool> m_answers;
     std::deque<std::optional<std::string>> m_folders;
     std::function<void()> m_onMessage;
+    std::function<void()> m_onQuestion;
 };
 
 } // namespace fernhold::test

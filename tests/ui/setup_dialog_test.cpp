@@ -164,14 +164,26 @@ TEST_F(SetupDialogTest, SaveAllOnAndAllOffReachTheFile)
     EXPECT_EQ(hourLines(), std::vector<std::string>(24, "0"));
 }
 
-TEST_F(SetupDialogTest, APickedFolderIsStoredAndShown)
+// The program folder itself could never be restored into: refused, and the old folder stays.
+TEST_F(SetupDialogTest, APickedFolderIsStoredAndShownUnlessItCouldNeverBeRestored)
 {
+    const std::string work = m_program.file("work");
+    fernhold::test::makeFolder(work);
     auto dialog = open();
-    m_fakes.dialogs.chooseFolderAnswer(m_program.path());
+    m_fakes.dialogs.chooseFolderAnswer(work);
     click(*dialog, "cmdFolder");
-    const std::string stored = m_program.path() + platform::kSeparator;
+    const std::string stored = work + platform::kSeparator;
     EXPECT_EQ(m_state.setup.BackupFolder, stored);
     EXPECT_EQ(child<QLineEdit>(dialog.get(), "txtFolder")->text(), QString::fromStdString(stored));
+    EXPECT_TRUE(m_fakes.dialogs.messages().empty());
+
+    m_fakes.dialogs.chooseFolderAnswer(m_program.path());
+    click(*dialog, "cmdFolder");
+    EXPECT_EQ(m_state.setup.BackupFolder, stored);
+    EXPECT_EQ(child<QLineEdit>(dialog.get(), "txtFolder")->text(), QString::fromStdString(stored));
+    ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
+    EXPECT_EQ(m_fakes.dialogs.messages()[0].text.rfind(m_program.path() + " は\rつむぎ君のプログラムフォルダである", 0),
+              0u);
 }
 
 TEST_F(SetupDialogTest, AutostartItemsAskFirstAndTouchNeitherRecordNorFile)

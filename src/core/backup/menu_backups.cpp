@@ -4,6 +4,7 @@
 #include "core/backup/backup_messages.h"
 #include "core/backup/backup_operations.h"
 #include "core/backup/slot_backups.h"
+#include "core/restore/protected_folder.h"
 #include "core/settings/setup_file.h"
 
 namespace core {
@@ -18,10 +19,22 @@ void saveAndReport(AppState& state, Services& services, const std::string& title
         services.dialogs.message(title, saveFailureText(saved));
 }
 
+// A folder no restore could go back into is told about instead of backed up: its archives would
+// fill the slots and protect nothing.
+bool refuseUnrestorable(const AppState& state, Services& services, const std::string& title)
+{
+    const auto unrestorable = restore::unrestorableFolderText(state.setup.BackupFolder, state.programFolder);
+    if (unrestorable)
+        services.dialogs.message(title, *unrestorable);
+    return unrestorable.has_value();
+}
+
 } // namespace
 
 void submenu_Nowback_Click(AppState& state, Services& services)
 {
+    if (refuseUnrestorable(state, services, nowbackTitle()))
+        return;
     const SlotBackupReport report = backUpToNextDaySlot(state, services, SlotWrite::ReplaceArchive);
     const base::Status saved = SaveSetup(state);
     services.dialogs.message(nowbackTitle(), backupReportText(report.outcome, report.source, report.slot));
@@ -31,6 +44,8 @@ void submenu_Nowback_Click(AppState& state, Services& services)
 
 void submenu_Dayback_Click(AppState& state, Services& services)
 {
+    if (refuseUnrestorable(state, services, daybackTitle()))
+        return;
     const SlotBackupReport report = backUpToTodaysMonthSlot(state, services, SlotWrite::ReplaceArchive);
     services.dialogs.message(daybackTitle(), backupReportText(report.outcome, report.source, report.slot));
     saveAndReport(state, services, daybackTitle());

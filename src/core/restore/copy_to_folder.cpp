@@ -2,33 +2,27 @@
 
 #include "core/common/product.h"
 #include "core/restore/folder_clearing.h"
+#include "core/restore/protected_folder.h"
 #include "core/restore/restore_messages.h"
 #include "core/restore/target_guard.h"
 #include "core/restore/unpack_over.h"
 #include "core/store/backup_tree.h"
 #include "platform/paths.h"
 
-#include <filesystem>
-#include <system_error>
-
 namespace core::restore {
 namespace {
 
-// TmpRead and the folders below it are the copy's own working place: cleared without a question.
-bool isInsideTmpRead(const std::string& folder, const std::string& programFolder)
+// TmpRead and the folders below it are the copy's own working place, cleared without a question,
+// unless the destination is the protected folder, holds it or lies inside it: TmpRead is the
+// protected folder by default.
+bool clearsQuietly(const std::string& destination, const AppState& state)
 {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path tmpRead = fs::weakly_canonical(platform::toPath(tmpReadFolder(programFolder)), ec);
-    if (ec)
+    if (!liesWithin(destination, tmpReadFolder(state.programFolder)))
         return false;
-    for (fs::path p = fs::weakly_canonical(platform::toPath(folder), ec); !ec && !p.empty(); p = p.parent_path()) {
-        if (p == tmpRead || fs::equivalent(p, tmpRead, ec))
-            return true;
-        if (p == p.parent_path())
-            break;
-    }
-    return false;
+    const std::string protectedFolder = protectedFolderPath(state.setup.BackupFolder);
+    if (protectedFolder.empty())
+        return true;
+    return !liesWithin(destination, protectedFolder) && !liesWithin(protectedFolder, destination);
 }
 
 std::string withoutTrailingSeparator(std::string folder)
@@ -83,7 +77,7 @@ CopyOutcome cmdRead_Click(AppState& state, Services& services, const std::string
         services.dialogs.message(copyTitle(), refusalText(refusal, destination, Purpose::Copy));
         return CopyOutcome::Refused;
     }
-    if (!isInsideTmpRead(destination, state.programFolder) && !folderIsEmpty(destination) &&
+    if (!clearsQuietly(destination, state) && !folderIsEmpty(destination) &&
         !services.dialogs.ask(copyTitle(), clearDestinationQuestion(destination))) {
         return CopyOutcome::Cancelled;
     }

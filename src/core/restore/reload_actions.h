@@ -7,8 +7,9 @@
 namespace core::restore {
 
 // Checks that the slot holds BackUp.lzh, asks the overwrite question and on Yes restores it over
-// BackupFolder (less one trailing separator) with report = 1. True when the window is to close:
-// after a restore, whatever its outcome.
+// BackupFolder (less one trailing separator) with report = 1; a slot written while the question
+// was open is not restored but reported, so the person may choose again. True when the window is
+// to close: after a restore, whatever its outcome.
 bool cmdReload_Click(AppState& state, Services& services, const ReloadModel& model);
 
 } // namespace core::restore

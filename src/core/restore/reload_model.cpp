@@ -29,15 +29,11 @@ ReloadModel::ReloadModel(std::string programFolder, int ReturnMode, const SetupR
     : m_programFolder(std::move(programFolder)), m_byDate(ReturnMode == 0)
 {
     if (m_byDate) {
-        for (int day = 1; day <= kMonthSlotCount; ++day) {
-            m_times.push_back(recordedTimeText(setup.MonthBackDate[day - 1], locale));
-            m_entries.push_back(twoDigits(day) + "日  " + m_times.back());
-        }
+        for (int day = 1; day <= kMonthSlotCount; ++day)
+            m_entries.push_back(twoDigits(day) + "日  " + recordedTimeText(setup.MonthBackDate[day - 1], locale));
     } else {
-        for (int slot = 0; slot < kDaySlotCount; ++slot) {
-            m_times.push_back(recordedTimeText(setup.DayBackDate[slot], locale));
-            m_entries.push_back(twoDigits(slot) + ": " + m_times.back());
-        }
+        for (int slot = 0; slot < kDaySlotCount; ++slot)
+            m_entries.push_back(twoDigits(slot) + ": " + recordedTimeText(setup.DayBackDate[slot], locale));
     }
     m_dirFolder = slotForEntry(0);
     m_fileFolder = m_dirFolder;
@@ -89,11 +85,16 @@ std::optional<int> ReloadModel::entryForFolder(const std::string& folder) const
     return entry;
 }
 
-std::string ReloadModel::description() const
+DateTime ReloadModel::selectedStamp(const SetupRecord& setup) const
+{
+    return m_byDate ? setup.MonthBackDate[m_selected] : setup.DayBackDate[m_selected];
+}
+
+std::string ReloadModel::description(const SetupRecord& setup, const LocaleFormat& locale) const
 {
     if (m_byDate)
         return twoDigits(m_selected + 1) + "日";
-    return "時刻 = " + m_times[m_selected] + "  ";
+    return "時刻 = " + recordedTimeText(selectedStamp(setup), locale) + "  ";
 }
 
 } // namespace core::restore

@@ -53,14 +53,17 @@ public:
     // The entry a folder's last two characters name, if they are two digits naming one.
     std::optional<int> entryForFolder(const std::string& folder) const;
 
-    // The start of the confirmation: "05日" by date, "時刻 = <recorded time>  " by time.
-    std::string description() const;
+    // The selected slot's stamp in setup (MonthBackDate or DayBackDate), as it is now.
+    DateTime selectedStamp(const SetupRecord& setup) const;
+
+    // The start of the confirmation: "05日" by date, "時刻 = <recorded time>  " by time, the time
+    // read from setup as it is now (a backup may have written the slot since the list was filled).
+    std::string description(const SetupRecord& setup, const LocaleFormat& locale) const;
 
 private:
     std::string m_programFolder;
     bool m_byDate;
     std::vector<std::string> m_entries;
-    std::vector<std::string> m_times;
     int m_selected = 0;
     std::string m_dirFolder;
     std::string m_fileFolder;

@@ -47,8 +47,10 @@ RestoreOutcome RestoreArchive(AppState& state, Services& services, const std::st
 
     if (report == 1) {
         services.dialogs.message(restoreTitle(), text);
-        // The record in memory may hold stamps of timer backups that never reached the file.
-        SaveSetup(state);
+        // The record in memory may hold stamps of timer backups that never reached the file; losing
+        // them would let the next backup overwrite the newest generation, so a failure is told.
+        if (const base::Status saved = SaveSetup(state); !saved)
+            services.dialogs.message(restoreTitle(), saveFailureText(saved));
     }
     return outcome;
 }

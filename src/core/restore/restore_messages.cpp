@@ -18,31 +18,6 @@ const char* operationNoun(Purpose purpose)
     return purpose == Purpose::Restore ? "復元" : "コピー";
 }
 
-const char* refusalReason(TargetRefusal refusal)
-{
-    switch (refusal) {
-    case TargetRefusal::None:
-    case TargetRefusal::Empty:
-        break;
-    case TargetRefusal::NotAbsolute:
-        return "ドライブから始まる完全なパスではない";
-    case TargetRefusal::DriveDesignator:
-    case TargetRefusal::FileSystemRoot:
-        return "ドライブ全体を指している";
-    case TargetRefusal::UnquotableName:
-        return "名前に　\"　を含んでいる";
-    case TargetRefusal::ProgramFolder:
-        return "つむぎ君のプログラムフォルダである";
-    case TargetRefusal::ContainsProgramFolder:
-        return "バックアップを保存しているフォルダを含んでいる";
-    case TargetRefusal::InsideSlotTree:
-        return "バックアップの保存場所の中にある";
-    case TargetRefusal::NotAFolder:
-        return "フォルダではなくファイルである";
-    }
-    return "";
-}
-
 // Unlha's own words, when it gave any, on a line of their own.
 std::string detailLine(const std::string& unlhaMessage)
 {
@@ -109,6 +84,13 @@ std::string confirmationText(const std::string& description)
 {
     return description + "の　データを復元します。" + kCr + kCr + "現在のデータは上書きされてなくなります。" + kCr +
            kCr + "それでも　実行しますか？";
+}
+
+std::string replacedWhileAskingText(const std::string& description, const std::string& targetFolder)
+{
+    return description + "の　バックアップは　確認の間に　新しいバックアップで置き換えられました。" + kCr + kCr +
+           "復元を中止しました。　" + targetFolder + " は変更していません。" + kCr + kCr +
+           "もう一度　復元するデータを選んでください。";
 }
 
 std::string restoredText(const std::string& archivePath, const std::string& targetFolder)

@@ -24,6 +24,8 @@ std::string copyTitle();    // product name + "：　保存ファイルのコピ
 std::string chooserTitle(); // product name + "：　　コピー先フォルダを指定する"
 
 std::string confirmationText(const std::string& description);
+// The slot was written again while the overwrite question was open; nothing was restored.
+std::string replacedWhileAskingText(const std::string& description, const std::string& targetFolder);
 std::string restoredText(const std::string& archivePath, const std::string& targetFolder);
 std::string copiedText(const std::string& slotPath, const std::string& destination);
 

@@ -91,4 +91,36 @@ TargetRefusal checkTarget(const std::string& target, const std::string& programF
     return TargetRefusal::None;
 }
 
+const char* refusalReason(TargetRefusal refusal)
+{
+    switch (refusal) {
+    case TargetRefusal::None:
+    case TargetRefusal::Empty:
+        break;
+    case TargetRefusal::NotAbsolute:
+        return "ドライブから始まる完全なパスではない";
+    case TargetRefusal::DriveDesignator:
+    case TargetRefusal::FileSystemRoot:
+        return "ドライブ全体を指している";
+    case TargetRefusal::UnquotableName:
+        return "名前に　\"　を含んでいる";
+    case TargetRefusal::ProgramFolder:
+        return "つむぎ君のプログラムフォルダである";
+    case TargetRefusal::ContainsProgramFolder:
+        return "バックアップを保存しているフォルダを含んでいる";
+    case TargetRefusal::InsideSlotTree:
+        return "バックアップの保存場所の中にある";
+    case TargetRefusal::NotAFolder:
+        return "フォルダではなくファイルである";
+    }
+    return "";
+}
+
+bool liesWithin(const std::string& folder, const std::string& ancestor)
+{
+    const fs::path outer = resolved(platform::toPath(ancestor));
+    return anyOfSelfAndAncestors(resolved(platform::toPath(folder)),
+                                 [&](const fs::path& p) { return sameFolder(p, outer); });
+}
+
 } // namespace core::restore

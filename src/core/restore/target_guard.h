@@ -1,6 +1,7 @@
 #pragma once
 // Folders that a restore or a copy must never clear: clearing them would destroy more than the
-// person asked for (a whole drive, the program with every backup, a slot).
+// person asked for (a whole drive, the program with every backup, a slot). The same rule decides
+// which folders may be protected at all, since a backup that can never be restored protects nothing.
 
 #include <string>
 
@@ -22,5 +23,11 @@ enum class TargetRefusal {
 // Decides on the path as given and on where it really leads (links resolved), so another
 // spelling of a protected folder is refused too. A folder that does not exist yet may pass.
 TargetRefusal checkTarget(const std::string& target, const std::string& programFolder);
+
+// Why a folder is refused, worded to be followed by "ので"; empty for None and Empty.
+const char* refusalReason(TargetRefusal refusal);
+
+// True when folder is ancestor or lies below it, judged on where both really lead.
+bool liesWithin(const std::string& folder, const std::string& ancestor);
 
 } // namespace core::restore

@@ -1,6 +1,7 @@
 #include "core/shell/pick_folder.h"
 
 #include "core/common/product.h"
+#include "core/restore/protected_folder.h"
 #include "platform/paths.h"
 
 #include <filesystem>
@@ -43,7 +44,7 @@ std::string pickFolderStart(const SetupRecord& record)
     return record.BackupFolder.empty() ? std::string(kFileSystemRoot) : record.BackupFolder;
 }
 
-std::string PickFolder(SetupRecord& record, Dialogs& dialogs)
+std::string PickFolder(SetupRecord& record, Dialogs& dialogs, const std::string& programFolder)
 {
     const std::string title = std::string(kProductName) + "：　　フォルダを指定する";
     const auto chosen = dialogs.chooseFolder(title, pickFolderStart(record), kPickFolderInstruction);
@@ -54,7 +55,12 @@ std::string PickFolder(SetupRecord& record, Dialogs& dialogs)
         dialogs.message(kProductName, kFolderMissingMessage);
         return "Cancel";
     }
-    record.BackupFolder = withOneTrailingSeparator(*chosen);
+    const std::string folder = withOneTrailingSeparator(*chosen);
+    if (const auto unrestorable = restore::unrestorableFolderText(folder, programFolder)) {
+        dialogs.message(kProductName, *unrestorable);
+        return "Cancel";
+    }
+    record.BackupFolder = folder;
     return "";
 }
 

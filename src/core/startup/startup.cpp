@@ -1,6 +1,7 @@
 #include "core/startup/startup.h"
 
 #include "core/common/product.h"
+#include "core/restore/protected_folder.h"
 #include "core/settings/setup_file.h"
 #include "core/store/backup_tree.h"
 #include "platform/folder_listing.h"
@@ -75,7 +76,12 @@ base::Status runStartup(AppState& state, Services& services, const std::function
     if (!LoadSetup(state, dialogs, &rewritten) && !rewritten)
         return reportStartupFailure(dialogs, Blocked::File, rewritten);
 
-    if (state.setup.MonthBackOption[0] == 1 && startupBackup)
+    // A hand-edited setup.def may name a folder no restore could go back into: the person hears
+    // why now, and no backup of it is taken.
+    const auto unrestorable = restore::unrestorableFolderText(state.setup.BackupFolder, folder);
+    if (unrestorable)
+        dialogs.message(kProductName, *unrestorable);
+    else if (state.setup.MonthBackOption[0] == 1 && startupBackup)
         startupBackup();
 
     if (base::Status tmpRead = createTmpRead(folder); !tmpRead)

@@ -162,6 +162,19 @@ base::Status setModificationTime(const std::filesystem::path& path, std::int64_t
     return base::Status::ok();
 }
 
+std::optional<FileIdentity> fileIdentity(const std::string& utf8Path)
+{
+    struct stat info {};
+    if (::stat(utf8Path.c_str(), &info) != 0)
+        return std::nullopt;
+    FileIdentity identity;
+    identity.size = static_cast<std::uint64_t>(info.st_size);
+    identity.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    identity.device = static_cast<std::uint64_t>(info.st_dev);
+    identity.number = static_cast<std::uint64_t>(info.st_ino);
+    return identity;
+}
+
 OpenFolder::~OpenFolder()
 {
     close();

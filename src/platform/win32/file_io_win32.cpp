@@ -238,6 +238,29 @@ base::Status setModificationTime(const std::filesystem::path& path, std::int64_t
     return set ? base::Status::ok() : win32Error(error, fromPath(path));
 }
 
+std::optional<FileIdentity> fileIdentity(const std::string& utf8Path)
+{
+    // Reading attributes needs no access to the data, so a file open elsewhere still answers.
+    const HANDLE handle =
+        CreateFileW(nativePath(utf8Path).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    if (!known)
+        return std::nullopt;
+    auto joined = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
+    FileIdentity identity;
+    identity.size = joined(info.nFileSizeHigh, info.nFileSizeLow);
+    identity.modified =
+        static_cast<std::int64_t>(joined(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
+    identity.device = info.dwVolumeSerialNumber;
+    identity.number = joined(info.nFileIndexHigh, info.nFileIndexLow);
+    return identity;
+}
+
 OpenFolder::~OpenFolder()
 {
     close();

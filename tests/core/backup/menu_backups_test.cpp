@@ -156,6 +156,33 @@ TEST(MenuBackups, MissingEmptyOrPlainFileSourceIsReportedWithoutPacking)
     }
 }
 
+// A protected folder no restore could go back into is told about instead of backed up: no slot,
+// stamp or file changes.
+TEST(MenuBackups, AFolderThatCouldNeverBeRestoredIsNotBackedUp)
+{
+    for (const bool daily : {false, true}) {
+        BackupFixture f;
+        for (const std::string& folder : {f.state.programFolder + kSep, f.daySlot(4)}) {
+            SCOPED_TRACE(folder);
+            f.state.setup.BackupFolder = folder;
+            f.fakes.dialogs.clear();
+            if (daily)
+                core::submenu_Dayback_Click(f.state, f.fakes.services);
+            else
+                core::submenu_Nowback_Click(f.state, f.fakes.services);
+
+            ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
+            EXPECT_EQ(f.fakes.dialogs.messages()[0].title, daily ? kDayTitle : kNowTitle);
+            EXPECT_NE(f.fakes.dialogs.messages()[0].text.find("ので　バックアップしても復元できません。"),
+                      std::string::npos);
+        }
+        EXPECT_TRUE(f.fakes.archiver.commands().empty());
+        EXPECT_EQ(f.state.setup.DayBackSlot, 0);
+        EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
+        EXPECT_FALSE(isFile(f.setupFile()));
+    }
+}
+
 TEST(MenuBackups, RemovedSlotFolderIsMadeAgainButAPlainFileInItsPlaceFails)
 {
     BackupFixture f;

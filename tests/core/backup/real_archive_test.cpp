@@ -91,14 +91,15 @@ TEST(RealArchive, ScheduledBackupAddsOntoTheArchiveInTheSlot)
     EXPECT_TRUE(f.fakes.dialogs.shown().empty());
 }
 
-TEST(RealArchive, ProgramsOwnTreeIsLeftOutWhenTheProtectedFolderHoldsIt)
+// The backups refuse such a protected folder; compress on its own still never packs the tree.
+TEST(RealArchive, ProgramsOwnTreeIsLeftOutWhenTheSourceHoldsIt)
 {
     RealBackup f;
     makeFolder(f.state.programFolder + kSep + "TmpRead");
     writeFile(f.state.programFolder + kSep + "TmpRead" + kSep + "t.txt", "t");
     core::submenu_Nowback_Click(f.state, f.services); // hback01 holds an archive now
-    f.state.setup.BackupFolder = f.temp.path();
-    core::submenu_Nowback_Click(f.state, f.services);
+    makeFolder(f.daySlot(2));
+    core::compress(f.state, f.services, f.temp.path(), f.daySlot(2));
 
     const auto files = f.extracted(f.daySlot(2));
     EXPECT_EQ(files.at("データ/a.txt"), "a");

@@ -87,6 +87,36 @@ TEST_F(CopyToFolderTest, IntoTmpReadItClearsWithoutAskingAndReportsTheSlot)
     EXPECT_TRUE(core::restore::closesWindow(CopyOutcome::Copied));
 }
 
+// TmpRead is the protected folder by default: where the copy's quiet clearing would meet the
+// protected folder, the question comes first and No keeps every file.
+TEST_F(CopyToFolderTest, InsideTmpReadTheProtectedFolderIsClearedOnlyAfterTheQuestion)
+{
+    const std::string tmpRead = core::tmpReadFolder(m_program);
+    put("prog/TmpRead/sub/mine.txt", "mine");
+    const std::string sub = path("prog/TmpRead/sub");
+    const std::string sep(1, platform::kSeparator);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {tmpRead, tmpRead},       // the default setting
+        {tmpRead + sep, tmpRead}, // as the folder picker stores it
+        {sub, tmpRead},           // the destination holds the protected folder
+        {tmpRead, sub},           // the destination lies inside it
+    };
+    for (const auto& [protectedFolder, destination] : cases) {
+        SCOPED_TRACE(protectedFolder + " <- " + destination);
+        m_state.setup.BackupFolder = protectedFolder;
+        m_fakes.dialogs.clear();
+        m_fakes.dialogs.chooseFolderAnswer(destination);
+        m_fakes.dialogs.answerNo();
+
+        EXPECT_EQ(copy(), CopyOutcome::Cancelled);
+
+        ASSERT_EQ(m_fakes.dialogs.questions().size(), 1u);
+        EXPECT_EQ(m_fakes.dialogs.questions()[0].text.rfind(destination + " の中身は", 0), 0u);
+        EXPECT_EQ(readFile(path("prog/TmpRead/sub/mine.txt")), "mine");
+    }
+    EXPECT_TRUE(m_fakes.archiver.commands().empty());
+}
+
 TEST_F(CopyToFolderTest, AnotherFolderWithContentsIsClearedOnlyAfterYes)
 {
     put("work/mine.txt", "mine");

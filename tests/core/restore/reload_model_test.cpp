@@ -101,10 +101,10 @@ TEST_F(ReloadModelTest, ChoosingAnEntryMovesBothFolderListsAndTheDescription)
     EXPECT_EQ(date.dirFolder(), date.slotPath());
     EXPECT_EQ(date.fileFolder(), date.slotPath());
     EXPECT_EQ(date.title(), ".." + kSep + "Keeper" + kSep + "MonthBack" + kSep + "mback05");
-    EXPECT_EQ(core::restore::confirmationText(date.description()),
+    EXPECT_EQ(core::restore::confirmationText(date.description(m_setup, m_locale)),
               "05日の　データを復元します。\r\r現在のデータは上書きされてなくなります。\r\rそれでも　実行しますか？");
     EXPECT_EQ(time.slotPath(), core::daySlotPath(kProgram, 4));
-    EXPECT_EQ(core::restore::confirmationText(time.description()),
+    EXPECT_EQ(core::restore::confirmationText(time.description(m_setup, m_locale)),
               "時刻 = 2026/12/06 4:00:02  の　データを復元します。\r\r現在のデータは上書きされてなくなります。\r\r"
               "それでも　実行しますか？");
 }

@@ -69,6 +69,21 @@ TEST_F(RestoreArchiveTest, ReportsSuccessInTwoLinesAndThenSavesTheSettings)
     EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
 }
 
+// As after a menu backup: setup.def that cannot be replaced (a folder stands in its place) is told.
+TEST_F(RestoreArchiveTest, AFailedSaveOfTheSettingsIsReportedAfterTheResult)
+{
+    makeFolder(core::setupFilePath(m_program));
+
+    restore(m_protected);
+
+    const auto messages = m_fakes.dialogs.messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, m_archive + " を \r" + m_protected + " に復元しました");
+    EXPECT_EQ(messages[1].title, kRestoreTitle);
+    EXPECT_EQ(messages[1].text.rfind("設定を保存できませんでした\r" + core::setupFilePath(m_program) + "\r", 0), 0u)
+        << messages[1].text;
+}
+
 TEST_F(RestoreArchiveTest, WithoutReportShowsNothingAndWritesNoSettings)
 {
     EXPECT_EQ(restore(m_protected, 0), RestoreOutcome::Restored);
@@ -204,6 +219,22 @@ TEST_F(RestoreArchiveTest, RefusesTargetsWhoseClearingWouldDoHarmAndTouchesNothi
     auto after = treeOf(m_temp.path());
     after.erase("prog/setup.def");
     EXPECT_EQ(after, before);
+}
+
+// Every folder above the program folder holds the backups, not only its parent.
+TEST_F(RestoreArchiveTest, RefusesEveryFolderThatHoldsTheProgramFolder)
+{
+    m_state.programFolder = path("outer/inner/prog");
+    put("outer/inner/prog/DayBack/hback01/BackUp.lzh", "keep");
+    ASSERT_TRUE(core::createBackupTree(m_state.programFolder));
+    for (const std::string& holder : {path("outer/inner"), path("outer")}) {
+        m_fakes.dialogs.clear();
+        EXPECT_EQ(restore(holder), RestoreOutcome::Refused) << holder;
+        EXPECT_EQ(m_fakes.dialogs.messages().at(0).text,
+                  holder + " は\rバックアップを保存しているフォルダを含んでいるので　復元先にできません！");
+    }
+    EXPECT_TRUE(m_fakes.archiver.commands().empty());
+    EXPECT_EQ(readFile(path("outer/inner/prog/DayBack/hback01/BackUp.lzh")), "keep");
 }
 
 TEST_F(RestoreArchiveTest, TheWorkingFolderAndOtherFoldersBesideTheTreeMayBeRestoredInto)

@@ -155,6 +155,23 @@ TEST(ScheduledBackups, FailureIsToldWithoutBlockingAndTheStampGoesBack)
     EXPECT_EQ(f.fakes.dialogs.notifications()[0].text, f.failedText(f.daySlot(1)));
 }
 
+// A protected folder inside the slot tree could never be restored: the hour's backup is skipped
+// and told once, through the notices that do not block the timer.
+TEST(ScheduledBackups, AFolderThatCouldNeverBeRestoredIsSkippedWithOneNotice)
+{
+    BackupFixture f;
+    f.state.setup.DayBackHour[8] = 1;
+    f.state.setup.BackupFolder = f.daySlot(5);
+    tickFrom(f, 8, 0, 0, 10);
+    EXPECT_TRUE(f.fakes.archiver.commands().empty());
+    EXPECT_EQ(f.state.setup.DayBackSlot, 0);
+    EXPECT_TRUE(f.fakes.dialogs.messages().empty());
+    ASSERT_EQ(f.fakes.dialogs.notifications().size(), 1u);
+    EXPECT_EQ(f.fakes.dialogs.notifications()[0].title, "つむぎ君：　自動バックアップ");
+    EXPECT_EQ(f.fakes.dialogs.notifications()[0].text.rfind(f.daySlot(5) + " は\rバックアップの保存場所の中にある", 0),
+              0u);
+}
+
 TEST(StartupBackup, WritesTodaysSlotThenTheNextRingSlotSilently)
 {
     BackupFixture f;

@@ -134,6 +134,29 @@ TEST(Startup, FailsWhenSetupDefCannotBeWritten)
     }
 }
 
+// A hand-edited setup.def naming the program folder: told at start-up, and no start-up backup.
+TEST(Startup, AProtectedFolderThatCouldNeverBeRestoredIsToldAndNotBackedUp)
+{
+    Start start;
+    const std::string program = start.folder.path();
+    core::AppState edited;
+    edited.programFolder = program;
+    core::ApplyDefaults(edited.setup, program);
+    edited.setup.MonthBackOption[0] = 1;
+    edited.setup.BackupFolder = program + platform::kSeparator;
+    ASSERT_TRUE(core::SaveSetup(edited).isOk());
+
+    ASSERT_TRUE(start.run().isOk());
+
+    EXPECT_EQ(start.backups, 0);
+    const auto messages = start.fakes.dialogs.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, core::kProductName);
+    EXPECT_EQ(messages[0].text, program +
+                                    " は\rつむぎ君のプログラムフォルダであるので　バックアップしても復元できません。"
+                                    "\r\rバックアップするフォルダには　別のフォルダを設定してください。");
+}
+
 TEST(Startup, RunsTheStartupBackupAfterLoadingAndBeforeTmpRead)
 {
     Start start;

@@ -183,5 +183,22 @@ TEST_F(RestoreWindowTest, CopyStaysOpenOnCancelAndClosesAfterCopying)
     EXPECT_FALSE(m_window->isVisible());
 }
 
+// With the default settings the chooser opens in TmpRead, which is also the protected folder:
+// confirming it at once must not empty it without the question.
+TEST_F(RestoreWindowTest, CopyIntoTheDefaultProtectedFolderAsksFirst)
+{
+    writeFile(core::archivePathInSlot(core::daySlotPath(m_program, 0)), "lzh");
+    m_state.setup.BackupFolder = core::tmpReadFolder(m_program); // the default setting
+    put("prog/TmpRead/mine.txt", "mine");
+    open(1);
+
+    m_fakes.dialogs.chooseFolderAnswer(core::tmpReadFolder(m_program));
+    QTest::mouseClick(control<QPushButton>("cmdRead"), Qt::LeftButton);
+
+    EXPECT_EQ(m_fakes.dialogs.questions().size(), 1u);
+    EXPECT_EQ(readFile(path("prog/TmpRead/mine.txt")), "mine");
+    EXPECT_TRUE(m_window->isVisible());
+}
+
 } // namespace
 } // namespace fernhold::test
