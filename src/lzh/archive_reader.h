@@ -44,7 +44,7 @@ private:
     bool m_haveMember = false;
     bool m_endMarkSeen = false;
     std::uint64_t m_dataEnd = 0;
-    std::array<std::unique_ptr<Decoder>, 6> m_decoders;
+    std::array<std::unique_ptr<Decoder>, kMethodCount> m_decoders;
 };
 
 } // namespace lzh

@@ -303,7 +303,7 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file)
         return base::Status::error(base::ErrorCode::Corrupt, "member data runs past the end of the archive",
                                    info.path);
     classify(info);
-    if (info.defect.empty() && info.method == Method::Lh0 && info.packedSize != info.originalSize)
+    if (info.defect.empty() && info.method && isStored(*info.method) && info.packedSize != info.originalSize)
         info.defect = "stored member whose sizes differ";
     return std::optional<ParsedHeader>(std::move(out));
 }
