@@ -15,7 +15,13 @@ constexpr std::size_t kCopyChunk = 64 * 1024;
 ArchiveReader::ArchiveReader() = default;
 ArchiveReader::~ArchiveReader() = default;
 
-base::Status ArchiveReader::open(const std::string& path) { return m_file.open(path); }
+base::Status ArchiveReader::open(const std::string& path, ArchiveStart start)
+{
+    const std::uint64_t offset = findArchiveStart(path, start);
+    if (auto status = m_file.open(path); !status || offset == 0)
+        return status;
+    return m_file.skip(offset);
+}
 
 base::Result<std::optional<MemberInfo>> ArchiveReader::next()
 {
@@ -73,7 +79,8 @@ base::Status ArchiveReader::copyPacked(const ByteSink& sink)
 {
     std::vector<std::uint8_t> buffer(kCopyChunk);
     while (m_file.offset() < m_dataEnd) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, m_dataEnd - m_file.offset()));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, m_dataEnd - m_file.offset()));
         const auto got = m_file.read(buffer.data(), want);
         if (got <= 0)
             return base::Status::error(base::ErrorCode::Corrupt, "archive ends inside member data", m_member.path);

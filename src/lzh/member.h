@@ -26,6 +26,9 @@ struct MemberInfo {
     std::optional<std::uint16_t> unixMode; // from ext header 0x50 or the level-0 'U' area
     std::uint8_t dosAttributes = 0;        // 0x01 = read-only
     int level = 0;
+    // Level 0/1: what followed a NUL in the name field (Amiga archivers put a file comment
+    // there), as stored; shown by a listing, never used as a name.
+    std::string comment;
     // Where the member lies in the archive: its header starts at headerOffset and its packed data
     // at dataOffset.
     std::uint64_t headerOffset = 0;

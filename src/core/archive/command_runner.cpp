@@ -7,7 +7,7 @@
 namespace core::archive {
 
 lzh::RunSummary runUnlhaCommand(const UnlhaCommand& command, const lzh::RunHooks& hooks,
-                                const std::vector<std::string>& excludedPaths)
+                                const std::vector<std::string>& excludedPaths, lzh::ArchiveStart start)
 {
     switch (command.command) {
     case 'a': {
@@ -17,9 +17,13 @@ lzh::RunSummary runUnlhaCommand(const UnlhaCommand& command, const lzh::RunHooks
         settings.excludedPaths = excludedPaths;
         return lzh::packFolder(command.archive, command.folder, settings, hooks);
     }
-    case 'x': return lzh::extractArchive(command.archive, command.folder, hooks);
-    case 't': return lzh::testArchive(command.archive, hooks);
-    default: return lzh::listArchive(command.archive, [](const lzh::MemberInfo&) {});
+    case 'x':
+        return lzh::extractArchive(command.archive, command.folder, hooks, start);
+    case 't':
+        return lzh::testArchive(command.archive, hooks, start);
+    default:
+        return lzh::listArchive(
+            command.archive, [](const lzh::MemberInfo&) {}, start);
     }
 }
 
@@ -31,12 +35,17 @@ int unlhaResultCode(char command, const lzh::RunSummary& summary)
         return kUnlhaWriteFailed;
     if (!summary.archiveError) {
         switch (summary.archiveError.code()) {
-        case base::ErrorCode::Corrupt: return kUnlhaArchiveCorrupt;
-        case base::ErrorCode::NotFound: return command == 'a' ? kUnlhaSourceMissing : kUnlhaArchiveUnreadable;
+        case base::ErrorCode::Corrupt:
+            return kUnlhaArchiveCorrupt;
+        case base::ErrorCode::NotFound:
+            return command == 'a' ? kUnlhaSourceMissing : kUnlhaArchiveUnreadable;
         // For an add, the existing archive could not be opened to be added onto.
-        case base::ErrorCode::AccessDenied: return kUnlhaArchiveUnreadable;
-        case base::ErrorCode::Cancelled: return kUnlhaCancelled;
-        default: return command == 'a' ? kUnlhaWriteFailed : kUnlhaArchiveUnreadable;
+        case base::ErrorCode::AccessDenied:
+            return kUnlhaArchiveUnreadable;
+        case base::ErrorCode::Cancelled:
+            return kUnlhaCancelled;
+        default:
+            return command == 'a' ? kUnlhaWriteFailed : kUnlhaArchiveUnreadable;
         }
     }
     if (summary.failedMembers > 0)

@@ -55,7 +55,7 @@ corpus = {
     'level0-name-past-header.lzh': level0(b'a.txt', b'abc', h=10) + b'\0',
     'level3-word-size-wrong.lzh': struct.pack('<H', 9) + b'-lh0-' + b'\0' * 13 + b'\x03' + b'\0' * 20,
     'level3-huge-header.lzh': struct.pack('<H', 4) + b'-lh0-' + b'\0' * 12 + b'\x20\x03' + b'\0' * 3 + struct.pack('<I', 0x7FFFFFFF) + b'\0' * 8,
-    'unsupported-method.lzh': level0(b'old.txt', b'xxxx', method=b'-lh1-') + good + b'\0',
+    'unsupported-method.lzh': level0(b'old.txt', b'xxxx', method=b'-lh2-') + good + b'\0',
     'not-lzh.lzh': b'PK\x03\x04' + b'\0' * 40,
     'dotdot-name.lzh': level2(b'-lh0-', b'evil.txt', b'x', dirname=b'..\xff..\xff') + good + b'\0',
     'absolute-level0.lzh': level0(b'/tmp/evil.txt', b'x') + level0(b'C:\\evil.txt', b'x') + b'\0',

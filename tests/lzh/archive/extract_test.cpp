@@ -66,10 +66,12 @@ TEST(LzhExtract, RefusesEveryNameThatLeavesTheTarget)
     EXPECT_EQ(outcome.summary.members, 2);
     EXPECT_TRUE(outcome.summary.archiveError.isOk());
     const auto tree = test::treeOf(folder.path());
-    const std::map<std::string, std::string> expected = {
-        {"a.lzh", test::readFile(folder / "a.lzh")}, {"deep/", ""},
-        {"deep/out/", ""}, {"deep/out/ok/", ""}, {"deep/out/ok/in.txt", "fine"},
-        {"deep/out/ok/in-link@", "../ok/in.txt"}};
+    const std::map<std::string, std::string> expected = {{"a.lzh", test::readFile(folder / "a.lzh")},
+                                                         {"deep/", ""},
+                                                         {"deep/out/", ""},
+                                                         {"deep/out/ok/", ""},
+                                                         {"deep/out/ok/in.txt", "fine"},
+                                                         {"deep/out/ok/in-link@", "../ok/in.txt"}};
     EXPECT_EQ(tree, expected);
 }
 
@@ -103,11 +105,13 @@ TEST(LzhExtract, ReportsCrcMismatchAndLeavesNoPartialFile)
 {
     test::TempFolder folder;
     const std::string archive = test::storedFile("first.txt", "one") +
-                                test::level2Member([] {
-                                    HeaderFields f;
-                                    f.path = "bad.txt";
-                                    return f;
-                                }(), "damaged", 0x1234) +
+                                test::level2Member(
+                                    [] {
+                                        HeaderFields f;
+                                        f.path = "bad.txt";
+                                        return f;
+                                    }(),
+                                    "damaged", 0x1234) +
                                 test::storedFile("last.txt", "three") + std::string(1, '\0');
     const Outcome outcome = extractBytes(folder, archive);
     EXPECT_EQ(outcome.summary.members, 2);
@@ -121,8 +125,8 @@ TEST(LzhExtract, ReportsCrcMismatchAndLeavesNoPartialFile)
 TEST(LzhExtract, ReportsUnsupportedMethodsAndExtractsTheRest)
 {
     test::TempFolder folder;
-    const std::string archive = test::level0Member("old.txt", "xxxx", "-lh1-") +
-                                test::level0Member("larc.txt", "xxxx", "-lzs-") + test::storedFile("new.txt", "ok") +
+    const std::string archive = test::level0Member("old.txt", "xxxx", "-lh2-") +
+                                test::level0Member("pmarc.txt", "xxxx", "-pm1-") + test::storedFile("new.txt", "ok") +
                                 std::string(1, '\0');
     const Outcome outcome = extractBytes(folder, archive);
     EXPECT_EQ(outcome.summary.failedMembers, 2);
