@@ -79,8 +79,7 @@ base::Status ArchiveReader::copyPacked(const ByteSink& sink)
 {
     std::vector<std::uint8_t> buffer(kCopyChunk);
     while (m_file.offset() < m_dataEnd) {
-        const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, m_dataEnd - m_file.offset()));
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, m_dataEnd - m_file.offset()));
         const auto got = m_file.read(buffer.data(), want);
         if (got <= 0)
             return base::Status::error(base::ErrorCode::Corrupt, "archive ends inside member data", m_member.path);

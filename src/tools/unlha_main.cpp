@@ -17,11 +17,12 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: unlha a [-jm0|-jm1|-jm2|-jm5|-jm6|-jm7] [-jb] ARCHIVE FOLDER\n"
-                               "       unlha x ARCHIVE FOLDER\n"
-                               "       unlha t ARCHIVE\n"
-                               "       unlha l ARCHIVE\n"
-                               "(-d1 -y1 -h2 are accepted as the program passes them; see docs/unlha.md)\n";
+constexpr const char* kUsage =
+    "usage: unlha a [-jm0|-jm1|-jm2|-jm5|-jm6|-jm7] [-jb] ARCHIVE FOLDER\n"
+    "       unlha x ARCHIVE FOLDER\n"
+    "       unlha t ARCHIVE\n"
+    "       unlha l ARCHIVE\n"
+    "(-d1 -y1 -h2 are accepted as the program passes them; see docs/unlha.md)\n";
 
 // Arguments become one command line as the program builds it: paths in double quotes.
 bool buildCommandLine(const std::vector<std::string>& arguments, std::string& line)
@@ -58,26 +59,23 @@ std::string printable(std::string text)
 int list(const std::string& archive)
 {
     std::printf("%12s %12s %6s %-5s %-19s %-4s %s\n", "size", "packed", "ratio", "meth", "time", "crc", "name");
-    const lzh::RunSummary summary = lzh::listArchive(
-        archive,
-        [](const lzh::MemberInfo& m) {
-            const double ratio = m.originalSize
-                                     ? 100.0 * static_cast<double>(m.packedSize) / static_cast<double>(m.originalSize)
-                                     : 100.0;
-            std::string name = m.path;
-            if (m.kind == lzh::MemberKind::Directory)
-                name += '/';
-            else if (m.kind == lzh::MemberKind::Symlink)
-                name += " -> " + m.linkTarget;
-            if (!m.comment.empty())
-                name += "  (" + printable(m.comment) + ")";
-            if (!m.defect.empty())
-                name += "  [" + m.defect + "]";
-            std::printf("%12llu %12llu %5.1f%% %-5s %-19s %04X %s\n", static_cast<unsigned long long>(m.originalSize),
-                        static_cast<unsigned long long>(m.packedSize), ratio, m.methodId.substr(1, 3).c_str(),
-                        formatTime(m.mtime).c_str(), m.crc, name.c_str());
-        },
-        lzh::ArchiveStart::AfterProgram);
+    const auto print = [](const lzh::MemberInfo& m) {
+        const double ratio = m.originalSize ? 100.0 * static_cast<double>(m.packedSize) / static_cast<double>(m.originalSize) : 100.0;
+        std::string name = m.path;
+        if (m.kind == lzh::MemberKind::Directory)
+            name += '/';
+        else if (m.kind == lzh::MemberKind::Symlink)
+            name += " -> " + m.linkTarget;
+        if (!m.comment.empty())
+            name += "  (" + printable(m.comment) + ")";
+        if (!m.defect.empty())
+            name += "  [" + m.defect + "]";
+        std::printf("%12llu %12llu %5.1f%% %-5s %-19s %04X %s\n", static_cast<unsigned long long>(m.originalSize),
+                    static_cast<unsigned long long>(m.packedSize), ratio, m.methodId.substr(1, 3).c_str(),
+                    formatTime(m.mtime).c_str(), m.crc, name.c_str());
+    };
+    // The tool reads what a person names, which may be a self-extracting program.
+    const lzh::RunSummary summary = lzh::listArchive(archive, print, lzh::ArchiveStart::AfterProgram);
     if (!summary.archiveError)
         std::fprintf(stderr, "unlha: %s\n", summary.archiveError.detail().c_str());
     return core::archive::unlhaResultCode('l', summary);

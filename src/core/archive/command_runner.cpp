@@ -35,17 +35,12 @@ int unlhaResultCode(char command, const lzh::RunSummary& summary)
         return kUnlhaWriteFailed;
     if (!summary.archiveError) {
         switch (summary.archiveError.code()) {
-        case base::ErrorCode::Corrupt:
-            return kUnlhaArchiveCorrupt;
-        case base::ErrorCode::NotFound:
-            return command == 'a' ? kUnlhaSourceMissing : kUnlhaArchiveUnreadable;
+        case base::ErrorCode::Corrupt: return kUnlhaArchiveCorrupt;
+        case base::ErrorCode::NotFound: return command == 'a' ? kUnlhaSourceMissing : kUnlhaArchiveUnreadable;
         // For an add, the existing archive could not be opened to be added onto.
-        case base::ErrorCode::AccessDenied:
-            return kUnlhaArchiveUnreadable;
-        case base::ErrorCode::Cancelled:
-            return kUnlhaCancelled;
-        default:
-            return command == 'a' ? kUnlhaWriteFailed : kUnlhaArchiveUnreadable;
+        case base::ErrorCode::AccessDenied: return kUnlhaArchiveUnreadable;
+        case base::ErrorCode::Cancelled: return kUnlhaCancelled;
+        default: return command == 'a' ? kUnlhaWriteFailed : kUnlhaArchiveUnreadable;
         }
     }
     if (summary.failedMembers > 0)

@@ -66,12 +66,10 @@ TEST(LzhExtract, RefusesEveryNameThatLeavesTheTarget)
     EXPECT_EQ(outcome.summary.members, 2);
     EXPECT_TRUE(outcome.summary.archiveError.isOk());
     const auto tree = test::treeOf(folder.path());
-    const std::map<std::string, std::string> expected = {{"a.lzh", test::readFile(folder / "a.lzh")},
-                                                         {"deep/", ""},
-                                                         {"deep/out/", ""},
-                                                         {"deep/out/ok/", ""},
-                                                         {"deep/out/ok/in.txt", "fine"},
-                                                         {"deep/out/ok/in-link@", "../ok/in.txt"}};
+    const std::map<std::string, std::string> expected = {
+        {"a.lzh", test::readFile(folder / "a.lzh")}, {"deep/", ""},
+        {"deep/out/", ""}, {"deep/out/ok/", ""}, {"deep/out/ok/in.txt", "fine"},
+        {"deep/out/ok/in-link@", "../ok/in.txt"}};
     EXPECT_EQ(tree, expected);
 }
 
@@ -105,13 +103,11 @@ TEST(LzhExtract, ReportsCrcMismatchAndLeavesNoPartialFile)
 {
     test::TempFolder folder;
     const std::string archive = test::storedFile("first.txt", "one") +
-                                test::level2Member(
-                                    [] {
-                                        HeaderFields f;
-                                        f.path = "bad.txt";
-                                        return f;
-                                    }(),
-                                    "damaged", 0x1234) +
+                                test::level2Member([] {
+                                    HeaderFields f;
+                                    f.path = "bad.txt";
+                                    return f;
+                                }(), "damaged", 0x1234) +
                                 test::storedFile("last.txt", "three") + std::string(1, '\0');
     const Outcome outcome = extractBytes(folder, archive);
     EXPECT_EQ(outcome.summary.members, 2);

@@ -103,8 +103,9 @@ TEST(CodecClassic, CutOrOverlongStreamsAreCorrupt)
             EXPECT_EQ(decodeAll(s.method, head, s.originalSize).status.code(), base::ErrorCode::Corrupt)
                 << static_cast<int>(s.method) << " cut at " << cut;
         }
-        if (s.endsInsideAMatch != 0)
+        if (s.endsInsideAMatch != 0) {
             EXPECT_EQ(decodeAll(s.method, s.packed, s.endsInsideAMatch).status.code(), base::ErrorCode::Corrupt);
+        }
     }
     // Damage anywhere in an adaptive stream ends in a clean answer, never a fault.
     for (std::size_t i = 0; i < ini.size(); i += 7) {
