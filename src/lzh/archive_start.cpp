@@ -4,6 +4,7 @@
 #include "lzh/input_file.h"
 #include "lzh/member.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace lzh {
