@@ -16,18 +16,14 @@ constexpr std::size_t kSearchBytes = 1024 * 1024;
 // The common header prefix, up to and including the level byte.
 constexpr std::size_t kPrefixBytes = 21;
 
-// Whether a header starts at offset that parses whole and whose checksum or CRC held.
-bool checkedHeaderAt(const std::string& path, std::uint64_t offset, bool requireCheck)
+// Whether a whole header starts at offset and its checksum or header CRC held.
+bool checkedHeaderAt(const std::string& path, std::uint64_t offset)
 {
     InputFile file;
     if (!file.open(path) || !file.skip(offset))
         return false;
     auto header = readHeader(file);
-    if (!header)
-        return false;
-    if (!header->has_value())
-        return !requireCheck; // the end mark, or nothing: a valid archive only at the first byte
-    return !requireCheck || (*header)->checked;
+    return header && header->has_value() && (*header)->checked;
 }
 
 // A cheap look before the real parse: "-xxx-" with a method we read and a known level.
@@ -42,7 +38,7 @@ bool looksLikeHeader(const std::vector<std::uint8_t>& bytes, std::size_t at)
 
 std::uint64_t findArchiveStart(const std::string& path, ArchiveStart start)
 {
-    if (start == ArchiveStart::AtFirstByte || checkedHeaderAt(path, 0, false))
+    if (start == ArchiveStart::AtFirstByte)
         return 0;
     InputFile file;
     if (!file.open(path))
@@ -53,8 +49,12 @@ std::uint64_t findArchiveStart(const std::string& path, ArchiveStart start)
     if (got < static_cast<std::ptrdiff_t>(kPrefixBytes))
         return 0;
     bytes.resize(static_cast<std::size_t>(got));
+    // A file that begins like a header (or with the end mark) is an archive, whole or damaged:
+    // searching past a damaged first header would pass over its member without a word.
+    if (bytes[0] == 0 || (bytes[2] == '-' && bytes[6] == '-'))
+        return 0;
     for (std::size_t at = 1; at + kPrefixBytes <= bytes.size() && at < kSearchBytes; ++at)
-        if (looksLikeHeader(bytes, at) && checkedHeaderAt(path, at, true))
+        if (looksLikeHeader(bytes, at) && checkedHeaderAt(path, at))
             return at;
     return 0;
 }

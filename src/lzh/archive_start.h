@@ -9,14 +9,14 @@ namespace lzh {
 
 enum class ArchiveStart {
     AtFirstByte,
-    // When the first byte does not begin a header: the first offset within the first 1 MiB where
+    // When the file does not begin like a header: the first offset within the first 1 MiB where
     // a whole header stands whose checksum or header CRC holds (a program may hold strings that
     // look like headers, so the check decides).
     AfterProgram,
 };
 
-// The offset to read the archive from; 0 when the file begins with a header (or the end mark),
-// cannot be read, or holds no checked header within the search distance.
+// The offset to read the archive from; 0 when the file begins like a header (even a damaged
+// one) or with the end mark, cannot be read, or holds no checked header within the distance.
 std::uint64_t findArchiveStart(const std::string& path, ArchiveStart start);
 
 } // namespace lzh

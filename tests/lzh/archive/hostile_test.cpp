@@ -115,6 +115,8 @@ TEST(LzhHostile, FindsAnArchiveAfterAProgramOnlyAtAHeaderThatChecksOut)
         {program + badCrc + real, true},
         {program + std::string(1024 * 1024, 'J') + real, false},
         {program, false},
+        // An archive whose first header is damaged is no program: its member is not passed over.
+        {badChecksum + real, false},
     };
     for (const auto& c : cases) {
         test::TempFolder folder;
