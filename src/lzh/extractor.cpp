@@ -49,9 +49,9 @@ public:
             m_nameOwners.assign(kNameBuckets, Owner::Unseen);
     }
 
-    void walk(const std::string& archive, const std::string& target)
+    void walk(const std::string& archive, const std::string& target, ArchiveStart start)
     {
-        if (auto status = m_reader.open(archive); !status) {
+        if (auto status = m_reader.open(archive, start); !status) {
             m_summary.archiveError = status;
             return;
         }
@@ -423,14 +423,14 @@ private:
 // Two walks over the same archive share its members: both cores work, and each holds only its
 // own reader's buffers. Links and folder times come last, once both walks are done.
 RunSummary walkOnTwoThreads(const std::string& archive, const std::string& target, const RunHooks& hooks,
-                            bool writeFiles, ArchiveWalk::Share share)
+                            bool writeFiles, ArchiveWalk::Share share, ArchiveStart start)
 {
     const LockedHooks locked(hooks);
     std::atomic<std::size_t> claimed{0};
     ArchiveWalk first(locked.hooks(), writeFiles, share, claimed);
     ArchiveWalk second(locked.hooks(), writeFiles, share, claimed);
-    std::thread helper([&] { second.walk(archive, target); });
-    first.walk(archive, target);
+    std::thread helper([&] { second.walk(archive, target, start); });
+    first.walk(archive, target, start);
     helper.join();
     first.merge(second);
     return first.finish();
@@ -438,21 +438,23 @@ RunSummary walkOnTwoThreads(const std::string& archive, const std::string& targe
 
 } // namespace
 
-RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks)
+RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks,
+                          ArchiveStart start)
 {
-    return walkOnTwoThreads(archive, target, hooks, true, ArchiveWalk::Share::KeepingNames);
+    return walkOnTwoThreads(archive, target, hooks, true, ArchiveWalk::Share::KeepingNames, start);
 }
 
-RunSummary testArchive(const std::string& archive, const RunHooks& hooks)
+RunSummary testArchive(const std::string& archive, const RunHooks& hooks, ArchiveStart start)
 {
-    return walkOnTwoThreads(archive, {}, hooks, false, ArchiveWalk::Share::FirstCome);
+    return walkOnTwoThreads(archive, {}, hooks, false, ArchiveWalk::Share::FirstCome, start);
 }
 
-RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember)
+RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember,
+                       ArchiveStart start)
 {
     RunSummary summary;
     ArchiveReader reader;
-    if (summary.archiveError = reader.open(archive); !summary.archiveError)
+    if (summary.archiveError = reader.open(archive, start); !summary.archiveError)
         return summary;
     for (;;) {
         auto next = reader.next();
