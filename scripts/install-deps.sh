@@ -3,6 +3,7 @@
 #   install-deps.sh run    the compiler, CMake, Qt 6 Widgets and the Japanese fonts
 #   install-deps.sh test   all of that, plus GoogleTest, the independent LZH readers, clang for
 #                          the fuzzers, and mingw-w64 with Wine for the Windows build's tests
+#                          (Debian's moc, uic and rcc serve the Windows Qt; Qt's Japanese texts)
 #                          (and time, zstd for the scale check and the benchmark)
 set -euo pipefail
 mode=${1:-run}
@@ -11,6 +12,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev fo
 if [ "$mode" = test ]; then
     packages+=(googletest libgtest-dev lhasa libarchive-tools 7zip jlha-utils
                clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
+               qt6-base-dev-tools qt6-translations-l10n
                time zstd locales)
 fi
 
