@@ -4,11 +4,13 @@
 //       build/tools/fernhold_screenshots
 
 #include "core/settings/setup_file.h"
+#include "core/shell/autostart_questions.h"
 #include "platform/paths.h"
 #include "support/fake_services.h"
 #include "support/temp_folder.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
+#include "ui/qt_dialogs.h"
 #include "ui/qt_main_view.h"
 #include "ui/setup_dialog.h"
 #include "ui/version_box.h"
@@ -23,6 +25,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -106,6 +109,15 @@ int main(int argc, char* argv[])
 
     ui::VersionBox version;
     saveWindow(version, outFolder + "/version_box.png");
+
+    // A question as the program asks it, with its real message box.
+    ui::QtDialogs dialogs;
+    QTimer::singleShot(300, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        saveScreenArea(box->frameGeometry().adjusted(-4, -4, 4, 4), outFolder + "/question_box.png");
+        box->close();
+    });
+    dialogs.ask(core::kAutostartTitle, core::kAutostartSetQuestion);
 
 #ifdef FERNHOLD_HAVE_RESTORE_WINDOW
     state.ReturnMode = 1;
