@@ -4,8 +4,8 @@
 // outside its target folder, never alter the archive it reads, and always leave a zero-terminated
 // message in the output buffer.
 
+#include "archiver/extractor.h"
 #include "core/archive/unlha.h"
-#include "lzh/extractor.h"
 #include "platform/paths.h"
 #include "scratch_tree.h"
 
@@ -53,8 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     runUnlha("l " + quoted(archive), 255);
     runUnlha("t " + quoted(archive), 16);
     runUnlha("x -d1 -y1 " + quoted(archive) + " " + quoted(target), 0);
-    lzh::listArchive(archive, [](const lzh::MemberInfo&) {}, lzh::ArchiveStart::AfterProgram);
-    lzh::testArchive(archive, {}, lzh::ArchiveStart::AfterProgram);
+    archiver::listArchive(
+        archive, [](const lzh::MemberInfo&) {}, archiver::ArchiveStart::AfterProgram);
+    archiver::testArchive(archive, {}, archiver::ArchiveStart::AfterProgram);
 
     scratch.checkNothingOutsideWork();
     const fuzz::TreeSnapshot after = fuzz::snapshotTree(scratch.work());

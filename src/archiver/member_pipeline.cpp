@@ -1,14 +1,14 @@
-#include "lzh/member_pipeline.h"
+#include "archiver/member_pipeline.h"
 
-#include "lzh/file_parts.h"
-#include "lzh/incompressible.h"
-#include "lzh/input_file.h"
+#include "archiver/file_parts.h"
+#include "archiver/incompressible.h"
+#include "lzh/file_stream.h"
 #include "platform/file_io.h"
 
 #include <algorithm>
 #include <chrono>
 
-namespace lzh {
+namespace archiver {
 namespace {
 
 // Shorter compressed streams trip one common reader, so they are stored instead.
@@ -28,16 +28,16 @@ constexpr auto kWaitTick = std::chrono::milliseconds(100);
 constexpr std::size_t kMostTakenAtOnce = 32;
 constexpr std::uint64_t kMostBytesTakenAtOnce = 64 * 1024;
 
-bool hasWiderWindowThanLh5(Method method)
+bool hasWiderWindowThanLh5(lzh::Method method)
 {
-    return method == Method::Lh6 || method == Method::Lh7;
+    return method == lzh::Method::Lh6 || method == lzh::Method::Lh7;
 }
 
 // A large file is stored whole only when its middle looks as incompressible as its start: disk
 // images and archives of mixed content often begin with packed data.
 bool middleLooksIncompressible(std::FILE* source, std::uint64_t size, std::vector<std::uint8_t>& buffer)
 {
-    if (std::fseek(source, 0, SEEK_SET) != 0 || !skipForward(source, size / 2))
+    if (std::fseek(source, 0, SEEK_SET) != 0 || !lzh::skipForward(source, size / 2))
         return false;
     const std::size_t got = std::fread(buffer.data(), 1, std::min(buffer.size(), kSampleSize), source);
     return got > 0 && looksIncompressible(buffer.data(), got);
@@ -48,19 +48,19 @@ bool middleLooksIncompressible(std::FILE* source, std::uint64_t size, std::vecto
 // One worker's buffers and encoders, reused from member to member.
 struct MemberPipeline::Encoders {
     std::vector<std::uint8_t> input = std::vector<std::uint8_t>(kInMemoryLimit);
-    std::unique_ptr<Encoder> main;
-    std::unique_ptr<Encoder> small; // -lh5-, for small members when the method is wider
+    std::unique_ptr<lzh::Encoder> main;
+    std::unique_ptr<lzh::Encoder> small; // -lh5-, for small members when the method is wider
 
-    Encoder& forSize(std::uint64_t size, const WriterSettings& settings, Method& method)
+    lzh::Encoder& forSize(std::uint64_t size, const lzh::WriterSettings& settings, lzh::Method& method)
     {
         if (size <= kSmallMemberLimit && hasWiderWindowThanLh5(settings.method)) {
             if (!small)
-                small = std::make_unique<Encoder>(Method::Lh5, settings.effort);
-            method = Method::Lh5;
+                small = std::make_unique<lzh::Encoder>(lzh::Method::Lh5, settings.effort);
+            method = lzh::Method::Lh5;
             return *small;
         }
         if (!main)
-            main = std::make_unique<Encoder>(settings.method, settings.effort);
+            main = std::make_unique<lzh::Encoder>(settings.method, settings.effort);
         method = settings.method;
         return *main;
     }
@@ -74,14 +74,15 @@ struct MemberPipeline::Slot {
 };
 
 struct MemberPipeline::Split {
-    Split(Slot& s, std::vector<FilePart> p) : slot(s), parts(std::move(p)), results(parts.size()), unfinished(parts.size())
+    Split(Slot& s, std::vector<FilePart> p)
+        : slot(s), parts(std::move(p)), results(parts.size()), unfinished(parts.size())
     {
     }
     Slot& slot;
     std::vector<FilePart> parts;
     std::vector<PackedFilePart> results;
-    std::size_t nextPart = 0;   // the next part a worker takes
-    std::size_t unfinished;     // parts not done; the worker that finishes the last joins them
+    std::size_t nextPart = 0;        // the next part a worker takes
+    std::size_t unfinished;          // parts not done; the worker that finishes the last joins them
     std::atomic<bool> giveUp{false}; // a part failed, or the pack stops
 };
 
@@ -90,14 +91,14 @@ namespace {
 std::size_t headBytes(const PreparedMember& member)
 {
     std::size_t bytes = 0;
-    for (const PackedPart& part : member.parts)
+    for (const lzh::PackedPart& part : member.parts)
         bytes += part.head.size();
     return bytes;
 }
 
-void closeScratch(std::vector<PackedPart>& parts)
+void closeScratch(std::vector<lzh::PackedPart>& parts)
 {
-    for (PackedPart& part : parts) {
+    for (lzh::PackedPart& part : parts) {
         if (part.rest)
             std::fclose(part.rest);
         part.rest = nullptr;
@@ -106,7 +107,7 @@ void closeScratch(std::vector<PackedPart>& parts)
 
 } // namespace
 
-MemberPipeline::MemberPipeline(WriterSettings settings, unsigned workers, std::string scratchBeside)
+MemberPipeline::MemberPipeline(lzh::WriterSettings settings, unsigned workers, std::string scratchBeside)
     : m_settings(settings), m_scratchBeside(std::move(scratchBeside)), m_workerCount(std::max(workers, 1u))
 {
     for (unsigned i = 0; i < workers; ++i)
@@ -132,7 +133,7 @@ MemberPipeline::~MemberPipeline()
                 std::fclose(result.packed.rest);
 }
 
-void MemberPipeline::submit(SourceEntry entry)
+void MemberPipeline::submit(lzh::SourceEntry entry)
 {
     auto slot = std::make_unique<Slot>();
     slot->member.entry = std::move(entry);
@@ -147,7 +148,7 @@ void MemberPipeline::submit(SourceEntry entry)
         m_workToDo.notify_one();
 }
 
-const SourceEntry& MemberPipeline::frontEntry() const
+const lzh::SourceEntry& MemberPipeline::frontEntry() const
 {
     // Workers never change an entry, so it may be read while its member is in work.
     return m_slots.front()->member.entry;
@@ -270,7 +271,9 @@ void MemberPipeline::notifyWriter()
     // The writer raises its flag before it looks at ready, so one of the two sees the other; the
     // lock, taken and left, makes sure it waits before it is notified.
     if (m_writerWaiting) {
-        { std::lock_guard lock(m_mutex); }
+        {
+            std::lock_guard lock(m_mutex);
+        }
         m_frontReady.notify_one();
     }
 }
@@ -279,13 +282,13 @@ void MemberPipeline::notifyWriter()
 bool MemberPipeline::prepare(Slot& slot, Encoders& encoders)
 {
     PreparedMember& member = slot.member;
-    if (member.entry.kind != MemberKind::File) {
+    if (member.entry.kind != lzh::MemberKind::File) {
         member.copyFromSource = true;
         return true;
     }
     std::FILE* source = platform::openFile(member.entry.sourcePath, "rb");
     if (!source) {
-        member.status = sourceError(member.entry.sourcePath);
+        member.status = lzh::sourceError(member.entry.sourcePath);
         return true;
     }
     // Reads are of the whole input buffer: stdio's own buffer would cost an allocation and a
@@ -300,15 +303,16 @@ bool MemberPipeline::prepare(Slot& slot, Encoders& encoders)
     // Not worth compressing: a file read whole is stored from memory, a larger one is copied.
     closeScratch(member.parts);
     member.parts.clear();
-    member.method = Method::Lh0;
+    member.method = lzh::Method::Lh0;
     member.crc = 0;
     if (outcome == Outcome::CopySource) {
         member.copyFromSource = true;
     } else {
-        PackedPart& stored = member.parts.emplace_back();
-        stored.head.assign(encoders.input.begin(), encoders.input.begin() + static_cast<std::ptrdiff_t>(member.originalSize));
+        lzh::PackedPart& stored = member.parts.emplace_back();
+        stored.head.assign(encoders.input.begin(),
+                           encoders.input.begin() + static_cast<std::ptrdiff_t>(member.originalSize));
         stored.bits = 8 * member.originalSize;
-        member.crc = crc16(0, stored.head.data(), stored.head.size());
+        member.crc = lzh::crc16(0, stored.head.data(), stored.head.size());
     }
     return true;
 }
@@ -337,13 +341,13 @@ MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, 
     std::vector<std::uint8_t>& input = encoders.input;
     std::size_t got = std::fread(input.data(), 1, input.size(), source);
     if (got < input.size() && std::ferror(source)) {
-        member.status = sourceError(member.entry.sourcePath);
+        member.status = lzh::sourceError(member.entry.sourcePath);
         return Outcome::Failed;
     }
     bool whole = got < input.size();
     member.originalSize = got;
     const Outcome store = whole ? Outcome::StoreRead : Outcome::CopySource;
-    if (m_settings.method == Method::Lh0 || got == 0)
+    if (m_settings.method == lzh::Method::Lh0 || got == 0)
         return store;
     if (got > kAlwaysTryLimit && looksIncompressible(input.data(), got)) {
         if (whole || middleLooksIncompressible(source, member.entry.size, input))
@@ -354,14 +358,14 @@ MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, 
     }
     if (!whole && startSplit(slot))
         return Outcome::Split;
-    Method method = m_settings.method;
-    Encoder& encoder = encoders.forSize(whole ? got : member.entry.size, m_settings, method);
+    lzh::Method method = m_settings.method;
+    lzh::Encoder& encoder = encoders.forSize(whole ? got : member.entry.size, m_settings, method);
     encoder.reset();
-    PackedPart& packedPart = member.parts.emplace_back();
+    lzh::PackedPart& packedPart = member.parts.emplace_back();
     std::uint64_t packed = 0;
     std::uint64_t consumed = 0;
     // Stops as soon as the output reaches the input read so far: storing wins then.
-    const ByteSink sink = [&](const std::uint8_t* data, std::size_t size) {
+    const lzh::ByteSink sink = [&](const std::uint8_t* data, std::size_t size) {
         packed += size;
         if (packed >= consumed)
             return false;
@@ -372,7 +376,7 @@ MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, 
     };
     std::uint16_t crc = 0;
     for (;;) {
-        crc = crc16(crc, input.data(), got);
+        crc = lzh::crc16(crc, input.data(), got);
         consumed += got;
         slot.consumed = consumed;
         if (m_stopping) {
@@ -385,7 +389,7 @@ MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, 
             break;
         got = std::fread(input.data(), 1, input.size(), source);
         if (got < input.size() && std::ferror(source)) {
-            member.status = sourceError(member.entry.sourcePath);
+            member.status = lzh::sourceError(member.entry.sourcePath);
             return Outcome::Failed;
         }
         if (got == 0)
@@ -414,9 +418,10 @@ void MemberPipeline::packPartOf(Split& split, std::size_t index, Encoders& encod
     if (split.giveUp) {
         result.outcome = PackedFilePart::Outcome::Stopped;
     } else {
-        Method method = m_settings.method;
-        Encoder& encoder = encoders.forSize(split.slot.member.entry.size, m_settings, method);
-        const PartContext context{split.slot.member.entry.sourcePath, m_scratchBeside, split.giveUp, split.slot.consumed};
+        lzh::Method method = m_settings.method;
+        lzh::Encoder& encoder = encoders.forSize(split.slot.member.entry.size, m_settings, method);
+        const PartContext context{split.slot.member.entry.sourcePath, m_scratchBeside, split.giveUp,
+                                  split.slot.consumed};
         result = packPart(split.parts[index], encoder, encoders.input, context);
         if (result.outcome != PackedFilePart::Outcome::Packed)
             split.giveUp = true;
@@ -433,7 +438,8 @@ void MemberPipeline::packPartOf(Split& split, std::size_t index, Encoders& encod
     Slot& slot = split.slot;
     {
         std::lock_guard lock(m_mutex);
-        m_splits.erase(std::find_if(m_splits.begin(), m_splits.end(), [&](const auto& s) { return s.get() == &split; }));
+        m_splits.erase(
+            std::find_if(m_splits.begin(), m_splits.end(), [&](const auto& s) { return s.get() == &split; }));
     }
     m_buffered += headBytes(slot.member);
     slot.ready = true;
@@ -464,7 +470,7 @@ void MemberPipeline::joinParts(Split& split)
     for (const PackedFilePart& result : results) {
         bits += result.packed.bits;
         read += result.read;
-        crc = crc16Combine(crc, result.crc, result.read);
+        crc = lzh::crc16Combine(crc, result.crc, result.read);
     }
     const bool pays = allPacked && (bits + 7) / 8 < read && bits >= 8 * kMinimumPackedSize;
     if (member.status && pays) {
@@ -481,4 +487,4 @@ void MemberPipeline::joinParts(Split& split)
     member.copyFromSource = member.status.isOk();
 }
 
-} // namespace lzh
+} // namespace archiver

@@ -31,17 +31,17 @@
 #include <thread>
 #include <vector>
 
-namespace lzh {
+namespace archiver {
 
 struct PreparedMember {
-    SourceEntry entry;
+    lzh::SourceEntry entry;
     bool copyFromSource = false; // the writer adds this entry itself (stored data, folder, link)
     base::Status status;         // the source could not be read: a skipped file
     bool scratchFailed = false;  // the scratch file could not be written: the pack cannot go on
-    Method method = Method::Lh0;
+    lzh::Method method = lzh::Method::Lh0;
     std::uint16_t crc = 0;
-    std::uint64_t originalSize = 0; // as read, which may differ from what the walk saw
-    std::vector<PackedPart> parts;  // the data to write: one part, or a large file's parts to join
+    std::uint64_t originalSize = 0;     // as read, which may differ from what the walk saw
+    std::vector<lzh::PackedPart> parts; // the data to write: one part, or a large file's parts to join
 };
 
 class MemberPipeline {
@@ -52,7 +52,7 @@ public:
     static constexpr std::size_t kBufferedLimit = 8 * 1024 * 1024;
 
     // Scratch files are made beside scratchBeside (the archive being written).
-    MemberPipeline(WriterSettings settings, unsigned workers, std::string scratchBeside);
+    MemberPipeline(lzh::WriterSettings settings, unsigned workers, std::string scratchBeside);
     ~MemberPipeline();
     MemberPipeline(const MemberPipeline&) = delete;
     MemberPipeline& operator=(const MemberPipeline&) = delete;
@@ -60,9 +60,9 @@ public:
     // These are called by one thread, the writer's.
     bool full() const { return m_count >= kMaxAhead; }
     bool empty() const { return m_count == 0; }
-    void submit(SourceEntry entry);
+    void submit(lzh::SourceEntry entry);
     // The oldest submitted entry, prepared or not.
-    const SourceEntry& frontEntry() const;
+    const lzh::SourceEntry& frontEntry() const;
     // Waits for the oldest submitted entry. While waiting it calls onWait about ten times a second
     // with the input bytes that member has consumed so far; when onWait returns false it stops
     // waiting and returns nullptr. Valid until pop().
@@ -93,7 +93,7 @@ private:
     void packPartOf(Split& split, std::size_t index, Encoders& encoders);
     void joinParts(Split& split);
 
-    const WriterSettings m_settings;
+    const lzh::WriterSettings m_settings;
     const std::string m_scratchBeside;
     // Submitted and not popped, oldest first. Only the writer adds and removes slots (under the
     // lock), so it reads the front without the lock.
@@ -114,4 +114,4 @@ private:
     std::vector<std::thread> m_workers;
 };
 
-} // namespace lzh
+} // namespace archiver

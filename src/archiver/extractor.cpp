@@ -1,7 +1,7 @@
-#include "lzh/extractor.h"
+#include "archiver/extractor.h"
 
+#include "archiver/safe_path.h"
 #include "lzh/archive_reader.h"
-#include "lzh/safe_path.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 
@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-namespace lzh {
+namespace archiver {
 namespace fs = std::filesystem;
 namespace {
 
@@ -71,7 +71,7 @@ public:
                         base::ErrorCode::Corrupt, "the archive ends without its end mark (cut short?)", archive);
                 break;
             }
-            const MemberInfo& member = **next;
+            const lzh::MemberInfo& member = **next;
             if (m_writeFiles)
                 noteLink(member);
             if (!isMine(member))
@@ -103,7 +103,7 @@ public:
     }
 
 private:
-    bool isMine(const MemberInfo& member)
+    bool isMine(const lzh::MemberInfo& member)
     {
         // All claims so far lie below this index, so the claimed count is the next member to take.
         std::size_t expected = m_index;
@@ -121,9 +121,9 @@ private:
 
     // Every walk passes every member in order, so each knows all the links before any member
     // that could lie below one.
-    void noteLink(const MemberInfo& member)
+    void noteLink(const lzh::MemberInfo& member)
     {
-        if (member.kind != MemberKind::Symlink || !member.defect.empty())
+        if (member.kind != lzh::MemberKind::Symlink || !member.defect.empty())
             return;
         if (auto parts = safeComponents(member.path))
             m_archiveLinks.add(*parts);
@@ -153,7 +153,8 @@ private:
         m_root = platform::toPath(target);
         fs::create_directories(m_root, ec);
         if (ec || !fs::is_directory(m_root, ec)) {
-            m_summary.archiveError = base::Status::error(base::ErrorCode::IoError, "cannot create the target folder", target);
+            m_summary.archiveError =
+                base::Status::error(base::ErrorCode::IoError, "cannot create the target folder", target);
             m_summary.writeFailed = true;
             return false;
         }
@@ -175,13 +176,14 @@ private:
             m_hooks.onMemberError(status);
     }
 
-    void handle(const MemberInfo& member)
+    void handle(const lzh::MemberInfo& member)
     {
         // A test judges the data only; a name that cannot be used matters when extracting.
         if (!member.defect.empty() && (m_writeFiles || !member.method))
             return fail(memberError(base::ErrorCode::Corrupt, member.defect, member.path));
         if (!member.method)
-            return fail(memberError(base::ErrorCode::Unsupported, "unsupported method " + member.methodId, member.path));
+            return fail(
+                memberError(base::ErrorCode::Unsupported, "unsupported method " + member.methodId, member.path));
         m_currentPath = member.path;
         if (!m_writeFiles)
             return testData(member);
@@ -193,16 +195,18 @@ private:
         if (m_hooks.onRootDropped && withoutRoot(member.path).size() != member.path.size())
             m_hooks.onRootDropped(member.path);
         switch (member.kind) {
-        case MemberKind::Directory: return extractFolder(member, *parts);
-        case MemberKind::Symlink:
+        case lzh::MemberKind::Directory:
+            return extractFolder(member, *parts);
+        case lzh::MemberKind::Symlink:
             // Made as a link whatever it points to; nothing is ever written through one.
             m_links.push_back({member, *parts});
             return;
-        case MemberKind::File: return extractFile(member, *parts);
+        case lzh::MemberKind::File:
+            return extractFile(member, *parts);
         }
     }
 
-    void testData(const MemberInfo& member)
+    void testData(const lzh::MemberInfo& member)
     {
         auto status = m_reader.readData([this](const std::uint8_t*, std::size_t) { return chunkDone(); });
         if (status)
@@ -252,7 +256,7 @@ private:
         return path;
     }
 
-    void extractFolder(const MemberInfo& member, const std::vector<std::string>& parts)
+    void extractFolder(const lzh::MemberInfo& member, const std::vector<std::string>& parts)
     {
         if (auto path = makeFolders(parts, true, member.path)) {
             m_folderTimes.push_back({*path, member.mtime});
@@ -260,7 +264,7 @@ private:
         }
     }
 
-    void extractFile(const MemberInfo& member, const std::vector<std::string>& parts)
+    void extractFile(const lzh::MemberInfo& member, const std::vector<std::string>& parts)
     {
         if (!openFolderOf(parts, member.path))
             return;
@@ -320,7 +324,7 @@ private:
         return true;
     }
 
-    static platform::FilePermissions permissionsOf(const MemberInfo& member)
+    static platform::FilePermissions permissionsOf(const lzh::MemberInfo& member)
     {
         platform::FilePermissions permissions;
         permissions.readOnly = (member.dosAttributes & 0x01) != 0;
@@ -361,7 +365,7 @@ private:
     }
 
     struct PendingLink {
-        MemberInfo member;
+        lzh::MemberInfo member;
         std::vector<std::string> parts;
     };
 
@@ -373,9 +377,9 @@ private:
     static constexpr std::size_t kNameBuckets = std::size_t{1} << 18;
 
     std::atomic<std::size_t>& m_claimed;
-    std::size_t m_index = 0;            // of the next member in the archive
-    std::vector<Owner> m_nameOwners;    // by name bucket, for KeepingNames
-    ArchiveReader m_reader;
+    std::size_t m_index = 0;         // of the next member in the archive
+    std::vector<Owner> m_nameOwners; // by name bucket, for KeepingNames
+    lzh::ArchiveReader m_reader;
     RunSummary m_summary;
     fs::path m_root;
     std::set<std::string> m_folders;
@@ -449,11 +453,11 @@ RunSummary testArchive(const std::string& archive, const RunHooks& hooks, Archiv
     return walkOnTwoThreads(archive, {}, hooks, false, ArchiveWalk::Share::FirstCome, start);
 }
 
-RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember,
+RunSummary listArchive(const std::string& archive, const std::function<void(const lzh::MemberInfo&)>& onMember,
                        ArchiveStart start)
 {
     RunSummary summary;
-    ArchiveReader reader;
+    lzh::ArchiveReader reader;
     if (summary.archiveError = reader.open(archive, start); !summary.archiveError)
         return summary;
     for (;;) {
@@ -469,4 +473,4 @@ RunSummary listArchive(const std::string& archive, const std::function<void(cons
     }
 }
 
-} // namespace lzh
+} // namespace archiver
