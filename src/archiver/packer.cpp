@@ -2,7 +2,7 @@
 
 #include "archiver/extractor.h"
 #include "archiver/folder_walk.h"
-#include "archiver/member_pipeline.h"
+#include "archiver/member_packer.h"
 #include "lzh/archive_reader.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
@@ -115,24 +115,24 @@ private:
 
     base::Status addNew(FolderWalk& walk, const std::string& temporary)
     {
-        MemberPipeline pipeline(m_settings.writer, workerCount(), temporary);
+        MemberPacker members(m_settings.writer, workerCount(), temporary);
         bool walkOver = false;
         for (;;) {
             // The walk runs here, on the writer's thread, so its reports come one at a time.
-            while (!walkOver && !pipeline.full()) {
+            while (!walkOver && !members.full()) {
                 auto entry = walk.next();
                 if (entry)
-                    pipeline.submit(std::move(*entry));
+                    members.submit(std::move(*entry));
                 walkOver = !entry;
             }
-            if (pipeline.empty())
+            if (members.empty())
                 return base::Status::ok();
-            m_current = pipeline.frontEntry().archivePath;
-            PreparedMember* member = pipeline.front([&](std::uint64_t consumed) { return reportProgress(consumed); });
+            m_current = members.frontEntry().archivePath;
+            PreparedMember* member = members.front([&](std::uint64_t consumed) { return reportProgress(consumed); });
             if (!member || !reportProgress(0))
                 return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
             base::Status status = write(*member);
-            pipeline.pop();
+            members.pop();
             if (status)
                 ++m_summary.members;
             else if (m_writer.broken())

@@ -1,4 +1,4 @@
-#include "archiver/member_pipeline.h"
+#include "archiver/member_packer.h"
 
 #include "archiver/file_parts.h"
 #include "archiver/incompressible.h"
@@ -6,7 +6,6 @@
 #include "platform/file_io.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace archiver {
 namespace {
@@ -21,7 +20,6 @@ constexpr std::size_t kSmallMemberLimit = 8 * 1024;
 constexpr std::size_t kAlwaysTryLimit = 16 * 1024;
 // How much of a large file's middle is looked at besides its start before it is stored whole.
 constexpr std::size_t kSampleSize = 64 * 1024;
-constexpr auto kWaitTick = std::chrono::milliseconds(100);
 // A worker takes members up to these together, fewer when the other workers would be left with
 // nothing: one lock for a run of small files instead of one each. The bytes are as the walk saw
 // them, so a run stays small however the files grow.
@@ -46,7 +44,7 @@ bool middleLooksIncompressible(std::FILE* source, std::uint64_t size, std::vecto
 } // namespace
 
 // One worker's buffers and encoders, reused from member to member.
-struct MemberPipeline::Encoders {
+struct MemberPacker::Encoders {
     std::vector<std::uint8_t> input = std::vector<std::uint8_t>(kInMemoryLimit);
     std::unique_ptr<lzh::Encoder> main;
     std::unique_ptr<lzh::Encoder> small; // -lh5-, for small members when the method is wider
@@ -66,24 +64,16 @@ struct MemberPipeline::Encoders {
     }
 };
 
-struct MemberPipeline::Slot {
-    PreparedMember member;
-    // Set by the worker as its last touch of the slot: the writer may take it at once.
-    std::atomic<bool> ready{false};
-    std::atomic<std::uint64_t> consumed{0};
-};
-
-struct MemberPipeline::Split {
-    Split(Slot& s, std::vector<FilePart> p)
+struct MemberPacker::Split {
+    Split(Queue::Slot& s, std::vector<FilePart> p)
         : slot(s), parts(std::move(p)), results(parts.size()), unfinished(parts.size())
     {
     }
-    Slot& slot;
+    Queue::Slot& slot;
     std::vector<FilePart> parts;
-    std::vector<PackedFilePart> results;
-    std::size_t nextPart = 0;        // the next part a worker takes
-    std::size_t unfinished;          // parts not done; the worker that finishes the last joins them
-    std::atomic<bool> giveUp{false}; // a part failed, or the pack stops
+    std::vector<PackedFilePart> results; // each written by the worker that packs the part
+    std::size_t unfinished;              // parts not done; the worker that finishes the last joins them
+    std::atomic<bool> giveUp{false};     // a part failed, or the pack stops
 };
 
 namespace {
@@ -107,181 +97,54 @@ void closeScratch(std::vector<lzh::PackedPart>& parts)
 
 } // namespace
 
-MemberPipeline::MemberPipeline(lzh::WriterSettings settings, unsigned workers, std::string scratchBeside)
-    : m_settings(settings), m_scratchBeside(std::move(scratchBeside)), m_workerCount(std::max(workers, 1u))
+MemberPacker::MemberPacker(lzh::WriterSettings settings, unsigned workers, std::string scratchBeside)
+    : m_settings(settings), m_scratchBeside(std::move(scratchBeside)),
+      m_queue(workers, WorkQueueLimits{kMaxAhead, kBufferedLimit, kMostTakenAtOnce, kMostBytesTakenAtOnce},
+              Queue::Callbacks{
+                  [this](Queue::Slot& slot, Encoders& encoders) { return prepare(slot, encoders); },
+                  [](const PreparedMember& member) { return member.entry.size; },
+                  headBytes,
+              })
 {
-    for (unsigned i = 0; i < workers; ++i)
-        m_workers.emplace_back([this] { work(); });
 }
 
-MemberPipeline::~MemberPipeline()
+MemberPacker::~MemberPacker()
 {
     {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
+        std::lock_guard lock(m_splitsMutex);
         for (auto& split : m_splits)
             split->giveUp = true;
     }
-    m_workToDo.notify_all();
-    for (std::thread& worker : m_workers)
-        worker.join();
-    for (auto& slot : m_slots)
-        closeScratch(slot->member.parts);
+    m_queue.stop();
+    m_queue.forEachLeft([](PreparedMember& member) { closeScratch(member.parts); });
     for (auto& split : m_splits)
         for (PackedFilePart& result : split->results)
             if (result.packed.rest)
                 std::fclose(result.packed.rest);
 }
 
-void MemberPipeline::submit(lzh::SourceEntry entry)
+void MemberPacker::submit(lzh::SourceEntry entry)
 {
-    auto slot = std::make_unique<Slot>();
-    slot->member.entry = std::move(entry);
-    bool wake = false;
-    {
-        std::lock_guard lock(m_mutex);
-        m_slots.push_back(std::move(slot));
-        wake = m_idleWorkers > 0;
-    }
-    ++m_count;
-    if (wake)
-        m_workToDo.notify_one();
+    PreparedMember member;
+    member.entry = std::move(entry);
+    m_queue.submit(std::move(member));
 }
 
-const lzh::SourceEntry& MemberPipeline::frontEntry() const
+PreparedMember* MemberPacker::front(const std::function<bool(std::uint64_t)>& onWait)
 {
-    // Workers never change an entry, so it may be read while its member is in work.
-    return m_slots.front()->member.entry;
+    return m_queue.waitFront(onWait);
 }
 
-PreparedMember* MemberPipeline::front(const std::function<bool(std::uint64_t)>& onWait)
+void MemberPacker::pop()
 {
-    Slot& slot = *m_slots.front();
-    if (slot.ready)
-        return &slot.member;
-    std::unique_lock lock(m_mutex);
-    // Raised before ready is looked at again, under the lock: a worker that sets ready after the
-    // look sees the flag and notifies once this thread waits.
-    m_writerWaiting = true;
-    while (!m_frontReady.wait_for(lock, kWaitTick, [&] { return slot.ready.load(); })) {
-        lock.unlock();
-        const bool goOn = !onWait || onWait(slot.consumed.load());
-        lock.lock();
-        if (!goOn) {
-            m_writerWaiting = false;
-            return nullptr;
-        }
-    }
-    m_writerWaiting = false;
-    return &slot.member;
-}
-
-void MemberPipeline::pop()
-{
-    std::unique_ptr<Slot> slot;
-    bool wake = false;
-    {
-        std::lock_guard lock(m_mutex);
-        slot = std::move(m_slots.front());
-        m_slots.pop_front();
-        --m_taken;
-        const std::size_t bytes = headBytes(slot->member);
-        const std::size_t before = m_buffered.fetch_sub(bytes);
-        // Workers held back by the buffered limit may go on.
-        wake = m_idleWorkers > 0 && before >= kBufferedLimit && before - bytes < kBufferedLimit;
-    }
-    --m_count;
-    if (wake)
-        m_workToDo.notify_all();
-    closeScratch(slot->member.parts);
-}
-
-MemberPipeline::Split* MemberPipeline::splitWithPartWaiting() const
-{
-    // The oldest first: the writer needs its member before the others.
-    for (const auto& split : m_splits)
-        if (split->nextPart < split->parts.size())
-            return split.get();
-    return nullptr;
-}
-
-MemberPipeline::Work MemberPipeline::take()
-{
-    Work work;
-    std::unique_lock lock(m_mutex);
-    ++m_idleWorkers;
-    // Parts of a split file go first: the writer waits for that member.
-    m_workToDo.wait(lock, [&] {
-        work.split = splitWithPartWaiting();
-        return m_stopping || work.split || (m_taken < m_slots.size() && m_buffered < kBufferedLimit);
-    });
-    --m_idleWorkers;
-    if (m_stopping) {
-        work.split = nullptr;
-        return work;
-    }
-    if (work.split) {
-        work.part = work.split->nextPart++;
-        return work;
-    }
-    // A share of what waits, so no worker idles while another holds a run it has not started.
-    const std::size_t share = std::max<std::size_t>(1, (m_slots.size() - m_taken) / m_workerCount);
-    std::uint64_t bytes = 0;
-    while (m_taken < m_slots.size() && work.slots.size() < std::min(share, kMostTakenAtOnce)) {
-        Slot* slot = m_slots[m_taken].get();
-        bytes += slot->member.entry.size;
-        if (!work.slots.empty() && bytes > kMostBytesTakenAtOnce)
-            break;
-        work.slots.push_back(slot);
-        ++m_taken;
-    }
-    return work;
-}
-
-void MemberPipeline::work()
-{
-    Encoders encoders;
-    for (;;) {
-        const Work next = take();
-        if (next.split) {
-            packPartOf(*next.split, next.part, encoders);
-            continue;
-        }
-        if (next.slots.empty())
-            return;
-        bool readied = false;
-        for (Slot* slot : next.slots) {
-            // Once stopping, the rest of the run is not prepared; nothing will wait for it.
-            if (m_stopping)
-                return;
-            if (!prepare(*slot, encoders))
-                continue; // split: the worker that packs its last part readies it
-            m_buffered += headBytes(slot->member);
-            slot->ready = true;
-            readied = true;
-        }
-        // One wake-up for the run, not one a member: the writer then takes its members in one go.
-        if (readied)
-            notifyWriter();
-    }
-}
-
-void MemberPipeline::notifyWriter()
-{
-    // The writer raises its flag before it looks at ready, so one of the two sees the other; the
-    // lock, taken and left, makes sure it waits before it is notified.
-    if (m_writerWaiting) {
-        {
-            std::lock_guard lock(m_mutex);
-        }
-        m_frontReady.notify_one();
-    }
+    PreparedMember member = m_queue.pop();
+    closeScratch(member.parts);
 }
 
 // False when the member was split into parts: the worker that packs the last part readies it.
-bool MemberPipeline::prepare(Slot& slot, Encoders& encoders)
+bool MemberPacker::prepare(Queue::Slot& slot, Encoders& encoders)
 {
-    PreparedMember& member = slot.member;
+    PreparedMember& member = slot.item;
     if (member.entry.kind != lzh::MemberKind::File) {
         member.copyFromSource = true;
         return true;
@@ -317,27 +180,26 @@ bool MemberPipeline::prepare(Slot& slot, Encoders& encoders)
     return true;
 }
 
-bool MemberPipeline::startSplit(Slot& slot)
+bool MemberPacker::startSplit(Queue::Slot& slot)
 {
-    std::vector<FilePart> parts = planParts(slot.member.entry.size);
+    std::vector<FilePart> parts = planParts(slot.item.entry.size);
     if (parts.size() < 2)
         return false;
     // Every large file is split, whatever the number of workers or what else is in work, so the
     // same folder always packs to the same bytes.
-    bool wake = false;
+    Split* split = nullptr;
     {
-        std::lock_guard lock(m_mutex);
-        m_splits.push_back(std::make_unique<Split>(slot, std::move(parts)));
-        wake = m_idleWorkers > 0;
+        std::lock_guard lock(m_splitsMutex);
+        split = m_splits.emplace_back(std::make_unique<Split>(slot, std::move(parts))).get();
     }
-    if (wake)
-        m_workToDo.notify_all();
+    for (std::size_t index = 0; index < split->parts.size(); ++index)
+        m_queue.post([this, split, index](Encoders& encoders) { packPartOf(*split, index, encoders); });
     return true;
 }
 
-MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, Encoders& encoders)
+MemberPacker::Outcome MemberPacker::compress(Queue::Slot& slot, std::FILE* source, Encoders& encoders)
 {
-    PreparedMember& member = slot.member;
+    PreparedMember& member = slot.item;
     std::vector<std::uint8_t>& input = encoders.input;
     std::size_t got = std::fread(input.data(), 1, input.size(), source);
     if (got < input.size() && std::ferror(source)) {
@@ -378,8 +240,8 @@ MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, 
     for (;;) {
         crc = lzh::crc16(crc, input.data(), got);
         consumed += got;
-        slot.consumed = consumed;
-        if (m_stopping) {
+        slot.progress = consumed;
+        if (m_queue.stopping()) {
             member.status = base::Status::error(base::ErrorCode::Cancelled, "cancelled");
             return Outcome::Failed;
         }
@@ -412,47 +274,44 @@ MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, 
     return Outcome::Packed;
 }
 
-void MemberPipeline::packPartOf(Split& split, std::size_t index, Encoders& encoders)
+void MemberPacker::packPartOf(Split& split, std::size_t index, Encoders& encoders)
 {
     PackedFilePart result;
     if (split.giveUp) {
         result.outcome = PackedFilePart::Outcome::Stopped;
     } else {
         lzh::Method method = m_settings.method;
-        lzh::Encoder& encoder = encoders.forSize(split.slot.member.entry.size, m_settings, method);
-        const PartContext context{split.slot.member.entry.sourcePath, m_scratchBeside, split.giveUp,
-                                  split.slot.consumed};
+        lzh::Encoder& encoder = encoders.forSize(split.slot.item.entry.size, m_settings, method);
+        const PartContext context{split.slot.item.entry.sourcePath, m_scratchBeside, split.giveUp, split.slot.progress};
         result = packPart(split.parts[index], encoder, encoders.input, context);
         if (result.outcome != PackedFilePart::Outcome::Packed)
             split.giveUp = true;
     }
     bool last = false;
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_splitsMutex);
         split.results[index] = std::move(result);
         last = --split.unfinished == 0;
     }
     if (!last)
         return;
     joinParts(split);
-    Slot& slot = split.slot;
+    Queue::Slot& slot = split.slot; // the split goes now, its member stays
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_splitsMutex);
         m_splits.erase(
             std::find_if(m_splits.begin(), m_splits.end(), [&](const auto& s) { return s.get() == &split; }));
     }
-    m_buffered += headBytes(slot.member);
-    slot.ready = true;
-    notifyWriter();
+    m_queue.finish(slot);
 }
 
 // Makes the member from its parts: packed when they are smaller together and each one's history
 // is what the part before it read; copied from the source when packing did not pay or the file
 // changed meanwhile; skipped or failed as the first failed part says.
-void MemberPipeline::joinParts(Split& split)
+void MemberPacker::joinParts(Split& split)
 {
     using PartOutcome = PackedFilePart::Outcome;
-    PreparedMember& member = split.slot.member;
+    PreparedMember& member = split.slot.item;
     std::vector<PackedFilePart>& results = split.results;
     bool allPacked = true;
     for (std::size_t k = 0; k < results.size(); ++k) {
