@@ -2,6 +2,7 @@
 # Installs what is missing, builds every configuration and runs every test:
 #   build/        the program and all tests (UI tests on Qt's offscreen platform)
 #   build-asan/   the core and codec tests under AddressSanitizer and UndefinedBehaviorSanitizer
+#   build-tsan/   the archiver's concurrent parts under ThreadSanitizer
 #   build-win/    the core, codec and unlha.exe cross-built with mingw-w64, tests run under Wine
 #   build-fuzz/   the libFuzzer targets, each run for a bounded time
 set -euo pipefail
@@ -33,6 +34,11 @@ echo "== sanitizer build (codec and core)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFERNHOLD_BUILD_UI=OFF -DFERNHOLD_SANITIZE=ON
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-asan -LE slow
+
+echo "== thread sanitizer build (the archiver's concurrent parts)"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFERNHOLD_BUILD_UI=OFF -DFERNHOLD_TSAN=ON
+cmake --build build-tsan -j"$jobs" --target archiver_concurrency_test
+TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -R '^archiver_concurrency_test$'
 
 echo "== Windows build under Wine"
 windows_started=$SECONDS
