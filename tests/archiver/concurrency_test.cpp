@@ -21,29 +21,34 @@ struct Scratch {
     int prepared = 0; // items this worker prepared
 };
 
+struct Item {
+    int id = 0;       // set by the consumer; workers only read it
+    int doubled = -1; // the workers' result
+};
+
 // Every item comes back in order, prepared once; every fifth is finished later by a posted task,
 // as a large file's parts are; a small held limit makes workers wait for the consumer.
 TEST(OrderedWorkQueue, GivesEveryItemBackPreparedInOrder)
 {
     for (const unsigned workers : {1u, 2u, 4u}) {
-        using Queue = OrderedWorkQueue<std::vector<int>, Scratch>;
+        using Queue = OrderedWorkQueue<Item, Scratch>;
         Queue* self = nullptr;
         Queue queue(workers, WorkQueueLimits{64, 40, 8, 16},
                     Queue::Callbacks{
                         [&self](Queue::Slot& slot, Scratch& scratch) {
                             ++scratch.prepared;
-                            if (slot.item[0] % 5 != 0) {
-                                slot.item.push_back(slot.item[0] * 2);
+                            if (slot.item.id % 5 != 0) {
+                                slot.item.doubled = slot.item.id * 2;
                                 return true;
                             }
                             self->post([&self, &slot](Scratch&) {
-                                slot.item.push_back(slot.item[0] * 2);
+                                slot.item.doubled = slot.item.id * 2;
                                 self->finish(slot);
                             });
                             return false;
                         },
-                        [](const std::vector<int>&) { return std::uint64_t{3}; },
-                        [](const std::vector<int>& item) { return item.size() * 4; },
+                        [](const Item&) { return std::uint64_t{3}; },
+                        [](const Item&) { return std::size_t{4}; },
                     });
         self = &queue;
         int submitted = 0;
@@ -51,12 +56,12 @@ TEST(OrderedWorkQueue, GivesEveryItemBackPreparedInOrder)
         constexpr int kItems = 2000;
         while (taken < kItems) {
             while (submitted < kItems && !queue.full())
-                queue.submit({submitted++});
-            ASSERT_EQ(queue.frontItem()[0], taken);
-            const std::vector<int>* item = queue.waitFront({});
+                queue.submit({submitted++, -1});
+            ASSERT_EQ(queue.frontItem().id, taken);
+            const Item* item = queue.waitFront({});
             ASSERT_NE(item, nullptr);
-            EXPECT_EQ(*item, (std::vector<int>{taken, taken * 2}));
-            queue.pop();
+            EXPECT_EQ(item->doubled, taken * 2);
+            EXPECT_EQ(queue.pop().id, taken);
             ++taken;
         }
         EXPECT_TRUE(queue.empty());
