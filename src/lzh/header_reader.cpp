@@ -21,9 +21,12 @@ constexpr std::uint16_t kUnixTypeMask = 0xF000;
 constexpr std::uint16_t kUnixTypeSymlink = 0xA000;
 constexpr std::uint16_t kUnixTypeDirectory = 0x4000;
 
-base::Status corrupt(const std::string& detail) { return base::Status::error(base::ErrorCode::Corrupt, detail); }
+base::Status corrupt(const std::string& detail)
+{
+    return base::Status::error(base::ErrorCode::Corrupt, detail);
+}
 
-bool readExact(InputFile& file, std::string& into, std::size_t count)
+bool readExact(InputStream& file, std::string& into, std::size_t count)
 {
     const std::size_t start = into.size();
     into.resize(start + count);
@@ -71,8 +74,12 @@ void takeExt(std::uint8_t type, const std::string& header, std::size_t payload, 
         if (length >= 2)
             ext.headerCrcOffset = payload;
         break;
-    case 0x01: ext.name.nameBytes.assign(header, payload, length); break;
-    case 0x02: ext.name.dirBytes.assign(header, payload, length); break;
+    case 0x01:
+        ext.name.nameBytes.assign(header, payload, length);
+        break;
+    case 0x02:
+        ext.name.dirBytes.assign(header, payload, length);
+        break;
     case 0x40:
         if (length >= 1)
             info.dosAttributes = p[0];
@@ -83,8 +90,12 @@ void takeExt(std::uint8_t type, const std::string& header, std::size_t payload, 
             ext.originalSize64 = readU64(p + 8);
         }
         break;
-    case 0x44: ext.name.utf16Name = header.substr(payload, length); break;
-    case 0x45: ext.name.utf16Dir = header.substr(payload, length); break;
+    case 0x44:
+        ext.name.utf16Name = header.substr(payload, length);
+        break;
+    case 0x45:
+        ext.name.utf16Dir = header.substr(payload, length);
+        break;
     case 0x46:
         if (length >= 4)
             ext.name.codePage = readU32(p);
@@ -99,7 +110,8 @@ void takeExt(std::uint8_t type, const std::string& header, std::size_t payload, 
         if (length >= 4)
             ext.unixTime = readU32(p);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -176,7 +188,7 @@ void fillCommon(const std::string& h, MemberInfo& info)
     info.originalSize = readU32(bytesAt(h, 11));
 }
 
-base::Status parseLevel0(InputFile& file, ParsedHeader& out, ExtFields& ext)
+base::Status parseLevel0(InputStream& file, ParsedHeader& out, ExtFields& ext)
 {
     std::string& h = out.raw;
     const std::size_t total = static_cast<std::uint8_t>(h[0]) + 2u;
@@ -206,7 +218,7 @@ base::Status parseLevel0(InputFile& file, ParsedHeader& out, ExtFields& ext)
     return base::Status::ok();
 }
 
-base::Status parseLevel1(InputFile& file, ParsedHeader& out, ExtFields& ext)
+base::Status parseLevel1(InputStream& file, ParsedHeader& out, ExtFields& ext)
 {
     std::string& h = out.raw;
     const std::size_t base = static_cast<std::uint8_t>(h[0]) + 2u;
@@ -242,7 +254,7 @@ base::Status parseLevel1(InputFile& file, ParsedHeader& out, ExtFields& ext)
     return base::Status::ok();
 }
 
-base::Status parseLevel2(InputFile& file, ParsedHeader& out, ExtFields& ext)
+base::Status parseLevel2(InputStream& file, ParsedHeader& out, ExtFields& ext)
 {
     std::string& h = out.raw;
     const std::size_t total = readU16(bytesAt(h, 0));
@@ -265,7 +277,7 @@ base::Status parseLevel2(InputFile& file, ParsedHeader& out, ExtFields& ext)
     return base::Status::ok();
 }
 
-base::Status parseLevel3(InputFile& file, ParsedHeader& out, ExtFields& ext)
+base::Status parseLevel3(InputStream& file, ParsedHeader& out, ExtFields& ext)
 {
     std::string& h = out.raw;
     if (readU16(bytesAt(h, 0)) != 4 || !readExact(file, h, 32 - kPrefixSize))
@@ -307,7 +319,7 @@ void classify(MemberInfo& info)
 
 } // namespace
 
-base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file)
+base::Result<std::optional<ParsedHeader>> readHeader(InputStream& file)
 {
     ParsedHeader out;
     out.info.headerOffset = file.offset();
@@ -322,11 +334,20 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file)
     out.info.level = static_cast<std::uint8_t>(h[20]);
     base::Status status;
     switch (out.info.level) {
-    case 0: status = parseLevel0(file, out, ext); break;
-    case 1: status = parseLevel1(file, out, ext); break;
-    case 2: status = parseLevel2(file, out, ext); break;
-    case 3: status = parseLevel3(file, out, ext); break;
-    default: return corrupt("unknown header level");
+    case 0:
+        status = parseLevel0(file, out, ext);
+        break;
+    case 1:
+        status = parseLevel1(file, out, ext);
+        break;
+    case 2:
+        status = parseLevel2(file, out, ext);
+        break;
+    case 3:
+        status = parseLevel3(file, out, ext);
+        break;
+    default:
+        return corrupt("unknown header level");
     }
     if (!status)
         return status;
@@ -348,8 +369,7 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file)
     } else
         info.defect = name.status().detail();
     if (info.packedSize > file.size() - std::min(file.size(), info.dataOffset))
-        return base::Status::error(base::ErrorCode::Corrupt, "member data runs past the end of the archive",
-                                   info.path);
+        return base::Status::error(base::ErrorCode::Corrupt, "member data runs past the end of the archive", info.path);
     classify(info);
     if (info.defect.empty() && info.method && isStored(*info.method) && info.packedSize != info.originalSize)
         info.defect = "stored member whose sizes differ";

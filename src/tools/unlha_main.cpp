@@ -7,7 +7,7 @@
 
 #include "core/archive/command_runner.h"
 #include "core/archive/unlha.h"
-#include "lzh/extractor.h"
+#include "archiver/extractor.h"
 #include "platform/terminal.h"
 
 #include <algorithm>
@@ -76,7 +76,7 @@ int list(const std::string& archive)
                     formatTime(m.mtime).c_str(), m.crc, name.c_str());
     };
     // The tool reads what a person names, which may be a self-extracting program.
-    const lzh::RunSummary summary = lzh::listArchive(archive, print, lzh::ArchiveStart::AfterProgram);
+    const archiver::RunSummary summary = archiver::listArchive(archive, print, lzh::ArchiveStart::AfterProgram);
     if (!summary.archiveError)
         std::fprintf(stderr, "unlha: %s\n", summary.archiveError.detail().c_str());
     return core::archive::unlhaResultCode('l', summary);
@@ -84,9 +84,9 @@ int list(const std::string& archive)
 
 // rootsDropped collects the stored names that extraction put under the folder without their
 // leading separator or drive, to be told once at the end.
-lzh::RunHooks consoleHooks(std::vector<std::string>& rootsDropped)
+archiver::RunHooks consoleHooks(std::vector<std::string>& rootsDropped)
 {
-    lzh::RunHooks hooks;
+    archiver::RunHooks hooks;
     hooks.onRootDropped = [&rootsDropped](const std::string& storedPath) { rootsDropped.push_back(storedPath); };
     hooks.onMemberError = [](const base::Status& status) {
         std::fprintf(stderr, "unlha: %s: %s\n", status.path().c_str(), status.detail().c_str());
@@ -124,7 +124,7 @@ int main(int argc, char** argv)
         return list(command->archive);
     std::vector<std::string> rootsDropped;
     // The tool reads what a person names, which may be a self-extracting program.
-    const lzh::RunSummary summary = core::archive::runUnlhaCommand(*command, consoleHooks(rootsDropped), {},
+    const archiver::RunSummary summary = core::archive::runUnlhaCommand(*command, consoleHooks(rootsDropped), {},
                                                                    lzh::ArchiveStart::AfterProgram);
     if (platform::isTerminal(stderr))
         std::fputs("\r\n", stderr);

@@ -1,33 +1,33 @@
 #include "core/archive/command_runner.h"
 
 #include "core/archive/unlha.h"
-#include "lzh/extractor.h"
-#include "lzh/packer.h"
+#include "archiver/extractor.h"
+#include "archiver/packer.h"
 
 namespace core::archive {
 
-lzh::RunSummary runUnlhaCommand(const UnlhaCommand& command, const lzh::RunHooks& hooks,
+archiver::RunSummary runUnlhaCommand(const UnlhaCommand& command, const archiver::RunHooks& hooks,
                                 const std::vector<std::string>& excludedPaths, lzh::ArchiveStart start)
 {
     switch (command.command) {
     case 'a': {
-        lzh::PackSettings settings;
+        archiver::PackSettings settings;
         settings.writer.method = command.method;
         settings.writer.effort = command.effort;
         settings.excludedPaths = excludedPaths;
-        return lzh::packFolder(command.archive, command.folder, settings, hooks);
+        return archiver::packFolder(command.archive, command.folder, settings, hooks);
     }
     case 'x':
-        return lzh::extractArchive(command.archive, command.folder, hooks, start);
+        return archiver::extractArchive(command.archive, command.folder, hooks, start);
     case 't':
-        return lzh::testArchive(command.archive, hooks, start);
+        return archiver::testArchive(command.archive, hooks, start);
     default:
-        return lzh::listArchive(
+        return archiver::listArchive(
             command.archive, [](const lzh::MemberInfo&) {}, start);
     }
 }
 
-int unlhaResultCode(char command, const lzh::RunSummary& summary)
+int unlhaResultCode(char command, const archiver::RunSummary& summary)
 {
     if (summary.cancelled)
         return kUnlhaCancelled;

@@ -29,9 +29,9 @@ std::string describe(const base::Status& status)
     return status.path().empty() ? status.detail() : status.path() + ": " + status.detail();
 }
 
-lzh::RunHooks hooksFor(const UnlhaOptions* options, base::Status& firstMemberError)
+archiver::RunHooks hooksFor(const UnlhaOptions* options, base::Status& firstMemberError)
 {
-    lzh::RunHooks hooks;
+    archiver::RunHooks hooks;
     hooks.onMemberError = [&firstMemberError](const base::Status& status) {
         if (firstMemberError)
             firstMemberError = status;
@@ -49,7 +49,7 @@ lzh::RunHooks hooksFor(const UnlhaOptions* options, base::Status& firstMemberErr
     return hooks;
 }
 
-std::string messageFor(int code, const lzh::RunSummary& summary, const base::Status& firstMemberError)
+std::string messageFor(int code, const archiver::RunSummary& summary, const base::Status& firstMemberError)
 {
     if (code == kUnlhaOk)
         return "OK: " + std::to_string(summary.members) + " members";
@@ -72,8 +72,8 @@ int Unlha(void* /*window*/, const char* command, char* output, int outputSize, c
         return kUnlhaBadCommand;
     }
     base::Status firstMemberError;
-    const lzh::RunHooks hooks = hooksFor(options, firstMemberError);
-    const lzh::RunSummary summary =
+    const archiver::RunHooks hooks = hooksFor(options, firstMemberError);
+    const archiver::RunSummary summary =
         runUnlhaCommand(*parsed, hooks, options ? options->excludedPaths : std::vector<std::string>{});
     if (options && options->skippedFiles && parsed->command == 'a')
         *options->skippedFiles = summary.failedMembers;

@@ -1,7 +1,7 @@
 #include "core/restore/member_vetting.h"
 
-#include "lzh/extractor.h"
-#include "lzh/safe_path.h"
+#include "archiver/extractor.h"
+#include "archiver/safe_path.h"
 #include "platform/disk_space.h"
 
 namespace core::restore {
@@ -10,13 +10,13 @@ MemberVetting vetMembers(const std::string& archivePath, std::uint64_t blockSize
 {
     MemberVetting vetting;
     std::uint64_t needed = 0;
-    lzh::ArchiveLinks links;
-    const lzh::RunSummary listed = lzh::listArchive(archivePath, [&](const lzh::MemberInfo& member) {
+    archiver::ArchiveLinks links;
+    const archiver::RunSummary listed = archiver::listArchive(archivePath, [&](const lzh::MemberInfo& member) {
         if (member.kind == lzh::MemberKind::File)
             needed += platform::allocatedSize(member.originalSize, blockSize);
         if (vetting.refused)
             return;
-        const auto parts = lzh::safeComponents(member.path);
+        const auto parts = archiver::safeComponents(member.path);
         if (!parts || links.liesBelowOne(*parts) || !member.defect.empty())
             vetting.refused =
                 member.kind == lzh::MemberKind::Symlink ? member.path + " -> " + member.linkTarget : member.path;

@@ -4,7 +4,7 @@
 #include "backup_fixture.h"
 #include "core/backup/backup_operations.h"
 #include "core/schedule/timer_tick.h"
-#include "lzh/member_pipeline.h"
+#include "archiver/member_packer.h"
 
 #include <gtest/gtest.h>
 
@@ -134,7 +134,7 @@ TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
     fs::remove_all(platform::toPath(platform::joinPath(f.source, "sub")));
     // The packer takes entries a bounded distance ahead of the one it writes; the file removed
     // comes farther behind the first member, so it cannot have been read yet.
-    for (std::size_t i = 0; i < lzh::MemberPipeline::kMaxAhead + 8; ++i)
+    for (std::size_t i = 0; i < archiver::MemberPacker::kMaxAhead + 8; ++i)
         writeFile(platform::joinPath(f.source, "f" + std::to_string(10000 + i) + ".txt"), "f");
     writeFile(platform::joinPath(f.source, "zz.txt"), "z");
     int removed = 0;

@@ -1,9 +1,9 @@
-#include "lzh/packer.h"
+#include "archiver/packer.h"
 
+#include "archiver/extractor.h"
+#include "archiver/folder_walk.h"
+#include "archiver/member_packer.h"
 #include "lzh/archive_reader.h"
-#include "lzh/extractor.h"
-#include "lzh/folder_walk.h"
-#include "lzh/member_pipeline.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 
@@ -12,7 +12,7 @@
 #include <system_error>
 #include <thread>
 
-namespace lzh {
+namespace archiver {
 namespace fs = std::filesystem;
 namespace {
 
@@ -55,7 +55,8 @@ public:
         if (!status) {
             m_writer.abandon();
             fs::remove(platform::toPath(temporary), ec);
-            return failed(status, status.code() != base::ErrorCode::Cancelled && status.code() != base::ErrorCode::Corrupt);
+            return failed(status,
+                          status.code() != base::ErrorCode::Cancelled && status.code() != base::ErrorCode::Corrupt);
         }
         return m_summary;
     }
@@ -79,13 +80,14 @@ private:
     // The old archive must read through to its end before anything is written.
     base::Status checkOld(const std::string& archive)
     {
-        ArchiveReader reader;
+        lzh::ArchiveReader reader;
         if (auto status = reader.open(archive); !status)
             return status;
         for (;;) {
             auto next = reader.next();
             if (!next)
-                return base::Status::error(base::ErrorCode::Corrupt, "existing archive is damaged: " + next.status().detail(), archive);
+                return base::Status::error(base::ErrorCode::Corrupt,
+                                           "existing archive is damaged: " + next.status().detail(), archive);
             if (!next->has_value())
                 return base::Status::ok();
         }
@@ -94,7 +96,7 @@ private:
     // Keeps the old members the walk will not replace.
     base::Status copyOld(const std::string& archive, const FolderWalk& walk)
     {
-        ArchiveReader reader;
+        lzh::ArchiveReader reader;
         if (auto status = reader.open(archive); !status)
             return status;
         for (;;) {
@@ -103,7 +105,7 @@ private:
                 return next.status();
             if (!next->has_value())
                 return base::Status::ok();
-            const MemberInfo& member = **next;
+            const lzh::MemberInfo& member = **next;
             if (member.defect.empty() && walk.lists(member.path))
                 continue;
             if (auto status = m_writer.addRaw(reader); !status)
@@ -113,24 +115,24 @@ private:
 
     base::Status addNew(FolderWalk& walk, const std::string& temporary)
     {
-        MemberPipeline pipeline(m_settings.writer, workerCount(), temporary);
+        MemberPacker members(m_settings.writer, workerCount(), temporary);
         bool walkOver = false;
         for (;;) {
             // The walk runs here, on the writer's thread, so its reports come one at a time.
-            while (!walkOver && !pipeline.full()) {
+            while (!walkOver && !members.full()) {
                 auto entry = walk.next();
                 if (entry)
-                    pipeline.submit(std::move(*entry));
+                    members.submit(std::move(*entry));
                 walkOver = !entry;
             }
-            if (pipeline.empty())
+            if (members.empty())
                 return base::Status::ok();
-            m_current = pipeline.frontEntry().archivePath;
-            PreparedMember* member = pipeline.front([&](std::uint64_t consumed) { return reportProgress(consumed); });
+            m_current = members.frontEntry().archivePath;
+            PreparedMember* member = members.front([&](std::uint64_t consumed) { return reportProgress(consumed); });
             if (!member || !reportProgress(0))
                 return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
             base::Status status = write(*member);
-            pipeline.pop();
+            members.pop();
             if (status)
                 ++m_summary.members;
             else if (m_writer.broken())
@@ -142,7 +144,7 @@ private:
 
     base::Status write(PreparedMember& member)
     {
-        const SourceEntry& entry = member.entry;
+        const lzh::SourceEntry& entry = member.entry;
         if (!member.status)
             return member.scratchFailed ? brokenBy(member.status) : member.status;
         if (member.copyFromSource) {
@@ -151,7 +153,7 @@ private:
                 return reportProgress(0);
             });
         }
-        const PackedData data{member.method, member.crc, member.originalSize, member.parts};
+        const lzh::PackedData data{member.method, member.crc, member.originalSize, member.parts};
         m_done += member.originalSize;
         return m_writer.addPrepared(entry, data);
     }
@@ -189,15 +191,17 @@ private:
         if (test.cancelled)
             return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
         if (!test.archiveError)
-            return base::Status::error(base::ErrorCode::IoError, "new archive failed its test: " + test.archiveError.detail(), temporary);
+            return base::Status::error(base::ErrorCode::IoError,
+                                       "new archive failed its test: " + test.archiveError.detail(), temporary);
         if (!firstError)
-            return base::Status::error(base::ErrorCode::IoError, "new archive failed its test: " + firstError.detail(), firstError.path());
+            return base::Status::error(base::ErrorCode::IoError, "new archive failed its test: " + firstError.detail(),
+                                       firstError.path());
         return base::Status::ok();
     }
 
     const PackSettings& m_settings;
     const RunHooks& m_hooks;
-    ArchiveWriter m_writer;
+    lzh::ArchiveWriter m_writer;
     RunSummary m_summary;
     std::uint64_t m_done = 0;
     std::uint64_t m_total = 0;
@@ -212,4 +216,4 @@ RunSummary packFolder(const std::string& archive, const std::string& folder, con
     return Packer(settings, hooks).run(archive, folder);
 }
 
-} // namespace lzh
+} // namespace archiver

@@ -1,4 +1,4 @@
-#include "lzh/input_file.h"
+#include "lzh/file_stream.h"
 
 #include "platform/file_io.h"
 #include "platform/paths.h"
@@ -16,13 +16,13 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 } // namespace
 
-InputFile::~InputFile()
+FileStream::~FileStream()
 {
     if (m_file)
         std::fclose(m_file);
 }
 
-base::Status InputFile::open(const std::string& path)
+base::Status FileStream::open(const std::string& path)
 {
     m_path = path;
     std::error_code ec;
@@ -41,7 +41,7 @@ base::Status InputFile::open(const std::string& path)
     return base::Status::ok();
 }
 
-std::ptrdiff_t InputFile::readFile(std::uint8_t* buffer, std::size_t size)
+std::ptrdiff_t FileStream::readFile(std::uint8_t* buffer, std::size_t size)
 {
     const std::size_t got = std::fread(buffer, 1, size, m_file);
     if (got < size && std::ferror(m_file))
@@ -49,7 +49,7 @@ std::ptrdiff_t InputFile::readFile(std::uint8_t* buffer, std::size_t size)
     return static_cast<std::ptrdiff_t>(got);
 }
 
-std::ptrdiff_t InputFile::read(std::uint8_t* buffer, std::size_t size)
+std::ptrdiff_t FileStream::read(std::uint8_t* buffer, std::size_t size)
 {
     std::size_t done = std::min(size, m_end - m_next);
     std::copy_n(m_buffer.data() + m_next, done, buffer);
@@ -92,7 +92,7 @@ bool skipForward(std::FILE* file, std::uint64_t count)
     return true;
 }
 
-base::Status InputFile::skip(std::uint64_t count)
+base::Status FileStream::skip(std::uint64_t count)
 {
     // What the buffer holds is skipped there; the rest by seeking past it.
     const std::uint64_t buffered = std::min<std::uint64_t>(count, m_end - m_next);
@@ -103,6 +103,16 @@ base::Status InputFile::skip(std::uint64_t count)
         return platform::lastSystemError(m_path);
     m_offset += count;
     return base::Status::ok();
+}
+
+StreamSource fileSource(const std::string& path)
+{
+    return [path]() -> base::Result<std::unique_ptr<InputStream>> {
+        auto file = std::make_unique<FileStream>();
+        if (auto status = file->open(path); !status.isOk())
+            return status;
+        return std::unique_ptr<InputStream>(std::move(file));
+    };
 }
 
 } // namespace lzh

@@ -1,8 +1,8 @@
-#include "lzh/safe_path.h"
+#include "archiver/safe_path.h"
 
 #include "platform/paths.h"
 
-namespace lzh {
+namespace archiver {
 namespace {
 
 constexpr bool kWindowsNames = platform::kSeparator == '\\';
@@ -38,7 +38,10 @@ bool isDeviceName(std::string_view part)
 
 // Windows drops trailing dots and spaces from a name, so the file would be made under another name
 // than the one checked ("a." lands on "a", "..." on the folder itself).
-bool endsInDotOrSpace(std::string_view part) { return part.back() == '.' || part.back() == ' '; }
+bool endsInDotOrSpace(std::string_view part)
+{
+    return part.back() == '.' || part.back() == ' ';
+}
 
 bool hasDriveLetter(std::string_view path)
 {
@@ -122,4 +125,4 @@ bool ArchiveLinks::liesBelowOne(const std::vector<std::string>& memberComponents
     return false;
 }
 
-} // namespace lzh
+} // namespace archiver

@@ -1,10 +1,10 @@
-#include "lzh/incompressible.h"
+#include "archiver/incompressible.h"
 
 #include <array>
 #include <cmath>
 #include <cstring>
 
-namespace lzh {
+namespace archiver {
 namespace {
 
 struct Signature {
@@ -15,11 +15,24 @@ struct Signature {
 
 // Formats whose content is compressed already.
 constexpr Signature kSignatures[] = {
-    {0, "\x89PNG", 4},          {0, "\xFF\xD8\xFF", 3},         {0, "GIF8", 4},
-    {0, "PK\x03\x04", 4},       {0, "\x1F\x8B", 2},             {0, "BZh", 3},
-    {0, "\xFD" "7zXZ", 5},      {0, "7z\xBC\xAF\x27\x1C", 6},   {0, "\x28\xB5\x2F\xFD", 4},
-    {0, "Rar!", 4},             {0, "OggS", 4},                 {0, "fLaC", 4},
-    {0, "ID3", 3},              {4, "ftyp", 4},                 {0, "MSCF", 4},
+    {0, "\x89PNG", 4},
+    {0, "\xFF\xD8\xFF", 3},
+    {0, "GIF8", 4},
+    {0, "PK\x03\x04", 4},
+    {0, "\x1F\x8B", 2},
+    {0, "BZh", 3},
+    {0,
+     "\xFD"
+     "7zXZ",
+     5},
+    {0, "7z\xBC\xAF\x27\x1C", 6},
+    {0, "\x28\xB5\x2F\xFD", 4},
+    {0, "Rar!", 4},
+    {0, "OggS", 4},
+    {0, "fLaC", 4},
+    {0, "ID3", 3},
+    {4, "ftyp", 4},
+    {0, "MSCF", 4},
     {8, "WEBP", 4},
 };
 
@@ -52,4 +65,4 @@ bool looksIncompressible(const std::uint8_t* data, std::size_t size)
     return entropy > 8.0 - shortfall;
 }
 
-} // namespace lzh
+} // namespace archiver

@@ -4,7 +4,7 @@
 // use relative seeks in steps a 32-bit long can hold, so archives over 2 GiB work where long is
 // 32 bits.
 
-#include "base/status.h"
+#include "lzh/input_stream.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -16,20 +16,19 @@ namespace lzh {
 // Moves file count bytes on from where it stands; false on failure (errno says why).
 bool skipForward(std::FILE* file, std::uint64_t count);
 
-class InputFile {
+class FileStream final : public InputStream {
 public:
-    InputFile() = default;
-    ~InputFile();
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
+    FileStream() = default;
+    ~FileStream() override;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
 
+    // NotFound when path is no file, else the system's reason it cannot be opened.
     base::Status open(const std::string& path);
-    // Reads up to size bytes; fewer only at the end of the file. -1 on a read error.
-    std::ptrdiff_t read(std::uint8_t* buffer, std::size_t size);
-    base::Status skip(std::uint64_t count);
-    std::uint64_t offset() const { return m_offset; }
-    std::uint64_t size() const { return m_size; }
-    const std::string& path() const { return m_path; }
+    std::ptrdiff_t read(std::uint8_t* buffer, std::size_t size) override;
+    base::Status skip(std::uint64_t count) override;
+    std::uint64_t offset() const override { return m_offset; }
+    std::uint64_t size() const override { return m_size; }
 
 private:
     // Reads at most size bytes from the file itself; fewer only at its end, -1 on an error.
@@ -43,5 +42,8 @@ private:
     std::size_t m_next = 0;
     std::size_t m_end = 0;
 };
+
+// Opens path afresh for every stream.
+StreamSource fileSource(const std::string& path);
 
 } // namespace lzh

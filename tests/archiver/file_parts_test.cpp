@@ -1,15 +1,16 @@
 // A large file packed in parts: the checks that keep a file changed while it is read from being
 // joined into a member that decodes wrong.
 
-#include "archive_test_support.h"
-#include "lzh/file_parts.h"
+#include "archiver/file_parts.h"
+#include "lzh/archive/archive_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-namespace lzh {
+namespace archiver {
 namespace {
+namespace test = lzh::test;
 namespace fs = std::filesystem;
 
 struct PartPacker {
@@ -17,7 +18,7 @@ struct PartPacker {
     std::string scratchBeside;
     std::atomic<bool> giveUp{false};
     std::atomic<std::uint64_t> consumed{0};
-    Encoder encoder{Method::Lh7};
+    lzh::Encoder encoder{lzh::Method::Lh7};
     std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(512 * 1024);
 
     PackedFilePart pack(const FilePart& part)
@@ -57,8 +58,8 @@ TEST(LzhFileParts, PlansPartsThatCoverTheFileAndNoticeItChanging)
     ASSERT_EQ(first.outcome, PackedFilePart::Outcome::Packed);
     ASSERT_EQ(second.outcome, PackedFilePart::Outcome::Packed);
     EXPECT_EQ(second.historyCrc, first.tailCrc);
-    EXPECT_EQ(crc16Combine(first.crc, second.crc, second.read),
-              crc16(0, reinterpret_cast<const std::uint8_t*>(text.data()), parts[0].size + parts[1].size));
+    EXPECT_EQ(lzh::crc16Combine(first.crc, second.crc, second.read),
+              lzh::crc16(0, reinterpret_cast<const std::uint8_t*>(text.data()), parts[0].size + parts[1].size));
     EXPECT_EQ(packer.consumed, parts[0].size + parts[1].size);
 
     // Rewritten just before the cut after the first part was read: the second part's history no
@@ -74,4 +75,4 @@ TEST(LzhFileParts, PlansPartsThatCoverTheFileAndNoticeItChanging)
 }
 
 } // namespace
-} // namespace lzh
+} // namespace archiver

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace lzh {
+namespace archiver {
 
 // Bytes before a part that its encoder takes as history: the widest window of any method.
 inline constexpr std::uint64_t kPartHistory = 64 * 1024;
@@ -32,14 +32,14 @@ std::vector<FilePart> planParts(std::uint64_t size);
 struct PackedFilePart {
     enum class Outcome {
         Packed,
-        Stopped,    // the pack stops, or another part failed first
-        Changed,    // the file was shorter than planned: another process is writing it
-        Failed,     // status says why; scratchFailed when the scratch file could not be written
+        Stopped, // the pack stops, or another part failed first
+        Changed, // the file was shorter than planned: another process is writing it
+        Failed,  // status says why; scratchFailed when the scratch file could not be written
     };
     Outcome outcome = Outcome::Failed;
     base::Status status;
     bool scratchFailed = false;
-    PackedPart packed;
+    lzh::PackedPart packed;
     std::uint16_t crc = 0;        // of the part's bytes
     std::uint64_t read = 0;       // the part's bytes, as read
     std::uint16_t historyCrc = 0; // of the history as this part read it
@@ -48,18 +48,18 @@ struct PackedFilePart {
 
 struct PartContext {
     const std::string& sourcePath;
-    const std::string& scratchBeside; // scratch files are made beside it
-    const std::atomic<bool>& giveUp;  // the pack stops, or another part failed
+    const std::string& scratchBeside;     // scratch files are made beside it
+    const std::atomic<bool>& giveUp;      // the pack stops, or another part failed
     std::atomic<std::uint64_t>& consumed; // grows by the bytes read, for the progress
 };
 
 // Packs part of the file with encoder (which it resets), reading through buffer.
-PackedFilePart packPart(const FilePart& part, Encoder& encoder, std::vector<std::uint8_t>& buffer,
+PackedFilePart packPart(const FilePart& part, lzh::Encoder& encoder, std::vector<std::uint8_t>& buffer,
                         const PartContext& context);
 
 // Keeps packed bytes: in memory up to memoryLimit, the rest in a scratch file beside
 // scratchBeside. On failure sets status and returns false.
-bool keepPacked(PackedPart& part, const std::uint8_t* data, std::size_t size, std::size_t memoryLimit,
+bool keepPacked(lzh::PackedPart& part, const std::uint8_t* data, std::size_t size, std::size_t memoryLimit,
                 const std::string& scratchBeside, base::Status& status);
 
-} // namespace lzh
+} // namespace archiver

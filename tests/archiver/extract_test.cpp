@@ -1,16 +1,17 @@
 // Extraction keeps to its target, reports each failing member and still extracts the rest.
 
-#include "archive_builder.h"
-#include "archive_test_support.h"
-#include "lzh/extractor.h"
+#include "archiver/extractor.h"
+#include "lzh/archive/archive_builder.h"
+#include "lzh/archive/archive_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <vector>
 
-namespace lzh {
+namespace archiver {
 namespace {
+namespace test = lzh::test;
 namespace fs = std::filesystem;
 
 #ifdef _WIN32
@@ -34,13 +35,13 @@ Outcome extractBytes(const test::TempFolder& folder, const std::string& archive,
     return outcome;
 }
 
-HeaderFields linkFields(const std::string& path, const std::string& target)
+lzh::HeaderFields linkFields(const std::string& path, const std::string& target)
 {
-    HeaderFields fields;
-    fields.kind = MemberKind::Symlink;
+    lzh::HeaderFields fields;
+    fields.kind = lzh::MemberKind::Symlink;
     fields.path = path;
     fields.linkTarget = target;
-    fields.method = Method::Lhd;
+    fields.method = lzh::Method::Lhd;
     fields.unixMode = 0777;
     return fields;
 }
@@ -161,11 +162,13 @@ TEST(LzhExtract, ReportsCrcMismatchAndLeavesNoPartialFile)
 {
     test::TempFolder folder;
     const std::string archive = test::storedFile("first.txt", "one") +
-                                test::level2Member([] {
-                                    HeaderFields f;
-                                    f.path = "bad.txt";
-                                    return f;
-                                }(), "damaged", 0x1234) +
+                                test::level2Member(
+                                    [] {
+                                        lzh::HeaderFields f;
+                                        f.path = "bad.txt";
+                                        return f;
+                                    }(),
+                                    "damaged", 0x1234) +
                                 test::storedFile("last.txt", "three") + std::string(1, '\0');
     const Outcome outcome = extractBytes(folder, archive);
     EXPECT_EQ(outcome.summary.members, 2);
@@ -208,16 +211,16 @@ TEST(LzhExtract, RestoresModificationTimesAndPermissionsOfFilesAndFolders)
             .count();
     };
     test::TempFolder folder;
-    HeaderFields dir;
-    dir.kind = MemberKind::Directory;
+    lzh::HeaderFields dir;
+    dir.kind = lzh::MemberKind::Directory;
     dir.path = "d";
-    dir.method = Method::Lhd;
+    dir.method = lzh::Method::Lhd;
     dir.mtime = 1000000000;
-    HeaderFields file;
+    lzh::HeaderFields file;
     file.path = "d/f.txt";
     file.mtime = 1200000000;
     file.unixMode = 0755;
-    HeaderFields readOnly = file;
+    lzh::HeaderFields readOnly = file;
     readOnly.path = "d/ro.txt";
     readOnly.unixMode = 0644;
     readOnly.readOnly = true;
@@ -277,4 +280,4 @@ TEST(LzhExtract, AMemberNamedTwiceEndsWithTheLaterCopyAmongMany)
 }
 
 } // namespace
-} // namespace lzh
+} // namespace archiver

@@ -1,5 +1,5 @@
-#include "lzh/folder_walk.h"
-#include "lzh/safe_path.h"
+#include "archiver/folder_walk.h"
+#include "archiver/safe_path.h"
 
 #include "platform/paths.h"
 
@@ -7,7 +7,7 @@
 #include <chrono>
 #include <system_error>
 
-namespace lzh {
+namespace archiver {
 namespace fs = std::filesystem;
 namespace {
 
@@ -85,7 +85,7 @@ void FolderWalk::enter(const fs::path& folder, const std::string& prefix)
     m_stack.push_back({folder, prefix, std::move(*listing), 0});
 }
 
-std::optional<SourceEntry> FolderWalk::next()
+std::optional<lzh::SourceEntry> FolderWalk::next()
 {
     while (!m_stack.empty()) {
         Frame& frame = m_stack.back();
@@ -102,12 +102,12 @@ std::optional<SourceEntry> FolderWalk::next()
     return std::nullopt;
 }
 
-std::optional<SourceEntry> FolderWalk::visit(const fs::path& path, platform::FolderEntry& found,
-                                             const std::string& prefix)
+std::optional<lzh::SourceEntry> FolderWalk::visit(const fs::path& path, platform::FolderEntry& found,
+                                                  const std::string& prefix)
 {
     if (isExcluded(path))
         return std::nullopt;
-    SourceEntry entry;
+    lzh::SourceEntry entry;
     entry.archivePath = prefix + found.name;
     entry.sourcePath = platform::fromPath(path);
     entry.mtime = found.mtime;
@@ -123,7 +123,7 @@ std::optional<SourceEntry> FolderWalk::visit(const fs::path& path, platform::Fol
             skip(path, "folder nested too deeply");
             return std::nullopt;
         }
-        entry.kind = MemberKind::Directory;
+        entry.kind = lzh::MemberKind::Directory;
         // May reallocate the stack: nothing of the current frame is used after it.
         enter(path, entry.archivePath + "/");
         return entry;
@@ -139,13 +139,13 @@ std::optional<SourceEntry> FolderWalk::visit(const fs::path& path, platform::Fol
 
 // Fills in the link's target, wherever it leads: the link is stored, never followed, and comes
 // back as a link. False (and reported) when it cannot be read.
-bool FolderWalk::readLink(SourceEntry& entry, const fs::path& path) const
+bool FolderWalk::readLink(lzh::SourceEntry& entry, const fs::path& path) const
 {
     std::error_code ec;
     // A link carries the time of what it points to, as it always has.
     const auto time = fs::last_write_time(path, ec);
     entry.mtime = ec ? 0 : unixTime(time);
-    entry.kind = MemberKind::Symlink;
+    entry.kind = lzh::MemberKind::Symlink;
     entry.readOnly = false;
     entry.linkTarget = linkTarget(path, ec);
     if (ec) {
@@ -205,4 +205,4 @@ bool samePath(const std::string& a, const std::string& b)
     return lexicalKey(canonicalOrNormal(platform::toPath(a))) == lexicalKey(canonicalOrNormal(platform::toPath(b)));
 }
 
-} // namespace lzh
+} // namespace archiver

@@ -1,11 +1,11 @@
-#include "lzh/file_parts.h"
+#include "archiver/file_parts.h"
 
-#include "lzh/input_file.h"
+#include "lzh/file_stream.h"
 #include "platform/file_io.h"
 
 #include <algorithm>
 
-namespace lzh {
+namespace archiver {
 namespace {
 
 // Parts are at least this large, so the history each one takes in first costs little; a file is
@@ -49,7 +49,7 @@ std::vector<FilePart> planParts(std::uint64_t size)
     return parts;
 }
 
-bool keepPacked(PackedPart& part, const std::uint8_t* data, std::size_t size, std::size_t memoryLimit,
+bool keepPacked(lzh::PackedPart& part, const std::uint8_t* data, std::size_t size, std::size_t memoryLimit,
                 const std::string& scratchBeside, base::Status& status)
 {
     if (!part.rest && part.head.size() + size <= memoryLimit) {
@@ -66,34 +66,34 @@ bool keepPacked(PackedPart& part, const std::uint8_t* data, std::size_t size, st
     return true;
 }
 
-PackedFilePart packPart(const FilePart& part, Encoder& encoder, std::vector<std::uint8_t>& buffer,
+PackedFilePart packPart(const FilePart& part, lzh::Encoder& encoder, std::vector<std::uint8_t>& buffer,
                         const PartContext& context)
 {
     using Outcome = PackedFilePart::Outcome;
     PackedFilePart result;
     const OpenFile source(platform::openFile(context.sourcePath, "rb"));
     if (!source.get()) {
-        result.status = sourceError(context.sourcePath);
+        result.status = lzh::sourceError(context.sourcePath);
         return result;
     }
     const std::uint64_t historySize = std::min(part.offset, kPartHistory);
-    if (!skipForward(source.get(), part.offset - historySize)) {
-        result.status = sourceError(context.sourcePath);
+    if (!lzh::skipForward(source.get(), part.offset - historySize)) {
+        result.status = lzh::sourceError(context.sourcePath);
         return result;
     }
     if (std::fread(buffer.data(), 1, historySize, source.get()) != historySize) {
         if (std::ferror(source.get()))
-            result.status = sourceError(context.sourcePath);
+            result.status = lzh::sourceError(context.sourcePath);
         else
             result.outcome = Outcome::Changed;
         return result;
     }
-    result.historyCrc = crc16(0, buffer.data(), historySize);
+    result.historyCrc = lzh::crc16(0, buffer.data(), historySize);
     encoder.resetAfter(buffer.data(), historySize);
 
     // A part that does not shrink goes on: the savings of the others may make up for it, and
     // whether the member is worth packing is judged on all its parts.
-    const ByteSink sink = [&](const std::uint8_t* data, std::size_t size) {
+    const lzh::ByteSink sink = [&](const std::uint8_t* data, std::size_t size) {
         if (keepPacked(result.packed, data, size, kPartInMemory, context.scratchBeside, result.status))
             return true;
         result.scratchFailed = true;
@@ -102,18 +102,20 @@ PackedFilePart packPart(const FilePart& part, Encoder& encoder, std::vector<std:
     const std::uint64_t end = part.offset + part.size;
     const std::uint64_t tailFrom = end - std::min(part.size, kPartHistory);
     for (std::uint64_t at = part.offset;;) {
-        const std::size_t want = part.last ? buffer.size() : static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end - at));
+        const std::size_t want =
+            part.last ? buffer.size() : static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end - at));
         if (want == 0)
             break;
         const std::size_t got = std::fread(buffer.data(), 1, want, source.get());
         if (got < want && std::ferror(source.get())) {
-            result.status = sourceError(context.sourcePath);
+            result.status = lzh::sourceError(context.sourcePath);
             return result;
         }
-        result.crc = crc16(result.crc, buffer.data(), got);
+        result.crc = lzh::crc16(result.crc, buffer.data(), got);
         if (!part.last && at + got > tailFrom) {
             const std::uint64_t from = std::max(at, tailFrom);
-            result.tailCrc = crc16(result.tailCrc, buffer.data() + (from - at), static_cast<std::size_t>(at + got - from));
+            result.tailCrc =
+                lzh::crc16(result.tailCrc, buffer.data() + (from - at), static_cast<std::size_t>(at + got - from));
         }
         at += got;
         result.read += got;
@@ -133,7 +135,8 @@ PackedFilePart packPart(const FilePart& part, Encoder& encoder, std::vector<std:
     }
     if (!encoder.finish(sink))
         return result;
-    if (result.packed.rest && (std::fflush(result.packed.rest) != 0 || std::fseek(result.packed.rest, 0, SEEK_SET) != 0)) {
+    if (result.packed.rest &&
+        (std::fflush(result.packed.rest) != 0 || std::fseek(result.packed.rest, 0, SEEK_SET) != 0)) {
         result.status = platform::lastSystemError(context.scratchBeside);
         result.scratchFailed = true;
         return result;
@@ -143,4 +146,4 @@ PackedFilePart packPart(const FilePart& part, Encoder& encoder, std::vector<std:
     return result;
 }
 
-} // namespace lzh
+} // namespace archiver

@@ -1,8 +1,8 @@
 // Packing a folder: add onto an archive, replace it atomically, skip what cannot be read.
 
-#include "archive_test_support.h"
-#include "lzh/extractor.h"
-#include "lzh/packer.h"
+#include "archiver/extractor.h"
+#include "archiver/packer.h"
+#include "lzh/archive/archive_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,12 @@
 #include <sys/stat.h>
 #endif
 
-namespace lzh {
+namespace archiver {
 namespace {
+namespace test = lzh::test;
 namespace fs = std::filesystem;
 
-RunSummary pack(const std::string& archive, const std::string& folder, PackSettings settings = {},
-                RunHooks hooks = {})
+RunSummary pack(const std::string& archive, const std::string& folder, PackSettings settings = {}, RunHooks hooks = {})
 {
     return packFolder(archive, folder, settings, hooks);
 }
@@ -34,7 +34,7 @@ std::map<std::string, std::string> unpacked(const test::TempFolder& folder, cons
 std::map<std::string, std::string> methodsOf(const std::string& archive)
 {
     std::map<std::string, std::string> methods;
-    listArchive(archive, [&](const MemberInfo& m) { methods[m.path] = m.methodId; });
+    listArchive(archive, [&](const lzh::MemberInfo& m) { methods[m.path] = m.methodId; });
     return methods;
 }
 
@@ -97,10 +97,10 @@ TEST(LzhPack, PacksLargeFilesByWhatTheirContentAllows)
     test::writeFile(src / "random tail.bin", text.substr(0, 1'000'000) + test::randomBytes(2'500'000, 4));
     const RunSummary summary = pack(folder / "x.lzh", src.string());
     ASSERT_TRUE(summary.archiveError.isOk()) << summary.archiveError.detail() << summary.archiveError.path();
-    EXPECT_EQ(methodsOf(folder / "x.lzh"),
-              (std::map<std::string, std::string>{
-                  {"text.txt", "-lh7-"}, {"random head.bin", "-lh7-"}, {"random.bin", "-lh0-"},
-                  {"random tail.bin", "-lh7-"}}));
+    EXPECT_EQ(methodsOf(folder / "x.lzh"), (std::map<std::string, std::string>{{"text.txt", "-lh7-"},
+                                                                               {"random head.bin", "-lh7-"},
+                                                                               {"random.bin", "-lh0-"},
+                                                                               {"random tail.bin", "-lh7-"}}));
     std::vector<std::string> beside;
     for (const auto& entry : fs::directory_iterator(folder.path()))
         beside.push_back(entry.path().filename().string());
@@ -125,7 +125,7 @@ TEST(LzhPack, AddsOntoAnExistingArchiveReplacingMembersOfTheSameName)
         {"kept.txt", "old kept"}, {"same.txt", "new version"}, {"added.txt", "added"}};
     EXPECT_EQ(unpacked(folder, folder / "x.lzh"), expected);
     int members = 0;
-    listArchive(folder / "x.lzh", [&](const MemberInfo&) { ++members; });
+    listArchive(folder / "x.lzh", [&](const lzh::MemberInfo&) { ++members; });
     EXPECT_EQ(members, 3);
 }
 
@@ -201,4 +201,4 @@ TEST(LzhPack, ReportsAMissingSourceFolder)
 }
 
 } // namespace
-} // namespace lzh
+} // namespace archiver

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace lzh {
+namespace archiver {
 
 class FolderWalk {
 public:
@@ -28,7 +28,7 @@ public:
     FolderWalk& operator=(const FolderWalk&) = delete;
 
     // The next entry, or nullopt when the walk is over.
-    std::optional<SourceEntry> next();
+    std::optional<lzh::SourceEntry> next();
 
     // True when the walk lists (or would list) an entry under this archive path: it is there in
     // the folder now and not excluded. Used to tell which members of an old archive are replaced.
@@ -37,11 +37,11 @@ public:
 private:
     struct Frame;
     void enter(const std::filesystem::path& folder, const std::string& prefix);
-    std::optional<SourceEntry> visit(const std::filesystem::path& path, platform::FolderEntry& found,
-                                     const std::string& prefix);
+    std::optional<lzh::SourceEntry> visit(const std::filesystem::path& path, platform::FolderEntry& found,
+                                          const std::string& prefix);
     void skip(const std::filesystem::path& path, const std::string& why) const;
     bool isExcluded(const std::filesystem::path& path) const;
-    bool readLink(SourceEntry& entry, const std::filesystem::path& path) const;
+    bool readLink(lzh::SourceEntry& entry, const std::filesystem::path& path) const;
 
     std::filesystem::path m_root;
     std::vector<std::string> m_excluded;
@@ -60,4 +60,4 @@ FolderTotals countFolder(const std::string& root, const std::vector<std::string>
 // True when two paths name the same place by their text (letter case ignored on Windows).
 bool samePath(const std::string& a, const std::string& b);
 
-} // namespace lzh
+} // namespace archiver

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace lzh {
+namespace archiver {
 
 // The path as extraction places it: leading separators and drive prefixes ("/", "\", "C:",
 // "\\server\") dropped, as LZH readers do; a common Windows tool stores "\sub\file".
@@ -31,4 +31,4 @@ private:
     std::set<std::string> m_keys;
 };
 
-} // namespace lzh
+} // namespace archiver

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace lzh {
+namespace archiver {
 
 bool looksIncompressible(const std::uint8_t* data, std::size_t size);
 
-} // namespace lzh
+} // namespace archiver

@@ -1,8 +1,8 @@
 // Archives written by the classic Unix archiver (beside the repository) and by other LHA-family
 // programs (tests/data/lzh/<producer>/) extract to exactly the trees their manifests list.
 
-#include "archive_test_support.h"
-#include "lzh/extractor.h"
+#include "archiver/extractor.h"
+#include "lzh/archive/archive_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,9 @@
 #include <sstream>
 #include <vector>
 
-namespace lzh {
+namespace archiver {
 namespace {
+namespace test = lzh::test;
 namespace fs = std::filesystem;
 
 fs::path samplesFolder()
@@ -114,4 +115,4 @@ TEST(LzhSamples, ASelfExtractingProgramIsNoArchiveToTheProgramsOwnReading)
 }
 
 } // namespace
-} // namespace lzh
+} // namespace archiver

@@ -2,14 +2,17 @@
 // Extracting and testing whole archives. A member that fails is reported and the others still
 // come out; nothing is ever written outside the target folder.
 
+#include "archiver/run_hooks.h"
 #include "lzh/archive_start.h"
 #include "lzh/member.h"
-#include "lzh/run_hooks.h"
 
 #include <functional>
 #include <string>
 
-namespace lzh {
+namespace archiver {
+
+// Where the archive begins is the format's matter; callers name it with the archiver's calls.
+using ArchiveStart = lzh::ArchiveStart;
 
 // Recreates the archive's folders, files and links under target (created if missing) and
 // restores modification times. Each file is written under a temporary name and renamed, so a
@@ -29,7 +32,7 @@ RunSummary testArchive(const std::string& archive, const RunHooks& hooks,
                        ArchiveStart start = ArchiveStart::AtFirstByte);
 
 // Reads the headers only, handing each member to onMember.
-RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember,
+RunSummary listArchive(const std::string& archive, const std::function<void(const lzh::MemberInfo&)>& onMember,
                        ArchiveStart start = ArchiveStart::AtFirstByte);
 
-} // namespace lzh
+} // namespace archiver

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-namespace lzh {
+namespace archiver {
 
 struct RunHooks {
     // Bytes done of the total and the member at hand; returning false cancels the work.
@@ -20,11 +20,11 @@ struct RunHooks {
 };
 
 struct RunSummary {
-    int members = 0;        // members handled (packed, tested or extracted) without fault
-    int failedMembers = 0;  // members reported through onMemberError
+    int members = 0;          // members handled (packed, tested or extracted) without fault
+    int failedMembers = 0;    // members reported through onMemberError
     bool writeFailed = false; // some output could not be written (disk full, access denied)
     bool cancelled = false;
     base::Status archiveError; // the archive as a whole: missing, damaged, or not written
 };
 
-} // namespace lzh
+} // namespace archiver
