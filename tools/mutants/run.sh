@@ -2,7 +2,8 @@
 # Applies each deliberate fault of mutants.txt in turn, rebuilds, runs the quick tests whose
 # programs the fault reached, and prints one line per mutant: caught (by which tests) or ESCAPED.
 #   tools/mutants/run.sh BUILD_DIR [NAME...]
-# BUILD_DIR is a configured native build of this tree (Ninja). Every mutated file is restored from
+# BUILD_DIR is a configured native build of this tree (Ninja; linking with lld keeps the many
+# relinks short). Every mutated file is restored from
 # a copy taken before the change, on failure and on Ctrl-C too, and the tree is rebuilt clean at
 # the end. MUTANT_TIMEOUT (seconds, default 120) bounds each test program.
 set -uo pipefail
@@ -20,7 +21,8 @@ work=$(mktemp -d)
 saved_file=""
 restore() {
     if [ -n "$saved_file" ]; then
-        cp -p "$work/original" "$root/$saved_file"
+        # A plain copy: the file gets a new time, so the build takes the original back in.
+        cp "$work/original" "$root/$saved_file"
         saved_file=""
     fi
 }
@@ -41,7 +43,7 @@ fi
 
 # Test cases that already fail on the clean tree can tell nothing: they are left out of every run.
 ctest --test-dir "$build" -LE slow -j2 --timeout "$timeout" >"$work/ctest.log" 2>&1
-known=$(sed -nE 's/^\[  FAILED  \] ([A-Za-z0-9_]+\.[A-Za-z0-9_/]+)( .*)?$/\1/p' "$build/Testing/Temporary/LastTest.log" |
+known=$(sed -nE 's/^\[  FAILED  \] ([A-Za-z0-9_/]+\.[A-Za-z0-9_/]+)( .*)?$/\1/p' "$build/Testing/Temporary/LastTest.log" |
     sort -u | paste -sd:)
 if [ -n "$known" ]; then
     echo "failing before any change, left out: $known"
