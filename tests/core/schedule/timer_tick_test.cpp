@@ -68,6 +68,15 @@ TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
     EXPECT_EQ(f.state.TimerDone[1], 0);
 }
 
+TEST(HourBackup, StartOnTheWindowsLastSecondFiresButJustAfterItDoesNot)
+{
+    for (const auto& [second, fired] : {std::pair<int, std::size_t>{5, 1}, {6, 0}}) {
+        BackupFixture f;
+        f.state.setup.DayBackHour[14] = 1;
+        EXPECT_EQ(tickFrom(f, 14, 0, second, 3).size(), fired) << second;
+    }
+}
+
 TEST(HourBackup, SlotNumberFollowsTheRingNotTheHourAndAHandEditedOneRestartsIt)
 {
     for (const auto& [slot, next] : {std::pair<std::int16_t, int>{7, 8}, {-7, 0}, {24, 0}, {99, 0}}) {

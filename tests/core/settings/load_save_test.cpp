@@ -128,14 +128,17 @@ TEST(SaveSetup, ReplacesTheFileWholeAndLeavesNothingElse)
     EXPECT_EQ(fernhold::test::listFolder(program.folder.path()), std::vector<std::string>{"setup.def"});
 }
 
-TEST(SaveSetup, KeepsTheFileWhenAFolderNameHoldsALineBreak)
+TEST(SaveSetup, KeepsTheFileWhenAFolderNameHoldsAControlCharacter)
 {
-    Program program;
-    program.state.setup = program.saveAndForget(sampleRecord("z"));
-    const std::string before = readFile(program.setupPath());
-    program.state.setup.BackupFolder = "/home/a\nb";
-    EXPECT_EQ(core::SaveSetup(program.state).code(), base::ErrorCode::InvalidArgument);
-    EXPECT_EQ(readFile(program.setupPath()), before);
+    // Loading refuses every one of them, so saving one would cost all settings at the next start.
+    for (const char* folder : {"/home/a\nb", "/home/a\rb", "/home/a\tb", "/home/a\x1F"}) {
+        Program program;
+        program.state.setup = program.saveAndForget(sampleRecord("z"));
+        const std::string before = readFile(program.setupPath());
+        program.state.setup.BackupFolder = folder;
+        EXPECT_EQ(core::SaveSetup(program.state).code(), base::ErrorCode::InvalidArgument) << folder;
+        EXPECT_EQ(readFile(program.setupPath()), before);
+    }
 }
 
 } // namespace
