@@ -110,13 +110,21 @@ TEST(LzhHeader, ReadsLevel0PathsWithEverySeparatorAndKeepsCp932TrailBytes)
     }
 }
 
-TEST(LzhHeader, RejectsLevel2HeaderWithWrongCrc)
+// Each header broken in one field: the level-0 checksum, the level-2 CRC, and an extension record
+// whose stated size runs past the end of its header (read past the buffer if not caught).
+TEST(LzhHeader, RejectsHeadersThatDoNotCheckOut)
 {
-    std::string archive = kLevel2Hello;
-    archive[28] ^= 0x01;
-    base::Status error;
-    EXPECT_TRUE(listBytes(archive, &error).empty());
-    EXPECT_EQ(error.code(), base::ErrorCode::Corrupt);
+    std::string badChecksum = test::level0Member("a.txt", "x") + std::string(1, '\0');
+    badChecksum[1] = static_cast<char>(badChecksum[1] ^ 0x01);
+    std::string badCrc = kLevel2Hello;
+    badCrc[28] ^= 0x01;
+    std::string extPastEnd = kLevel2Hello;
+    extPastEnd[30] = 0x04; // the name record's size becomes 0x040C
+    for (const std::string& archive : {badChecksum, badCrc, extPastEnd}) {
+        base::Status error;
+        EXPECT_TRUE(listBytes(archive, &error).empty());
+        EXPECT_EQ(error.code(), base::ErrorCode::Corrupt);
+    }
 }
 
 // Old archivers' ways with names: a NUL then a comment (Amiga), capitals from DOS-family
