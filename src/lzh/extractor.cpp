@@ -51,23 +51,23 @@ public:
 
     void walk(const std::string& archive, const std::string& target)
     {
-        if (auto status = m_reader.open(archive); !status) {
-            m_summary.archiveError = status;
+        if (auto status = m_reader.open(archive); !status.ok()) {
+            m_summary.archiveStatus = status;
             return;
         }
         if (m_writeFiles && !prepareRoot(target))
             return;
         for (;;) {
             auto next = m_reader.next();
-            if (!next) {
-                m_summary.archiveError = next.status();
+            if (!next.ok()) {
+                m_summary.archiveStatus = next.status();
                 break;
             }
             if (!next->has_value()) {
                 // A test vouches for the whole archive; extraction takes what there is, as other
                 // readers do.
                 if (!m_writeFiles && !m_reader.endMarkSeen())
-                    m_summary.archiveError = base::Status::error(
+                    m_summary.archiveStatus = base::Status::error(
                         base::ErrorCode::Corrupt, "the archive ends without its end mark (cut short?)", archive);
                 break;
             }
@@ -89,8 +89,8 @@ public:
         m_summary.failedMembers += theirs.failedMembers;
         m_summary.cancelled = m_summary.cancelled || theirs.cancelled;
         m_summary.writeFailed = m_summary.writeFailed || theirs.writeFailed;
-        if (m_summary.archiveError && !theirs.archiveError)
-            m_summary.archiveError = theirs.archiveError;
+        if (m_summary.archiveStatus.ok() && !theirs.archiveStatus.ok())
+            m_summary.archiveStatus = theirs.archiveStatus;
         m_links.insert(m_links.end(), other.m_links.begin(), other.m_links.end());
         m_folderTimes.insert(m_folderTimes.end(), other.m_folderTimes.begin(), other.m_folderTimes.end());
     }
@@ -153,7 +153,8 @@ private:
         m_root = platform::toPath(target);
         fs::create_directories(m_root, ec);
         if (ec || !fs::is_directory(m_root, ec)) {
-            m_summary.archiveError = base::Status::error(base::ErrorCode::IoError, "cannot create the target folder", target);
+            m_summary.archiveStatus =
+                base::Status::error(base::ErrorCode::IoError, "cannot create the target folder", target);
             m_summary.writeFailed = true;
             return false;
         }
@@ -205,7 +206,7 @@ private:
     void testData(const MemberInfo& member)
     {
         auto status = m_reader.readData([this](const std::uint8_t*, std::size_t) { return chunkDone(); });
-        if (status)
+        if (status.ok())
             ++m_summary.members;
         else
             cancelledOr(memberError(status.code(), status.detail(), member.path));
@@ -265,7 +266,7 @@ private:
         if (!openFolderOf(parts, member.path))
             return;
         const std::string& name = parts.back();
-        if (auto status = m_out.create(m_folder, name + kPartSuffix); !status)
+        if (auto status = m_out.create(m_folder, name + kPartSuffix); !status.ok())
             return fail(memberError(status.code(), status.detail(), member.path));
         bool writeError = false;
         auto status = m_reader.readData([&](const std::uint8_t* data, std::size_t size) {
@@ -277,21 +278,22 @@ private:
         });
         if (writeError)
             status = platform::lastSystemError(m_folder.pathOf(name));
-        if (status) {
+        if (status.ok()) {
             // The time and permissions go on through the open file, before the rename.
             status = m_out.close(member.mtime, permissionsOf(member));
-            if (!status)
+            if (!status.ok())
                 status = base::Status::error(status.code(), status.detail(), m_folder.pathOf(name));
         }
-        if (status) {
+        if (status.ok()) {
             // A plain rename: syncing the folder for every file would make large restores crawl,
             // and an interrupted extraction is repeated, not resumed.
             status = m_out.rename(name);
             std::error_code statusError;
-            if (!status && fs::is_directory(fs::symlink_status(platform::toPath(m_folder.pathOf(name)), statusError)))
+            if (!status.ok() &&
+                fs::is_directory(fs::symlink_status(platform::toPath(m_folder.pathOf(name)), statusError)))
                 status = base::Status::error(base::ErrorCode::IoError, "a folder is in the way", member.path);
         }
-        if (!status) {
+        if (!status.ok()) {
             m_out.discard();
             return cancelledOr(memberError(status.code(), status.detail(), member.path));
         }
@@ -312,7 +314,7 @@ private:
         auto folder = makeFolders(parts, false, member);
         if (!folder)
             return false;
-        if (auto status = m_folder.open(platform::fromPath(*folder)); !status) {
+        if (auto status = m_folder.open(platform::fromPath(*folder)); !status.ok()) {
             fail(memberError(status.code(), status.detail(), member));
             return false;
         }
@@ -452,12 +454,12 @@ RunSummary listArchive(const std::string& archive, const std::function<void(cons
 {
     RunSummary summary;
     ArchiveReader reader;
-    if (summary.archiveError = reader.open(archive); !summary.archiveError)
+    if (summary.archiveStatus = reader.open(archive); !summary.archiveStatus.ok())
         return summary;
     for (;;) {
         auto next = reader.next();
-        if (!next) {
-            summary.archiveError = next.status();
+        if (!next.ok()) {
+            summary.archiveStatus = next.status();
             return summary;
         }
         if (!next->has_value())

@@ -112,7 +112,7 @@ base::Status walkChain(const std::string& header, std::size_t sizeOffset, std::s
         const std::uint64_t size = width == 2 ? readU16(bytesAt(header, pos)) : readU32(bytesAt(header, pos));
         pos += width;
         if (size == 0)
-            return base::Status::ok();
+            return base::Status::success();
         if (size < 1 + width || size > end - pos)
             return corrupt("bad ext header size");
         takeExt(static_cast<std::uint8_t>(header[pos]), header, pos + 1, size - 1 - width, ext, info);
@@ -171,7 +171,7 @@ base::Status parseLevel0(InputFile& file, ParsedHeader& out, ExtFields& ext)
         info.mtime = readU32(bytesAt(h, area + 2));
         info.unixMode = readU16(bytesAt(h, area + 6));
     }
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status parseLevel1(InputFile& file, ParsedHeader& out, ExtFields& ext)
@@ -206,7 +206,7 @@ base::Status parseLevel1(InputFile& file, ParsedHeader& out, ExtFields& ext)
     info.packedSize -= extBytes;
     if (ext.unixTime)
         info.mtime = *ext.unixTime;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status parseLevel2(InputFile& file, ParsedHeader& out, ExtFields& ext)
@@ -284,7 +284,7 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file)
     case 3: status = parseLevel3(file, out, ext); break;
     default: return corrupt("unknown header level");
     }
-    if (!status)
+    if (!status.ok())
         return status;
     if (ext.headerCrcOffset && out.info.level >= 2 && !headerCrcMatches(h, *ext.headerCrcOffset))
         return corrupt("header CRC mismatch");
@@ -295,7 +295,7 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file)
         info.originalSize = *ext.originalSize64;
     info.dataOffset = file.offset();
     auto name = decodeStoredName(ext.name);
-    if (name)
+    if (name.ok())
         info.path = *name;
     else
         info.defect = name.status().detail();

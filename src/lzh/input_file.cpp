@@ -38,7 +38,7 @@ base::Status InputFile::open(const std::string& path)
     // The buffer below replaces stdio's, which would only copy the bytes once more.
     std::setvbuf(m_file, nullptr, _IONBF, 0);
     m_buffer.resize(kBufferSize);
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 std::ptrdiff_t InputFile::readFile(std::uint8_t* buffer, std::size_t size)
@@ -102,7 +102,7 @@ base::Status InputFile::skip(std::uint64_t count)
     if (!skipForward(m_file, count))
         return platform::lastSystemError(m_path);
     m_offset += count;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 } // namespace lzh

@@ -379,7 +379,7 @@ MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, 
             member.status = base::Status::error(base::ErrorCode::Cancelled, "cancelled");
             return Outcome::Failed;
         }
-        if (!encoder.write(input.data(), got, sink))
+        if (!encoder.write(input.data(), got, sink).ok())
             return member.scratchFailed ? Outcome::Failed : store;
         if (whole)
             break;
@@ -392,7 +392,7 @@ MemberPipeline::Outcome MemberPipeline::compress(Slot& slot, std::FILE* source, 
             break;
         whole = got < input.size();
     }
-    if (!encoder.finish(sink))
+    if (!encoder.finish(sink).ok())
         return member.scratchFailed ? Outcome::Failed : store;
     if (packed >= consumed || packed < kMinimumPackedSize)
         return store;
@@ -451,7 +451,7 @@ void MemberPipeline::joinParts(Split& split)
     bool allPacked = true;
     for (std::size_t k = 0; k < results.size(); ++k) {
         const PackedFilePart& result = results[k];
-        if (result.outcome == PartOutcome::Failed && member.status) {
+        if (result.outcome == PartOutcome::Failed && member.status.ok()) {
             member.status = result.status;
             member.scratchFailed = result.scratchFailed;
         }
@@ -467,7 +467,7 @@ void MemberPipeline::joinParts(Split& split)
         crc = crc16Combine(crc, result.crc, result.read);
     }
     const bool pays = allPacked && (bits + 7) / 8 < read && bits >= 8 * kMinimumPackedSize;
-    if (member.status && pays) {
+    if (member.status.ok() && pays) {
         for (PackedFilePart& result : results)
             member.parts.push_back(std::move(result.packed));
         member.method = m_settings.method;
@@ -478,7 +478,7 @@ void MemberPipeline::joinParts(Split& split)
     for (PackedFilePart& result : results)
         if (result.packed.rest)
             std::fclose(result.packed.rest);
-    member.copyFromSource = member.status.isOk();
+    member.copyFromSource = member.status.ok();
 }
 
 } // namespace lzh

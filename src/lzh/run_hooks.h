@@ -24,7 +24,7 @@ struct RunSummary {
     int failedMembers = 0;  // members reported through onMemberError
     bool writeFailed = false; // some output could not be written (disk full, access denied)
     bool cancelled = false;
-    base::Status archiveError; // the archive as a whole: missing, damaged, or not written
+    base::Status archiveStatus; // the archive as a whole: missing, damaged, or not written
 };
 
 } // namespace lzh

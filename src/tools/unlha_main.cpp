@@ -64,8 +64,8 @@ int list(const std::string& archive)
                     static_cast<unsigned long long>(m.packedSize), ratio, m.methodId.substr(1, 3).c_str(),
                     formatTime(m.mtime).c_str(), m.crc, name.c_str());
     });
-    if (!summary.archiveError)
-        std::fprintf(stderr, "unlha: %s\n", summary.archiveError.detail().c_str());
+    if (!summary.archiveStatus.ok())
+        std::fprintf(stderr, "unlha: %s\n", summary.archiveStatus.detail().c_str());
     return core::archive::unlhaResultCode('l', summary);
 }
 
@@ -121,8 +121,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "unlha: extracted under the folder without their leading separator or drive: %s\n",
                      names.c_str());
     }
-    if (!summary.archiveError)
-        std::fprintf(stderr, "unlha: %s%s%s\n", summary.archiveError.path().c_str(),
-                     summary.archiveError.path().empty() ? "" : ": ", summary.archiveError.detail().c_str());
+    if (!summary.archiveStatus.ok())
+        std::fprintf(stderr, "unlha: %s%s%s\n", summary.archiveStatus.path().c_str(),
+                     summary.archiveStatus.path().empty() ? "" : ": ", summary.archiveStatus.detail().c_str());
     return core::archive::unlhaResultCode(command->command, summary);
 }

@@ -54,7 +54,7 @@ protected:
     std::unique_ptr<ui::MainWindow> open(core::Services& services)
     {
         auto window = std::make_unique<ui::MainWindow>(m_state, services);
-        EXPECT_TRUE(window->Form_Load().isOk());
+        EXPECT_TRUE(window->Form_Load().ok());
         window->show();
         return window;
     }
@@ -72,7 +72,7 @@ TEST_F(MainWindowTest, IsANarrowStripWithTheMenuTreeAndAHiddenDebugItem)
     auto window = std::make_unique<ui::MainWindow>(m_state, m_fakes.services);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("つむぎ君:  23:59:59"));
     EXPECT_FALSE(child<QTimer>(window.get(), "Timer1")->isActive());
-    ASSERT_TRUE(window->Form_Load().isOk());
+    ASSERT_TRUE(window->Form_Load().ok());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("つむぎ君:  23:59:59"));
     window->show();
 
@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, NoTickRunsWhileAStartupMessageBoxIsOpen)
     // The box runs its own event loop for longer than a tick, as a person reading it would.
     m_fakes.dialogs.setOnMessage([] { QTest::qWait(1300); });
     auto window = std::make_unique<ui::MainWindow>(m_state, m_fakes.services);
-    ASSERT_TRUE(window->Form_Load().isOk());
+    ASSERT_TRUE(window->Form_Load().ok());
     ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
     EXPECT_TRUE(m_fakes.mainView.titles().empty());
     EXPECT_TRUE(m_fakes.archiver.commands().empty());

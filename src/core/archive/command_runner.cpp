@@ -29,8 +29,8 @@ int unlhaResultCode(char command, const lzh::RunSummary& summary)
         return kUnlhaCancelled;
     if (summary.writeFailed)
         return kUnlhaWriteFailed;
-    if (!summary.archiveError) {
-        switch (summary.archiveError.code()) {
+    if (!summary.archiveStatus.ok()) {
+        switch (summary.archiveStatus.code()) {
         case base::ErrorCode::Corrupt: return kUnlhaArchiveCorrupt;
         case base::ErrorCode::NotFound: return command == 'a' ? kUnlhaSourceMissing : kUnlhaArchiveUnreadable;
         // For an add, the existing archive could not be opened to be added onto.

@@ -33,7 +33,7 @@ lzh::RunHooks hooksFor(const UnlhaOptions* options, base::Status& firstMemberErr
 {
     lzh::RunHooks hooks;
     hooks.onMemberError = [&firstMemberError](const base::Status& status) {
-        if (firstMemberError)
+        if (firstMemberError.ok())
             firstMemberError = status;
     };
     if (options) {
@@ -55,7 +55,7 @@ std::string messageFor(int code, const lzh::RunSummary& summary, const base::Sta
         return "OK: " + std::to_string(summary.members) + " members";
     if (code == kUnlhaCancelled)
         return "cancelled";
-    std::string text = !summary.archiveError ? "error: " + describe(summary.archiveError) : std::string("error");
+    std::string text = !summary.archiveStatus.ok() ? "error: " + describe(summary.archiveStatus) : std::string("error");
     if (summary.failedMembers > 0)
         text += " (" + std::to_string(summary.failedMembers) + " failed, first: " + describe(firstMemberError) + ")";
     return text;

@@ -30,7 +30,7 @@ bool isReadableFolder(const std::string& source)
     std::error_code error;
     if (!fs::is_directory(platform::toPath(source), error))
         return false;
-    return platform::listFolder(source).isOk();
+    return platform::listFolder(source).ok();
 }
 
 // A slot removed while the program runs is made again; a plain file in its place is not touched.
@@ -62,7 +62,7 @@ bool removeIfPresent(const std::string& file)
 void clearSlotFiles(const std::string& slot, const std::string& keepA, const std::string& keepB)
 {
     const auto entries = platform::listFolder(slot);
-    if (!entries)
+    if (!entries.ok())
         return;
     std::error_code error;
     for (const platform::FolderEntry& entry : *entries) {
@@ -87,7 +87,7 @@ CompressOutcome replaceArchive(AppState& state, Services& services, const std::s
     }
 
     clearSlotFiles(slot, kPendingArchiveName, kArchiveFileName);
-    if (const base::Status moved = platform::replaceFile(pending, archivePathInSlot(slot)); !moved) {
+    if (const base::Status moved = platform::replaceFile(pending, archivePathInSlot(slot)); !moved.ok()) {
         removeIfPresent(pending);
         return failed(archive::kUnlhaWriteFailed, moved.detail());
     }

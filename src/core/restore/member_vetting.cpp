@@ -23,7 +23,7 @@ MemberVetting vetMembers(const std::string& archivePath, std::uint64_t blockSize
         else if (member.kind == lzh::MemberKind::Symlink)
             links.add(*parts);
     });
-    if (listed.archiveError.isOk())
+    if (listed.archiveStatus.ok())
         vetting.bytesNeeded = needed;
     return vetting;
 }

@@ -27,7 +27,7 @@ std::optional<platform::VolumeSpace> volumeFor(const std::string& folder)
     for (std::filesystem::path p = std::filesystem::absolute(platform::toPath(folder), ec); !ec && !p.empty();
          p = p.parent_path()) {
         if (std::filesystem::is_directory(p, ec)) {
-            if (auto space = platform::volumeSpace(platform::fromPath(p)))
+            if (auto space = platform::volumeSpace(platform::fromPath(p)); space.ok())
                 return *space;
             return std::nullopt;
         }
@@ -67,7 +67,7 @@ UnpackResult unpackOver(AppState& state, ArchiveRunner& archiver, const std::str
         }
     }
 
-    if (const base::Status cleared = clearFolder(folder); !cleared)
+    if (const base::Status cleared = clearFolder(folder); !cleared.ok())
         return failure(UnpackOutcome::FolderUnusable, folderUnusableText(folder, cleared.detail(), purpose));
     // A protected folder that has gone is brought back whole rather than left to the archiver.
     std::error_code ec;

@@ -16,7 +16,7 @@ const std::string kDayTitle = "つむぎ君：　本日をバックアップ";
 core::SetupRecord parsed(const std::string& bytes)
 {
     core::SetupRecord record;
-    EXPECT_TRUE(core::parseSetup(bytes, record).isOk());
+    EXPECT_TRUE(core::parseSetup(bytes, record).ok());
     return record;
 }
 

@@ -226,7 +226,7 @@ TEST_F(RestoreArchiveTest, RefusesEveryFolderThatHoldsTheProgramFolder)
 {
     m_state.programFolder = path("outer/inner/prog");
     put("outer/inner/prog/DayBack/hback01/BackUp.lzh", "keep");
-    ASSERT_TRUE(core::createBackupTree(m_state.programFolder));
+    ASSERT_TRUE(core::createBackupTree(m_state.programFolder).ok());
     for (const std::string& holder : {path("outer/inner"), path("outer")}) {
         m_fakes.dialogs.clear();
         EXPECT_EQ(restore(holder), RestoreOutcome::Refused) << holder;

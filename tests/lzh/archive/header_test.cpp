@@ -28,7 +28,7 @@ std::vector<MemberInfo> listBytes(const std::string& archive, base::Status* erro
     std::vector<MemberInfo> members;
     RunSummary summary = listArchive(folder / "a.lzh", [&](const MemberInfo& m) { members.push_back(m); });
     if (error)
-        *error = summary.archiveError;
+        *error = summary.archiveStatus;
     return members;
 }
 
@@ -93,7 +93,7 @@ TEST(LzhHeader, ReadsLevel0PathsWithEverySeparatorAndKeepsCp932TrailBytes)
         raw.levelZero = true;
         raw.level0Path = "dir" + separator + hyo + ".txt";
         auto path = decodeStoredName(raw);
-        ASSERT_TRUE(path.isOk());
+        ASSERT_TRUE(path.ok());
         EXPECT_EQ(*path, "dir/表ソ.txt");
     }
 }
@@ -119,7 +119,7 @@ TEST(LzhHeader, WrittenNamesComeBackExactlyWhetherCp932HoldsThemOrNot)
 {
     for (const std::string path : {"a/b/c.txt", "ソフト/表計算 1.txt", "emoji/😀 x.txt", "한국어/파일.txt"}) {
         auto header = buildLevel2Header(fileFields(path));
-        ASSERT_TRUE(header.isOk()) << path;
+        ASSERT_TRUE(header.ok()) << path;
         EXPECT_EQ(onlyMember(*header + std::string(1, '\0')).path, path);
     }
 }
@@ -128,7 +128,7 @@ TEST(LzhHeader, NeverWritesHeaderSizeWithLowByteZero)
 {
     for (std::size_t length = 150; length < 260; ++length) {
         auto header = buildLevel2Header(fileFields(std::string(length, 'n')));
-        ASSERT_TRUE(header.isOk());
+        ASSERT_TRUE(header.ok());
         EXPECT_NE((*header)[0], '\0');
         EXPECT_EQ(onlyMember(*header + std::string(1, '\0')).path.size(), length);
     }
@@ -142,7 +142,7 @@ TEST(LzhHeader, KeepsSizesOver4GiBInWideFields)
     fields.originalSize = 0x123456789ull;
     fields.method = Method::Lh5;
     auto header = buildLevel2Header(fields);
-    ASSERT_TRUE(header.isOk());
+    ASSERT_TRUE(header.ok());
     const MemberInfo member = onlyMember(*header + "12345" + std::string(1, '\0'));
     EXPECT_EQ(member.originalSize, 0x123456789ull);
     EXPECT_EQ(member.packedSize, 5u);

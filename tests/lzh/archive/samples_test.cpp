@@ -76,7 +76,7 @@ TEST(LzhSamples, EverySampleExtractsToItsManifest)
         RunHooks hooks;
         hooks.onMemberError = [](const base::Status& s) { ADD_FAILURE() << s.path() << ": " << s.detail(); };
         const RunSummary summary = extractArchive(entry.path().string(), out.str(), hooks);
-        EXPECT_TRUE(summary.archiveError.isOk()) << summary.archiveError.detail();
+        EXPECT_TRUE(summary.archiveStatus.ok()) << summary.archiveStatus.detail();
         fs::path manifest = entry.path();
         manifest.replace_extension(".sha256");
         EXPECT_EQ(manifestOf(out.path()), expectedManifest(manifest));
