@@ -16,8 +16,11 @@ if(WIN32)
     target_compile_definitions(fernhold_options INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 endif()
 if(MINGW)
-    # One .exe without the MinGW runtime DLLs beside it.
-    target_link_options(fernhold_options INTERFACE -static -static-libgcc -static-libstdc++)
+    # One .exe without the MinGW runtime DLLs beside it. A program that links Qt sets
+    # FERNHOLD_SHARED_RUNTIME instead: Qt's DLLs load the runtime DLLs anyway, and one copy of the
+    # C++ runtime in the process is the sound arrangement.
+    target_link_options(fernhold_options INTERFACE
+        "$<$<NOT:$<BOOL:$<TARGET_PROPERTY:FERNHOLD_SHARED_RUNTIME>>>:-static;-static-libgcc;-static-libstdc++>")
 endif()
 if(FERNHOLD_SANITIZE)
     target_compile_options(fernhold_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

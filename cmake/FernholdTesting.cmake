@@ -1,4 +1,4 @@
-# fernhold_add_test(NAME SOURCES ... LIBS ...): one GoogleTest executable and its CTest entry.
+# fernhold_add_test(NAME SOURCES ... LIBS ... [ARGS ...]): one GoogleTest executable and its CTest entry.
 # Test programs go to build/tests, not into the program folder build/bin.
 if(CMAKE_CROSSCOMPILING)
     # Debian ships GoogleTest's sources; build them for the target.
@@ -27,10 +27,10 @@ target_compile_definitions(fernhold_test_support INTERFACE
     FERNHOLD_BIN_DIR="${FERNHOLD_TEST_HOST_ROOT}${FERNHOLD_BIN_DIR}")
 
 function(fernhold_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ARGS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE fernhold_options fernhold_test_support ${ARG_LIBS} ${FERNHOLD_GTEST_LIBS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    add_test(NAME ${name} COMMAND ${name})
+    add_test(NAME ${name} COMMAND ${name} ${ARG_ARGS})
     set_tests_properties(${name} PROPERTIES TIMEOUT 900)
 endfunction()

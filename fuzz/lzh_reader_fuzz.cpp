@@ -1,8 +1,11 @@
-// The archive reader on hostile bytes: list, test and extract an arbitrary archive. Besides the
-// sanitizers' findings, an extraction must never write outside its target folder, never alter
-// the archive it reads, and always leave a zero-terminated message in the output buffer.
+// The archive reader on hostile bytes: list, test and extract an arbitrary archive, as the program
+// reads its backups and, for list and test, as the unlha tool reads a named file that may be a
+// self-extracting program. Besides the sanitizers' findings, an extraction must never write
+// outside its target folder, never alter the archive it reads, and always leave a zero-terminated
+// message in the output buffer.
 
 #include "core/archive/unlha.h"
+#include "lzh/extractor.h"
 #include "platform/paths.h"
 #include "scratch_tree.h"
 
@@ -50,6 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     runUnlha("l " + quoted(archive), 255);
     runUnlha("t " + quoted(archive), 16);
     runUnlha("x -d1 -y1 " + quoted(archive) + " " + quoted(target), 0);
+    lzh::listArchive(archive, [](const lzh::MemberInfo&) {}, lzh::ArchiveStart::AfterProgram);
+    lzh::testArchive(archive, {}, lzh::ArchiveStart::AfterProgram);
 
     scratch.checkNothingOutsideWork();
     const fuzz::TreeSnapshot after = fuzz::snapshotTree(scratch.work());

@@ -14,7 +14,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev fo
 if [ "$mode" = test ]; then
     packages+=(googletest libgtest-dev lhasa libarchive-tools 7zip jlha-utils
                clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
-               time zstd locales openbox imagemagick)
+               qt6-base-dev-tools time zstd locales openbox imagemagick)
 fi
 
 missing=()

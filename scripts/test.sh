@@ -2,7 +2,9 @@
 # Installs what is missing, builds every configuration and runs every test:
 #   build/        the program and all tests (UI tests on Qt's offscreen platform)
 #   build-asan/   the core and codec tests under AddressSanitizer and UndefinedBehaviorSanitizer
-#   build-win/    the core, codec and unlha.exe cross-built with mingw-w64, tests run under Wine
+#   build-win/    the whole program cross-built with mingw-w64 against a Qt for Windows, its
+#                 tests (the windows' ones on Qt's minimal platform) run under Wine, and the
+#                 package Fernhold-<version>-win64.zip (FERNHOLD_SKIP_WINDOWS=1 leaves it out)
 #   build-fuzz/   the libFuzzer targets, each run for a bounded time
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,35 +36,51 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFERNHOLD_BUILD_UI=O
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-asan -LE slow
 
-echo "== Windows build under Wine"
-windows_started=$SECONDS
-cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=Release -DFERNHOLD_BUILD_UI=OFF \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
-cmake --build build-win -j"$jobs"
-# Quiet and without windows: no debug output, no Mono or Gecko installer, no display to open
-# a crash dialog on.
-export WINEPREFIX="$PWD/build-win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
-if [ ! -d "$WINEPREFIX" ]; then
-    wineboot --init >/dev/null 2>&1 || true
-    wineserver -w || true # let the server that set up the prefix end, so ours can start below
+if [ "${FERNHOLD_SKIP_WINDOWS:-0}" = 1 ]; then
+    echo "== Windows build under Wine: left out (FERNHOLD_SKIP_WINDOWS=1)"
+else
+    echo "== Windows build under Wine"
+    windows_started=$SECONDS
+    # Qt for Windows: given, or the prebuilt one beside the repository, or built once (slow).
+    qt_mingw=$(bash scripts/windows-qt.sh "${FERNHOLD_CACHE:-$PWD/.cache}")
+    echo "Qt for Windows: $qt_mingw"
+    # Qt's package folders are cached by the first configure: another Qt needs a fresh cache.
+    if [ -f build-win/CMakeCache.txt ] &&
+        [ "$(sed -n 's/^CMAKE_PREFIX_PATH:[A-Z]*=//p' build-win/CMakeCache.txt)" != "$qt_mingw" ]; then
+        rm build-win/CMakeCache.txt
+    fi
+    cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=Release -DFERNHOLD_BUILD_UI=ON \
+        -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_PREFIX_PATH="$qt_mingw" \
+        -DFERNHOLD_NATIVE_UNLHA="$PWD/build/bin/unlha"
+    cmake --build build-win -j"$jobs"
+    cmake --build build-win --target package
+    # Quiet and without windows: no debug output, no Mono or Gecko installer, no display to open
+    # a crash dialog on.
+    export WINEPREFIX="$PWD/build-win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    unset DISPLAY WAYLAND_DISPLAY
+    if [ ! -d "$WINEPREFIX" ]; then
+        wineboot --init >/dev/null 2>&1 || true
+        wineserver -w || true # let the server that set up the prefix end, so ours can start below
+    fi
+    # A Japanese Windows: code page 932, with UTF-8 names on the Linux side. The locale is compiled
+    # into build-win; without it the tests run under code page 1252 and skip what needs 932.
+    mkdir -p build-win/locale
+    if [ -d build-win/locale/ja_JP.UTF-8 ] || localedef -i ja_JP -f UTF-8 build-win/locale/ja_JP.UTF-8 >/dev/null 2>&1; then
+        export LOCPATH="$PWD/build-win/locale"
+        export LC_ALL=ja_JP.UTF-8
+    fi
+    # One server, and one set of Wine's own services, for every test program instead of a start and
+    # stop for each. The services are started here with their output on /dev/null: started by a test
+    # they would hold its output pipe open, and ctest would wait for them.
+    wineserver -p || true # already running is fine: the tests then share that one
+    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+    run_ctest build-win
+    wineserver -k || true
+    unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LOCPATH LC_ALL
+    echo "== Windows part took $((SECONDS - windows_started)) s"
+    echo "== $(basename build-win/Fernhold-*-win64.zip):"
+    cmake -E tar tf build-win/Fernhold-*-win64.zip
 fi
-# A Japanese Windows: code page 932, with UTF-8 names on the Linux side. The locale is compiled
-# into build-win; without it the tests run under code page 1252 and skip what needs 932.
-mkdir -p build-win/locale
-if [ -d build-win/locale/ja_JP.UTF-8 ] || localedef -i ja_JP -f UTF-8 build-win/locale/ja_JP.UTF-8 >/dev/null 2>&1; then
-    export LOCPATH="$PWD/build-win/locale"
-    export LC_ALL=ja_JP.UTF-8
-fi
-# One server, and one set of Wine's own services, for every test program instead of a start and
-# stop for each. The services are started here with their output on /dev/null: started by a test
-# they would hold its output pipe open, and ctest would wait for them.
-wineserver -p || true # already running is fine: the tests then share that one
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true
-run_ctest build-win
-wineserver -k || true
-unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LOCPATH LC_ALL
-echo "== Windows part took $((SECONDS - windows_started)) s"
 
 if [ -f fuzz/CMakeLists.txt ]; then
     echo "== fuzzing (bounded)"

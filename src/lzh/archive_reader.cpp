@@ -15,7 +15,13 @@ constexpr std::size_t kCopyChunk = 64 * 1024;
 ArchiveReader::ArchiveReader() = default;
 ArchiveReader::~ArchiveReader() = default;
 
-base::Status ArchiveReader::open(const std::string& path) { return m_file.open(path); }
+base::Status ArchiveReader::open(const std::string& path, ArchiveStart start)
+{
+    const std::uint64_t offset = findArchiveStart(path, start);
+    if (auto status = m_file.open(path); !status.ok() || offset == 0)
+        return status;
+    return m_file.skip(offset);
+}
 
 base::Result<std::optional<MemberInfo>> ArchiveReader::next()
 {

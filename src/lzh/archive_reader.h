@@ -3,6 +3,7 @@
 // a time whatever the archive's size.
 
 #include "base/status.h"
+#include "lzh/archive_start.h"
 #include "lzh/codec.h"
 #include "lzh/input_file.h"
 #include "lzh/member.h"
@@ -19,7 +20,7 @@ public:
     ArchiveReader();
     ~ArchiveReader();
 
-    base::Status open(const std::string& path);
+    base::Status open(const std::string& path, ArchiveStart start = ArchiveStart::AtFirstByte);
     // The next member's header (skipping whatever of the previous member's data was not read), or
     // nullopt at the end. Corrupt means the archive cannot be followed past this point.
     base::Result<std::optional<MemberInfo>> next();
@@ -44,7 +45,7 @@ private:
     bool m_haveMember = false;
     bool m_endMarkSeen = false;
     std::uint64_t m_dataEnd = 0;
-    std::array<std::unique_ptr<Decoder>, 6> m_decoders;
+    std::array<std::unique_ptr<Decoder>, kMethodCount> m_decoders;
 };
 
 } // namespace lzh

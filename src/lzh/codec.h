@@ -1,7 +1,8 @@
 #pragma once
 // The compression methods of one LZH member's data: -lh0- (stored) and the static-Huffman LZSS
-// family -lh4- .. -lh7-. Both directions stream in chunks; neither ever holds a whole member.
-// The bitstream as we write and read it is described in docs/lzh-codec.md.
+// family -lh4- .. -lh7-, written and read; the older methods of other archivers (-lh1-, -lhx-,
+// LArc's -lzs-, -lz5-, -lz4-) read only. Both directions stream in chunks; neither ever holds a
+// whole member. The bitstream as we write and read it is described in docs/lzh-codec.md.
 
 #include "base/status.h"
 
@@ -12,7 +13,9 @@
 
 namespace lzh {
 
-enum class Method { Lh0, Lh4, Lh5, Lh6, Lh7, Lhd };
+// Lh1 and the ones after it can only be read.
+enum class Method { Lh0, Lh4, Lh5, Lh6, Lh7, Lhd, Lh1, Lhx, Lzs, Lz5, Lz4 };
+inline constexpr std::size_t kMethodCount = 11;
 
 // Receives output bytes; returns false to stop the work (a write failed or the call was cancelled).
 using ByteSink = std::function<bool(const std::uint8_t* data, std::size_t size)>;
@@ -71,7 +74,8 @@ private:
 // stream, a reference before the start of the data, a bad Huffman table), IoError (the source
 // returned -1) or Cancelled (the sink returned false). On failure some bytes may already have
 // reached the sink. It does not check the CRC: the container does, over what the sink received.
-// Stops at originalSize without reading the rest of packedSize. Memory: about 300 KiB for -lh7-.
+// Stops at originalSize without reading the rest of packedSize. Memory: about 300 KiB for -lh7-,
+// 1.1 MiB for -lhx- (its 512 KiB window), under 100 KiB for the others.
 class Decoder {
 public:
     explicit Decoder(Method method);

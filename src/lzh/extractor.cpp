@@ -49,9 +49,9 @@ public:
             m_nameOwners.assign(kNameBuckets, Owner::Unseen);
     }
 
-    void walk(const std::string& archive, const std::string& target)
+    void walk(const std::string& archive, const std::string& target, ArchiveStart start)
     {
-        if (auto status = m_reader.open(archive); !status.ok()) {
+        if (auto status = m_reader.open(archive, start); !status.ok()) {
             m_summary.archiveStatus = status;
             return;
         }
@@ -153,8 +153,7 @@ private:
         m_root = platform::toPath(target);
         fs::create_directories(m_root, ec);
         if (ec || !fs::is_directory(m_root, ec)) {
-            m_summary.archiveStatus =
-                base::Status::error(base::ErrorCode::IoError, "cannot create the target folder", target);
+            m_summary.archiveStatus = base::Status::error(base::ErrorCode::IoError, "cannot create the target folder", target);
             m_summary.writeFailed = true;
             return false;
         }
@@ -289,8 +288,7 @@ private:
             // and an interrupted extraction is repeated, not resumed.
             status = m_out.rename(name);
             std::error_code statusError;
-            if (!status.ok() &&
-                fs::is_directory(fs::symlink_status(platform::toPath(m_folder.pathOf(name)), statusError)))
+            if (!status.ok() && fs::is_directory(fs::symlink_status(platform::toPath(m_folder.pathOf(name)), statusError)))
                 status = base::Status::error(base::ErrorCode::IoError, "a folder is in the way", member.path);
         }
         if (!status.ok()) {
@@ -425,14 +423,14 @@ private:
 // Two walks over the same archive share its members: both cores work, and each holds only its
 // own reader's buffers. Links and folder times come last, once both walks are done.
 RunSummary walkOnTwoThreads(const std::string& archive, const std::string& target, const RunHooks& hooks,
-                            bool writeFiles, ArchiveWalk::Share share)
+                            bool writeFiles, ArchiveWalk::Share share, ArchiveStart start)
 {
     const LockedHooks locked(hooks);
     std::atomic<std::size_t> claimed{0};
     ArchiveWalk first(locked.hooks(), writeFiles, share, claimed);
     ArchiveWalk second(locked.hooks(), writeFiles, share, claimed);
-    std::thread helper([&] { second.walk(archive, target); });
-    first.walk(archive, target);
+    std::thread helper([&] { second.walk(archive, target, start); });
+    first.walk(archive, target, start);
     helper.join();
     first.merge(second);
     return first.finish();
@@ -440,21 +438,23 @@ RunSummary walkOnTwoThreads(const std::string& archive, const std::string& targe
 
 } // namespace
 
-RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks)
+RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks,
+                          ArchiveStart start)
 {
-    return walkOnTwoThreads(archive, target, hooks, true, ArchiveWalk::Share::KeepingNames);
+    return walkOnTwoThreads(archive, target, hooks, true, ArchiveWalk::Share::KeepingNames, start);
 }
 
-RunSummary testArchive(const std::string& archive, const RunHooks& hooks)
+RunSummary testArchive(const std::string& archive, const RunHooks& hooks, ArchiveStart start)
 {
-    return walkOnTwoThreads(archive, {}, hooks, false, ArchiveWalk::Share::FirstCome);
+    return walkOnTwoThreads(archive, {}, hooks, false, ArchiveWalk::Share::FirstCome, start);
 }
 
-RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember)
+RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember,
+                       ArchiveStart start)
 {
     RunSummary summary;
     ArchiveReader reader;
-    if (summary.archiveStatus = reader.open(archive); !summary.archiveStatus.ok())
+    if (summary.archiveStatus = reader.open(archive, start); !summary.archiveStatus.ok())
         return summary;
     for (;;) {
         auto next = reader.next();

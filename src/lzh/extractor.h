@@ -2,6 +2,7 @@
 // Extracting and testing whole archives. A member that fails is reported and the others still
 // come out; nothing is ever written outside the target folder.
 
+#include "lzh/archive_start.h"
 #include "lzh/member.h"
 #include "lzh/run_hooks.h"
 
@@ -16,14 +17,19 @@ namespace lzh {
 // link: a link member is made as a link whatever it points to, after all files; a member whose
 // path passes through a link (one in the target, or a link member of the archive) is refused.
 // A leading separator or drive of a stored name is dropped (hooks.onRootDropped hears of it).
-RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks);
+// start: AfterProgram only for an archive a person names (a self-extracting one), never for the
+// program's own backups.
+RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks,
+                          ArchiveStart start = ArchiveStart::AtFirstByte);
 
 // Decodes every member and checks its CRC without writing anything. An archive that ends
 // without its 0x00 end mark is Corrupt here: cut off after a member, it would otherwise test as
 // whole. (Extraction and listing still take such an archive, as other readers do.)
-RunSummary testArchive(const std::string& archive, const RunHooks& hooks);
+RunSummary testArchive(const std::string& archive, const RunHooks& hooks,
+                       ArchiveStart start = ArchiveStart::AtFirstByte);
 
 // Reads the headers only, handing each member to onMember.
-RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember);
+RunSummary listArchive(const std::string& archive, const std::function<void(const MemberInfo&)>& onMember,
+                       ArchiveStart start = ArchiveStart::AtFirstByte);
 
 } // namespace lzh

@@ -57,6 +57,9 @@ struct ExtFields {
     std::optional<std::uint64_t> packedSize64;
     std::optional<std::uint64_t> originalSize64;
     std::optional<std::uint32_t> unixTime;
+    std::uint8_t osId = 0;  // levels 1-3; level 0 has none
+    bool unixArea = false;  // level 0 carried the Unix extension area
+    bool shortForm = false; // level 2 whose chain ended two bytes past the stated length
 };
 
 void takeExt(std::uint8_t type, const std::string& header, std::size_t payload, std::size_t length, ExtFields& ext,
@@ -101,23 +104,51 @@ void takeExt(std::uint8_t type, const std::string& header, std::size_t payload, 
 }
 
 // Walks a chain held whole in header, from the size field at sizeOffset, each size field being
-// width bytes; the chain must end inside [.., end).
+// width bytes; the chain must end inside [.., end). When its next size field would start right at
+// end, sizeAtEnd is set (and the status is still Corrupt).
 base::Status walkChain(const std::string& header, std::size_t sizeOffset, std::size_t width, std::size_t end,
-                       ExtFields& ext, MemberInfo& info)
+                       ExtFields& ext, MemberInfo& info, bool* sizeAtEnd = nullptr)
 {
     std::size_t pos = sizeOffset;
     for (;;) {
-        if (pos + width > end)
+        if (pos + width > end) {
+            if (sizeAtEnd)
+                *sizeAtEnd = pos == end;
             return corrupt("ext header chain runs past the header");
+        }
         const std::uint64_t size = width == 2 ? readU16(bytesAt(header, pos)) : readU32(bytesAt(header, pos));
         pos += width;
         if (size == 0)
             return base::Status::success();
-        if (size < 1 + width || size > end - pos)
+        // The type and payload must lie inside; the next size field is checked on the next turn.
+        if (size < 1 + width || size - width > end - pos)
             return corrupt("bad ext header size");
         takeExt(static_cast<std::uint8_t>(header[pos]), header, pos + 1, size - 1 - width, ext, info);
         pos += size - width;
     }
+}
+
+// Amiga archivers end a level-0/1 name with a NUL and put the file's comment after it.
+void splitComment(const std::string& field, std::string& name, std::string& comment)
+{
+    const std::size_t nul = field.find('\0');
+    name = field.substr(0, nul);
+    if (nul != std::string::npos)
+        comment = field.substr(nul + 1);
+}
+
+// DOS-family archivers store names in capitals; other readers give a name with no small letter
+// back in small letters when it came from such a system (level 0 without the Unix area, or OS id
+// MS-DOS, OS/2, Atari or unknown). Windows ('W', 'w') and Unix archives keep their case.
+void lowerDosCapitals(std::string& path, int level, const ExtFields& ext)
+{
+    const bool dosFamily =
+        level == 0 ? !ext.unixArea : ext.osId == 'M' || ext.osId == 0 || ext.osId == '2' || ext.osId == 'a';
+    if (!dosFamily || std::any_of(path.begin(), path.end(), [](char c) { return c >= 'a' && c <= 'z'; }))
+        return;
+    for (char& c : path)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
 }
 
 bool checksumMatches(const std::string& header, std::size_t end)
@@ -161,7 +192,7 @@ base::Status parseLevel0(InputFile& file, ParsedHeader& out, ExtFields& ext)
     info.mtime = dosTimeToUnix(readU32(bytesAt(h, 15)));
     info.dosAttributes = static_cast<std::uint8_t>(h[19]);
     ext.name.levelZero = true;
-    ext.name.level0Path.assign(h, 22, nameLength);
+    splitComment(h.substr(22, nameLength), ext.name.level0Path, info.comment);
     const std::size_t crcAt = 22 + nameLength;
     if (crcAt + 2 <= total)
         info.crc = readU16(bytesAt(h, crcAt));
@@ -170,6 +201,7 @@ base::Status parseLevel0(InputFile& file, ParsedHeader& out, ExtFields& ext)
     if (area + 12 <= total && h[area] == 'U') {
         info.mtime = readU32(bytesAt(h, area + 2));
         info.unixMode = readU16(bytesAt(h, area + 6));
+        ext.unixArea = true;
     }
     return base::Status::success();
 }
@@ -189,7 +221,8 @@ base::Status parseLevel1(InputFile& file, ParsedHeader& out, ExtFields& ext)
     fillCommon(h, info);
     info.mtime = dosTimeToUnix(readU32(bytesAt(h, 15)));
     info.crc = readU16(bytesAt(h, 22 + nameLength));
-    ext.name.nameBytes.assign(h, 22, nameLength);
+    ext.osId = static_cast<std::uint8_t>(h[24 + nameLength]);
+    splitComment(h.substr(22, nameLength), ext.name.nameBytes, info.comment);
     // The ext headers follow the base header one by one; each size counts into the skip size.
     std::uint64_t extBytes = 0;
     std::size_t sizeAt = base - 2;
@@ -219,7 +252,17 @@ base::Status parseLevel2(InputFile& file, ParsedHeader& out, ExtFields& ext)
     fillCommon(h, info);
     info.mtime = readU32(bytesAt(h, 15));
     info.crc = readU16(bytesAt(h, 21));
-    return walkChain(h, 24, 2, total, ext, info);
+    ext.osId = static_cast<std::uint8_t>(h[23]);
+    bool sizeAtEnd = false;
+    auto status = walkChain(h, 24, 2, total, ext, info, &sizeAtEnd);
+    if (status.ok() || !sizeAtEnd)
+        return status;
+    // One OS-9 archiver states a length that stops before the chain's final zero size field: the
+    // data starts after those two bytes. Only two zero bytes are taken; anything else is refused.
+    if (!readExact(file, h, 2) || h[total] != 0 || h[total + 1] != 0)
+        return status;
+    ext.shortForm = true;
+    return base::Status::success();
 }
 
 base::Status parseLevel3(InputFile& file, ParsedHeader& out, ExtFields& ext)
@@ -234,6 +277,7 @@ base::Status parseLevel3(InputFile& file, ParsedHeader& out, ExtFields& ext)
     fillCommon(h, info);
     info.mtime = readU32(bytesAt(h, 15));
     info.crc = readU16(bytesAt(h, 21));
+    ext.osId = static_cast<std::uint8_t>(h[23]);
     return walkChain(h, 28, 4, total, ext, info);
 }
 
@@ -286,8 +330,11 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file)
     }
     if (!status.ok())
         return status;
-    if (ext.headerCrcOffset && out.info.level >= 2 && !headerCrcMatches(h, *ext.headerCrcOffset))
+    // The short form's archiver writes a header CRC that does not hold over any span of its
+    // header; its data CRC still guards the member.
+    if (ext.headerCrcOffset && out.info.level >= 2 && !ext.shortForm && !headerCrcMatches(h, *ext.headerCrcOffset))
         return corrupt("header CRC mismatch");
+    out.checked = out.info.level < 2 || (ext.headerCrcOffset && !ext.shortForm);
     MemberInfo& info = out.info;
     if (ext.packedSize64)
         info.packedSize = *ext.packedSize64;
@@ -295,15 +342,16 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file)
         info.originalSize = *ext.originalSize64;
     info.dataOffset = file.offset();
     auto name = decodeStoredName(ext.name);
-    if (name.ok())
+    if (name.ok()) {
         info.path = *name;
-    else
+        lowerDosCapitals(info.path, info.level, ext);
+    } else
         info.defect = name.status().detail();
     if (info.packedSize > file.size() - std::min(file.size(), info.dataOffset))
         return base::Status::error(base::ErrorCode::Corrupt, "member data runs past the end of the archive",
                                    info.path);
     classify(info);
-    if (info.defect.empty() && info.method == Method::Lh0 && info.packedSize != info.originalSize)
+    if (info.defect.empty() && info.method && isStored(*info.method) && info.packedSize != info.originalSize)
         info.defect = "stored member whose sizes differ";
     return std::optional<ParsedHeader>(std::move(out));
 }

@@ -14,6 +14,9 @@ namespace lzh {
 struct ParsedHeader {
     MemberInfo info;
     std::string raw; // the header's bytes as stored, ext headers included
+    // A checksum (level 0/1) or header CRC (level 2/3) covered the header and held; a level-2/3
+    // header without the CRC ext header has nothing to vouch for it.
+    bool checked = false;
 };
 
 // Reads the header at the file's offset. nullopt at the end of the archive: the 0x00 end mark

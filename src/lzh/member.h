@@ -26,6 +26,9 @@ struct MemberInfo {
     std::optional<std::uint16_t> unixMode; // from ext header 0x50 or the level-0 'U' area
     std::uint8_t dosAttributes = 0;        // 0x01 = read-only
     int level = 0;
+    // Level 0/1: what followed a NUL in the name field (Amiga archivers put a file comment
+    // there), as stored; shown by a listing, never used as a name.
+    std::string comment;
     // Where the member lies in the archive: its header starts at headerOffset and its packed data
     // at dataOffset.
     std::uint64_t headerOffset = 0;
@@ -38,5 +41,7 @@ struct MemberInfo {
 // Maps "-lh5-" and its kin; nullopt for methods this reader cannot decode.
 std::optional<Method> methodFromId(const std::string& id);
 const char* methodId(Method method);
+// -lh0- and LArc's -lz4-: the data as it is.
+bool isStored(Method method);
 
 } // namespace lzh

@@ -48,22 +48,35 @@ std::string formatTime(std::int64_t unixSeconds)
     return text;
 }
 
+// A stored comment's bytes, with control characters shown as '?' so they cannot drive the terminal.
+std::string printable(std::string text)
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text;
+}
+
 int list(const std::string& archive)
 {
     std::printf("%12s %12s %6s %-5s %-19s %-4s %s\n", "size", "packed", "ratio", "meth", "time", "crc", "name");
-    const lzh::RunSummary summary = lzh::listArchive(archive, [](const lzh::MemberInfo& m) {
+    const auto print = [](const lzh::MemberInfo& m) {
         const double ratio = m.originalSize ? 100.0 * static_cast<double>(m.packedSize) / static_cast<double>(m.originalSize) : 100.0;
         std::string name = m.path;
         if (m.kind == lzh::MemberKind::Directory)
             name += '/';
         else if (m.kind == lzh::MemberKind::Symlink)
             name += " -> " + m.linkTarget;
+        if (!m.comment.empty())
+            name += "  (" + printable(m.comment) + ")";
         if (!m.defect.empty())
             name += "  [" + m.defect + "]";
         std::printf("%12llu %12llu %5.1f%% %-5s %-19s %04X %s\n", static_cast<unsigned long long>(m.originalSize),
                     static_cast<unsigned long long>(m.packedSize), ratio, m.methodId.substr(1, 3).c_str(),
                     formatTime(m.mtime).c_str(), m.crc, name.c_str());
-    });
+    };
+    // The tool reads what a person names, which may be a self-extracting program.
+    const lzh::RunSummary summary = lzh::listArchive(archive, print, lzh::ArchiveStart::AfterProgram);
     if (!summary.archiveStatus.ok())
         std::fprintf(stderr, "unlha: %s\n", summary.archiveStatus.detail().c_str());
     return core::archive::unlhaResultCode('l', summary);
@@ -110,7 +123,9 @@ int main(int argc, char** argv)
     if (command->command == 'l')
         return list(command->archive);
     std::vector<std::string> rootsDropped;
-    const lzh::RunSummary summary = core::archive::runUnlhaCommand(*command, consoleHooks(rootsDropped), {});
+    // The tool reads what a person names, which may be a self-extracting program.
+    const lzh::RunSummary summary = core::archive::runUnlhaCommand(*command, consoleHooks(rootsDropped), {},
+                                                                   lzh::ArchiveStart::AfterProgram);
     if (platform::isTerminal(stderr))
         std::fputs("\r\n", stderr);
     if (!rootsDropped.empty()) {

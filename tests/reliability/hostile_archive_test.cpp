@@ -150,7 +150,10 @@ TEST_F(HostileSlot, NoArchiveOfTheHostileCorpusWritesOutsideItsTargetOrPassesAFa
                                             "dotdot-name.lzh",
                                             "huge-claimed-size.lzh",
                                             "huge-original-small-packed.lzh",
+                                            "lh1-cut-short.lzh",
+                                            "lz4-sizes-differ.lzh",
                                             "not-lzh.lzh",
+                                            "sfx-fake-header.lzh",
                                             "truncated-in-data.lzh",
                                             "truncated-in-header.lzh",
                                             "unsupported-method.lzh"};

@@ -98,7 +98,8 @@ TEST(QtDialogs, MissingFolderTypedIntoTheChooserMeetsOurMessage)
         });
         QTest::keyClick(name, Qt::Key_Return);
     });
-    EXPECT_EQ(core::PickFolder(record, dialogs), "Cancel");
+    const fernhold::test::TempFolder programFolder;
+    EXPECT_EQ(core::PickFolder(record, dialogs, programFolder.path()), "Cancel");
     EXPECT_EQ(message.toStdString(), core::kFolderMissingMessage);
     EXPECT_EQ(record.BackupFolder, temp.path());
     EXPECT_FALSE(accept.contains(QStringLiteral("Choose"))) << accept.toStdString();

@@ -6,6 +6,15 @@
 #include "ui/setup_dialog.h"
 #include "window_helpers.h"
 
+#ifdef _WIN32
+#include "platform/autostart.h"
+#include "ui/qt_dialogs.h"
+
+#include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
+#endif
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -197,5 +206,33 @@ TEST_F(SetupDialogTest, AutostartItemsAskFirstAndTouchNeitherRecordNorFile)
     EXPECT_EQ(m_state.setup, before);
     EXPECT_FALSE(fernhold::test::isFile(core::setupFilePath(m_program.path())));
 }
+
+#ifdef _WIN32
+// What a Windows user does: the real question box answered Yes, then the Run key as the
+// system's own reg tool reads it.
+TEST_F(SetupDialogTest, AutostartYesWritesTheRunValueThatRegReads)
+{
+    ui::QtDialogs dialogs;
+    core::Services services{m_fakes.clock, dialogs, m_fakes.mainView, m_fakes.archiver, m_fakes.locale};
+    ui::SetupDialog dialog(m_state, services);
+    dialog.show();
+    fernhold::test::whenModalOpens([](QWidget* box) {
+        QTest::mouseClick(qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes), Qt::LeftButton);
+    });
+    child<QAction>(&dialog, "menuAuto")->trigger();
+
+    QProcess reg;
+    reg.start(QStringLiteral("reg"),
+              {QStringLiteral("query"), QStringLiteral("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
+               QStringLiteral("/v"), QStringLiteral("LTApp")});
+    ASSERT_TRUE(reg.waitForFinished(60000));
+    const QString shown = QString::fromLocal8Bit(reg.readAllStandardOutput());
+    platform::unregisterAutostart();
+    EXPECT_TRUE(shown.contains(
+        QRegularExpression(QStringLiteral("LTApp\\s+REG_SZ\\s+") +
+                           QRegularExpression::escape(QString::fromStdString(m_program.path() + "\\Fernhold.exe")))))
+        << shown.toStdString();
+}
+#endif
 
 } // namespace

@@ -7,7 +7,7 @@
 namespace core::archive {
 
 lzh::RunSummary runUnlhaCommand(const UnlhaCommand& command, const lzh::RunHooks& hooks,
-                                const std::vector<std::string>& excludedPaths)
+                                const std::vector<std::string>& excludedPaths, lzh::ArchiveStart start)
 {
     switch (command.command) {
     case 'a': {
@@ -17,9 +17,13 @@ lzh::RunSummary runUnlhaCommand(const UnlhaCommand& command, const lzh::RunHooks
         settings.excludedPaths = excludedPaths;
         return lzh::packFolder(command.archive, command.folder, settings, hooks);
     }
-    case 'x': return lzh::extractArchive(command.archive, command.folder, hooks);
-    case 't': return lzh::testArchive(command.archive, hooks);
-    default: return lzh::listArchive(command.archive, [](const lzh::MemberInfo&) {});
+    case 'x':
+        return lzh::extractArchive(command.archive, command.folder, hooks, start);
+    case 't':
+        return lzh::testArchive(command.archive, hooks, start);
+    default:
+        return lzh::listArchive(
+            command.archive, [](const lzh::MemberInfo&) {}, start);
     }
 }
 

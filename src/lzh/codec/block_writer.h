@@ -5,6 +5,7 @@
 #include "lzh/codec/bit_writer.h"
 #include "lzh/codec/method_params.h"
 
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -54,7 +55,7 @@ private:
 // Position class of distance-1: its bit length (0 for 0).
 inline int positionClass(std::uint32_t p)
 {
-    return p == 0 ? 0 : 32 - __builtin_clz(p);
+    return static_cast<int>(std::bit_width(p));
 }
 
 } // namespace lzh::codec

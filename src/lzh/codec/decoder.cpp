@@ -1,10 +1,13 @@
-// Decoder for -lh0-, -lhd- and the static-Huffman methods -lh4- .. -lh7-. The stream is
-// untrusted: every field read from it passes a check that ends the member with Corrupt, and the
-// bit reader never takes more than packedSize bytes (docs/lzh-codec.md, "Decoding").
+// Decoder for -lh0-, -lhd- and the static-Huffman methods -lh4- .. -lh7- and -lhx-; the older
+// methods have a file each (classic_decoders.h). The stream is untrusted: every field read from
+// it passes a check that ends the member with Corrupt, and the bit reader never takes more than
+// packedSize bytes (docs/lzh-codec.md, "Decoding").
 
 #include "lzh/codec.h"
 
 #include "lzh/codec/bit_reader.h"
+#include "lzh/codec/classic_decoders.h"
+#include "lzh/codec/decode_checks.h"
 #include "lzh/codec/huffman_table.h"
 #include "lzh/codec/method_params.h"
 
@@ -16,6 +19,7 @@ namespace lzh {
 namespace {
 
 using codec::BitReader;
+using codec::cancelled;
 using codec::HuffmanTable;
 
 // Output gathered before it goes to the sink, in bytes, on top of the window kept for matches.
@@ -29,29 +33,10 @@ constexpr int kLitPrimaryBits = 11;
 constexpr int kPosPrimaryBits = 8;
 constexpr int kPrePrimaryBits = 7;
 
-base::Status corrupt(const BitReader& in, const char* detail)
-{
-    if (in.readFailed())
-        return base::Status::error(base::ErrorCode::IoError, "read error in compressed data");
-    return base::Status::error(base::ErrorCode::Corrupt, detail);
-}
-
-base::Status cancelled()
-{
-    return base::Status::error(base::ErrorCode::Cancelled, "output stopped");
-}
-
-// The one check every untrusted field passes: a false condition ends the member.
-#define LZH_CHECK(in, condition, detail)                                                                               \
-    do {                                                                                                               \
-        if (!(condition)) [[unlikely]]                                                                                 \
-            return corrupt((in), (detail));                                                                            \
-    } while (false)
-
 } // namespace
 
 struct Decoder::Impl {
-    explicit Impl(Method m) : method(m) { isHuffman = codec::methodParams(m, params); }
+    explicit Impl(Method m) : method(m) { isHuffman = codec::readParams(m, params); }
 
     base::Status decodeStored(const ByteSource& source, std::uint64_t packedSize, std::uint64_t originalSize,
                               const ByteSink& sink);
@@ -62,7 +47,7 @@ struct Decoder::Impl {
     base::Status readLitLengths(BitReader& in);
 
     Method method;
-    bool isHuffman = false;       // -lh4- .. -lh7-; otherwise -lh0- or -lhd-
+    bool isHuffman = false;       // -lh4- .. -lh7- or -lhx-
     codec::MethodParams params{}; // window and position alphabet of the method
     // History (one window) + an output chunk + copy slack; allocated on first use, then reused
     // for every member this decoder reads.
@@ -71,7 +56,7 @@ struct Decoder::Impl {
     // tree bytes and match lengths, the position tree distance classes.
     HuffmanTable preTree{codec::kNumPreSymbols, kPrePrimaryBits};
     HuffmanTable litTree{codec::kNumLitSymbols, kLitPrimaryBits};
-    HuffmanTable posTree{codec::kMaxPosSymbols, kPosPrimaryBits};
+    HuffmanTable posTree{codec::kMaxReadPosSymbols, kPosPrimaryBits};
     // Code lengths being read for the current block's tree.
     std::uint8_t lengths[codec::kNumLitSymbols] = {};
 };
@@ -84,12 +69,23 @@ base::Status Decoder::decode(const ByteSource& source, std::uint64_t packedSize,
 {
     if (m_impl->isHuffman)
         return m_impl->decodeHuffman(source, packedSize, originalSize, sink);
-    if (m_impl->method == Method::Lhd) {
+    switch (m_impl->method) {
+    case Method::Lhd:
         if (originalSize != 0)
             return base::Status::error(base::ErrorCode::Corrupt, "directory entry with data");
         return base::Status::success();
+    case Method::Lh1:
+    case Method::Lzs:
+    case Method::Lz5: {
+        BitReader in(source, packedSize);
+        const auto decode = m_impl->method == Method::Lh1   ? codec::decodeLh1
+                            : m_impl->method == Method::Lzs ? codec::decodeLzs
+                                                            : codec::decodeLz5;
+        return decode(in, originalSize, sink);
     }
-    return m_impl->decodeStored(source, packedSize, originalSize, sink);
+    default:
+        return m_impl->decodeStored(source, packedSize, originalSize, sink);
+    }
 }
 
 base::Status Decoder::Impl::decodeStored(const ByteSource& source, std::uint64_t packedSize, std::uint64_t originalSize,

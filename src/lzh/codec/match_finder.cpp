@@ -54,8 +54,8 @@ Match MatchFinder::find(const std::uint8_t* buf, std::uint32_t bufStart, std::ui
         // The next search is almost always at pos + 1: start fetching its table slots now, as
         // waiting on them is most of what a search costs.
         const std::uint32_t nextHead = load32(cur + 1);
-        __builtin_prefetch(&m_head[hash4(nextHead)]);
-        __builtin_prefetch(&m_head3[hash3(nextHead)]);
+        prefetch(&m_head[hash4(nextHead)]);
+        prefetch(&m_head3[hash3(nextHead)]);
         insertUpTo(buf, bufStart, pos);
         std::uint32_t& newest3 = m_head3[hash3(curHead)];
         candidate3 = newest3;

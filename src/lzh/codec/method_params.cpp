@@ -17,11 +17,20 @@ bool methodParams(Method method, MethodParams& out)
     case Method::Lh7:
         out = {16, 17, 5};
         return true;
-    case Method::Lh0:
-    case Method::Lhd:
+    default:
         return false;
     }
-    return false;
+}
+
+bool readParams(Method method, MethodParams& out)
+{
+    if (method == Method::Lhx) {
+        // Position class k holds distances of k bits, so 2^19 needs classes 0..19; the count
+        // field stays 5 bits wide.
+        out = {19, 20, 5};
+        return true;
+    }
+    return methodParams(method, out);
 }
 
 } // namespace lzh::codec

@@ -24,18 +24,22 @@ inline constexpr int kMinMatch = 3;
 inline constexpr int kMaxMatch = 256;
 // Most tokens one block may hold: its count field is 16 bits and 0 is refused by readers.
 inline constexpr int kMaxBlockTokens = 65535;
-// Largest position alphabet (-lh7-); sizes arrays shared by all methods.
+// Largest position alphabet the encoder writes (-lh7-); sizes its arrays.
 inline constexpr int kMaxPosSymbols = 17;
+// Largest position alphabet read (-lhx-: distances up to its 2^19 window need 20 classes).
+inline constexpr int kMaxReadPosSymbols = 20;
 
 struct MethodParams {
-    int dictBits;      // log2 of the window, in bits: 12 (4 KiB) .. 16 (64 KiB)
+    int dictBits;      // log2 of the window, in bits: 12 (4 KiB) .. 16 (64 KiB), 19 read only
     int numPosSymbols; // position classes: bit lengths 0 .. numPosSymbols-1 of distance-1
     int posCountBits;  // width of the position tree's count field, in bits
 
     std::uint32_t windowSize() const { return std::uint32_t{1} << dictBits; }
 };
 
-// Parameters of a static-Huffman method; false for -lh0- and -lhd-.
+// Parameters of a static-Huffman method we write; false for every other method.
 bool methodParams(Method method, MethodParams& out);
+// The same for reading, which also takes -lhx-: the -lh7- format with a 512 KiB window.
+bool readParams(Method method, MethodParams& out);
 
 } // namespace lzh::codec

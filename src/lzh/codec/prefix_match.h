@@ -3,8 +3,12 @@
 // of 4- and 3-byte prefixes with the sizes of their tables (docs/lzh-codec.md, "Finding matches").
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#if defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
+#include <xmmintrin.h>
+#endif
 
 namespace lzh::codec {
 
@@ -49,6 +53,28 @@ inline std::uint32_t hash6(std::uint64_t head)
     return static_cast<std::uint32_t>(((head << 16) * 0x9E37'79B9'7F4A'7C15ull) >> (64 - kHashBits));
 }
 
+// Asks for the cache line at p ahead of its use; a hint only, so nothing where no intrinsic exists.
+inline void prefetch(const void* p)
+{
+#if defined(_MSC_VER) && (defined(_M_X64) || defined(_M_IX86))
+    _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
+#elif defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
+// The same, for a line about to be written.
+inline void prefetchForWrite(const void* p)
+{
+#if defined(__GNUC__) && !defined(_MSC_VER)
+    __builtin_prefetch(p, 1);
+#else
+    prefetch(p);
+#endif
+}
+
 // Length of the common prefix of a and b, up to limit (reads up to 8 bytes past limit).
 inline int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
 {
@@ -56,7 +82,7 @@ inline int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
     while (len < limit) {
         const std::uint64_t diff = load64(a + len) ^ load64(b + len);
         if (diff != 0) {
-            len += __builtin_ctzll(diff) >> 3; // little-endian: first differing byte
+            len += std::countr_zero(diff) >> 3; // little-endian: first differing byte
             return std::min(len, limit);
         }
         len += 8;

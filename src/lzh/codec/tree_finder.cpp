@@ -79,9 +79,9 @@ int TreeFinder::insert(const std::uint8_t* buf, std::uint32_t bufStart, std::uin
     std::uint32_t& head3 = m_head3[hash3(static_cast<std::uint32_t>(head))];
     // The next position's slots are as good as random: fetch them while this one descends.
     const std::uint64_t next = load64(cur + 1);
-    __builtin_prefetch(&m_root[hash6(next)], 1);
-    __builtin_prefetch(&m_head4[hash4(static_cast<std::uint32_t>(next))], 1);
-    __builtin_prefetch(&m_head3[hash3(static_cast<std::uint32_t>(next))], 1);
+    prefetchForWrite(&m_root[hash6(next)]);
+    prefetchForWrite(&m_head4[hash4(static_cast<std::uint32_t>(next))]);
+    prefetchForWrite(&m_head3[hash3(static_cast<std::uint32_t>(next))]);
     std::uint32_t candidate = root;
     const std::uint32_t candidate4 = head4;
     const std::uint32_t candidate3 = head3;

@@ -30,8 +30,8 @@ def level2(method, name, data, dirname=b'', packed=None, original=None, crc=None
         head = head[:27] + struct.pack('<H', c) + head[29:]
     return head + data
 
-def level0(name, data, method=b'-lh0-', h=None):
-    body = method + struct.pack('<III', len(data), len(data), 0x586F645C) + b'\x20\x00' + bytes([len(name)]) + name + struct.pack('<H', crc16(data))
+def level0(name, data, method=b'-lh0-', h=None, original=None):
+    body = method + struct.pack('<III', len(data), len(data) if original is None else original, 0x586F645C) + b'\x20\x00' + bytes([len(name)]) + name + struct.pack('<H', crc16(data))
     hh = len(body) if h is None else h
     return bytes([hh, sum(body) & 0xFF]) + body + data
 
@@ -55,7 +55,7 @@ corpus = {
     'level0-name-past-header.lzh': level0(b'a.txt', b'abc', h=10) + b'\0',
     'level3-word-size-wrong.lzh': struct.pack('<H', 9) + b'-lh0-' + b'\0' * 13 + b'\x03' + b'\0' * 20,
     'level3-huge-header.lzh': struct.pack('<H', 4) + b'-lh0-' + b'\0' * 12 + b'\x20\x03' + b'\0' * 3 + struct.pack('<I', 0x7FFFFFFF) + b'\0' * 8,
-    'unsupported-method.lzh': level0(b'old.txt', b'xxxx', method=b'-lh1-') + good + b'\0',
+    'unsupported-method.lzh': level0(b'old.txt', b'xxxx', method=b'-lh2-') + good + b'\0',
     'not-lzh.lzh': b'PK\x03\x04' + b'\0' * 40,
     'dotdot-name.lzh': level2(b'-lh0-', b'evil.txt', b'x', dirname=b'..\xff..\xff') + good + b'\0',
     'absolute-level0.lzh': level0(b'/tmp/evil.txt', b'x') + level0(b'C:\\evil.txt', b'x') + b'\0',
@@ -64,6 +64,13 @@ corpus = {
     'bad-utf16-name.lzh': level2(b'-lh0-', b'x.txt', b'x', exts=[ext(0x44, b'\x00\xD8')]) + b'\0',
     'invalid-sjis-name.lzh': level2(b'-lh0-', b'\x81', b'x') + good + b'\0',
     'level1-ext-loop.lzh': None,
+    # LArc's stored method, and one whose sizes disagree.
+    'lz4-stored.lzh': level0(b'STORED.TXT', b'kept as it is', method=b'-lz4-') + b'\0',
+    'lz4-sizes-differ.lzh': level0(b'odd.txt', b'abc', method=b'-lz4-', original=99) + b'\0',
+    # A self-extracting program whose strings hold a header with a wrong checksum before the real one.
+    'sfx-fake-header.lzh': b'MZ' + b'\x90' * 200 + (lambda a: a[:1] + bytes([a[1] ^ 0xFF]) + a[2:])(level0(b'fake.txt', b'zz')) + b'J' * 40 + level0(b'real.txt', b'real') + b'\0',
+    # -lh1- data that is only zero bits: a stream that ends long before its stated size.
+    'lh1-cut-short.lzh': level0(b'cut.txt', b'\0' * 16, method=b'-lh1-', original=100000) + b'\0',
 }
 # Level 1 whose ext sizes claim more than the skip size.
 name = b'a.txt'

@@ -179,8 +179,8 @@ TEST(LzhExtract, ReportsCrcMismatchAndLeavesNoPartialFile)
 TEST(LzhExtract, ReportsUnsupportedMethodsAndExtractsTheRest)
 {
     test::TempFolder folder;
-    const std::string archive = test::level0Member("old.txt", "xxxx", "-lh1-") +
-                                test::level0Member("larc.txt", "xxxx", "-lzs-") + test::storedFile("new.txt", "ok") +
+    const std::string archive = test::level0Member("old.txt", "xxxx", "-lh2-") +
+                                test::level0Member("pmarc.txt", "xxxx", "-pm1-") + test::storedFile("new.txt", "ok") +
                                 std::string(1, '\0');
     const Outcome outcome = extractBytes(folder, archive);
     EXPECT_EQ(outcome.summary.failedMembers, 2);

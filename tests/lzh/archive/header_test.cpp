@@ -1,5 +1,6 @@
 // Headers of every level as other archivers write them, and the level-2 headers we write.
 
+#include "archive_builder.h"
 #include "archive_test_support.h"
 #include "lzh/extractor.h"
 #include "lzh/header_writer.h"
@@ -105,6 +106,50 @@ TEST(LzhHeader, RejectsLevel2HeaderWithWrongCrc)
     base::Status error;
     EXPECT_TRUE(listBytes(archive, &error).empty());
     EXPECT_EQ(error.code(), base::ErrorCode::Corrupt);
+}
+
+// Old archivers' ways with names: a NUL then a comment (Amiga), capitals from DOS-family
+// systems given back in small letters; our own level-2 headers ('W') keep every name's case.
+TEST(LzhHeader, ReadsTheNameHabitsOfOldArchivers)
+{
+    const struct {
+        std::string archive;
+        const char* path;
+        const char* comment;
+    } cases[] = {
+        {test::level0Member("README.TXT", "x"), "readme.txt", ""},
+        {test::level0Member("DIR\\SUB\\A.TXT", "x"), "dir/sub/a.txt", ""},
+        {test::level0Member("ReadMe.TXT", "x"), "ReadMe.TXT", ""},
+        {test::level0Member(std::string("dir\\note.txt") + '\0' + "..\\up /comment", "x"), "dir/note.txt",
+         "..\\up /comment"},
+        {test::storedFile("README.TXT", "x"), "README.TXT", ""},
+    };
+    for (const auto& c : cases) {
+        const MemberInfo member = onlyMember(c.archive + std::string(1, '\0'));
+        EXPECT_EQ(member.path, c.path);
+        EXPECT_EQ(member.comment, c.comment);
+    }
+}
+
+// One OS-9 archiver states a level-2 length two bytes short of the chain's final zero size: read
+// it with the data after those two bytes, and refuse anything else that runs past the length.
+TEST(LzhHeader, ReadsALevel2HeaderTwoBytesShortOnlyWhenTheMissingBytesEndTheChain)
+{
+    std::string shortForm = kLevel2Hello;
+    shortForm[0] = 0x29;
+    const MemberInfo member = onlyMember(shortForm);
+    EXPECT_EQ(member.path, "hello.txt");
+    EXPECT_EQ(member.dataOffset, 43u);
+
+    std::string notZero = shortForm;
+    notZero[42] = 0x05;
+    std::string threeShort = kLevel2Hello;
+    threeShort[0] = 0x28;
+    for (const std::string& archive : {notZero, threeShort}) {
+        base::Status error;
+        EXPECT_TRUE(listBytes(archive, &error).empty());
+        EXPECT_EQ(error.code(), base::ErrorCode::Corrupt);
+    }
 }
 
 HeaderFields fileFields(const std::string& path)

@@ -1,6 +1,7 @@
 // Damaged and hostile archives: a clear error for the member or the archive, never a crash, a
 // read out of bounds, an endless loop, or a file outside the target.
 
+#include "archive_builder.h"
 #include "archive_test_support.h"
 #include "lzh/extractor.h"
 #include "lzh/packer.h"
@@ -93,6 +94,41 @@ TEST(LzhHostile, ReportsEveryKindOfDamageAsCorrupt)
     test::writeFile(folder / "a.lzh", archive.substr(0, archive.size() - 1));
     EXPECT_TRUE(listArchive(folder / "a.lzh", [](const MemberInfo&) {}).archiveStatus.ok());
     EXPECT_TRUE(extractArchive(folder / "a.lzh", folder / "out", {}).archiveStatus.ok());
+}
+
+// The unlha tool looks past a self-extracting program for the first header that checks out;
+// strings in the program that only look like headers are passed over, and the search stops at
+// 1 MiB. The program's own reading never searches.
+TEST(LzhHostile, FindsAnArchiveAfterAProgramOnlyAtAHeaderThatChecksOut)
+{
+    const std::string real = test::level0Member("a.txt", "real") + std::string(1, '\0');
+    std::string badChecksum = test::level0Member("fake.txt", "zz");
+    badChecksum[1] = static_cast<char>(badChecksum[1] ^ 0xFF);
+    std::string badCrc = test::storedFile("fake.txt", "zz");
+    badCrc[15] = static_cast<char>(badCrc[15] ^ 0x01);
+    const std::string program = "MZ" + std::string(300, '\x90');
+    const struct {
+        std::string file;
+        bool found;
+    } cases[] = {
+        {program + badChecksum + std::string(50, 'J') + real, true},
+        {program + badCrc + real, true},
+        {program + std::string(1024 * 1024, 'J') + real, false},
+        {program, false},
+        // An archive whose first header is damaged is no program: its member is not passed over.
+        {badChecksum + real, false},
+    };
+    for (const auto& c : cases) {
+        test::TempFolder folder;
+        test::writeFile(folder / "a.exe", c.file);
+        std::vector<std::string> paths;
+        const RunSummary listed = listArchive(
+            folder / "a.exe", [&](const MemberInfo& m) { paths.push_back(m.path); }, ArchiveStart::AfterProgram);
+        EXPECT_EQ(listed.archiveStatus.ok(), c.found) << c.file.size();
+        EXPECT_EQ(paths, c.found ? std::vector<std::string>{"a.txt"} : std::vector<std::string>{});
+        EXPECT_EQ(testArchive(folder / "a.exe", {}, ArchiveStart::AfterProgram).archiveStatus.ok(), c.found);
+        EXPECT_FALSE(testArchive(folder / "a.exe", {}).archiveStatus.ok());
+    }
 }
 
 } // namespace

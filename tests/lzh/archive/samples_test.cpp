@@ -1,4 +1,5 @@
-// Archives written by the classic Unix archiver extract to exactly the trees their manifests list.
+// Archives written by the classic Unix archiver (beside the repository) and by other LHA-family
+// programs (tests/data/lzh/<producer>/) extract to exactly the trees their manifests list.
 
 #include "archive_test_support.h"
 #include "lzh/extractor.h"
@@ -55,6 +56,17 @@ std::vector<std::string> expectedManifest(const fs::path& file)
     return lines;
 }
 
+void expectExtractsTo(const fs::path& archive, const fs::path& manifest, ArchiveStart start)
+{
+    SCOPED_TRACE(archive.filename().string());
+    test::TempFolder out;
+    RunHooks hooks;
+    hooks.onMemberError = [](const base::Status& s) { ADD_FAILURE() << s.path() << ": " << s.detail(); };
+    const RunSummary summary = extractArchive(archive.string(), out.str(), hooks, start);
+    EXPECT_TRUE(summary.archiveStatus.ok()) << summary.archiveStatus.detail();
+    EXPECT_EQ(manifestOf(out.path()), expectedManifest(manifest));
+}
+
 TEST(LzhSamples, EverySampleExtractsToItsManifest)
 {
     const fs::path folder = samplesFolder();
@@ -64,25 +76,41 @@ TEST(LzhSamples, EverySampleExtractsToItsManifest)
     for (const auto& entry : fs::directory_iterator(folder)) {
         if (entry.path().extension() != ".lzh")
             continue;
+        ++checked;
 #ifdef _WIN32
         // Links need a privilege on Windows, and mingw's runtime cannot make them at all.
-        if (entry.path().filename() == "lha-l2-symlinks.lzh") {
-            ++checked;
+        if (entry.path().filename() == "lha-l2-symlinks.lzh")
             continue;
-        }
 #endif
-        SCOPED_TRACE(entry.path().filename().string());
-        test::TempFolder out;
-        RunHooks hooks;
-        hooks.onMemberError = [](const base::Status& s) { ADD_FAILURE() << s.path() << ": " << s.detail(); };
-        const RunSummary summary = extractArchive(entry.path().string(), out.str(), hooks);
-        EXPECT_TRUE(summary.archiveStatus.ok()) << summary.archiveStatus.detail();
         fs::path manifest = entry.path();
         manifest.replace_extension(".sha256");
-        EXPECT_EQ(manifestOf(out.path()), expectedManifest(manifest));
-        ++checked;
+        expectExtractsTo(entry.path(), manifest, ArchiveStart::AtFirstByte);
     }
     EXPECT_GE(checked, 6);
+}
+
+// Each file with a NAME.sha256 beside it, read as the unlha tool reads a named file.
+TEST(LzhSamples, EveryOtherProducersArchiveExtractsToItsManifest)
+{
+    int checked = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(fs::path(FERNHOLD_TEST_DATA_DIR) / "lzh")) {
+        fs::path manifest = entry.path();
+        manifest += ".sha256";
+        if (!entry.is_regular_file() || !fs::is_regular_file(manifest))
+            continue;
+        expectExtractsTo(entry.path(), manifest, ArchiveStart::AfterProgram);
+        ++checked;
+    }
+    EXPECT_GE(checked, 8);
+}
+
+// The program's own reading never looks past the first byte: a self-extracting file is no backup.
+TEST(LzhSamples, ASelfExtractingProgramIsNoArchiveToTheProgramsOwnReading)
+{
+    const fs::path sfx = fs::path(FERNHOLD_TEST_DATA_DIR) / "lzh" / "lha-dos" / "lha255e-sfx.exe";
+    test::TempFolder out;
+    EXPECT_FALSE(extractArchive(sfx.string(), out.str(), {}).archiveStatus.ok());
+    EXPECT_FALSE(testArchive(sfx.string(), {}).archiveStatus.ok());
 }
 
 } // namespace
