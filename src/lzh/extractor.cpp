@@ -72,6 +72,8 @@ public:
                 break;
             }
             const MemberInfo& member = **next;
+            if (m_hooks.onMemberHeader)
+                m_hooks.onMemberHeader(member);
             if (m_writeFiles)
                 noteLink(member);
             if (!isMine(member))
@@ -427,7 +429,10 @@ RunSummary walkOnTwoThreads(const std::string& archive, const std::string& targe
 {
     const LockedHooks locked(hooks);
     std::atomic<std::size_t> claimed{0};
-    ArchiveWalk first(locked.hooks(), writeFiles, share, claimed);
+    // Every walk passes every header; one of them hands them on, so the caller hears each once.
+    RunHooks firstHooks = locked.hooks();
+    firstHooks.onMemberHeader = hooks.onMemberHeader;
+    ArchiveWalk first(firstHooks, writeFiles, share, claimed);
     ArchiveWalk second(locked.hooks(), writeFiles, share, claimed);
     std::thread helper([&] { second.walk(archive, target, start); });
     first.walk(archive, target, start);

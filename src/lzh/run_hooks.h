@@ -2,6 +2,7 @@
 // What a caller learns while an archive is packed, tested or extracted, and what comes back.
 
 #include "base/status.h"
+#include "lzh/member.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,6 +18,9 @@ struct RunHooks {
     // Extraction: a member stored with a leading separator or a drive ("\sub\file", "C:\x")
     // went under the target without it.
     std::function<void(const std::string& storedPath)> onRootDropped;
+    // Testing and extracting: every member's header, in archive order, from one thread, before
+    // that member is handled; lets a caller judge the members in the same reading.
+    std::function<void(const MemberInfo&)> onMemberHeader;
 };
 
 struct RunSummary {
