@@ -17,7 +17,7 @@ namespace {
 void readAll(std::string_view bytes, lzh::ArchiveStart start, bool copyPacked)
 {
     lzh::ArchiveReader reader;
-    if (!reader.open(lzh::memorySource(bytes), start).isOk())
+    if (!reader.open(lzh::memorySource(bytes), start).ok())
         return;
     std::uint64_t decoded = 0;
     const lzh::ByteSink count = [&](const std::uint8_t*, std::size_t size) {
@@ -27,13 +27,13 @@ void readAll(std::string_view bytes, lzh::ArchiveStart start, bool copyPacked)
     // Each member takes at least one byte of header, so this many steps always reach the end.
     for (std::size_t step = 0; step <= bytes.size(); ++step) {
         auto next = reader.next();
-        if (!next.isOk() || !next->has_value())
+        if (!next.ok() || !next->has_value())
             return;
         const lzh::MemberInfo member = **next;
         decoded = 0;
         const base::Status status = copyPacked ? reader.copyPacked(count) : reader.readData(count);
         fuzz::check(reader.position() <= bytes.size(), "the reader stands past the end of the archive", member.path);
-        if (status.isOk() && !copyPacked && member.method != lzh::Method::Lhd)
+        if (status.ok() && !copyPacked && member.method != lzh::Method::Lhd)
             fuzz::check(decoded == member.originalSize, "a member decoded to another size than stated", member.path);
     }
     fuzz::check(false, "the reader found more members than the archive has bytes");

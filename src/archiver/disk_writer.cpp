@@ -42,7 +42,7 @@ base::Status DiskWriter::prepareRoot(const std::string& target)
     fs::create_directories(m_root, ec);
     if (ec || !fs::is_directory(m_root, ec))
         return base::Status::error(base::ErrorCode::IoError, "cannot create the target folder", target);
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 bool DiskWriter::write(const lzh::MemberInfo& member, const std::vector<std::string>& parts, lzh::ArchiveReader& reader)
@@ -110,7 +110,7 @@ bool DiskWriter::writeFile(const lzh::MemberInfo& member, const std::vector<std:
     if (!openFolderOf(parts, member.path))
         return false;
     const std::string& name = parts.back();
-    if (auto status = m_out.create(m_folder, name + kPartSuffix); !status.isOk())
+    if (auto status = m_out.create(m_folder, name + kPartSuffix); !status.ok())
         return fail(memberError(status.code(), status.detail(), member.path));
     bool writeError = false;
     auto status = reader.readData([&](const std::uint8_t* data, std::size_t size) {
@@ -122,22 +122,22 @@ bool DiskWriter::writeFile(const lzh::MemberInfo& member, const std::vector<std:
     });
     if (writeError)
         status = platform::lastSystemError(m_folder.pathOf(name));
-    if (status.isOk()) {
+    if (status.ok()) {
         // The time and permissions go on through the open file, before the rename.
         status = m_out.close(member.mtime, permissionsOf(member));
-        if (!status.isOk())
+        if (!status.ok())
             status = base::Status::error(status.code(), status.detail(), m_folder.pathOf(name));
     }
-    if (status.isOk()) {
+    if (status.ok()) {
         // A plain rename: syncing the folder for every file would make large restores crawl, and
         // an interrupted extraction is repeated, not resumed.
         status = m_out.rename(name);
         std::error_code statusError;
-        if (!status.isOk() &&
+        if (!status.ok() &&
             fs::is_directory(fs::symlink_status(platform::toPath(m_folder.pathOf(name)), statusError)))
             status = base::Status::error(base::ErrorCode::IoError, "a folder is in the way", member.path);
     }
-    if (!status.isOk()) {
+    if (!status.ok()) {
         m_out.discard();
         return fail(memberError(status.code(), status.detail(), member.path));
     }
@@ -158,7 +158,7 @@ bool DiskWriter::openFolderOf(const std::vector<std::string>& parts, const std::
     auto folder = makeFolders(parts, false, member);
     if (!folder)
         return false;
-    if (auto status = m_folder.open(platform::fromPath(*folder)); !status.isOk())
+    if (auto status = m_folder.open(platform::fromPath(*folder)); !status.ok())
         return fail(memberError(status.code(), status.detail(), member));
     m_folderKey = std::move(key);
     return true;

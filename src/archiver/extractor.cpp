@@ -35,32 +35,34 @@ public:
 
     void walk(const std::string& archive, const std::string& target, ArchiveStart start)
     {
-        if (auto status = m_reader.open(archive, start); !status.isOk()) {
-            m_summary.archiveError = status;
+        if (auto status = m_reader.open(archive, start); !status.ok()) {
+            m_summary.archiveStatus = status;
             return;
         }
         if (m_writer) {
-            if (auto status = m_writer->prepareRoot(target); !status.isOk()) {
-                m_summary.archiveError = status;
+            if (auto status = m_writer->prepareRoot(target); !status.ok()) {
+                m_summary.archiveStatus = status;
                 m_summary.writeFailed = true;
                 return;
             }
         }
         for (;;) {
             auto next = m_reader.next();
-            if (!next.isOk()) {
-                m_summary.archiveError = next.status();
+            if (!next.ok()) {
+                m_summary.archiveStatus = next.status();
                 break;
             }
             if (!next->has_value()) {
                 // A test vouches for the whole archive; extraction takes what there is, as other
                 // readers do.
                 if (!m_writer && !m_reader.endMarkSeen())
-                    m_summary.archiveError = base::Status::error(
+                    m_summary.archiveStatus = base::Status::error(
                         base::ErrorCode::Corrupt, "the archive ends without its end mark (cut short?)", archive);
                 break;
             }
             const lzh::MemberInfo& member = **next;
+            if (m_hooks.onMemberHeader)
+                m_hooks.onMemberHeader(member);
             if (m_writer)
                 noteLink(member);
             if (!m_share.takes(member.path))
@@ -78,8 +80,8 @@ public:
         m_summary.failedMembers += theirs.failedMembers;
         m_summary.cancelled = m_summary.cancelled || theirs.cancelled;
         m_summary.writeFailed = m_summary.writeFailed || theirs.writeFailed;
-        if (m_summary.archiveError.isOk() && !theirs.archiveError.isOk())
-            m_summary.archiveError = theirs.archiveError;
+        if (m_summary.archiveStatus.ok() && !theirs.archiveStatus.ok())
+            m_summary.archiveStatus = theirs.archiveStatus;
     }
 
     // The links and folder times come last, once every walk is done and merged.
@@ -155,7 +157,7 @@ private:
     void testData(const lzh::MemberInfo& member)
     {
         auto status = m_reader.readData([this](const std::uint8_t*, std::size_t) { return chunkDone(); });
-        if (status.isOk())
+        if (status.ok())
             ++m_summary.members;
         else
             reportUnlessCancelled(memberError(status.code(), status.detail(), member.path));
@@ -222,7 +224,10 @@ RunSummary walkOnTwoThreads(const std::string& archive, const std::string& targe
         DiskWriter writer;
         ArchiveWalk walk;
     };
-    Lane first(locked.hooks(), writeFiles, MemberShare(claimed, rule));
+    // Every walk passes every header; one of them hands them on, so the caller hears each once.
+    RunHooks firstHooks = locked.hooks();
+    firstHooks.onMemberHeader = hooks.onMemberHeader;
+    Lane first(firstHooks, writeFiles, MemberShare(claimed, rule));
     Lane second(locked.hooks(), writeFiles, MemberShare(claimed, rule));
     std::thread helper([&] { second.walk.walk(archive, target, start); });
     first.walk.walk(archive, target, start);
@@ -250,12 +255,12 @@ RunSummary listArchive(const std::string& archive, const std::function<void(cons
 {
     RunSummary summary;
     lzh::ArchiveReader reader;
-    if (summary.archiveError = reader.open(archive, start); !summary.archiveError)
+    if (summary.archiveStatus = reader.open(archive, start); !summary.archiveStatus.ok())
         return summary;
     for (;;) {
         auto next = reader.next();
-        if (!next) {
-            summary.archiveError = next.status();
+        if (!next.ok()) {
+            summary.archiveStatus = next.status();
             return summary;
         }
         if (!next->has_value())

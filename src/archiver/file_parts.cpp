@@ -124,7 +124,7 @@ PackedFilePart packPart(const FilePart& part, lzh::Encoder& encoder, std::vector
             result.outcome = Outcome::Stopped;
             return result;
         }
-        if (got > 0 && !encoder.write(buffer.data(), got, sink))
+        if (got > 0 && !encoder.write(buffer.data(), got, sink).ok())
             return result;
         if (got < want)
             break;
@@ -133,7 +133,7 @@ PackedFilePart packPart(const FilePart& part, lzh::Encoder& encoder, std::vector
         result.outcome = Outcome::Changed;
         return result;
     }
-    if (!encoder.finish(sink))
+    if (!encoder.finish(sink).ok())
         return result;
     if (result.packed.rest &&
         (std::fflush(result.packed.rest) != 0 || std::fseek(result.packed.rest, 0, SEEK_SET) != 0)) {

@@ -76,7 +76,7 @@ FolderWalk::~FolderWalk() = default;
 void FolderWalk::enter(const fs::path& folder, const std::string& prefix)
 {
     auto listing = platform::listFolder(platform::fromPath(folder));
-    if (!listing) {
+    if (!listing.ok()) {
         skip(folder, listing.status().detail());
         return;
     }

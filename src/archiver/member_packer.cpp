@@ -245,7 +245,7 @@ MemberPacker::Outcome MemberPacker::compress(Queue::Slot& slot, std::FILE* sourc
             member.status = base::Status::error(base::ErrorCode::Cancelled, "cancelled");
             return Outcome::Failed;
         }
-        if (!encoder.write(input.data(), got, sink))
+        if (!encoder.write(input.data(), got, sink).ok())
             return member.scratchFailed ? Outcome::Failed : store;
         if (whole)
             break;
@@ -258,7 +258,7 @@ MemberPacker::Outcome MemberPacker::compress(Queue::Slot& slot, std::FILE* sourc
             break;
         whole = got < input.size();
     }
-    if (!encoder.finish(sink))
+    if (!encoder.finish(sink).ok())
         return member.scratchFailed ? Outcome::Failed : store;
     if (packed >= consumed || packed < kMinimumPackedSize)
         return store;
@@ -316,7 +316,7 @@ void MemberPacker::joinParts(Split& split)
     bool allPacked = true;
     for (std::size_t k = 0; k < results.size(); ++k) {
         const PackedFilePart& result = results[k];
-        if (result.outcome == PartOutcome::Failed && member.status) {
+        if (result.outcome == PartOutcome::Failed && member.status.ok()) {
             member.status = result.status;
             member.scratchFailed = result.scratchFailed;
         }
@@ -332,7 +332,7 @@ void MemberPacker::joinParts(Split& split)
         crc = lzh::crc16Combine(crc, result.crc, result.read);
     }
     const bool pays = allPacked && (bits + 7) / 8 < read && bits >= 8 * kMinimumPackedSize;
-    if (member.status && pays) {
+    if (member.status.ok() && pays) {
         for (PackedFilePart& result : results)
             member.parts.push_back(std::move(result.packed));
         member.method = m_settings.method;
@@ -343,7 +343,7 @@ void MemberPacker::joinParts(Split& split)
     for (PackedFilePart& result : results)
         if (result.packed.rest)
             std::fclose(result.packed.rest);
-    member.copyFromSource = member.status.isOk();
+    member.copyFromSource = member.status.ok();
 }
 
 } // namespace archiver

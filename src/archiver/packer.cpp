@@ -38,21 +38,21 @@ public:
             m_total = countFolder(folder, excluded).bytes;
         FolderWalk walk(folder, excluded, [this](const base::Status& s) { skipped(s); });
         if (hasOld) {
-            if (auto status = checkOld(archive); !status)
+            if (auto status = checkOld(archive); !status.ok())
                 return failed(status);
         }
-        if (auto status = m_writer.create(temporary); !status)
+        if (auto status = m_writer.create(temporary); !status.ok())
             return failed(status, true);
-        base::Status status = hasOld ? copyOld(archive, walk) : base::Status::ok();
-        if (status)
+        base::Status status = hasOld ? copyOld(archive, walk) : base::Status::success();
+        if (status.ok())
             status = addNew(walk, temporary);
-        if (status)
+        if (status.ok())
             status = m_writer.finish();
-        if (status)
+        if (status.ok())
             status = testWritten(temporary);
-        if (status)
+        if (status.ok())
             status = platform::replaceFile(temporary, archive);
-        if (!status) {
+        if (!status.ok()) {
             m_writer.abandon();
             fs::remove(platform::toPath(temporary), ec);
             return failed(status,
@@ -64,7 +64,7 @@ public:
 private:
     RunSummary failed(const base::Status& status, bool writeFailed = false)
     {
-        m_summary.archiveError = status;
+        m_summary.archiveStatus = status;
         m_summary.cancelled = status.code() == base::ErrorCode::Cancelled;
         m_summary.writeFailed = writeFailed;
         return m_summary;
@@ -81,15 +81,15 @@ private:
     base::Status checkOld(const std::string& archive)
     {
         lzh::ArchiveReader reader;
-        if (auto status = reader.open(archive); !status)
+        if (auto status = reader.open(archive); !status.ok())
             return status;
         for (;;) {
             auto next = reader.next();
-            if (!next)
+            if (!next.ok())
                 return base::Status::error(base::ErrorCode::Corrupt,
                                            "existing archive is damaged: " + next.status().detail(), archive);
             if (!next->has_value())
-                return base::Status::ok();
+                return base::Status::success();
         }
     }
 
@@ -97,18 +97,18 @@ private:
     base::Status copyOld(const std::string& archive, const FolderWalk& walk)
     {
         lzh::ArchiveReader reader;
-        if (auto status = reader.open(archive); !status)
+        if (auto status = reader.open(archive); !status.ok())
             return status;
         for (;;) {
             auto next = reader.next();
-            if (!next)
+            if (!next.ok())
                 return next.status();
             if (!next->has_value())
-                return base::Status::ok();
+                return base::Status::success();
             const lzh::MemberInfo& member = **next;
             if (member.defect.empty() && walk.lists(member.path))
                 continue;
-            if (auto status = m_writer.addRaw(reader); !status)
+            if (auto status = m_writer.addRaw(reader); !status.ok())
                 return status;
         }
     }
@@ -126,14 +126,14 @@ private:
                 walkOver = !entry;
             }
             if (members.empty())
-                return base::Status::ok();
+                return base::Status::success();
             m_current = members.frontEntry().archivePath;
             PreparedMember* member = members.front([&](std::uint64_t consumed) { return reportProgress(consumed); });
             if (!member || !reportProgress(0))
                 return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
             base::Status status = write(*member);
             members.pop();
-            if (status)
+            if (status.ok())
                 ++m_summary.members;
             else if (m_writer.broken())
                 return status;
@@ -145,7 +145,7 @@ private:
     base::Status write(PreparedMember& member)
     {
         const lzh::SourceEntry& entry = member.entry;
-        if (!member.status)
+        if (!member.status.ok())
             return member.scratchFailed ? brokenBy(member.status) : member.status;
         if (member.copyFromSource) {
             return m_writer.addEntry(entry, [&](std::uint64_t bytes) {
@@ -181,22 +181,22 @@ private:
             hooks.progress = [this](std::uint64_t, std::uint64_t, const std::string& member) {
                 return m_hooks.progress(m_done, m_total, member);
             };
-        base::Status firstError;
+        base::Status firstTestFailure;
         // Members kept from the old archive in a method we cannot decode are copied unchanged.
         hooks.onMemberError = [&](const base::Status& s) {
-            if (firstError && s.code() != base::ErrorCode::Unsupported)
-                firstError = s;
+            if (firstTestFailure.ok() && s.code() != base::ErrorCode::Unsupported)
+                firstTestFailure = s;
         };
         RunSummary test = testArchive(temporary, hooks);
         if (test.cancelled)
             return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
-        if (!test.archiveError)
+        if (!test.archiveStatus.ok())
             return base::Status::error(base::ErrorCode::IoError,
-                                       "new archive failed its test: " + test.archiveError.detail(), temporary);
-        if (!firstError)
-            return base::Status::error(base::ErrorCode::IoError, "new archive failed its test: " + firstError.detail(),
-                                       firstError.path());
-        return base::Status::ok();
+                                       "new archive failed its test: " + test.archiveStatus.detail(), temporary);
+        if (!firstTestFailure.ok())
+            return base::Status::error(base::ErrorCode::IoError, "new archive failed its test: " + firstTestFailure.detail(),
+                                       firstTestFailure.path());
+        return base::Status::success();
     }
 
     const PackSettings& m_settings;

@@ -17,7 +17,7 @@ struct PackSettings {
     std::vector<std::string> excludedPaths; // never packed, nor anything below them
 };
 
-// archiveError: NotFound/InvalidArgument for a missing source folder, Corrupt when the existing
+// archiveStatus: NotFound/InvalidArgument for a missing source folder, Corrupt when the existing
 // archive cannot be read whole (it is left untouched), IoError/DiskFull when writing failed or
 // the new archive did not read back correctly, Cancelled. Files that could not be read are reported through
 // onMemberError and counted in failedMembers; the rest is packed.

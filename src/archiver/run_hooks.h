@@ -2,6 +2,7 @@
 // What a caller learns while an archive is packed, tested or extracted, and what comes back.
 
 #include "base/status.h"
+#include "lzh/member.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,6 +18,9 @@ struct RunHooks {
     // Extraction: a member stored with a leading separator or a drive ("\sub\file", "C:\x")
     // went under the target without it.
     std::function<void(const std::string& storedPath)> onRootDropped;
+    // Testing and extracting: every member's header, in archive order, from one thread, before
+    // that member is handled; lets a caller judge the members in the same reading.
+    std::function<void(const lzh::MemberInfo&)> onMemberHeader;
 };
 
 struct RunSummary {
@@ -24,7 +28,7 @@ struct RunSummary {
     int failedMembers = 0;    // members reported through onMemberError
     bool writeFailed = false; // some output could not be written (disk full, access denied)
     bool cancelled = false;
-    base::Status archiveError; // the archive as a whole: missing, damaged, or not written
+    base::Status archiveStatus; // the archive as a whole: missing, damaged, or not written
 };
 
 } // namespace archiver

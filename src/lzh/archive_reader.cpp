@@ -20,10 +20,10 @@ base::Status ArchiveReader::open(const StreamSource& source, ArchiveStart start)
 {
     const std::uint64_t offset = findArchiveStart(source, start);
     auto stream = source();
-    if (!stream.isOk())
+    if (!stream.ok())
         return stream.status();
     m_stream = std::move(*stream);
-    return offset == 0 ? base::Status::ok() : m_stream->skip(offset);
+    return offset == 0 ? base::Status::success() : m_stream->skip(offset);
 }
 
 base::Status ArchiveReader::open(const std::string& path, ArchiveStart start)
@@ -34,13 +34,13 @@ base::Status ArchiveReader::open(const std::string& path, ArchiveStart start)
 base::Result<std::optional<MemberInfo>> ArchiveReader::next()
 {
     if (m_haveMember && m_stream->offset() < m_dataEnd) {
-        if (auto status = m_stream->skip(m_dataEnd - m_stream->offset()); !status)
+        if (auto status = m_stream->skip(m_dataEnd - m_stream->offset()); !status.ok())
             return status;
     }
     m_haveMember = false;
     const std::uint64_t start = m_stream->offset();
     auto header = readHeader(*m_stream);
-    if (!header)
+    if (!header.ok())
         return header.status();
     if (!header->has_value()) {
         // The end mark is the one byte read; at the end of the file nothing could be.
@@ -62,7 +62,7 @@ base::Status ArchiveReader::readData(const ByteSink& sink)
         return base::Status::error(base::ErrorCode::Unsupported, "unsupported method " + m_member.methodId,
                                    m_member.path);
     if (*m_member.method == Method::Lhd)
-        return base::Status::ok();
+        return base::Status::success();
     auto& decoder = m_decoders[static_cast<std::size_t>(*m_member.method)];
     if (!decoder)
         decoder = std::make_unique<Decoder>(*m_member.method);
@@ -76,11 +76,11 @@ base::Status ArchiveReader::readData(const ByteSink& sink)
         return sink(data, size);
     };
     auto status = decoder->decode(source, m_member.packedSize, m_member.originalSize, checking);
-    if (!status)
+    if (!status.ok())
         return base::Status::error(status.code(), status.detail(), m_member.path);
     if (crc != m_member.crc)
         return base::Status::error(base::ErrorCode::Corrupt, "CRC mismatch", m_member.path);
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status ArchiveReader::copyPacked(const ByteSink& sink)
@@ -95,7 +95,7 @@ base::Status ArchiveReader::copyPacked(const ByteSink& sink)
         if (!sink(buffer.data(), static_cast<std::size_t>(got)))
             return base::Status::error(base::ErrorCode::Cancelled, "copy stopped", m_member.path);
     }
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 } // namespace lzh

@@ -19,10 +19,10 @@ constexpr std::size_t kPrefixBytes = 21;
 bool checkedHeaderAt(const StreamSource& source, std::uint64_t offset)
 {
     auto stream = source();
-    if (!stream.isOk() || !(*stream)->skip(offset).isOk())
+    if (!stream.ok() || !(*stream)->skip(offset).ok())
         return false;
     auto header = readHeader(**stream);
-    return header.isOk() && header->has_value() && (*header)->checked;
+    return header.ok() && header->has_value() && (*header)->checked;
 }
 
 // A cheap look before the real parse: "-xxx-" with a method we read and a known level.
@@ -40,7 +40,7 @@ std::uint64_t findArchiveStart(const StreamSource& source, ArchiveStart start)
     if (start == ArchiveStart::AtFirstByte)
         return 0;
     auto stream = source();
-    if (!stream.isOk())
+    if (!stream.ok())
         return 0;
     std::vector<std::uint8_t> bytes(
         static_cast<std::size_t>(std::min<std::uint64_t>((*stream)->size(), kSearchBytes + kPrefixBytes)));

@@ -38,7 +38,7 @@ base::Status FileStream::open(const std::string& path)
     // The buffer below replaces stdio's, which would only copy the bytes once more.
     std::setvbuf(m_file, nullptr, _IONBF, 0);
     m_buffer.resize(kBufferSize);
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 std::ptrdiff_t FileStream::readFile(std::uint8_t* buffer, std::size_t size)
@@ -102,14 +102,14 @@ base::Status FileStream::skip(std::uint64_t count)
     if (!skipForward(m_file, count))
         return platform::lastSystemError(m_path);
     m_offset += count;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 StreamSource fileSource(const std::string& path)
 {
     return [path]() -> base::Result<std::unique_ptr<InputStream>> {
         auto file = std::make_unique<FileStream>();
-        if (auto status = file->open(path); !status.isOk())
+        if (auto status = file->open(path); !status.ok())
             return status;
         return std::unique_ptr<InputStream>(std::move(file));
     };

@@ -131,7 +131,7 @@ base::Status walkChain(const std::string& header, std::size_t sizeOffset, std::s
         const std::uint64_t size = width == 2 ? readU16(bytesAt(header, pos)) : readU32(bytesAt(header, pos));
         pos += width;
         if (size == 0)
-            return base::Status::ok();
+            return base::Status::success();
         // The type and payload must lie inside; the next size field is checked on the next turn.
         if (size < 1 + width || size - width > end - pos)
             return corrupt("bad ext header size");
@@ -215,7 +215,7 @@ base::Status parseLevel0(InputStream& file, ParsedHeader& out, ExtFields& ext)
         info.unixMode = readU16(bytesAt(h, area + 6));
         ext.unixArea = true;
     }
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status parseLevel1(InputStream& file, ParsedHeader& out, ExtFields& ext)
@@ -251,7 +251,7 @@ base::Status parseLevel1(InputStream& file, ParsedHeader& out, ExtFields& ext)
     info.packedSize -= extBytes;
     if (ext.unixTime)
         info.mtime = *ext.unixTime;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status parseLevel2(InputStream& file, ParsedHeader& out, ExtFields& ext)
@@ -267,14 +267,14 @@ base::Status parseLevel2(InputStream& file, ParsedHeader& out, ExtFields& ext)
     ext.osId = static_cast<std::uint8_t>(h[23]);
     bool sizeAtEnd = false;
     auto status = walkChain(h, 24, 2, total, ext, info, &sizeAtEnd);
-    if (status || !sizeAtEnd)
+    if (status.ok() || !sizeAtEnd)
         return status;
     // One OS-9 archiver states a length that stops before the chain's final zero size field: the
     // data starts after those two bytes. Only two zero bytes are taken; anything else is refused.
     if (!readExact(file, h, 2) || h[total] != 0 || h[total + 1] != 0)
         return status;
     ext.shortForm = true;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status parseLevel3(InputStream& file, ParsedHeader& out, ExtFields& ext)
@@ -349,7 +349,7 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputStream& file)
     default:
         return corrupt("unknown header level");
     }
-    if (!status)
+    if (!status.ok())
         return status;
     // The short form's archiver writes a header CRC that does not hold over any span of its
     // header; its data CRC still guards the member.
@@ -363,7 +363,7 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputStream& file)
         info.originalSize = *ext.originalSize64;
     info.dataOffset = file.offset();
     auto name = decodeStoredName(ext.name);
-    if (name) {
+    if (name.ok()) {
         info.path = *name;
         lowerDosCapitals(info.path, info.level, ext);
     } else

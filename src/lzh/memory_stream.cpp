@@ -16,7 +16,7 @@ std::ptrdiff_t MemoryStream::read(std::uint8_t* buffer, std::size_t size)
 base::Status MemoryStream::skip(std::uint64_t count)
 {
     m_offset += count;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 StreamSource memorySource(std::string_view bytes)

@@ -131,7 +131,7 @@ base::Status MainWindow::Form_Load()
         core::runStartup(m_state, m_services, [this] { core::runStartupBackup(m_state, m_services); });
     // Not before: a tick inside a start-up message box would back up with a record that LoadSetup
     // is about to replace by the defaults, and its slot stamp would be lost.
-    if (started.isOk())
+    if (started.ok())
         m_timer->start();
     return started;
 }

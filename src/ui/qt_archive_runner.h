@@ -16,7 +16,8 @@ public:
     // inner does the work (on the worker thread); it must outlive this runner.
     explicit QtArchiveRunner(core::ArchiveRunner& inner) : m_inner(inner) {}
 
-    int run(const std::string& command, std::string* message, const core::archive::UnlhaOptions& options) override;
+    core::archive::ArchiveResult run(const core::archive::UnlhaCommand& command,
+                                     const core::archive::ArchiveOptions& options) override;
 
 private:
     core::ArchiveRunner& m_inner;

@@ -199,7 +199,7 @@ TEST(LzhExtract, StopsAtATruncatedMemberKeepingEarlierOnes)
     archive.resize(archive.size() - 10);
     const Outcome outcome = extractBytes(folder, archive);
     EXPECT_EQ(outcome.summary.members, 1);
-    EXPECT_EQ(outcome.summary.archiveError.code(), base::ErrorCode::Corrupt);
+    EXPECT_EQ(outcome.summary.archiveStatus.code(), base::ErrorCode::Corrupt);
     EXPECT_EQ(test::treeOf(folder.path() / "out"), (std::map<std::string, std::string>{{"a.txt", "alpha"}}));
 }
 

@@ -37,7 +37,7 @@ std::string smallArchive()
     test::writeFile(folder.path() / "src" / "a.txt", "alpha alpha alpha alpha alpha alpha");
     test::writeFile(folder.path() / "src" / "sub" / test::u8path("表.txt"), "b");
     fs::create_directories(folder.path() / "src" / "empty");
-    EXPECT_TRUE(packFolder(folder / "x.lzh", folder / "src", {}, {}).archiveError.isOk());
+    EXPECT_TRUE(packFolder(folder / "x.lzh", folder / "src", {}, {}).archiveStatus.ok());
     return test::readFile(folder / "x.lzh");
 }
 
@@ -88,13 +88,13 @@ TEST(LzhHostile, ReportsEveryKindOfDamageAsCorrupt)
     for (const std::size_t length : lengths) {
         test::TempFolder folder;
         test::writeFile(folder / "a.lzh", archive.substr(0, length));
-        EXPECT_EQ(testArchive(folder / "a.lzh", {}).archiveError.code(), base::ErrorCode::Corrupt) << length;
+        EXPECT_EQ(testArchive(folder / "a.lzh", {}).archiveStatus.code(), base::ErrorCode::Corrupt) << length;
     }
     // Other readers take an archive without the mark, and so do listing and extraction.
     test::TempFolder folder;
     test::writeFile(folder / "a.lzh", archive.substr(0, archive.size() - 1));
-    EXPECT_TRUE(listArchive(folder / "a.lzh", [](const lzh::MemberInfo&) {}).archiveError.isOk());
-    EXPECT_TRUE(extractArchive(folder / "a.lzh", folder / "out", {}).archiveError.isOk());
+    EXPECT_TRUE(listArchive(folder / "a.lzh", [](const lzh::MemberInfo&) {}).archiveStatus.ok());
+    EXPECT_TRUE(extractArchive(folder / "a.lzh", folder / "out", {}).archiveStatus.ok());
 }
 
 } // namespace

@@ -26,7 +26,7 @@ std::map<std::string, std::string> unpacked(const test::TempFolder& folder, cons
     const fs::path out = folder.path() / "unpacked";
     fs::remove_all(out);
     const RunSummary summary = extractArchive(archive, out.string(), {});
-    EXPECT_TRUE(summary.archiveError.isOk()) << summary.archiveError.detail();
+    EXPECT_TRUE(summary.archiveStatus.ok()) << summary.archiveStatus.detail();
     EXPECT_EQ(summary.failedMembers, 0);
     return test::treeOf(out);
 }
@@ -56,7 +56,7 @@ TEST(LzhPack, RoundTripsAVariedTree)
     fs::create_symlink("a/b/c/deep.txt", src / "link");
 #endif
     const RunSummary summary = pack(folder / "x.lzh", src.string());
-    ASSERT_TRUE(summary.archiveError.isOk()) << summary.archiveError.detail();
+    ASSERT_TRUE(summary.archiveStatus.ok()) << summary.archiveStatus.detail();
     EXPECT_EQ(summary.failedMembers, 0);
     EXPECT_EQ(unpacked(folder, folder / "x.lzh"), test::treeOf(src));
 }
@@ -71,7 +71,7 @@ TEST(LzhPack, PacksSmallFilesAsLh5AndLargerOnesWithTheChosenMethod)
         text += "line " + std::to_string(text.size() % 977) + " of some text\n";
     test::writeFile(src / "small.txt", text.substr(0, 8192));
     test::writeFile(src / "large.txt", text);
-    ASSERT_TRUE(pack(folder / "x.lzh", src.string()).archiveError.isOk());
+    ASSERT_TRUE(pack(folder / "x.lzh", src.string()).archiveStatus.ok());
     EXPECT_EQ(methodsOf(folder / "x.lzh"),
               (std::map<std::string, std::string>{{"small.txt", "-lh5-"}, {"large.txt", "-lh7-"}}));
     EXPECT_EQ(unpacked(folder, folder / "x.lzh"), test::treeOf(src));
@@ -96,7 +96,7 @@ TEST(LzhPack, PacksLargeFilesByWhatTheirContentAllows)
     test::writeFile(src / "random.bin", test::randomBytes(1'500'000, 3));
     test::writeFile(src / "random tail.bin", text.substr(0, 1'000'000) + test::randomBytes(2'500'000, 4));
     const RunSummary summary = pack(folder / "x.lzh", src.string());
-    ASSERT_TRUE(summary.archiveError.isOk()) << summary.archiveError.detail() << summary.archiveError.path();
+    ASSERT_TRUE(summary.archiveStatus.ok()) << summary.archiveStatus.detail() << summary.archiveStatus.path();
     EXPECT_EQ(methodsOf(folder / "x.lzh"), (std::map<std::string, std::string>{{"text.txt", "-lh7-"},
                                                                                {"random head.bin", "-lh7-"},
                                                                                {"random.bin", "-lh0-"},
@@ -108,7 +108,7 @@ TEST(LzhPack, PacksLargeFilesByWhatTheirContentAllows)
     EXPECT_EQ(beside, (std::vector<std::string>{"src", "x.lzh"}));
     EXPECT_EQ(unpacked(folder, folder / "x.lzh"), test::treeOf(src));
     // Whichever worker took which file or part, the same folder packs to the same bytes.
-    ASSERT_TRUE(pack(folder / "again.lzh", src.string()).archiveError.isOk());
+    ASSERT_TRUE(pack(folder / "again.lzh", src.string()).archiveStatus.ok());
     EXPECT_TRUE(test::readFile(folder.path() / "again.lzh") == test::readFile(folder.path() / "x.lzh"));
 }
 
@@ -117,10 +117,10 @@ TEST(LzhPack, AddsOntoAnExistingArchiveReplacingMembersOfTheSameName)
     test::TempFolder folder;
     test::writeFile(folder.path() / "one" / "kept.txt", "old kept");
     test::writeFile(folder.path() / "one" / "same.txt", "old version");
-    ASSERT_TRUE(pack(folder / "x.lzh", folder / "one").archiveError.isOk());
+    ASSERT_TRUE(pack(folder / "x.lzh", folder / "one").archiveStatus.ok());
     test::writeFile(folder.path() / "two" / "same.txt", "new version");
     test::writeFile(folder.path() / "two" / "added.txt", "added");
-    ASSERT_TRUE(pack(folder / "x.lzh", folder / "two").archiveError.isOk());
+    ASSERT_TRUE(pack(folder / "x.lzh", folder / "two").archiveStatus.ok());
     const std::map<std::string, std::string> expected = {
         {"kept.txt", "old kept"}, {"same.txt", "new version"}, {"added.txt", "added"}};
     EXPECT_EQ(unpacked(folder, folder / "x.lzh"), expected);
@@ -133,7 +133,7 @@ TEST(LzhPack, LeavesTheOldArchiveIntactWhenCancelledOrTheNewOneCannotBeWritten)
 {
     test::TempFolder folder;
     test::writeFile(folder.path() / "src" / "f.txt", "first");
-    ASSERT_TRUE(pack(folder / "x.lzh", folder / "src").archiveError.isOk());
+    ASSERT_TRUE(pack(folder / "x.lzh", folder / "src").archiveStatus.ok());
     const std::string before = test::readFile(folder / "x.lzh");
     for (int i = 0; i < 4; ++i)
         test::writeFile(folder.path() / "src" / ("g" + std::to_string(i)), test::randomBytes(100000, i));
@@ -156,7 +156,7 @@ TEST(LzhPack, RefusesToAddOntoADamagedArchiveAndLeavesItAlone)
     test::writeFile(folder / "x.lzh", before);
     test::writeFile(folder.path() / "src" / "f.txt", "first");
     const RunSummary summary = pack(folder / "x.lzh", folder / "src");
-    EXPECT_EQ(summary.archiveError.code(), base::ErrorCode::Corrupt);
+    EXPECT_EQ(summary.archiveStatus.code(), base::ErrorCode::Corrupt);
     EXPECT_EQ(test::readFile(folder / "x.lzh"), before);
 }
 
@@ -170,7 +170,7 @@ TEST(LzhPack, SkipsAndReportsWhatCannotBeReadAndPacksTheRest)
     RunHooks hooks;
     hooks.onMemberError = [&](const base::Status& s) { skipped.push_back(s); };
     const RunSummary summary = pack(folder / "x.lzh", folder / "src", {}, hooks);
-    EXPECT_TRUE(summary.archiveError.isOk());
+    EXPECT_TRUE(summary.archiveStatus.ok());
     EXPECT_EQ(summary.failedMembers, 1);
     ASSERT_EQ(skipped.size(), 1u);
     EXPECT_NE(skipped[0].path().find("pipe"), std::string::npos);
@@ -188,15 +188,15 @@ TEST(LzhPack, NeverPacksItselfNorExcludedPaths)
     PackSettings settings;
     settings.excludedPaths = {(src / "Program").string()};
     const std::string archive = (src / "BackUp.lzh").string();
-    ASSERT_TRUE(pack(archive, src.string(), settings).archiveError.isOk());
-    ASSERT_TRUE(pack(archive, src.string(), settings).archiveError.isOk());
+    ASSERT_TRUE(pack(archive, src.string(), settings).archiveStatus.ok());
+    ASSERT_TRUE(pack(archive, src.string(), settings).archiveStatus.ok());
     EXPECT_EQ(unpacked(folder, archive), (std::map<std::string, std::string>{{"f.txt", "kept"}}));
 }
 
 TEST(LzhPack, ReportsAMissingSourceFolder)
 {
     test::TempFolder folder;
-    EXPECT_EQ(pack(folder / "x.lzh", folder / "none").archiveError.code(), base::ErrorCode::NotFound);
+    EXPECT_EQ(pack(folder / "x.lzh", folder / "none").archiveStatus.code(), base::ErrorCode::NotFound);
     EXPECT_FALSE(fs::exists(folder / "x.lzh"));
 }
 

@@ -64,7 +64,7 @@ void expectExtractsTo(const fs::path& archive, const fs::path& manifest, Archive
     RunHooks hooks;
     hooks.onMemberError = [](const base::Status& s) { ADD_FAILURE() << s.path() << ": " << s.detail(); };
     const RunSummary summary = extractArchive(archive.string(), out.str(), hooks, start);
-    EXPECT_TRUE(summary.archiveError.isOk()) << summary.archiveError.detail();
+    EXPECT_TRUE(summary.archiveStatus.ok()) << summary.archiveStatus.detail();
     EXPECT_EQ(manifestOf(out.path()), expectedManifest(manifest));
 }
 
@@ -110,8 +110,8 @@ TEST(LzhSamples, ASelfExtractingProgramIsNoArchiveToTheProgramsOwnReading)
 {
     const fs::path sfx = fs::path(FERNHOLD_TEST_DATA_DIR) / "lzh" / "lha-dos" / "lha255e-sfx.exe";
     test::TempFolder out;
-    EXPECT_FALSE(extractArchive(sfx.string(), out.str(), {}).archiveError.isOk());
-    EXPECT_FALSE(testArchive(sfx.string(), {}).archiveError.isOk());
+    EXPECT_FALSE(extractArchive(sfx.string(), out.str(), {}).archiveStatus.ok());
+    EXPECT_FALSE(testArchive(sfx.string(), {}).archiveStatus.ok());
 }
 
 } // namespace

@@ -15,7 +15,7 @@ namespace {
 // newest generation: the person must hear of it.
 void saveAndReport(AppState& state, Services& services, const std::string& title)
 {
-    if (const base::Status saved = SaveSetup(state); !saved)
+    if (const base::Status saved = SaveSetup(state); !saved.ok())
         services.dialogs.message(title, saveFailureText(saved));
 }
 
@@ -38,7 +38,7 @@ void submenu_Nowback_Click(AppState& state, Services& services)
     const SlotBackupReport report = backUpToNextDaySlot(state, services, SlotWrite::ReplaceArchive);
     const base::Status saved = SaveSetup(state);
     services.dialogs.message(nowbackTitle(), backupReportText(report.outcome, report.source, report.slot));
-    if (!saved)
+    if (!saved.ok())
         services.dialogs.message(nowbackTitle(), saveFailureText(saved));
 }
 

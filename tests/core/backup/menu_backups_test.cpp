@@ -16,7 +16,7 @@ const std::string kDayTitle = "つむぎ君：　本日をバックアップ";
 core::SetupRecord parsed(const std::string& bytes)
 {
     core::SetupRecord record;
-    EXPECT_TRUE(core::parseSetup(bytes, record).isOk());
+    EXPECT_TRUE(core::parseSetup(bytes, record).ok());
     return record;
 }
 
@@ -67,7 +67,7 @@ TEST(MenuBackups, SourceShownWithoutOneTrailingSeparatorAndPackedWithExactlyOne)
     core::submenu_Dayback_Click(f.state, f.fakes.services);
     const std::string slot = f.monthSlot(14);
     EXPECT_EQ(f.fakes.archiver.commands().at(0),
-              "a -d1 -y1 -h2 -jm2 \"" + slot + kSep + "BackUp.new.lzh\" \"" + f.source + kSep + kSep + "\"");
+              commandOf("a -d1 -y1 -h2 -jm2 \"" + slot + kSep + "BackUp.new.lzh\" \"" + f.source + kSep + kSep + "\""));
     EXPECT_EQ(f.fakes.dialogs.messages().at(0).text, f.source + kSep + " を \r" + slot + " にバックアップしました");
 }
 
@@ -79,7 +79,7 @@ TEST(MenuBackups, SlotEndsWithOnlyTheNewArchiveAndItsSubfolders)
     f.fillSlot(slot, {{"BackUp.lzh", "old"}, {"notes.txt", "n"}, {"BackUp.new.lzh", "left over from a crash"}});
     f.fillSlot(slot + kSep + "sub", {{"keep.txt", "k"}});
     bool pendingGoneBeforePacking = false;
-    f.fakes.archiver.setOnRun([&](const std::string& command) {
+    f.fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand& command) {
         pendingGoneBeforePacking = !isFile(pending); // else the add would add onto it
         writeFile(archiveOf(command), "new");
     });
@@ -91,21 +91,22 @@ TEST(MenuBackups, SlotEndsWithOnlyTheNewArchiveAndItsSubfolders)
     EXPECT_EQ(readFile(slot + kSep + "BackUp.lzh"), "new");
     EXPECT_EQ(readFile(slot + kSep + "sub" + kSep + "keep.txt"), "k");
     EXPECT_EQ(f.fakes.archiver.commands(),
-              (std::vector<std::string>{"a -d1 -y1 -h2 -jm2 \"" + pending + "\" \"" + f.source + kSep + "\""}));
+              (std::vector{commandOf("a -d1 -y1 -h2 -jm2 \"" + pending + "\" \"" + f.source + kSep + "\"")}));
 }
 
 TEST(MenuBackups, FailedPackKeepsThePreviousArchiveAndStampAndSaysSo)
 {
-    for (const int code : {core::archive::kUnlhaWriteFailed, core::archive::kUnlhaArchiveCorrupt}) {
-        SCOPED_TRACE(code);
+    for (const base::ErrorCode code : {base::ErrorCode::DiskFull, base::ErrorCode::Corrupt}) {
+        SCOPED_TRACE(static_cast<int>(code));
         BackupFixture f;
         const std::string slot = f.daySlot(5);
         f.fillSlot(slot, {{"BackUp.lzh", "old"}, {"notes.txt", "n"}});
         const DateTime oldStamp = DateTime::fromCivil({2004, 5, 1, 9, 0, 0});
         f.state.setup.DayBackSlot = 4;
         f.state.setup.DayBackDate[5] = oldStamp;
-        f.fakes.archiver.setResult(code);
-        f.fakes.archiver.setOnRun([](const std::string& command) { writeFile(archiveOf(command), "half"); });
+        f.fakes.archiver.setResult(archiveFailure(code));
+        f.fakes.archiver.setOnRun(
+            [](const core::archive::UnlhaCommand& command) { writeFile(archiveOf(command), "half"); });
 
         core::submenu_Nowback_Click(f.state, f.fakes.services);
 
@@ -123,7 +124,7 @@ TEST(MenuBackups, FailedPackKeepsThePreviousArchiveAndStampAndSaysSo)
 TEST(MenuBackups, PartialPackCountsAsWrittenButNamesTheSkippedFiles)
 {
     BackupFixture f;
-    f.fakes.archiver.setResult(core::archive::kUnlhaPartial, {}, 3);
+    f.fakes.archiver.setResult(memberFailures(3));
     f.writeArchivesOnAdd("most");
     core::submenu_Dayback_Click(f.state, f.fakes.services);
 

@@ -19,16 +19,17 @@ using core::DateTime;
 // The real archiver, optionally meddling with the source while it packs.
 class RealRunner final : public core::ArchiveRunner {
 public:
-    int run(const std::string& command, std::string* message, const core::archive::UnlhaOptions& options) override
+    core::archive::ArchiveResult run(const core::archive::UnlhaCommand& command,
+                                     const core::archive::ArchiveOptions& options) override
     {
-        core::archive::UnlhaOptions withHook = options;
+        core::archive::ArchiveOptions withHook = options;
         bool first = true;
-        withHook.progress.onProgress = [&](std::uint64_t, std::uint64_t, const std::string& member) {
+        withHook.onProgress = [&](std::uint64_t, std::uint64_t, const std::string& member) {
             if (first && duringFirstMember)
                 duringFirstMember(member);
             first = false;
         };
-        return m_direct.run(command, message, withHook);
+        return m_direct.run(command, withHook);
     }
     std::function<void(const std::string& member)> duringFirstMember;
 

@@ -37,7 +37,7 @@ TEST(ClearFolder, EmptiesAFolderPastThreeHundredCharactersAndNothingElse)
     const base::Status cleared = core::restore::clearFolder(target);
     fs::current_path(previous, error);
 
-    ASSERT_TRUE(cleared.isOk()) << cleared.detail();
+    ASSERT_TRUE(cleared.ok()) << cleared.detail();
     EXPECT_TRUE(listFolder(target).empty());
     EXPECT_TRUE(core::restore::folderIsEmpty(target));
     EXPECT_EQ(listFolder(work), std::vector<std::string>{"canary.txt"});

@@ -62,7 +62,7 @@ TEST_F(ReloadActionsTest, YesRestoresTheSelectedSlotOverTheProtectedFolderLessIt
     const std::string archive = core::archivePathInSlot(core::daySlotPath(m_program, 7));
     ASSERT_EQ(m_fakes.archiver.commands().size(), 2u);
     EXPECT_EQ(m_fakes.archiver.commands()[1],
-              "x -d1 -y1 \"" + archive + "\" \"" + m_protected + platform::kSeparator + "\"");
+              commandOf("x -d1 -y1 \"" + archive + "\" \"" + m_protected + platform::kSeparator + "\""));
     EXPECT_EQ(m_fakes.dialogs.messages().back().text, archive + " を \r" + m_protected + " に復元しました");
 }
 
@@ -113,7 +113,7 @@ TEST_F(ReloadActionsTest, ASlotWrittenWhileTheQuestionIsOpenIsNotRestored)
 TEST_F(ReloadActionsTest, TheWindowClosesAfterARestoreThatFailed)
 {
     put("prog/MonthBack/mback01/BackUp.lzh");
-    m_fakes.archiver.setResult(core::archive::kUnlhaArchiveCorrupt);
+    m_fakes.archiver.setResult(archiveFailure(base::ErrorCode::Corrupt));
     m_fakes.dialogs.answerYes();
 
     EXPECT_TRUE(core::restore::cmdReload_Click(m_state, m_fakes.services, openedModel(0, 0)));

@@ -30,9 +30,9 @@ std::vector<MemberInfo> listBytes(const std::string& archive, base::Status* erro
     ArchiveReader reader;
     std::vector<MemberInfo> members;
     base::Status status = reader.open(memorySource(archive), start);
-    while (status.isOk()) {
+    while (status.ok()) {
         auto next = reader.next();
-        if (!next.isOk())
+        if (!next.ok())
             status = next.status();
         else if (!next->has_value())
             break;
@@ -105,7 +105,7 @@ TEST(LzhHeader, ReadsLevel0PathsWithEverySeparatorAndKeepsCp932TrailBytes)
         raw.levelZero = true;
         raw.level0Path = "dir" + separator + hyo + ".txt";
         auto path = decodeStoredName(raw);
-        ASSERT_TRUE(path.isOk());
+        ASSERT_TRUE(path.ok());
         EXPECT_EQ(*path, "dir/表ソ.txt");
     }
 }
@@ -183,7 +183,7 @@ TEST(LzhHeader, WrittenNamesComeBackExactlyWhetherCp932HoldsThemOrNot)
 {
     for (const std::string path : {"a/b/c.txt", "ソフト/表計算 1.txt", "emoji/😀 x.txt", "한국어/파일.txt"}) {
         auto header = buildLevel2Header(fileFields(path));
-        ASSERT_TRUE(header.isOk()) << path;
+        ASSERT_TRUE(header.ok()) << path;
         EXPECT_EQ(onlyMember(*header + std::string(1, '\0')).path, path);
     }
 }
@@ -192,7 +192,7 @@ TEST(LzhHeader, NeverWritesHeaderSizeWithLowByteZero)
 {
     for (std::size_t length = 150; length < 260; ++length) {
         auto header = buildLevel2Header(fileFields(std::string(length, 'n')));
-        ASSERT_TRUE(header.isOk());
+        ASSERT_TRUE(header.ok());
         EXPECT_NE((*header)[0], '\0');
         EXPECT_EQ(onlyMember(*header + std::string(1, '\0')).path.size(), length);
     }
@@ -206,7 +206,7 @@ TEST(LzhHeader, KeepsSizesOver4GiBInWideFields)
     fields.originalSize = 0x123456789ull;
     fields.method = Method::Lh5;
     auto header = buildLevel2Header(fields);
-    ASSERT_TRUE(header.isOk());
+    ASSERT_TRUE(header.ok());
     const MemberInfo member = onlyMember(*header + "12345" + std::string(1, '\0'));
     EXPECT_EQ(member.originalSize, 0x123456789ull);
     EXPECT_EQ(member.packedSize, 5u);
@@ -239,10 +239,10 @@ TEST(LzhArchiveStart, FindsAnArchiveAfterAProgramOnlyAtAHeaderThatChecksOut)
         std::vector<std::string> paths;
         for (const MemberInfo& member : listBytes(c.file, &error, ArchiveStart::AfterProgram))
             paths.push_back(member.path);
-        EXPECT_EQ(error.isOk(), c.found) << c.file.size();
+        EXPECT_EQ(error.ok(), c.found) << c.file.size();
         EXPECT_EQ(paths, c.found ? std::vector<std::string>{"a.txt"} : std::vector<std::string>{});
         listBytes(c.file, &error);
-        EXPECT_FALSE(error.isOk());
+        EXPECT_FALSE(error.ok());
     }
 }
 

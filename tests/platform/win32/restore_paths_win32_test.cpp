@@ -40,7 +40,7 @@ TEST(RestoreTargetWin32, RefusesTheProgramFolderAndItsSlotsInAnyLetterCase)
     fernhold::test::TempFolder temp;
     const std::string program = temp.file("つむぎ君");
     ASSERT_TRUE(fernhold::test::makeFolder(program));
-    ASSERT_TRUE(core::createBackupTree(program));
+    ASSERT_TRUE(core::createBackupTree(program).ok());
     const auto upper = [](std::string text) {
         for (char& c : text)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
