@@ -155,7 +155,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::Timer1_Timer()
 {
-    core::Timer1_Timer(m_state, m_services);
+    core::runTick(m_state, m_services);
 }
 
 void MainWindow::menuSetup_Click()
@@ -168,12 +168,12 @@ void MainWindow::menuSetup_Click()
 
 void MainWindow::submenu_Dayback_Click()
 {
-    core::submenu_Dayback_Click(m_state, m_services);
+    core::backUpToday(m_state, m_services);
 }
 
 void MainWindow::submenu_Nowback_Click()
 {
-    core::submenu_Nowback_Click(m_state, m_services);
+    core::backUpCurrentState(m_state, m_services);
 }
 
 void MainWindow::submenuReturn_Click(int index)
@@ -212,7 +212,7 @@ void MainWindow::submenu_Help_Click(int index)
 
 void MainWindow::menuLZH_Click()
 {
-    core::menuLZH_Click(m_state, m_services);
+    core::runExtractionTest(m_state, m_services);
 }
 
 } // namespace ui

@@ -68,7 +68,7 @@ protected:
     int backupInChild()
     {
         ProgramRun run(m_run);
-        core::submenu_Nowback_Click(run.state, run.real.services);
+        core::backUpCurrentState(run.state, run.real.services);
         const auto shown = run.real.dialogs.messages();
         const bool succeeded =
             shown.size() == 1 && shown[0].text == core::backupDoneText(m_source, core::daySlotPath(m_run, 1));
@@ -108,7 +108,7 @@ protected:
         EXPECT_TRUE(entriesNamed(m_run, "setup.def.tmp").empty()) << "a killed save left its temporary file";
         if (!runNextBackup)
             return;
-        core::submenu_Nowback_Click(run.state, run.real.services);
+        core::backUpCurrentState(run.state, run.real.services);
         const std::string slot = core::daySlotPath(m_run, run.state.setup.DayBackSlot);
         const auto shown = run.real.dialogs.messages();
         ASSERT_EQ(shown.size(), 1u);

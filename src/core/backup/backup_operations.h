@@ -25,7 +25,7 @@ struct CompressOutcome {
 // leaving the program's own tree out when source contains it.
 CompressOutcome compress(AppState& state, Services& services, const std::string& source, const std::string& slot);
 
-void submenu_Nowback_Click(AppState& state, Services& services); // "現状をバック"
-void submenu_Dayback_Click(AppState& state, Services& services); // "本日のバック"
+void backUpCurrentState(AppState& state, Services& services); // "現状をバック"
+void backUpToday(AppState& state, Services& services); // "本日のバック"
 
 } // namespace core

@@ -31,7 +31,7 @@ bool refuseUnrestorable(const AppState& state, Services& services, const std::st
 
 } // namespace
 
-void submenu_Nowback_Click(AppState& state, Services& services)
+void backUpCurrentState(AppState& state, Services& services)
 {
     if (refuseUnrestorable(state, services, nowbackTitle()))
         return;
@@ -42,7 +42,7 @@ void submenu_Nowback_Click(AppState& state, Services& services)
         services.dialogs.message(nowbackTitle(), saveFailureText(saved));
 }
 
-void submenu_Dayback_Click(AppState& state, Services& services)
+void backUpToday(AppState& state, Services& services)
 {
     if (refuseUnrestorable(state, services, daybackTitle()))
         return;

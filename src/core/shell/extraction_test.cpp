@@ -9,7 +9,7 @@ std::string extractionTestCommand()
     return std::string("x -d1 -y1 \"") + kExtractionTestArchive + "\" \"" + kExtractionTestTarget + "\"";
 }
 
-void menuLZH_Click(AppState& state, Services& services)
+void runExtractionTest(AppState& state, Services& services)
 {
     runArchiveCommand(state.archiveBusy, services.archiver, extractionTestCommand());
 }

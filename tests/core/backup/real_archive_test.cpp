@@ -65,13 +65,13 @@ private:
 TEST(RealArchive, MenuBackupsPackTheWholeFolderTreeAndOnlyItsCurrentFiles)
 {
     RealBackup f;
-    core::submenu_Nowback_Click(f.state, f.services);
+    core::backUpCurrentState(f.state, f.services);
     EXPECT_EQ(listFolder(f.daySlot(1)), std::vector<std::string>{"BackUp.lzh"});
     EXPECT_EQ(f.extracted(f.daySlot(1)), treeOf(f.source));
 
-    core::submenu_Dayback_Click(f.state, f.services);
+    core::backUpToday(f.state, f.services);
     fs::remove(platform::toPath(platform::joinPath(f.source, "b.txt")));
-    core::submenu_Dayback_Click(f.state, f.services);
+    core::backUpToday(f.state, f.services);
     const auto second = f.extracted(f.monthSlot(14));
     EXPECT_EQ(second, treeOf(f.source));
     EXPECT_EQ(second.count("b.txt"), 0u);
@@ -98,7 +98,7 @@ TEST(RealArchive, ProgramsOwnTreeIsLeftOutWhenTheSourceHoldsIt)
     RealBackup f;
     makeFolder(f.state.programFolder + kSep + "TmpRead");
     writeFile(f.state.programFolder + kSep + "TmpRead" + kSep + "t.txt", "t");
-    core::submenu_Nowback_Click(f.state, f.services); // hback01 holds an archive now
+    core::backUpCurrentState(f.state, f.services); // hback01 holds an archive now
     makeFolder(f.daySlot(2));
     core::compress(f.state, f.services, f.temp.path(), f.daySlot(2));
 
@@ -111,7 +111,7 @@ TEST(RealArchive, ProgramsOwnTreeIsLeftOutWhenTheSourceHoldsIt)
 TEST(RealArchive, MissingSourceKeepsThePreviousArchiveAndStampAndTheNextBackupWorks)
 {
     RealBackup f;
-    core::submenu_Dayback_Click(f.state, f.services);
+    core::backUpToday(f.state, f.services);
     const std::string archive = f.monthSlot(14) + kSep + "BackUp.lzh";
     const std::string before = readFile(archive);
     const DateTime firstStamp = f.state.setup.MonthBackDate[13];
@@ -119,12 +119,12 @@ TEST(RealArchive, MissingSourceKeepsThePreviousArchiveAndStampAndTheNextBackupWo
     const std::string away = f.temp.file("away");
     fs::rename(platform::toPath(f.source), platform::toPath(away));
     f.fakes.clock.advanceSeconds(60);
-    core::submenu_Dayback_Click(f.state, f.services);
+    core::backUpToday(f.state, f.services);
     EXPECT_EQ(readFile(archive), before);
     EXPECT_EQ(f.state.setup.MonthBackDate[13], firstStamp);
 
     fs::rename(platform::toPath(away), platform::toPath(f.source));
-    core::submenu_Dayback_Click(f.state, f.services);
+    core::backUpToday(f.state, f.services);
     EXPECT_EQ(f.state.setup.MonthBackDate[13], f.fakes.clock.now().time);
     EXPECT_EQ(f.extracted(f.monthSlot(14)), treeOf(f.source));
 }
@@ -143,7 +143,7 @@ TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
         if (fs::remove(platform::toPath(platform::joinPath(f.source, "zz.txt"))))
             ++removed;
     };
-    core::submenu_Nowback_Click(f.state, f.services);
+    core::backUpCurrentState(f.state, f.services);
 
     ASSERT_EQ(removed, 1);
     EXPECT_EQ(f.extracted(f.daySlot(1)), treeOf(f.source));
@@ -160,14 +160,14 @@ TEST(RealArchive, DamagedArchiveInTheSlotStopsAScheduledAddWithoutTouchingIt)
     f.fillSlot(f.monthSlot(14), {{"BackUp.lzh", "not an archive at all, but long enough to look for a header in it"}});
     f.state.setup.MonthBackOption[1] = 1;
     f.fakes.clock.set(2004, 5, 14, 8, 0, 0);
-    core::Timer1_Timer(f.state, f.services);
+    core::runTick(f.state, f.services);
 
     EXPECT_EQ(readFile(archive), "not an archive at all, but long enough to look for a header in it");
     EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
     ASSERT_EQ(f.fakes.dialogs.notifications().size(), 1u);
     EXPECT_EQ(f.fakes.dialogs.notifications()[0].text, f.failedText(f.monthSlot(14)));
 
-    core::submenu_Dayback_Click(f.state, f.services); // the menu backup replaces it whole
+    core::backUpToday(f.state, f.services); // the menu backup replaces it whole
     EXPECT_EQ(f.extracted(f.monthSlot(14)), treeOf(f.source));
 }
 

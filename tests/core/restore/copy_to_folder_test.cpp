@@ -20,7 +20,7 @@ protected:
         put("prog/DayBack/hback09/BackUp.lzh");
     }
 
-    CopyOutcome copy() { return core::restore::cmdRead_Click(m_state, m_fakes.services, m_slot); }
+    CopyOutcome copy() { return core::restore::copySlotToFolder(m_state, m_fakes.services, m_slot); }
 
     std::string m_slot;
 };

@@ -90,8 +90,8 @@ TEST_F(RoundTripTest, CopyUnpacksIntoTmpReadAndIntoAnotherFolder)
     m_fakes.dialogs.chooseFolderAnswer(path("elsewhere"));
     m_fakes.dialogs.answerYes();
 
-    EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
-    EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
+    EXPECT_EQ(core::restore::copySlotToFolder(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
+    EXPECT_EQ(core::restore::copySlotToFolder(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
 
     EXPECT_EQ(treeOf(core::tmpReadFolder(m_program)), original);
     EXPECT_EQ(treeOf(path("elsewhere")), original);

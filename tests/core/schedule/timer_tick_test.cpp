@@ -15,7 +15,7 @@ std::vector<int> tickFrom(BackupFixture& f, int h, int m, int s, int count)
     f.fakes.clock.set(2004, 5, 14, h, m, s);
     for (int i = 0; i < count; ++i) {
         const std::size_t before = f.fakes.archiver.calls().size();
-        core::Timer1_Timer(f.state, f.fakes.services);
+        core::runTick(f.state, f.fakes.services);
         if (f.fakes.archiver.calls().size() != before)
             firedAt.push_back(f.fakes.clock.now().time.civil().second);
         f.fakes.clock.advanceSeconds(1);

@@ -50,7 +50,7 @@ TEST(ExtractionTest, RunsTheFixedExtractCommandWithoutReportingAnything)
     fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand&) { busyDuringRun = state.archiveBusy; });
     fakes.archiver.setResult(fernhold::test::archiveFailure(base::ErrorCode::NotFound));
 
-    core::menuLZH_Click(state, fakes.services);
+    core::runExtractionTest(state, fakes.services);
 
     ASSERT_EQ(fakes.archiver.commands().size(), 1u);
     EXPECT_EQ(core::extractionTestCommand(), "x -d1 -y1 \"D:\\My Documents\\Fernhold\\MonthBack\\mback24\\BackUp.lzh\" "
