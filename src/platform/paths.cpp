@@ -31,4 +31,35 @@ std::string joinPath(std::string_view folder, std::string_view name)
     return joined;
 }
 
+namespace {
+
+// Both count on every system: the program's command lines and settings come from Windows, where
+// both separate, and a name ending in '\\' is no real folder on POSIX.
+bool isSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+bool isRoot(const std::string& path)
+{
+    return path.size() == 1 || (path.size() == 3 && path[1] == ':');
+}
+
+} // namespace
+
+std::string withoutTrailingSeparators(std::string path)
+{
+    while (path.size() > 1 && isSeparator(path.back()) && !isRoot(path))
+        path.pop_back();
+    return path;
+}
+
+std::string withOneTrailingSeparator(std::string folder)
+{
+    while (!folder.empty() && isSeparator(folder.back()))
+        folder.pop_back();
+    folder += kSeparator;
+    return folder;
+}
+
 } // namespace platform

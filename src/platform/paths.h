@@ -21,6 +21,12 @@ std::string fromPath(const std::filesystem::path& path);
 // "program folder" + "\" + name.
 std::string joinPath(std::string_view folder, std::string_view name);
 
+// "folder\" or "folder/" (any number of them) names the folder itself: the separators at the
+// end go, except a root's own ("/", "C:\").
+std::string withoutTrailingSeparators(std::string path);
+// Exactly one separator at the end: "D:\Work" and "D:\Work\\" both give "D:\Work\".
+std::string withOneTrailingSeparator(std::string folder);
+
 // The folder that holds the running executable, without a trailing separator.
 std::string executableFolder();
 

@@ -1,5 +1,7 @@
 #include "core/archive/command_line.h"
 
+#include "platform/paths.h"
+
 #include <vector>
 
 namespace core::archive {
@@ -69,15 +71,6 @@ bool applySwitch(const std::string& text, UnlhaCommand& command)
     return true;
 }
 
-// "folder\" and "folder/" name the folder itself; a root keeps its separator.
-std::string withoutTrailingSeparators(std::string path)
-{
-    while (path.size() > 1 && (path.back() == '\\' || path.back() == '/') &&
-           !(path.size() == 3 && path[1] == ':'))
-        path.pop_back();
-    return path;
-}
-
 std::optional<UnlhaCommand> commandFrom(const std::vector<Token>& tokens, std::string* error)
 {
     const auto fail = [error](const std::string& why) {
@@ -111,7 +104,7 @@ std::optional<UnlhaCommand> commandFrom(const std::vector<Token>& tokens, std::s
             return fail("empty path");
     command.archive = paths[0];
     if (wanted == 2)
-        command.folder = withoutTrailingSeparators(paths[1]);
+        command.folder = platform::withoutTrailingSeparators(paths[1]);
     return command;
 }
 

@@ -25,13 +25,6 @@ bool clearsQuietly(const std::string& destination, const AppState& state)
     return !liesWithin(destination, protectedFolder) && !liesWithin(protectedFolder, destination);
 }
 
-std::string withoutTrailingSeparator(std::string folder)
-{
-    while (folder.size() > 1 && folder.back() == platform::kSeparator)
-        folder.pop_back();
-    return folder;
-}
-
 CopyOutcome fromUnpack(UnpackOutcome outcome)
 {
     switch (outcome) {
@@ -68,7 +61,7 @@ CopyOutcome copySlotToFolder(AppState& state, Services& services, const std::str
         services.dialogs.chooseFolder(chooserTitle(), tmpReadFolder(state.programFolder), kChooserInstruction);
     if (!chosen)
         return CopyOutcome::Cancelled;
-    const std::string destination = withoutTrailingSeparator(*chosen);
+    const std::string destination = platform::withoutTrailingSeparators(*chosen);
     if (!isFolder(destination)) {
         services.dialogs.message(kProductName, kFolderNotFoundText);
         return CopyOutcome::FolderNotFound;

@@ -17,20 +17,6 @@ constexpr const char* kFileSystemRoot = "C:\\";
 constexpr const char* kFileSystemRoot = "/";
 #endif
 
-bool isSeparator(char c)
-{
-    return c == platform::kSeparator || c == '/';
-}
-
-// Exactly one separator at the end, so "D:\Work" and "D:\Work\\" both become "D:\Work\".
-std::string withOneTrailingSeparator(std::string folder)
-{
-    while (!folder.empty() && isSeparator(folder.back()))
-        folder.pop_back();
-    folder += platform::kSeparator;
-    return folder;
-}
-
 bool folderExists(const std::string& folder)
 {
     std::error_code error;
@@ -55,7 +41,7 @@ std::string PickFolder(SetupRecord& record, Dialogs& dialogs, const std::string&
         dialogs.message(kProductName, kFolderMissingMessage);
         return "Cancel";
     }
-    const std::string folder = withOneTrailingSeparator(*chosen);
+    const std::string folder = platform::withOneTrailingSeparator(*chosen);
     if (const auto unrestorable = restore::unrestorableFolderText(folder, programFolder)) {
         dialogs.message(kProductName, *unrestorable);
         return "Cancel";
