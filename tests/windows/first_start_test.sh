@@ -88,7 +88,11 @@ both_archives() {
 }
 start
 wait_for 120 both_archives || fail "the start-up backup's archives do not hold the protected folder"
+# A start in the same folder while the program runs hands over to it and ends with success.
+(cd "$program" && timeout 60 wine Fernhold.exe -platform minimal >"$work/second.log" 2>&1) ||
+    fail "a second start in the same folder did not end with success"
+kill -0 "$pid" 2>/dev/null || fail "the running program ended when a second one started"
 stop
 archives=$(cd "$program" && find . -name '*.lzh' | sort)
 [ "$(wc -l <<<"$archives")" -eq 2 ] || fail "archives: $archives"
-echo "first start and start-up backup: as expected"
+echo "first start, start-up backup and a second start: as expected"
