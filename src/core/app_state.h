@@ -2,11 +2,12 @@
 // The process-wide state every window reads and changes in place, and the services through
 // which the core reaches the clock, the person and the archiver.
 
-#include "core/common/archive_runner.h"
+#include "core/archive/archive_runner.h"
 #include "core/common/clock.h"
 #include "core/common/dialogs.h"
 #include "core/common/locale_format.h"
 #include "core/common/main_view.h"
+#include "core/settings/setup_file.h"
 #include "core/settings/setup_record.h"
 
 #include <array>
@@ -32,5 +33,16 @@ struct Services {
     ArchiveRunner& archiver;
     const LocaleFormat& locale;
 };
+
+// setup.def of the program folder, read into and written from the state's record.
+inline bool LoadSetup(AppState& state, Dialogs& dialogs, base::Status* rewriteStatus = nullptr)
+{
+    return LoadSetup(state.programFolder, state.setup, dialogs, rewriteStatus);
+}
+
+inline base::Status SaveSetup(const AppState& state)
+{
+    return SaveSetup(state.programFolder, state.setup);
+}
 
 } // namespace core

@@ -3,7 +3,7 @@
 // ticking: the command runs on a worker thread while a nested event loop turns; when it takes
 // longer than kProgressDelay a modal progress window appears. Blocks the caller until done.
 
-#include "core/common/archive_runner.h"
+#include "core/archive/archive_runner.h"
 
 #include <chrono>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/common/archive_runner.h"
+#include "core/archive/archive_runner.h"
 
 #include <functional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "core/common/archive_runner.h"
+#include "core/archive/archive_runner.h"
 
 #include <array>
 
