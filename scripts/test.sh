@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration and runs every test:
-#   build/        the program and all tests (UI tests on Qt's offscreen platform)
+#   build/        the program and all tests (UI tests on Qt's offscreen platform), after the
+#                 check that no include runs up a layer
 #   build-asan/   the core and codec tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   build-win/    the whole program cross-built with mingw-w64 against a Qt for Windows, its
 #                 tests (the windows' ones on Qt's minimal platform) run under Wine, and the
@@ -27,6 +28,7 @@ run_ctest() { # run_ctest BUILD_DIR [ctest args...]
 }
 
 echo "== native build and tests"
+bash scripts/check-layers.sh && passed=$((passed + 1)) || failed=$((failed + 1))
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 QT_QPA_PLATFORM=offscreen run_ctest build
