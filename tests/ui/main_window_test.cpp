@@ -86,7 +86,7 @@ TEST_F(MainWindowTest, IsANarrowStripWithTheMenuTreeAndAHiddenDebugItem)
     const auto outer = [&] {
         return QRect(window->frameGeometry().topLeft(), QSize(window->frameGeometry().width(), 1));
     };
-    QTest::qWaitFor([&] { return outer() == QRect(layout.topLeft(), QSize(layout.width(), 1)); }, 1000);
+    (void)QTest::qWaitFor([&] { return outer() == QRect(layout.topLeft(), QSize(layout.width(), 1)); }, 1000);
     EXPECT_EQ(outer(), QRect(layout.topLeft(), QSize(layout.width(), 1)));
     EXPECT_EQ(window->menuBar()->geometry(), window->rect());
     EXPECT_EQ(window->height(), window->menuBar()->sizeHint().height());
