@@ -14,13 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     core::SetupRecord record;
-    if (!core::parseSetup(bytes, record).isOk())
+    if (!core::parseSetup(bytes, record).ok())
         return 0;
 
     const std::string written = core::serializeSetup(record);
     core::SetupRecord reread;
     const base::Status status = core::parseSetup(written, reread);
-    fuzz::check(status.isOk(), "a file written from an accepted record is refused", status.detail());
+    fuzz::check(status.ok(), "a file written from an accepted record is refused", status.detail());
     fuzz::check(reread == record, "a record changes when written and read again", written);
     return 0;
 }

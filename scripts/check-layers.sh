@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../src"
 
 # Lowest first: a module may include its own layer and the ones before it. Qt from ui up.
-layers=(base platform lzh core tools ui app)
+layers=(base platform lzh archiver core tools ui app)
 qt_layer=ui
 
 declare -A rank

@@ -3,6 +3,7 @@
 #   build/        the program and all tests (UI tests on Qt's offscreen platform), after the
 #                 check that no include runs up a layer
 #   build-asan/   the core and codec tests under AddressSanitizer and UndefinedBehaviorSanitizer
+#   build-tsan/   the archiver's concurrent parts under ThreadSanitizer
 #   build-win/    the whole program cross-built with mingw-w64 against a Qt for Windows, its
 #                 tests (the windows' ones on Qt's minimal platform) run under Wine, and the
 #                 package Fernhold-<version>-win64.zip (FERNHOLD_SKIP_WINDOWS=1 leaves it out)
@@ -39,6 +40,11 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFERNHOLD_BUILD_UI=O
     -DFERNHOLD_WERROR=ON
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-asan -LE slow
+
+echo "== thread sanitizer build (the archiver's concurrent parts)"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFERNHOLD_BUILD_UI=OFF -DFERNHOLD_TSAN=ON
+cmake --build build-tsan -j"$jobs" --target archiver_concurrency_test
+TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -R '^archiver_concurrency_test$'
 
 if [ "${FERNHOLD_SKIP_WINDOWS:-0}" = 1 ]; then
     echo "== Windows build under Wine: left out (FERNHOLD_SKIP_WINDOWS=1)"

@@ -106,9 +106,9 @@ bool runCodec(lzh::Method method, lzh::Effort effort, const Bytes& data, Bytes& 
     lzh::Encoder encoder(method, effort);
     constexpr std::size_t kPiece = 1 << 20; // the container reads files in pieces like this
     for (std::size_t i = 0; i < data.size(); i += kPiece)
-        if (!encoder.write(data.data() + i, std::min(kPiece, data.size() - i), toPacked))
+        if (!encoder.write(data.data() + i, std::min(kPiece, data.size() - i), toPacked).ok())
             return false;
-    if (!encoder.finish(toPacked))
+    if (!encoder.finish(toPacked).ok())
         return false;
     enc = sw.elapsed();
 
@@ -131,7 +131,7 @@ bool runCodec(lzh::Method method, lzh::Effort effort, const Bytes& data, Bytes& 
             return true;
         });
     dec = sw2.elapsed();
-    return status.isOk() && produced == data.size() && crc == lzh::crc16(0, data.data(), data.size());
+    return status.ok() && produced == data.size() && crc == lzh::crc16(0, data.data(), data.size());
 }
 
 } // namespace

@@ -49,7 +49,7 @@ int main(int argc, char* argv[])
     ui::MainWindow window(state, services);
     mainView.attach(&window);
     dialogs.attach(&window);
-    if (!window.Form_Load())
+    if (!window.Form_Load().ok())
         return 1;
     window.show();
 

@@ -23,7 +23,7 @@ enum class ErrorCode {
 class Status {
 public:
     Status() = default;
-    static Status ok() { return {}; }
+    static Status success() { return {}; }
     static Status error(ErrorCode code, std::string detail, std::string path = {})
     {
         Status s;
@@ -33,8 +33,8 @@ public:
         return s;
     }
 
-    bool isOk() const { return m_code == ErrorCode::Ok; }
-    explicit operator bool() const { return isOk(); }
+    // The question; there is no conversion to bool, whose sense a variable's name could invert.
+    bool ok() const { return m_code == ErrorCode::Ok; }
     ErrorCode code() const { return m_code; }
     const std::string& detail() const { return m_detail; }
     const std::string& path() const { return m_path; }
@@ -52,8 +52,7 @@ public:
     Result(T value) : m_value(std::move(value)) {}
     Result(Status status) : m_status(std::move(status)) {}
 
-    bool isOk() const { return m_value.has_value(); }
-    explicit operator bool() const { return isOk(); }
+    bool ok() const { return m_value.has_value(); }
     const Status& status() const { return m_status; }
     T& value() { return *m_value; }
     const T& value() const { return *m_value; }

@@ -2,7 +2,7 @@
 // The process-wide state every window reads and changes in place, and the services through
 // which the core reaches the clock, the person and the archiver.
 
-#include "core/archive/archive_runner.h"
+#include "core/common/archive_runner.h"
 #include "core/common/clock.h"
 #include "core/common/dialogs.h"
 #include "core/common/locale_format.h"

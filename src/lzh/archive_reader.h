@@ -5,7 +5,7 @@
 #include "base/status.h"
 #include "lzh/archive_start.h"
 #include "lzh/codec.h"
-#include "lzh/input_file.h"
+#include "lzh/input_stream.h"
 #include "lzh/member.h"
 
 #include <array>
@@ -20,6 +20,9 @@ public:
     ArchiveReader();
     ~ArchiveReader();
 
+    // Opens a stream from source and reads the archive from where start says it begins. An error
+    // is the source's own (NotFound, IoError, ...).
+    base::Status open(const StreamSource& source, ArchiveStart start = ArchiveStart::AtFirstByte);
     base::Status open(const std::string& path, ArchiveStart start = ArchiveStart::AtFirstByte);
     // The next member's header (skipping whatever of the previous member's data was not read), or
     // nullopt at the end. Corrupt means the archive cannot be followed past this point.
@@ -35,11 +38,11 @@ public:
     // The member's header bytes as stored and its packed data, for copying it unchanged.
     const std::string& rawHeader() const { return m_rawHeader; }
     base::Status copyPacked(const ByteSink& sink);
-    std::uint64_t archiveSize() const { return m_file.size(); }
-    std::uint64_t position() const { return m_file.offset(); }
+    std::uint64_t archiveSize() const { return m_stream->size(); }
+    std::uint64_t position() const { return m_stream->offset(); }
 
 private:
-    InputFile m_file;
+    std::unique_ptr<InputStream> m_stream;
     MemberInfo m_member;
     std::string m_rawHeader;
     bool m_haveMember = false;

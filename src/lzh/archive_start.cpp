@@ -1,7 +1,6 @@
 #include "lzh/archive_start.h"
 
 #include "lzh/header_reader.h"
-#include "lzh/input_file.h"
 #include "lzh/member.h"
 
 #include <algorithm>
@@ -17,13 +16,13 @@ constexpr std::size_t kSearchBytes = 1024 * 1024;
 constexpr std::size_t kPrefixBytes = 21;
 
 // Whether a whole header starts at offset and its checksum or header CRC held.
-bool checkedHeaderAt(const std::string& path, std::uint64_t offset)
+bool checkedHeaderAt(const StreamSource& source, std::uint64_t offset)
 {
-    InputFile file;
-    if (!file.open(path) || !file.skip(offset))
+    auto stream = source();
+    if (!stream.ok() || !(*stream)->skip(offset).ok())
         return false;
-    auto header = readHeader(file);
-    return header && header->has_value() && (*header)->checked;
+    auto header = readHeader(**stream);
+    return header.ok() && header->has_value() && (*header)->checked;
 }
 
 // A cheap look before the real parse: "-xxx-" with a method we read and a known level.
@@ -36,16 +35,16 @@ bool looksLikeHeader(const std::vector<std::uint8_t>& bytes, std::size_t at)
 
 } // namespace
 
-std::uint64_t findArchiveStart(const std::string& path, ArchiveStart start)
+std::uint64_t findArchiveStart(const StreamSource& source, ArchiveStart start)
 {
     if (start == ArchiveStart::AtFirstByte)
         return 0;
-    InputFile file;
-    if (!file.open(path))
+    auto stream = source();
+    if (!stream.ok())
         return 0;
     std::vector<std::uint8_t> bytes(
-        static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kSearchBytes + kPrefixBytes)));
-    const std::ptrdiff_t got = file.read(bytes.data(), bytes.size());
+        static_cast<std::size_t>(std::min<std::uint64_t>((*stream)->size(), kSearchBytes + kPrefixBytes)));
+    const std::ptrdiff_t got = (*stream)->read(bytes.data(), bytes.size());
     if (got < static_cast<std::ptrdiff_t>(kPrefixBytes))
         return 0;
     bytes.resize(static_cast<std::size_t>(got));
@@ -54,7 +53,7 @@ std::uint64_t findArchiveStart(const std::string& path, ArchiveStart start)
     if (bytes[0] == 0 || (bytes[2] == '-' && bytes[6] == '-'))
         return 0;
     for (std::size_t at = 1; at + kPrefixBytes <= bytes.size() && at < kSearchBytes; ++at)
-        if (looksLikeHeader(bytes, at) && checkedHeaderAt(path, at))
+        if (looksLikeHeader(bytes, at) && checkedHeaderAt(source, at))
             return at;
     return 0;
 }

@@ -2,8 +2,9 @@
 // Where the archive begins in a file a person names: at its first byte, or after the extractor
 // program of a self-extracting archive. The program's own backups always begin at the first byte.
 
+#include "lzh/input_stream.h"
+
 #include <cstdint>
-#include <string>
 
 namespace lzh {
 
@@ -15,8 +16,8 @@ enum class ArchiveStart {
     AfterProgram,
 };
 
-// The offset to read the archive from; 0 when the file begins like a header (even a damaged
-// one) or with the end mark, cannot be read, or holds no checked header within the distance.
-std::uint64_t findArchiveStart(const std::string& path, ArchiveStart start);
+// The offset to read the archive from; 0 when the bytes begin like a header (even a damaged
+// one) or with the end mark, cannot be read, or hold no checked header within the distance.
+std::uint64_t findArchiveStart(const StreamSource& source, ArchiveStart start);
 
 } // namespace lzh

@@ -58,7 +58,7 @@ base::Status ArchiveWriter::create(const std::string& path)
     // Headers and small members come a few hundred bytes at a time: gather them into large writes
     // (stdio would pick the file system's block size, often 4 KiB).
     std::setvbuf(m_file, m_fileBuffer.data(), _IOFBF, m_fileBuffer.size());
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status ArchiveWriter::write(const void* data, std::size_t size)
@@ -69,13 +69,13 @@ base::Status ArchiveWriter::write(const void* data, std::size_t size)
     }
     m_offset += size;
     m_written = std::max(m_written, m_offset);
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status ArchiveWriter::beginMember(Member& member)
 {
     auto header = buildLevel2Header(member.fields);
-    if (!header)
+    if (!header.ok())
         return header.status();
     member.header = std::move(*header);
     member.headerOffset = m_offset;
@@ -83,10 +83,10 @@ base::Status ArchiveWriter::beginMember(Member& member)
         m_broken = true;
         return platform::lastSystemError(m_path);
     }
-    if (auto status = write(member.header.data(), member.header.size()); !status)
+    if (auto status = write(member.header.data(), member.header.size()); !status.ok())
         return status;
     member.dataOffset = m_offset;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 // Rewrites the header with the final method, sizes and CRC; its length cannot change.
@@ -100,13 +100,13 @@ base::Status ArchiveWriter::endMember(Member& member)
     }
     auto header = buildLevel2Header(member.fields);
     std::fpos_t end{};
-    if (!header || header->size() != member.header.size() || std::fgetpos(m_file, &end) != 0 ||
+    if (!header.ok() || header->size() != member.header.size() || std::fgetpos(m_file, &end) != 0 ||
         std::fsetpos(m_file, &member.headerPos) != 0 ||
         std::fwrite(header->data(), 1, header->size(), m_file) != header->size() || std::fsetpos(m_file, &end) != 0) {
         m_broken = true;
         return platform::lastSystemError(m_path);
     }
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 void ArchiveWriter::rollBack(Member& member)
@@ -126,10 +126,10 @@ base::Status ArchiveWriter::storeData(std::FILE* source, Member& member, const C
         if (got < m_buffer.size() && std::ferror(source))
             return sourceError(member.fields.path);
         if (got == 0)
-            return base::Status::ok();
+            return base::Status::success();
         member.fields.crc = crc16(member.fields.crc, m_buffer.data(), got);
         member.fields.originalSize += got;
-        if (auto status = write(m_buffer.data(), got); !status)
+        if (auto status = write(m_buffer.data(), got); !status.ok())
             return status;
         if (progress && !progress(got)) {
             m_broken = true;
@@ -151,7 +151,7 @@ base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgre
     if (entry.kind != MemberKind::File) {
         // No data: the header is final as it stands, and needs no rewriting in place.
         auto header = buildLevel2Header(member.fields);
-        if (!header)
+        if (!header.ok())
             return header.status();
         return write(header->data(), header->size());
     }
@@ -162,10 +162,10 @@ base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgre
     std::setvbuf(source, nullptr, _IONBF, 0);
     member.fields.wideSizes = entry.size >= kWideSizeThreshold;
     base::Status status = beginMember(member);
-    if (status)
+    if (status.ok())
         status = storeData(source, member, progress);
     std::fclose(source);
-    if (status)
+    if (status.ok())
         return endMember(member);
     if (!m_broken)
         rollBack(member);
@@ -189,20 +189,20 @@ base::Status ArchiveWriter::addPrepared(const SourceEntry& entry, const PackedDa
     fields.packedSize = (bits + 7) / 8;
     fields.wideSizes = fields.originalSize > 0xFFFFFFFFu || fields.packedSize > 0xFFFFFFFFu;
     auto header = buildLevel2Header(fields);
-    if (!header)
+    if (!header.ok())
         return base::Status::error(header.status().code(), header.status().detail(), entry.sourcePath);
-    if (auto status = write(header->data(), header->size()); !status)
+    if (auto status = write(header->data(), header->size()); !status.ok())
         return status;
     codec::BitJoiner joiner;
     for (const PackedPart& part : data.parts) {
         joiner.startStream(part.bits);
-        if (auto status = writeJoined(part, joiner); !status)
+        if (auto status = writeJoined(part, joiner); !status.ok())
             return status;
     }
     std::uint8_t last = 0;
     if (joiner.finish(last))
         return write(&last, 1);
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status ArchiveWriter::writeJoined(const PackedPart& part, codec::BitJoiner& joiner)
@@ -210,13 +210,13 @@ base::Status ArchiveWriter::writeJoined(const PackedPart& part, codec::BitJoiner
     // A single part, or one that ends on a byte boundary after others that did, goes out as it is.
     const bool unchanged = joiner.passesUnchanged();
     if (unchanged) {
-        if (auto status = write(part.head.data(), part.head.size()); !status)
+        if (auto status = write(part.head.data(), part.head.size()); !status.ok())
             return status;
     } else {
         for (std::size_t done = 0; done < part.head.size();) {
             const std::size_t n = std::min(part.head.size() - done, m_buffer.size());
             std::memcpy(m_buffer.data(), part.head.data() + done, n);
-            if (auto status = write(m_buffer.data(), joiner.join(m_buffer.data(), n)); !status)
+            if (auto status = write(m_buffer.data(), joiner.join(m_buffer.data(), n)); !status.ok())
                 return status;
             done += n;
         }
@@ -228,25 +228,25 @@ base::Status ArchiveWriter::writeJoined(const PackedPart& part, codec::BitJoiner
             return base::Status::error(base::ErrorCode::IoError, "cannot read back the packed data", m_path);
         }
         const std::size_t out = unchanged ? want : joiner.join(m_buffer.data(), want);
-        if (auto status = write(m_buffer.data(), out); !status)
+        if (auto status = write(m_buffer.data(), out); !status.ok())
             return status;
         left -= want;
     }
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status ArchiveWriter::addRaw(ArchiveReader& reader)
 {
-    if (auto status = write(reader.rawHeader().data(), reader.rawHeader().size()); !status)
+    if (auto status = write(reader.rawHeader().data(), reader.rawHeader().size()); !status.ok())
         return status;
     base::Status writeStatus;
     auto status = reader.copyPacked([&](const std::uint8_t* data, std::size_t size) {
         writeStatus = write(data, size);
-        return writeStatus.isOk();
+        return writeStatus.ok();
     });
-    if (!writeStatus)
+    if (!writeStatus.ok())
         return writeStatus;
-    if (!status)
+    if (!status.ok())
         m_broken = true;
     return status;
 }
@@ -254,18 +254,18 @@ base::Status ArchiveWriter::addRaw(ArchiveReader& reader)
 base::Status ArchiveWriter::finish()
 {
     const std::uint8_t endMark = 0;
-    if (auto status = write(&endMark, 1); !status)
+    if (auto status = write(&endMark, 1); !status.ok())
         return status;
     const bool mustTruncate = m_written > m_offset;
     if (!mustTruncate) {
         auto status = platform::syncFile(m_file, m_path);
         const bool closed = std::fclose(m_file) == 0;
         m_file = nullptr;
-        if (!status || !closed) {
+        if (!status.ok() || !closed) {
             m_broken = true;
-            return status ? platform::lastSystemError(m_path) : status;
+            return status.ok() ? platform::lastSystemError(m_path) : status;
         }
-        return base::Status::ok();
+        return base::Status::success();
     }
     // A member rolled back after its source failed part way may leave bytes past the end mark.
     const bool closed = std::fclose(m_file) == 0;
@@ -279,7 +279,7 @@ base::Status ArchiveWriter::finish()
     }
     auto status = platform::syncFile(file, m_path);
     std::fclose(file);
-    if (!status)
+    if (!status.ok())
         m_broken = true;
     return status;
 }

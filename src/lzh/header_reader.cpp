@@ -21,9 +21,12 @@ constexpr std::uint16_t kUnixTypeMask = 0xF000;
 constexpr std::uint16_t kUnixTypeSymlink = 0xA000;
 constexpr std::uint16_t kUnixTypeDirectory = 0x4000;
 
-base::Status corrupt(const std::string& detail) { return base::Status::error(base::ErrorCode::Corrupt, detail); }
+base::Status corrupt(const std::string& detail)
+{
+    return base::Status::error(base::ErrorCode::Corrupt, detail);
+}
 
-bool readExact(InputFile& file, std::string& into, std::size_t count)
+bool readExact(InputStream& file, std::string& into, std::size_t count)
 {
     const std::size_t start = into.size();
     into.resize(start + count);
@@ -71,8 +74,12 @@ void takeExt(std::uint8_t type, const std::string& header, std::size_t payload, 
         if (length >= 2)
             ext.headerCrcOffset = payload;
         break;
-    case 0x01: ext.name.nameBytes.assign(header, payload, length); break;
-    case 0x02: ext.name.dirBytes.assign(header, payload, length); break;
+    case 0x01:
+        ext.name.nameBytes.assign(header, payload, length);
+        break;
+    case 0x02:
+        ext.name.dirBytes.assign(header, payload, length);
+        break;
     case 0x40:
         if (length >= 1)
             info.dosAttributes = p[0];
@@ -83,8 +90,12 @@ void takeExt(std::uint8_t type, const std::string& header, std::size_t payload, 
             ext.originalSize64 = readU64(p + 8);
         }
         break;
-    case 0x44: ext.name.utf16Name = header.substr(payload, length); break;
-    case 0x45: ext.name.utf16Dir = header.substr(payload, length); break;
+    case 0x44:
+        ext.name.utf16Name = header.substr(payload, length);
+        break;
+    case 0x45:
+        ext.name.utf16Dir = header.substr(payload, length);
+        break;
     case 0x46:
         if (length >= 4)
             ext.name.codePage = readU32(p);
@@ -99,7 +110,8 @@ void takeExt(std::uint8_t type, const std::string& header, std::size_t payload, 
         if (length >= 4)
             ext.unixTime = readU32(p);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -119,7 +131,7 @@ base::Status walkChain(const std::string& header, std::size_t sizeOffset, std::s
         const std::uint64_t size = width == 2 ? readU16(bytesAt(header, pos)) : readU32(bytesAt(header, pos));
         pos += width;
         if (size == 0)
-            return base::Status::ok();
+            return base::Status::success();
         // The type and payload must lie inside; the next size field is checked on the next turn.
         if (size < 1 + width || size - width > end - pos)
             return corrupt("bad ext header size");
@@ -176,7 +188,7 @@ void fillCommon(const std::string& h, MemberInfo& info)
     info.originalSize = readU32(bytesAt(h, 11));
 }
 
-base::Status parseLevel0(InputFile& file, ParsedHeader& out, ExtFields& ext)
+base::Status parseLevel0(InputStream& file, ParsedHeader& out, ExtFields& ext)
 {
     std::string& h = out.raw;
     const std::size_t total = static_cast<std::uint8_t>(h[0]) + 2u;
@@ -203,10 +215,10 @@ base::Status parseLevel0(InputFile& file, ParsedHeader& out, ExtFields& ext)
         info.unixMode = readU16(bytesAt(h, area + 6));
         ext.unixArea = true;
     }
-    return base::Status::ok();
+    return base::Status::success();
 }
 
-base::Status parseLevel1(InputFile& file, ParsedHeader& out, ExtFields& ext)
+base::Status parseLevel1(InputStream& file, ParsedHeader& out, ExtFields& ext)
 {
     std::string& h = out.raw;
     const std::size_t base = static_cast<std::uint8_t>(h[0]) + 2u;
@@ -239,10 +251,10 @@ base::Status parseLevel1(InputFile& file, ParsedHeader& out, ExtFields& ext)
     info.packedSize -= extBytes;
     if (ext.unixTime)
         info.mtime = *ext.unixTime;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
-base::Status parseLevel2(InputFile& file, ParsedHeader& out, ExtFields& ext)
+base::Status parseLevel2(InputStream& file, ParsedHeader& out, ExtFields& ext)
 {
     std::string& h = out.raw;
     const std::size_t total = readU16(bytesAt(h, 0));
@@ -255,17 +267,17 @@ base::Status parseLevel2(InputFile& file, ParsedHeader& out, ExtFields& ext)
     ext.osId = static_cast<std::uint8_t>(h[23]);
     bool sizeAtEnd = false;
     auto status = walkChain(h, 24, 2, total, ext, info, &sizeAtEnd);
-    if (status || !sizeAtEnd)
+    if (status.ok() || !sizeAtEnd)
         return status;
     // One OS-9 archiver states a length that stops before the chain's final zero size field: the
     // data starts after those two bytes. Only two zero bytes are taken; anything else is refused.
     if (!readExact(file, h, 2) || h[total] != 0 || h[total + 1] != 0)
         return status;
     ext.shortForm = true;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
-base::Status parseLevel3(InputFile& file, ParsedHeader& out, ExtFields& ext)
+base::Status parseLevel3(InputStream& file, ParsedHeader& out, ExtFields& ext)
 {
     std::string& h = out.raw;
     if (readU16(bytesAt(h, 0)) != 4 || !readExact(file, h, 32 - kPrefixSize))
@@ -307,7 +319,7 @@ void classify(MemberInfo& info)
 
 } // namespace
 
-base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file)
+base::Result<std::optional<ParsedHeader>> readHeader(InputStream& file)
 {
     ParsedHeader out;
     out.info.headerOffset = file.offset();
@@ -322,13 +334,22 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file)
     out.info.level = static_cast<std::uint8_t>(h[20]);
     base::Status status;
     switch (out.info.level) {
-    case 0: status = parseLevel0(file, out, ext); break;
-    case 1: status = parseLevel1(file, out, ext); break;
-    case 2: status = parseLevel2(file, out, ext); break;
-    case 3: status = parseLevel3(file, out, ext); break;
-    default: return corrupt("unknown header level");
+    case 0:
+        status = parseLevel0(file, out, ext);
+        break;
+    case 1:
+        status = parseLevel1(file, out, ext);
+        break;
+    case 2:
+        status = parseLevel2(file, out, ext);
+        break;
+    case 3:
+        status = parseLevel3(file, out, ext);
+        break;
+    default:
+        return corrupt("unknown header level");
     }
-    if (!status)
+    if (!status.ok())
         return status;
     // The short form's archiver writes a header CRC that does not hold over any span of its
     // header; its data CRC still guards the member.
@@ -342,14 +363,13 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file)
         info.originalSize = *ext.originalSize64;
     info.dataOffset = file.offset();
     auto name = decodeStoredName(ext.name);
-    if (name) {
+    if (name.ok()) {
         info.path = *name;
         lowerDosCapitals(info.path, info.level, ext);
     } else
         info.defect = name.status().detail();
     if (info.packedSize > file.size() - std::min(file.size(), info.dataOffset))
-        return base::Status::error(base::ErrorCode::Corrupt, "member data runs past the end of the archive",
-                                   info.path);
+        return base::Status::error(base::ErrorCode::Corrupt, "member data runs past the end of the archive", info.path);
     classify(info);
     if (info.defect.empty() && info.method && isStored(*info.method) && info.packedSize != info.originalSize)
         info.defect = "stored member whose sizes differ";

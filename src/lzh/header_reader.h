@@ -3,7 +3,7 @@
 // is checked against the bytes really there before it is used; each failure is Corrupt.
 
 #include "base/status.h"
-#include "lzh/input_file.h"
+#include "lzh/input_stream.h"
 #include "lzh/member.h"
 
 #include <optional>
@@ -19,9 +19,9 @@ struct ParsedHeader {
     bool checked = false;
 };
 
-// Reads the header at the file's offset. nullopt at the end of the archive: the 0x00 end mark
-// (then read, one byte on) or the end of the file (nothing read). On success the file stands at
+// Reads the header at the stream's offset. nullopt at the end of the archive: the 0x00 end mark
+// (then read, one byte on) or the end of the stream (nothing read). On success the stream stands at
 // the member's first data byte.
-base::Result<std::optional<ParsedHeader>> readHeader(InputFile& file);
+base::Result<std::optional<ParsedHeader>> readHeader(InputStream& file);
 
 } // namespace lzh

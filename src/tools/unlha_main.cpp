@@ -5,9 +5,7 @@
 //   unlha l ARCHIVE                      list the members
 // The exit status is Unlha's return code (docs/unlha.md).
 
-#include "core/archive/command_runner.h"
 #include "core/archive/unlha.h"
-#include "lzh/extractor.h"
 #include "platform/terminal.h"
 
 #include <algorithm>
@@ -24,20 +22,6 @@ constexpr const char* kUsage =
     "       unlha t ARCHIVE\n"
     "       unlha l ARCHIVE\n"
     "(-d1 -y1 -h2 are accepted as the program passes them; see docs/unlha.md)\n";
-
-// Arguments become one command line as the program builds it: paths in double quotes.
-bool buildCommandLine(const std::vector<std::string>& arguments, std::string& line)
-{
-    line = arguments[0];
-    for (size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& arg = arguments[i];
-        if (arg.find('"') != std::string::npos)
-            return false;
-        line += ' ';
-        line += !arg.empty() && arg[0] == '-' ? arg : "\"" + arg + "\"";
-    }
-    return true;
-}
 
 std::string formatTime(std::int64_t unixSeconds)
 {
@@ -57,7 +41,7 @@ std::string printable(std::string text)
     return text;
 }
 
-int list(const std::string& archive)
+int list(const core::archive::UnlhaCommand& command, core::archive::ArchiveOptions options)
 {
     std::printf("%12s %12s %6s %-5s %-19s %-4s %s\n", "size", "packed", "ratio", "meth", "time", "crc", "name");
     const auto print = [](const lzh::MemberInfo& m) {
@@ -75,60 +59,29 @@ int list(const std::string& archive)
                     static_cast<unsigned long long>(m.packedSize), ratio, m.methodId.substr(1, 3).c_str(),
                     formatTime(m.mtime).c_str(), m.crc, name.c_str());
     };
-    // The tool reads what a person names, which may be a self-extracting program.
-    const lzh::RunSummary summary = lzh::listArchive(archive, print, lzh::ArchiveStart::AfterProgram);
-    if (!summary.archiveError)
-        std::fprintf(stderr, "unlha: %s\n", summary.archiveError.detail().c_str());
-    return core::archive::unlhaResultCode('l', summary);
+    options.onMember = print;
+    const core::archive::ArchiveResult result = core::archive::runArchive(command, options);
+    if (!result.archiveStatus.ok())
+        std::fprintf(stderr, "unlha: %s\n", result.archiveStatus.detail().c_str());
+    return core::archive::unlhaResultCode('l', result);
 }
 
-// rootsDropped collects the stored names that extraction put under the folder without their
-// leading separator or drive, to be told once at the end.
-lzh::RunHooks consoleHooks(std::vector<std::string>& rootsDropped)
+void showProgress(std::uint64_t done, std::uint64_t total, const std::string& member)
 {
-    lzh::RunHooks hooks;
-    hooks.onRootDropped = [&rootsDropped](const std::string& storedPath) { rootsDropped.push_back(storedPath); };
-    hooks.onMemberError = [](const base::Status& status) {
-        std::fprintf(stderr, "unlha: %s: %s\n", status.path().c_str(), status.detail().c_str());
-    };
-    if (platform::isTerminal(stderr)) {
-        hooks.progress = [last = -1](std::uint64_t done, std::uint64_t total, const std::string& member) mutable {
-            const int percent = total ? static_cast<int>(done * 100 / total) : 100;
-            if (percent != last) {
-                last = percent;
-                std::fprintf(stderr, "\r%3d%% %-60.60s", percent, member.c_str());
-            }
-            return true;
-        };
+    static int last = -1;
+    const int percent = total ? static_cast<int>(done * 100 / total) : 100;
+    if (percent != last) {
+        last = percent;
+        std::fprintf(stderr, "\r%3d%% %-60.60s", percent, member.c_str());
     }
-    return hooks;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+void report(const core::archive::ArchiveResult& result)
 {
-    const std::vector<std::string> arguments = platform::commandLineArguments(argc, argv);
-    std::string line;
-    if (arguments.empty() || !buildCommandLine(arguments, line)) {
-        std::fputs(kUsage, stderr);
-        return core::archive::kUnlhaBadCommand;
-    }
-    std::string error;
-    const auto command = core::archive::parseUnlhaCommand(line, &error);
-    if (!command) {
-        std::fprintf(stderr, "unlha: %s\n%s", error.c_str(), kUsage);
-        return core::archive::kUnlhaBadCommand;
-    }
-    if (command->command == 'l')
-        return list(command->archive);
-    std::vector<std::string> rootsDropped;
-    // The tool reads what a person names, which may be a self-extracting program.
-    const lzh::RunSummary summary = core::archive::runUnlhaCommand(*command, consoleHooks(rootsDropped), {},
-                                                                   lzh::ArchiveStart::AfterProgram);
-    if (platform::isTerminal(stderr))
-        std::fputs("\r\n", stderr);
-    if (!rootsDropped.empty()) {
+    for (const base::Status& failure : result.memberFailures)
+        std::fprintf(stderr, "unlha: %s: %s\n", failure.path().c_str(), failure.detail().c_str());
+    if (!result.rootsDropped.empty()) {
+        std::vector<std::string> rootsDropped = result.rootsDropped;
         std::sort(rootsDropped.begin(), rootsDropped.end());
         std::string names;
         for (const std::string& name : rootsDropped)
@@ -136,8 +89,38 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "unlha: extracted under the folder without their leading separator or drive: %s\n",
                      names.c_str());
     }
-    if (!summary.archiveError)
-        std::fprintf(stderr, "unlha: %s%s%s\n", summary.archiveError.path().c_str(),
-                     summary.archiveError.path().empty() ? "" : ": ", summary.archiveError.detail().c_str());
-    return core::archive::unlhaResultCode(command->command, summary);
+    const base::Status& status = result.archiveStatus;
+    if (!status.ok())
+        std::fprintf(stderr, "unlha: %s%s%s\n", status.path().c_str(), status.path().empty() ? "" : ": ",
+                     status.detail().c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> arguments = platform::commandLineArguments(argc, argv);
+    if (arguments.empty()) {
+        std::fputs(kUsage, stderr);
+        return core::archive::kUnlhaBadCommand;
+    }
+    std::string error;
+    const auto command = core::archive::parseUnlhaArguments(arguments, &error);
+    if (!command) {
+        std::fprintf(stderr, "unlha: %s\n%s", error.c_str(), kUsage);
+        return core::archive::kUnlhaBadCommand;
+    }
+    core::archive::ArchiveOptions options;
+    // The tool reads what a person names, which may be a self-extracting program.
+    options.start = lzh::ArchiveStart::AfterProgram;
+    if (command->command == 'l')
+        return list(*command, options);
+    const bool terminal = platform::isTerminal(stderr);
+    if (terminal)
+        options.onProgress = showProgress;
+    const core::archive::ArchiveResult result = core::archive::runArchive(*command, options);
+    if (terminal)
+        std::fputs("\r\n", stderr);
+    report(result);
+    return core::archive::unlhaResultCode(command->command, result);
 }

@@ -129,7 +129,7 @@ base::Status MainWindow::Form_Load()
         core::runStartup(m_state, m_services, [this] { core::runStartupBackup(m_state, m_services); });
     // Not before: a tick inside a start-up message box would back up with a record that LoadSetup
     // is about to replace by the defaults, and its slot stamp would be lost.
-    if (started.isOk())
+    if (started.ok())
         m_timer->start();
     return started;
 }
@@ -153,7 +153,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::Timer1_Timer()
 {
-    core::Timer1_Timer(m_state, m_services);
+    core::runTick(m_state, m_services);
 }
 
 void MainWindow::menuSetup_Click()
@@ -166,12 +166,12 @@ void MainWindow::menuSetup_Click()
 
 void MainWindow::submenu_Dayback_Click()
 {
-    core::submenu_Dayback_Click(m_state, m_services);
+    core::backUpToday(m_state, m_services);
 }
 
 void MainWindow::submenu_Nowback_Click()
 {
-    core::submenu_Nowback_Click(m_state, m_services);
+    core::backUpCurrentState(m_state, m_services);
 }
 
 void MainWindow::submenuReturn_Click(int index)
@@ -208,7 +208,7 @@ void MainWindow::submenu_Help_Click(int index)
 
 void MainWindow::menuLZH_Click()
 {
-    core::menuLZH_Click(m_state, m_services);
+    core::runExtractionTest(m_state, m_services);
 }
 
 } // namespace ui

@@ -9,16 +9,17 @@
 
 namespace ui {
 
-int QtArchiveRunner::run(const std::string& command, std::string* message, const core::archive::UnlhaOptions& options)
+core::archive::ArchiveResult QtArchiveRunner::run(const core::archive::UnlhaCommand& command,
+                                                  const core::archive::ArchiveOptions& options)
 {
     ProgressWindow progress;
     ProgressWindow* progressOnUi = &progress;
     QEventLoop loop;
 
-    core::archive::UnlhaOptions workerOptions = options;
-    const auto callerProgress = options.progress.onProgress;
-    workerOptions.progress.onProgress = [callerProgress, progressOnUi](std::uint64_t done, std::uint64_t total,
-                                                                       const std::string& member) {
+    core::archive::ArchiveOptions workerOptions = options;
+    const auto callerProgress = options.onProgress;
+    workerOptions.onProgress = [callerProgress, progressOnUi](std::uint64_t done, std::uint64_t total,
+                                                              const std::string& member) {
         if (callerProgress)
             callerProgress(done, total, member);
         const QString memberText = QString::fromStdString(member);
@@ -30,10 +31,9 @@ int QtArchiveRunner::run(const std::string& command, std::string* message, const
             Qt::QueuedConnection);
     };
 
-    int code = 0;
-    std::string workerMessage;
+    core::archive::ArchiveResult result;
     std::thread worker([&] {
-        code = m_inner.run(command, &workerMessage, workerOptions);
+        result = m_inner.run(command, workerOptions);
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
 
@@ -49,9 +49,7 @@ int QtArchiveRunner::run(const std::string& command, std::string* message, const
     showLater.stop();
     progress.hide();
 
-    if (message)
-        *message = workerMessage;
-    return code;
+    return result;
 }
 
 } // namespace ui

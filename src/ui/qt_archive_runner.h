@@ -3,7 +3,7 @@
 // ticking: the command runs on a worker thread while a nested event loop turns; when it takes
 // longer than kProgressDelay a modal progress window appears. Blocks the caller until done.
 
-#include "core/archive/archive_runner.h"
+#include "core/common/archive_runner.h"
 
 #include <chrono>
 
@@ -16,7 +16,8 @@ public:
     // inner does the work (on the worker thread); it must outlive this runner.
     explicit QtArchiveRunner(core::ArchiveRunner& inner) : m_inner(inner) {}
 
-    int run(const std::string& command, std::string* message, const core::archive::UnlhaOptions& options) override;
+    core::archive::ArchiveResult run(const core::archive::UnlhaCommand& command,
+                                     const core::archive::ArchiveOptions& options) override;
 
 private:
     core::ArchiveRunner& m_inner;

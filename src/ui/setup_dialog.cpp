@@ -252,7 +252,7 @@ void SetupDialog::saveRecord()
 {
     const base::Status saved = core::SaveSetup(m_state);
     // The record in memory stays right; still, the person must know the file did not follow.
-    if (!saved)
+    if (!saved.ok())
         m_services.dialogs.message(core::kProductName, core::saveFailureText(saved));
 }
 

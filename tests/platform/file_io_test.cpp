@@ -21,9 +21,9 @@ TEST(WriteFileAtomically, CreatesAndReplacesTheWholeFileLeavingNoTemporary)
 {
     TempFolder folder;
     const std::string target = folder.file("設定.def");
-    ASSERT_TRUE(platform::writeFileAtomically(target, std::string("first\r\n")).isOk());
+    ASSERT_TRUE(platform::writeFileAtomically(target, std::string("first\r\n")).ok());
     EXPECT_EQ(readFile(target), "first\r\n");
-    ASSERT_TRUE(platform::writeFileAtomically(target, std::string("x")).isOk());
+    ASSERT_TRUE(platform::writeFileAtomically(target, std::string("x")).ok());
     EXPECT_EQ(readFile(target), "x");
     EXPECT_EQ(listFolder(folder.path()), std::vector<std::string>{"設定.def"});
 }
@@ -34,7 +34,7 @@ TEST(WriteFileAtomically, FailsOverAFolderOrInAMissingOneLeavingNoTemporary)
     const std::string target = folder.file("setup.def");
     ASSERT_TRUE(fernhold::test::makeFolder(target));
     const base::Status status = platform::writeFileAtomically(target, "data");
-    EXPECT_FALSE(status.isOk());
+    EXPECT_FALSE(status.ok());
     EXPECT_FALSE(status.detail().empty());
     EXPECT_EQ(status.path(), target);
     EXPECT_TRUE(fernhold::test::isFolder(target));
@@ -67,7 +67,7 @@ TEST(OpenFile, OpensJapanesePathsAndReportsTheSystemReason)
     const std::string path = folder.file("日本語.txt");
     std::FILE* file = platform::openFile(path, "wb");
     ASSERT_NE(file, nullptr);
-    EXPECT_TRUE(platform::syncFile(file, path).isOk());
+    EXPECT_TRUE(platform::syncFile(file, path).ok());
     std::fclose(file);
     EXPECT_TRUE(fernhold::test::isFile(path));
 

@@ -35,7 +35,7 @@ TEST(FolderListing, GivesEachFileAndFolderWithItsKindSizeTimeAndWritability)
     ASSERT_TRUE(writeFile(folder.file("locked.txt"), ""));
     ASSERT_TRUE(makeFolder(folder.file("sub")));
     ASSERT_TRUE(writeFile(folder.file("sub") + "/inner.txt", "not listed"));
-    ASSERT_TRUE(platform::setModificationTime(platform::toPath(folder.file("データ.txt")), 1'000'000'000).isOk());
+    ASSERT_TRUE(platform::setModificationTime(platform::toPath(folder.file("データ.txt")), 1'000'000'000).ok());
     std::error_code error;
     fs::permissions(platform::toPath(folder.file("locked.txt")),
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove,
@@ -43,7 +43,7 @@ TEST(FolderListing, GivesEachFileAndFolderWithItsKindSizeTimeAndWritability)
     ASSERT_FALSE(error);
 
     const auto listing = platform::listFolder(folder.path());
-    ASSERT_TRUE(listing.isOk()) << listing.status().detail();
+    ASSERT_TRUE(listing.ok()) << listing.status().detail();
     ASSERT_EQ(listing->size(), 3u);
     const FolderEntry* file = find(*listing, "データ.txt");
     const FolderEntry* locked = find(*listing, "locked.txt");
@@ -73,14 +73,14 @@ TEST(FolderListing, AFolderPastThreeHundredCharactersListsItsOwnEntries)
     ASSERT_TRUE(makeFolder(platform::joinPath(deep, "below")));
 
     const auto listing = platform::listFolder(deep);
-    ASSERT_TRUE(listing.isOk()) << listing.status().detail();
+    ASSERT_TRUE(listing.ok()) << listing.status().detail();
     std::vector<std::string> names;
     for (const FolderEntry& entry : *listing)
         names.push_back(entry.name);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"below", "底.txt"}));
     const auto empty = platform::listFolder(platform::joinPath(deep, "below"));
-    ASSERT_TRUE(empty.isOk());
+    ASSERT_TRUE(empty.ok());
     EXPECT_TRUE(empty->empty());
 }
 
@@ -88,7 +88,7 @@ TEST(FolderListing, AMissingFolderIsNotFound)
 {
     TempFolder folder;
     const auto listing = platform::listFolder(folder.file("nowhere"));
-    ASSERT_FALSE(listing.isOk());
+    ASSERT_FALSE(listing.ok());
     EXPECT_EQ(listing.status().code(), base::ErrorCode::NotFound);
     EXPECT_EQ(listing.status().path(), folder.file("nowhere"));
 }

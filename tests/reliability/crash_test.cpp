@@ -68,7 +68,7 @@ protected:
     int backupInChild()
     {
         ProgramRun run(m_run);
-        core::submenu_Nowback_Click(run.state, run.real.services);
+        core::backUpCurrentState(run.state, run.real.services);
         const auto shown = run.real.dialogs.messages();
         const bool succeeded =
             shown.size() == 1 && shown[0].text == core::backupDoneText(m_source, core::daySlotPath(m_run, 1));
@@ -102,13 +102,13 @@ protected:
     void expectNextStartAndBackup(bool runNextBackup)
     {
         ProgramRun run(m_run, false);
-        EXPECT_TRUE(core::runStartup(run.state, run.real.services, {}));
+        EXPECT_TRUE(core::runStartup(run.state, run.real.services, {}).ok());
         const auto complaints = run.real.dialogs.messages();
         EXPECT_TRUE(complaints.empty()) << "start-up complained: " << complaints[0].text;
         EXPECT_TRUE(entriesNamed(m_run, "setup.def.tmp").empty()) << "a killed save left its temporary file";
         if (!runNextBackup)
             return;
-        core::submenu_Nowback_Click(run.state, run.real.services);
+        core::backUpCurrentState(run.state, run.real.services);
         const std::string slot = core::daySlotPath(m_run, run.state.setup.DayBackSlot);
         const auto shown = run.real.dialogs.messages();
         ASSERT_EQ(shown.size(), 1u);
@@ -222,7 +222,7 @@ TEST_F(InterruptedSave, KilledWhileSavingLeavesOneCompleteVersion)
                 ProgramRun run(m_run, false);
                 for (int i = 0;; ++i) {
                     run.state.setup = i % 2 == 0 ? other : m_oldRecord;
-                    if (!core::SaveSetup(run.state))
+                    if (!core::SaveSetup(run.state).ok())
                         return 1;
                 }
             },
@@ -247,7 +247,7 @@ TEST_F(InterruptedSave, AFileSizeLimitKeepsTheOldFileAndNoTemporary)
             [&] {
                 ProgramRun run(m_run, false);
                 run.state.setup = other;
-                return core::SaveSetup(run.state) ? 0 : 1;
+                return core::SaveSetup(run.state).ok() ? 0 : 1;
             },
             limits, nullptr);
         ASSERT_TRUE(end.exited);
@@ -332,7 +332,7 @@ TEST_F(InterruptedRestore, KilledDuringExtractionIsCompletedByASecondRestore)
         EXPECT_EQ(readFile(core::setupFilePath(m_run)), m_oldSetup) << "setup.def changed before the report";
 
         ProgramRun run(m_run, false);
-        ASSERT_TRUE(core::runStartup(run.state, run.real.services, {}));
+        ASSERT_TRUE(core::runStartup(run.state, run.real.services, {}).ok());
         EXPECT_EQ(core::restore::RestoreArchive(run.state, run.real.services, m_backup, m_source, 1),
                   core::restore::RestoreOutcome::Restored);
         EXPECT_TRUE(treeOf(m_source) == m_expected) << "the second restore did not complete the folder";

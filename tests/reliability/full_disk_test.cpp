@@ -105,7 +105,7 @@ protected:
 
 TEST_F(FullDisk, AMenuBackupThatDoesNotFitIsReportedAndKeepsThePreviousArchive)
 {
-    core::submenu_Nowback_Click(m_state, m_real.services);
+    core::backUpCurrentState(m_state, m_real.services);
 
     const std::string slot = core::daySlotPath(m_program, 1);
     ASSERT_EQ(m_real.dialogs.messages().size(), 1u);
@@ -115,7 +115,7 @@ TEST_F(FullDisk, AMenuBackupThatDoesNotFitIsReportedAndKeepsThePreviousArchive)
     EXPECT_EQ(testArchive(slotArchive()), core::archive::kUnlhaOk);
     EXPECT_EQ(m_state.setup.DayBackDate[1], core::DateTime()) << "the slot was stamped with a backup it lacks";
     core::SetupRecord loaded;
-    EXPECT_TRUE(core::parseSetup(readFile(core::setupFilePath(m_program)), loaded));
+    EXPECT_TRUE(core::parseSetup(readFile(core::setupFilePath(m_program)), loaded).ok());
     expectNoTemporaries();
 }
 
@@ -134,7 +134,7 @@ TEST_F(FullDisk, SaveSetupOnAFullDiskFailsAndKeepsTheOldFile)
     fillTheDisk();
     m_state.setup.DayBackSlot = 7;
     const base::Status saved = core::SaveSetup(m_state);
-    EXPECT_FALSE(saved);
+    EXPECT_FALSE(saved.ok());
     EXPECT_EQ(saved.code(), base::ErrorCode::DiskFull);
     EXPECT_EQ(readFile(core::setupFilePath(m_program)), m_oldSetup);
     expectNoTemporaries();
@@ -154,7 +154,7 @@ TEST_F(FullDisk, AStartThatCannotWriteSetupDefSaysSoAndLeavesNoHalfFile)
         core::AppState state;
         state.programFolder = m_program;
         RealServices real;
-        EXPECT_FALSE(core::runStartup(state, real.services, {}));
+        EXPECT_FALSE(core::runStartup(state, real.services, {}).ok());
         ASSERT_FALSE(real.dialogs.messages().empty());
         EXPECT_NE(real.dialogs.messages().back().text.find("setup.def"), std::string::npos);
         EXPECT_EQ(readFile(setup), broken ? "\"broken\"\r\n" : "");
@@ -179,7 +179,7 @@ TEST_F(FullDisk, ARestoreOrCopyThatDoesNotFitIsRefusedBeforeAnythingIsDeleted)
               core::restore::RestoreOutcome::NotEnoughSpace);
     m_real.dialogs.chooseFolderAnswer(target);
     m_real.dialogs.answerYes(); // clear the destination
-    EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_real.services, slot), core::restore::CopyOutcome::NotEnoughSpace);
+    EXPECT_EQ(core::restore::copySlotToFolder(m_state, m_real.services, slot), core::restore::CopyOutcome::NotEnoughSpace);
 
     EXPECT_EQ(treeOf(target), (std::map<std::string, std::string>{{"old.txt", "old"}}));
     ASSERT_EQ(m_real.dialogs.messages().size(), 2u);

@@ -121,7 +121,7 @@ protected:
         RealServices real;
         real.dialogs.chooseFolderAnswer(destination);
         real.dialogs.answerYes();
-        const CopyOutcome outcome = core::restore::cmdRead_Click(m_state, real.services, m_slot);
+        const CopyOutcome outcome = core::restore::copySlotToFolder(m_state, real.services, m_slot);
 
         EXPECT_EQ(outsideOf(destination), outsideBefore) << "written outside the destination";
         for (const auto& shown : real.dialogs.messages())

@@ -38,7 +38,7 @@ protected:
     // The current-state backup; returns the message it showed.
     std::string backUp()
     {
-        core::submenu_Nowback_Click(m_state, m_real.services);
+        core::backUpCurrentState(m_state, m_real.services);
         const auto shown = m_real.dialogs.messages();
         m_real.dialogs.clear();
         return shown.empty() ? std::string() : shown.back().text;

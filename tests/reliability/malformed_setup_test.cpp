@@ -100,7 +100,7 @@ TEST_F(MalformedSetup, EveryMalformedFileGivesOneMessageTheDefaultsAndAFileTheNe
         writeFile(core::setupFilePath(m_program), form.bytes);
 
         ProgramRun run(m_program, false);
-        EXPECT_TRUE(core::runStartup(run.state, run.real.services, {}));
+        EXPECT_TRUE(core::runStartup(run.state, run.real.services, {}).ok());
         ASSERT_EQ(run.real.dialogs.messages().size(), 1u);
         EXPECT_EQ(run.real.dialogs.messages()[0].text,
                   "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました");
@@ -108,11 +108,11 @@ TEST_F(MalformedSetup, EveryMalformedFileGivesOneMessageTheDefaultsAndAFileTheNe
         EXPECT_EQ(run.state.setup.DayBackSlot, 0);
         const std::string rewritten = readFile(core::setupFilePath(m_program));
         core::SetupRecord reread;
-        EXPECT_TRUE(core::parseSetup(rewritten, reread));
+        EXPECT_TRUE(core::parseSetup(rewritten, reread).ok());
         EXPECT_EQ(reread.BackupFolder, defaults.BackupFolder);
 
         ProgramRun next(m_program, false);
-        EXPECT_TRUE(core::runStartup(next.state, next.real.services, {}));
+        EXPECT_TRUE(core::runStartup(next.state, next.real.services, {}).ok());
         EXPECT_TRUE(next.real.dialogs.messages().empty());
     }
 }
@@ -125,7 +125,7 @@ TEST_F(MalformedSetup, TheTemporaryFileOfAKilledSaveIsRemovedAtTheNextStart)
     writeFile(core::setupFilePath(m_program) + ".tmp4711-0", good.substr(0, 100));
     writeFile(m_program + "/setup.define", "not ours");
     ProgramRun run(m_program, false);
-    EXPECT_TRUE(core::runStartup(run.state, run.real.services, {}));
+    EXPECT_TRUE(core::runStartup(run.state, run.real.services, {}).ok());
     EXPECT_FALSE(isFile(core::setupFilePath(m_program) + ".tmp4711-0"));
     EXPECT_TRUE(isFile(m_program + "/setup.define"));
     EXPECT_EQ(readFile(core::setupFilePath(m_program)), good);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/archive/archive_runner.h"
+#include "core/common/archive_runner.h"
 
 #include <functional>
 #include <string>
@@ -8,39 +8,38 @@
 
 namespace fernhold::test {
 
-// Records each command and answers with a set code and message; runs nothing.
+// The typed command a command line parses to; fails the test when it does not parse.
+core::archive::UnlhaCommand commandOf(const std::string& line);
+
+// An archiver result whose archive failed with code, or whose n members (files) failed.
+core::archive::ArchiveResult archiveFailure(base::ErrorCode code, const std::string& detail = {});
+core::archive::ArchiveResult memberFailures(int count);
+
+// Records each command and answers with a set result; runs nothing.
 class FakeArchiveRunner final : public core::ArchiveRunner {
 public:
     struct Call {
-        std::string command;
-        std::vector<std::string> excludedPaths;
+        core::archive::UnlhaCommand command;
+        core::archive::ArchiveOptions options;
     };
 
-    int run(const std::string& command, std::string* message, const core::archive::UnlhaOptions& options) override
+    core::archive::ArchiveResult run(const core::archive::UnlhaCommand& command,
+                                     const core::archive::ArchiveOptions& options) override
     {
-        m_calls.push_back({command, options.excludedPaths});
-        if (message != nullptr)
-            *message = m_message;
-        if (options.skippedFiles != nullptr)
-            *options.skippedFiles = m_skippedFiles;
+        m_calls.push_back({command, options});
         if (m_onRun)
             m_onRun(command);
-        return m_code;
+        return m_result;
     }
 
-    void setResult(int code, std::string message = {}, int skippedFiles = 0)
-    {
-        m_code = code;
-        m_message = std::move(message);
-        m_skippedFiles = skippedFiles;
-    }
+    void setResult(core::archive::ArchiveResult result) { m_result = std::move(result); }
     // Runs during each call, e.g. to check what the window shows while an archive command runs.
-    void setOnRun(std::function<void(const std::string&)> onRun) { m_onRun = std::move(onRun); }
+    void setOnRun(std::function<void(const core::archive::UnlhaCommand&)> onRun) { m_onRun = std::move(onRun); }
 
     const std::vector<Call>& calls() const { return m_calls; }
-    std::vector<std::string> commands() const
+    std::vector<core::archive::UnlhaCommand> commands() const
     {
-        std::vector<std::string> commands;
+        std::vector<core::archive::UnlhaCommand> commands;
         for (const Call& call : m_calls)
             commands.push_back(call.command);
         return commands;
@@ -48,10 +47,8 @@ public:
 
 private:
     std::vector<Call> m_calls;
-    int m_code = 0;
-    std::string m_message;
-    int m_skippedFiles = 0;
-    std::function<void(const std::string&)> m_onRun;
+    core::archive::ArchiveResult m_result;
+    std::function<void(const core::archive::UnlhaCommand&)> m_onRun;
 };
 
 } // namespace fernhold::test

@@ -54,7 +54,7 @@ bool makeFolder(const std::string& path)
 std::vector<std::string> listFolder(const std::string& path)
 {
     std::vector<std::string> names;
-    if (const auto entries = platform::listFolder(path))
+    if (const auto entries = platform::listFolder(path); entries.ok())
         for (const platform::FolderEntry& entry : *entries)
             names.push_back(entry.name);
     std::sort(names.begin(), names.end());
@@ -76,7 +76,7 @@ namespace {
 void walkInto(const std::string& folder, const std::string& relative, std::vector<TreeEntry>& found)
 {
     const auto entries = platform::listFolder(folder);
-    if (!entries)
+    if (!entries.ok())
         return;
     for (const platform::FolderEntry& entry : *entries) {
         TreeEntry item{relative + entry.name, platform::joinPath(folder, entry.name), entry};
@@ -131,7 +131,7 @@ bool removeAll(const std::string& path)
         return true;
     if (fs::is_directory(status)) {
         fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, error);
-        if (const auto entries = platform::listFolder(path))
+        if (const auto entries = platform::listFolder(path); entries.ok())
             for (const platform::FolderEntry& entry : *entries)
                 removeAll(platform::joinPath(path, entry.name));
     }

@@ -19,14 +19,14 @@ using fernhold::test::child;
 class SlowRunner final : public core::ArchiveRunner {
 public:
     explicit SlowRunner(std::chrono::milliseconds duration) : m_duration(duration) {}
-    int run(const std::string&, std::string* message, const core::archive::UnlhaOptions& options) override
+    core::archive::ArchiveResult run(const core::archive::UnlhaCommand&,
+                                     const core::archive::ArchiveOptions& options) override
     {
         m_thread = std::this_thread::get_id();
-        if (options.progress.onProgress)
-            options.progress.onProgress(50, 100, "docs/a.txt");
+        if (options.onProgress)
+            options.onProgress(50, 100, "docs/a.txt");
         std::this_thread::sleep_for(m_duration);
-        *message = "done";
-        return core::archive::kUnlhaPartial;
+        return fernhold::test::memberFailures(2);
     }
     std::thread::id m_thread;
 
@@ -39,18 +39,19 @@ QWidget* progressWindow()
     return fernhold::test::visibleWindow("frmProgress");
 }
 
-TEST(QtArchiveRunner, HandsBackTheCodeAndMessageOfAQuickCommandWithoutAWindow)
+TEST(QtArchiveRunner, HandsBackTheResultOfAQuickCommandWithoutAWindow)
 {
     fernhold::test::FakeArchiveRunner inner;
-    inner.setResult(core::archive::kUnlhaArchiveCorrupt, "broken");
+    inner.setResult(fernhold::test::archiveFailure(base::ErrorCode::Corrupt, "broken"));
     ui::QtArchiveRunner runner(inner);
     bool windowSeen = false;
-    inner.setOnRun([&](const std::string&) { windowSeen = progressWindow() != nullptr; });
+    inner.setOnRun([&](const core::archive::UnlhaCommand&) { windowSeen = progressWindow() != nullptr; });
 
-    std::string message;
-    EXPECT_EQ(runner.run("x -d1 -y1 \"a.lzh\" \"b/\"", &message, {}), core::archive::kUnlhaArchiveCorrupt);
-    EXPECT_EQ(message, "broken");
-    EXPECT_EQ(inner.commands(), std::vector<std::string>{"x -d1 -y1 \"a.lzh\" \"b/\""});
+    const auto command = fernhold::test::commandOf("x -d1 -y1 \"a.lzh\" \"b/\"");
+    const core::archive::ArchiveResult result = runner.run(command, {});
+    EXPECT_EQ(result.archiveStatus.code(), base::ErrorCode::Corrupt);
+    EXPECT_EQ(result.archiveStatus.detail(), "broken");
+    EXPECT_EQ(inner.commands(), std::vector{command});
     EXPECT_FALSE(windowSeen);
     EXPECT_EQ(progressWindow(), nullptr);
 }
@@ -74,15 +75,11 @@ TEST(QtArchiveRunner, ALongCommandRunsOffTheWindowThreadWithAProgressWindowWhile
         }
     });
     std::string callerMember;
-    core::archive::UnlhaOptions options;
-    options.progress.onProgress = [&](std::uint64_t, std::uint64_t, const std::string& member) {
-        callerMember = member;
-    };
+    core::archive::ArchiveOptions options;
+    options.onProgress = [&](std::uint64_t, std::uint64_t, const std::string& member) { callerMember = member; };
 
-    std::string message;
-    EXPECT_EQ(runner.run("a", &message, options), core::archive::kUnlhaPartial);
+    EXPECT_EQ(runner.run(fernhold::test::commandOf("a a.lzh src"), options).memberFailures.size(), 2u);
 
-    EXPECT_EQ(message, "done");
     EXPECT_NE(inner.m_thread, std::this_thread::get_id());
     EXPECT_GT(ticks, 0);
     EXPECT_EQ(memberShown, QStringLiteral("docs/a.txt"));

@@ -54,7 +54,7 @@ protected:
     std::unique_ptr<ui::MainWindow> open(core::Services& services)
     {
         auto window = std::make_unique<ui::MainWindow>(m_state, services);
-        EXPECT_TRUE(window->Form_Load().isOk());
+        EXPECT_TRUE(window->Form_Load().ok());
         window->show();
         return window;
     }
@@ -72,7 +72,7 @@ TEST_F(MainWindowTest, IsANarrowStripWithTheMenuTreeAndAHiddenDebugItem)
     auto window = std::make_unique<ui::MainWindow>(m_state, m_fakes.services);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("つむぎ君:  23:59:59"));
     EXPECT_FALSE(child<QTimer>(window.get(), "Timer1")->isActive());
-    ASSERT_TRUE(window->Form_Load().isOk());
+    ASSERT_TRUE(window->Form_Load().ok());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("つむぎ君:  23:59:59"));
     window->show();
 
@@ -186,12 +186,12 @@ TEST_F(MainWindowTest, BackupAndHiddenDebugItemsRunThroughTheArchiver)
     auto window = open();
     trigger(*window, "submenu_Nowback");
     ASSERT_EQ(m_fakes.archiver.commands().size(), 1u);
-    EXPECT_EQ(m_fakes.archiver.commands()[0].rfind("a -d1 -y1 -h2 -jm2 ", 0), 0u);
+    EXPECT_EQ(m_fakes.archiver.commands()[0].command, 'a');
     trigger(*window, "submenu_Dayback");
     EXPECT_EQ(m_fakes.archiver.commands().size(), 2u);
     m_fakes.dialogs.clear();
     trigger(*window, "menuLZH");
-    EXPECT_EQ(m_fakes.archiver.commands().back(), core::extractionTestCommand());
+    EXPECT_EQ(m_fakes.archiver.commands().back(), fernhold::test::commandOf(core::extractionTestCommand()));
     EXPECT_TRUE(m_fakes.dialogs.shown().empty());
 }
 
@@ -213,7 +213,7 @@ TEST_F(MainWindowTest, NoTickRunsWhileAStartupMessageBoxIsOpen)
     // The box runs its own event loop for longer than a tick, as a person reading it would.
     m_fakes.dialogs.setOnMessage([] { QTest::qWait(1300); });
     auto window = std::make_unique<ui::MainWindow>(m_state, m_fakes.services);
-    ASSERT_TRUE(window->Form_Load().isOk());
+    ASSERT_TRUE(window->Form_Load().ok());
     ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
     EXPECT_TRUE(m_fakes.mainView.titles().empty());
     EXPECT_TRUE(m_fakes.archiver.commands().empty());
@@ -228,7 +228,7 @@ TEST_F(MainWindowTest, ScheduledFailureNoticesNeitherPileUpNorOutliveTheMainWind
     core::Services services{m_fakes.clock, dialogs, m_fakes.mainView, m_fakes.archiver, m_fakes.locale};
     auto window = open(services);
     dialogs.attach(window.get());
-    m_fakes.archiver.setResult(core::archive::kUnlhaWriteFailed);
+    m_fakes.archiver.setResult(fernhold::test::archiveFailure(base::ErrorCode::DiskFull));
     const auto visibleNotices = [] {
         QList<QMessageBox*> boxes;
         for (QWidget* widget : QApplication::topLevelWidgets())
@@ -255,10 +255,10 @@ TEST_F(MainWindowTest, ScheduledFailureNoticesNeitherPileUpNorOutliveTheMainWind
 // An archive command that takes two seconds.
 class SlowJob final : public core::ArchiveRunner {
 public:
-    int run(const std::string&, std::string*, const core::archive::UnlhaOptions&) override
+    core::archive::ArchiveResult run(const core::archive::UnlhaCommand&, const core::archive::ArchiveOptions&) override
     {
         std::this_thread::sleep_for(std::chrono::seconds(2));
-        return 0;
+        return {};
     }
 };
 

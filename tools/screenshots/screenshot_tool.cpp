@@ -110,7 +110,7 @@ int main(int argc, char* argv[])
 
     ui::MainWindow mainWindow(state, services);
     mainView.attach(&mainWindow);
-    if (!mainWindow.Form_Load())
+    if (!mainWindow.Form_Load().ok())
         return 1;
     state.setup.DayBackHour = {0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0};
     state.setup.MonthBackOption[1] = 1;

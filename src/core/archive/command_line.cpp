@@ -78,29 +78,24 @@ std::string withoutTrailingSeparators(std::string path)
     return path;
 }
 
-} // namespace
-
-std::optional<UnlhaCommand> parseUnlhaCommand(const std::string& line, std::string* error)
+std::optional<UnlhaCommand> commandFrom(const std::vector<Token>& tokens, std::string* error)
 {
     const auto fail = [error](const std::string& why) {
         if (error)
             *error = why;
         return std::nullopt;
     };
-    auto tokens = tokenize(line, error);
-    if (!tokens)
-        return std::nullopt;
-    if (tokens->empty())
+    if (tokens.empty())
         return fail("empty command line");
     UnlhaCommand command;
     command.method = kDefaultMethod;
-    const std::string verb = lower((*tokens)[0].text);
-    if ((*tokens)[0].quoted || verb.size() != 1 || std::string("axtl").find(verb[0]) == std::string::npos)
-        return fail("unknown command: " + (*tokens)[0].text);
+    const std::string verb = lower(tokens[0].text);
+    if (tokens[0].quoted || verb.size() != 1 || std::string("axtl").find(verb[0]) == std::string::npos)
+        return fail("unknown command: " + tokens[0].text);
     command.command = verb[0];
     std::vector<std::string> paths;
-    for (std::size_t i = 1; i < tokens->size(); ++i) {
-        const Token& token = (*tokens)[i];
+    for (std::size_t i = 1; i < tokens.size(); ++i) {
+        const Token& token = tokens[i];
         if (!token.quoted && !token.text.empty() && token.text[0] == '-') {
             if (!paths.empty() || !applySwitch(token.text, command))
                 return fail("unknown or misplaced switch: " + token.text);
@@ -118,6 +113,26 @@ std::optional<UnlhaCommand> parseUnlhaCommand(const std::string& line, std::stri
     if (wanted == 2)
         command.folder = withoutTrailingSeparators(paths[1]);
     return command;
+}
+
+} // namespace
+
+std::optional<UnlhaCommand> parseUnlhaCommand(const std::string& line, std::string* error)
+{
+    const auto tokens = tokenize(line, error);
+    if (!tokens)
+        return std::nullopt;
+    return commandFrom(*tokens, error);
+}
+
+std::optional<UnlhaCommand> parseUnlhaArguments(const std::vector<std::string>& arguments, std::string* error)
+{
+    std::vector<Token> tokens;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const bool isSwitch = arguments[i].rfind('-', 0) == 0;
+        tokens.push_back({arguments[i], i > 0 && !isSwitch});
+    }
+    return commandFrom(tokens, error);
 }
 
 } // namespace core::archive

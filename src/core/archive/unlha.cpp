@@ -1,11 +1,7 @@
 #include "core/archive/unlha.h"
 
-#include "core/archive/command_runner.h"
-
 #include <algorithm>
 #include <cstring>
-#include <string>
-#include <vector>
 
 namespace core::archive {
 namespace {
@@ -29,56 +25,58 @@ std::string describe(const base::Status& status)
     return status.path().empty() ? status.detail() : status.path() + ": " + status.detail();
 }
 
-lzh::RunHooks hooksFor(const UnlhaOptions* options, base::Status& firstMemberError)
+} // namespace
+
+int unlhaResultCode(char command, const ArchiveResult& result)
 {
-    lzh::RunHooks hooks;
-    hooks.onMemberError = [&firstMemberError](const base::Status& status) {
-        if (firstMemberError)
-            firstMemberError = status;
-    };
-    if (options) {
-        const UnlhaProgress progress = options->progress;
-        hooks.progress = [progress](std::uint64_t done, std::uint64_t total, const std::string& member) {
-            if (progress.cancel && progress.cancel->load())
-                return false;
-            if (progress.onProgress)
-                progress.onProgress(done, total, member);
-            return true;
-        };
+    if (result.cancelled)
+        return kUnlhaCancelled;
+    if (result.writeFailed)
+        return kUnlhaWriteFailed;
+    if (!result.archiveStatus.ok()) {
+        switch (result.archiveStatus.code()) {
+        case base::ErrorCode::Corrupt:
+            return kUnlhaArchiveCorrupt;
+        case base::ErrorCode::NotFound:
+            return command == 'a' ? kUnlhaSourceMissing : kUnlhaArchiveUnreadable;
+        // For an add, the existing archive could not be opened to be added onto.
+        case base::ErrorCode::AccessDenied:
+            return kUnlhaArchiveUnreadable;
+        case base::ErrorCode::Cancelled:
+            return kUnlhaCancelled;
+        default:
+            return command == 'a' ? kUnlhaWriteFailed : kUnlhaArchiveUnreadable;
+        }
     }
-    return hooks;
+    if (!result.memberFailures.empty())
+        return command == 'a' ? kUnlhaPartial : kUnlhaMemberErrors;
+    return kUnlhaOk;
 }
 
-std::string messageFor(int code, const lzh::RunSummary& summary, const base::Status& firstMemberError)
+std::string unlhaMessage(int code, const ArchiveResult& result)
 {
     if (code == kUnlhaOk)
-        return "OK: " + std::to_string(summary.members) + " members";
+        return "OK: " + std::to_string(result.members) + " members";
     if (code == kUnlhaCancelled)
         return "cancelled";
-    std::string text = !summary.archiveError ? "error: " + describe(summary.archiveError) : std::string("error");
-    if (summary.failedMembers > 0)
-        text += " (" + std::to_string(summary.failedMembers) + " failed, first: " + describe(firstMemberError) + ")";
+    std::string text = !result.archiveStatus.ok() ? "error: " + describe(result.archiveStatus) : std::string("error");
+    if (!result.memberFailures.empty())
+        text += " (" + std::to_string(result.memberFailures.size()) +
+                " failed, first: " + describe(result.memberFailures.front()) + ")";
     return text;
 }
 
-} // namespace
-
-int Unlha(void* /*window*/, const char* command, char* output, int outputSize, const UnlhaOptions* options)
+int Unlha(void* /*window*/, const char* command, char* output, int outputSize, const ArchiveOptions* options)
 {
     std::string error;
-    auto parsed = parseUnlhaCommand(command ? command : "", &error);
+    const auto parsed = parseUnlhaCommand(command ? command : "", &error);
     if (!parsed) {
         writeMessage("bad command: " + error, output, outputSize);
         return kUnlhaBadCommand;
     }
-    base::Status firstMemberError;
-    const lzh::RunHooks hooks = hooksFor(options, firstMemberError);
-    const lzh::RunSummary summary =
-        runUnlhaCommand(*parsed, hooks, options ? options->excludedPaths : std::vector<std::string>{});
-    if (options && options->skippedFiles && parsed->command == 'a')
-        *options->skippedFiles = summary.failedMembers;
-    const int code = unlhaResultCode(parsed->command, summary);
-    writeMessage(messageFor(code, summary, firstMemberError), output, outputSize);
+    const ArchiveResult result = runArchive(*parsed, options ? *options : ArchiveOptions{});
+    const int code = unlhaResultCode(parsed->command, result);
+    writeMessage(unlhaMessage(code, result), output, outputSize);
     return code;
 }
 

@@ -1,14 +1,13 @@
 #pragma once
-// The archiver's command interface: every pack and unpack of the program is one command line
-// handed to Unlha, as "a -d1 -y1 -h2 -jm2 \"archive\" \"folder<sep>\"" or
-// "x -d1 -y1 \"archive\" \"folder<sep>\"". Command lines are UTF-8 (paths that CP932 cannot
-// hold stay whole). Commands, switches and return codes are described in docs/unlha.md.
+// Unlha: the archiver's command-line interface, over the typed entry of archive_entry.h. Every
+// pack and unpack of the program is first built as a command line, as
+// "a -d1 -y1 -h2 -jm2 \"archive\" \"folder<sep>\"" or "x -d1 -y1 \"archive\" \"folder<sep>\"";
+// command lines are UTF-8 (paths that CP932 cannot hold stay whole). Commands, switches and
+// return codes are described in docs/unlha.md.
 
-#include <atomic>
-#include <cstdint>
-#include <functional>
+#include "core/archive/archive_entry.h"
+
 #include <string>
-#include <vector>
 
 namespace core::archive {
 
@@ -24,23 +23,16 @@ enum UnlhaResult : int {
     kUnlhaCancelled = 8,        // the cancel flag was raised; nothing was replaced
 };
 
-// Called from the thread that runs the archive work (a test runs on two threads and calls from
-// either, one call at a time); the cancel flag may be set from any thread.
-struct UnlhaProgress {
-    std::function<void(std::uint64_t bytesDone, std::uint64_t bytesTotal, const std::string& member)> onProgress;
-    const std::atomic<bool>* cancel = nullptr;
-};
+// The return code for what the command came to.
+int unlhaResultCode(char command, const ArchiveResult& result);
 
-struct UnlhaOptions {
-    UnlhaProgress progress;
-    // Absolute paths never packed (the program's own tree when it lies inside the packed folder).
-    std::vector<std::string> excludedPaths;
-    // Set to the number of files skipped by a partial pack, when not null.
-    int* skippedFiles = nullptr;
-};
+// The short text for it: "OK: <n> members", "cancelled", or "error: <path>: <why>" with the count
+// of failed members and the first one.
+std::string unlhaMessage(int code, const ArchiveResult& result);
 
-// window: the calling window's handle, unused. output/outputSize: when outputSize > 0, a short
-// message describing the result is written there, cut to fit and zero-terminated.
-int Unlha(void* window, const char* command, char* output, int outputSize, const UnlhaOptions* options = nullptr);
+// Parses command and runs it through runArchive. window: the calling window's handle, unused.
+// output/outputSize: when outputSize > 0, unlhaMessage (or "bad command: <why>") is written
+// there, cut to fit at a character boundary and zero-terminated.
+int Unlha(void* window, const char* command, char* output, int outputSize, const ArchiveOptions* options = nullptr);
 
 } // namespace core::archive

@@ -17,10 +17,6 @@ std::string addCommand(const std::string& archivePath, const std::string& source
 std::vector<std::string> ownTreeInside(const std::string& programFolder, const std::string& source,
                                        const std::string& slot, const std::string& archivePath);
 
-// Runs one command through the archiver with the program marked busy for its whole duration.
-CompressOutcome runArchiveCommand(AppState& state, Services& services, const std::string& command,
-                                  archive::UnlhaOptions options = {});
-
 // compress into any archive path of the slot (the menu backups pack into a temporary name first).
 CompressOutcome packInto(AppState& state, Services& services, const std::string& source, const std::string& slot,
                          const std::string& archivePath);

@@ -1,6 +1,5 @@
 #include "core/backup/backup_messages.h"
 
-#include "core/archive/unlha.h"
 #include "core/common/product.h"
 
 namespace core {
@@ -45,20 +44,21 @@ std::string backupDoneText(const std::string& source, const std::string& slot)
 
 std::string backupReportText(const CompressOutcome& outcome, const std::string& source, const std::string& slot)
 {
-    switch (outcome.code) {
-    case archive::kUnlhaOk:
+    switch (outcome.result) {
+    case BackupResult::Written:
         return backupDoneText(source, slot);
-    case archive::kUnlhaPartial:
+    case BackupResult::WrittenWithoutSome:
         return backupDoneText(source, slot) + "が、" + kCR + "読み込めなかったファイル " +
-               std::to_string(outcome.skippedFiles) + " 個は含まれていません";
-    case archive::kUnlhaSourceMissing:
+               std::to_string(outcome.archive.memberFailures.size()) + " 個は含まれていません";
+    case BackupResult::SourceMissing:
         return sourceMissingText(source, slot);
-    case archive::kUnlhaCancelled:
+    case BackupResult::Cancelled:
         return source + " を " + kCR + slot + " にバックアップする処理を中止しました";
-    default:
-        return source + " を " + kCR + slot +
-               " にバックアップできませんでした（バックアップファイルを書き込めませんでした）";
+    case BackupResult::NotWritten:
+        break;
     }
+    return source + " を " + kCR + slot +
+           " にバックアップできませんでした（バックアップファイルを書き込めませんでした）";
 }
 
 } // namespace core

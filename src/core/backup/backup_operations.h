@@ -7,17 +7,25 @@
 
 namespace core {
 
+enum class BackupResult {
+    Written,
+    WrittenWithoutSome, // written, but files that could not be read were left out
+    SourceMissing,      // the folder to back up is missing, not a folder, or cannot be read
+    Cancelled,
+    NotWritten, // the archive or the slot could not be written; the slot keeps what it held
+};
+
 struct CompressOutcome {
-    int code = 0;         // Unlha's result
-    int skippedFiles = 0; // files that could not be read (partial result)
-    std::string message;  // Unlha's own short text
+    BackupResult result = BackupResult::Written;
+    // What the archiver reported, when it ran; its member failures are the files left out.
+    archive::ArchiveResult archive;
 };
 
 // Packs source (no trailing separator) into slot + sep + "BackUp.lzh" with the add command,
 // leaving the program's own tree out when source contains it.
 CompressOutcome compress(AppState& state, Services& services, const std::string& source, const std::string& slot);
 
-void submenu_Nowback_Click(AppState& state, Services& services); // "現状をバック"
-void submenu_Dayback_Click(AppState& state, Services& services); // "本日のバック"
+void backUpCurrentState(AppState& state, Services& services); // "現状をバック"
+void backUpToday(AppState& state, Services& services); // "本日のバック"
 
 } // namespace core

@@ -1,7 +1,7 @@
 #include "core/archive/unlha.h"
-#include "core/backup/archive_busy_guard.h"
 #include "core/backup/archive_commands.h"
 #include "core/backup/backup_operations.h"
+#include "core/common/archive_call.h"
 #include "core/settings/setup_file.h"
 #include "core/store/backup_tree.h"
 #include "platform/paths.h"
@@ -66,22 +66,31 @@ std::vector<std::string> ownTreeInside(const std::string& programFolder, const s
     return candidates;
 }
 
-CompressOutcome runArchiveCommand(AppState& state, Services& services, const std::string& command,
-                                  archive::UnlhaOptions options)
-{
-    CompressOutcome outcome;
-    options.skippedFiles = &outcome.skippedFiles;
-    ArchiveBusyGuard busy(state);
-    outcome.code = services.archiver.run(command, &outcome.message, options);
-    return outcome;
-}
-
 CompressOutcome packInto(AppState& state, Services& services, const std::string& source, const std::string& slot,
                          const std::string& archivePath)
 {
-    archive::UnlhaOptions options;
+    archive::ArchiveOptions options;
     options.excludedPaths = ownTreeInside(state.programFolder, source, slot, archivePath);
-    return runArchiveCommand(state, services, addCommand(archivePath, source), std::move(options));
+    CompressOutcome outcome;
+    outcome.archive = runArchiveCommand(state.archiveBusy, services.archiver, addCommand(archivePath, source), options);
+    switch (archive::unlhaResultCode('a', outcome.archive)) {
+    case archive::kUnlhaOk:
+        outcome.result = BackupResult::Written;
+        break;
+    case archive::kUnlhaPartial:
+        outcome.result = BackupResult::WrittenWithoutSome;
+        break;
+    case archive::kUnlhaSourceMissing:
+        outcome.result = BackupResult::SourceMissing;
+        break;
+    case archive::kUnlhaCancelled:
+        outcome.result = BackupResult::Cancelled;
+        break;
+    default:
+        outcome.result = BackupResult::NotWritten;
+        break;
+    }
+    return outcome;
 }
 
 CompressOutcome compress(AppState& state, Services& services, const std::string& source, const std::string& slot)

@@ -15,7 +15,7 @@ namespace {
 // newest generation: the person must hear of it.
 void saveAndReport(AppState& state, Services& services, const std::string& title)
 {
-    if (const base::Status saved = SaveSetup(state); !saved)
+    if (const base::Status saved = SaveSetup(state); !saved.ok())
         services.dialogs.message(title, saveFailureText(saved));
 }
 
@@ -31,18 +31,18 @@ bool refuseUnrestorable(const AppState& state, Services& services, const std::st
 
 } // namespace
 
-void submenu_Nowback_Click(AppState& state, Services& services)
+void backUpCurrentState(AppState& state, Services& services)
 {
     if (refuseUnrestorable(state, services, nowbackTitle()))
         return;
     const SlotBackupReport report = backUpToNextDaySlot(state, services, SlotWrite::ReplaceArchive);
     const base::Status saved = SaveSetup(state);
     services.dialogs.message(nowbackTitle(), backupReportText(report.outcome, report.source, report.slot));
-    if (!saved)
+    if (!saved.ok())
         services.dialogs.message(nowbackTitle(), saveFailureText(saved));
 }
 
-void submenu_Dayback_Click(AppState& state, Services& services)
+void backUpToday(AppState& state, Services& services)
 {
     if (refuseUnrestorable(state, services, daybackTitle()))
         return;

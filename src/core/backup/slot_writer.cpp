@@ -1,6 +1,5 @@
 #include "core/backup/slot_writer.h"
 
-#include "core/archive/unlha.h"
 #include "core/backup/archive_commands.h"
 #include "core/store/backup_tree.h"
 #include "platform/file_io.h"
@@ -15,11 +14,10 @@ namespace fs = std::filesystem;
 namespace core {
 namespace {
 
-CompressOutcome failed(int code, std::string message = {})
+CompressOutcome failed(BackupResult result)
 {
     CompressOutcome outcome;
-    outcome.code = code;
-    outcome.message = std::move(message);
+    outcome.result = result;
     return outcome;
 }
 
@@ -30,23 +28,19 @@ bool isReadableFolder(const std::string& source)
     std::error_code error;
     if (!fs::is_directory(platform::toPath(source), error))
         return false;
-    return platform::listFolder(source).isOk();
+    return platform::listFolder(source).ok();
 }
 
 // A slot removed while the program runs is made again; a plain file in its place is not touched.
-bool ensureSlotFolder(const std::string& slot, std::string* why)
+bool ensureSlotFolder(const std::string& slot)
 {
     std::error_code error;
     const fs::path path = platform::toPath(slot);
     if (fs::is_directory(path, error))
         return true;
-    if (fs::exists(fs::symlink_status(path, error))) {
-        *why = "not a folder";
+    if (fs::exists(fs::symlink_status(path, error)))
         return false;
-    }
     fs::create_directories(path, error);
-    if (error)
-        *why = error.message();
     return !error;
 }
 
@@ -62,7 +56,7 @@ bool removeIfPresent(const std::string& file)
 void clearSlotFiles(const std::string& slot, const std::string& keepA, const std::string& keepB)
 {
     const auto entries = platform::listFolder(slot);
-    if (!entries)
+    if (!entries.ok())
         return;
     std::error_code error;
     for (const platform::FolderEntry& entry : *entries) {
@@ -76,7 +70,7 @@ CompressOutcome replaceArchive(AppState& state, Services& services, const std::s
     const std::string pending = platform::joinPath(slot, kPendingArchiveName);
     // A leftover from an interrupted backup would otherwise be added to.
     if (!removeIfPresent(pending))
-        return failed(archive::kUnlhaWriteFailed, "cannot remove " + pending);
+        return failed(BackupResult::NotWritten);
 
     // The add command tests every member of what it wrote before giving it the pending name, so
     // an archive that is there has been proven; testing it again would only double the work.
@@ -87,9 +81,9 @@ CompressOutcome replaceArchive(AppState& state, Services& services, const std::s
     }
 
     clearSlotFiles(slot, kPendingArchiveName, kArchiveFileName);
-    if (const base::Status moved = platform::replaceFile(pending, archivePathInSlot(slot)); !moved) {
+    if (const base::Status moved = platform::replaceFile(pending, archivePathInSlot(slot)); !moved.ok()) {
         removeIfPresent(pending);
-        return failed(archive::kUnlhaWriteFailed, moved.detail());
+        return failed(BackupResult::NotWritten);
     }
     return outcome;
 }
@@ -98,17 +92,16 @@ CompressOutcome replaceArchive(AppState& state, Services& services, const std::s
 
 bool wroteNewArchive(const CompressOutcome& outcome)
 {
-    return outcome.code == archive::kUnlhaOk || outcome.code == archive::kUnlhaPartial;
+    return outcome.result == BackupResult::Written || outcome.result == BackupResult::WrittenWithoutSome;
 }
 
 CompressOutcome backUpIntoSlot(AppState& state, Services& services, const std::string& source, const std::string& slot,
                                SlotWrite mode)
 {
     if (!isReadableFolder(source))
-        return failed(archive::kUnlhaSourceMissing);
-    std::string why;
-    if (!ensureSlotFolder(slot, &why))
-        return failed(archive::kUnlhaWriteFailed, why);
+        return failed(BackupResult::SourceMissing);
+    if (!ensureSlotFolder(slot))
+        return failed(BackupResult::NotWritten);
     if (mode == SlotWrite::AddToArchive)
         return compress(state, services, source, slot);
     return replaceArchive(state, services, source, slot);

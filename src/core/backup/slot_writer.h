@@ -19,8 +19,8 @@ inline constexpr const char* kPendingArchiveName = "BackUp.new.lzh";
 // created again, a slot that is not a folder fails. ReplaceArchive packs into kPendingArchiveName
 // (the add command tests what it writes before naming it), deletes the slot's other files
 // (subfolders stay) and renames it to BackUp.lzh. On any failure the slot keeps the archive it
-// held. The code is Unlha's; a source or slot found wanting before packing gives
-// kUnlhaSourceMissing or kUnlhaWriteFailed. Blocks until the archiver is done.
+// held. A source found wanting before packing is SourceMissing, a slot that
+// cannot be used NotWritten. Blocks until the archiver is done.
 CompressOutcome backUpIntoSlot(AppState& state, Services& services, const std::string& source, const std::string& slot,
                                SlotWrite mode);
 

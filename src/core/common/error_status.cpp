@@ -8,7 +8,7 @@ namespace core {
 base::Status statusFromError(const std::error_code& error, const std::string& path)
 {
     if (!error)
-        return base::Status::ok();
+        return base::Status::success();
     base::ErrorCode code = base::ErrorCode::IoError;
     const std::error_condition condition = error.default_error_condition();
     if (condition == std::errc::no_such_file_or_directory || condition == std::errc::not_a_directory)

@@ -56,7 +56,7 @@ bool closesWindow(CopyOutcome outcome)
     return outcome == CopyOutcome::Copied || outcome == CopyOutcome::ExtractionFailed;
 }
 
-CopyOutcome cmdRead_Click(AppState& state, Services& services, const std::string& slotPath)
+CopyOutcome copySlotToFolder(AppState& state, Services& services, const std::string& slotPath)
 {
     if (!holdsAnyFile(slotPath)) {
         services.dialogs.message(restoreTitle(), kNoBackupText);

@@ -1,5 +1,5 @@
 #pragma once
-// cmdRead_Click: unpacks the selected slot into a folder the person chooses, starting in TmpRead.
+// The copy to a folder: unpacks the selected slot into a folder the person chooses, starting in TmpRead.
 
 #include "core/app_state.h"
 
@@ -23,6 +23,6 @@ enum class CopyOutcome {
 // so the person may choose again.
 bool closesWindow(CopyOutcome outcome);
 
-CopyOutcome cmdRead_Click(AppState& state, Services& services, const std::string& slotPath);
+CopyOutcome copySlotToFolder(AppState& state, Services& services, const std::string& slotPath);
 
 } // namespace core::restore

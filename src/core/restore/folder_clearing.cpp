@@ -30,7 +30,7 @@ void removeFolderTree(const std::string& folder)
     std::error_code ec;
     const fs::path path = platform::toPath(folder);
     fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-    if (auto listing = platform::listFolder(folder)) {
+    if (auto listing = platform::listFolder(folder); listing.ok()) {
         for (const platform::FolderEntry& entry : *listing) {
             if (entry.kind == EntryKind::Folder) {
                 removeFolderTree(platform::joinPath(folder, entry.name));
@@ -49,7 +49,7 @@ void removeFolderTree(const std::string& folder)
 std::uint64_t spaceDeleted(const std::string& folder, std::uint64_t blockSize, bool topOnly)
 {
     std::uint64_t total = 0;
-    if (auto listing = platform::listFolder(folder)) {
+    if (auto listing = platform::listFolder(folder); listing.ok()) {
         for (const platform::FolderEntry& entry : *listing) {
             if (entry.kind == EntryKind::Folder)
                 total += spaceDeleted(platform::joinPath(folder, entry.name), blockSize, false);
@@ -75,11 +75,11 @@ base::Status clearFolder(const std::string& folder)
 {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(platform::toPath(folder), ec)))
-        return base::Status::ok();
+        return base::Status::success();
 
     // Take the whole list first: a folder that cannot be listed must lose nothing.
     const auto entries = platform::listFolder(folder);
-    if (!entries)
+    if (!entries.ok())
         return base::Status::error(base::ErrorCode::AccessDenied, entries.status().detail(), folder);
 
     for (const platform::FolderEntry& entry : *entries) {
@@ -90,7 +90,7 @@ base::Status clearFolder(const std::string& folder)
         if (entry.kind != EntryKind::Folder && (entry.kind == EntryKind::Link || !entry.readOnly))
             fs::remove(pathOf(folder, entry), ec);
     }
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 std::uint64_t spaceClearingFrees(const std::string& folder, std::uint64_t blockSize)
@@ -101,13 +101,13 @@ std::uint64_t spaceClearingFrees(const std::string& folder, std::uint64_t blockS
 bool folderIsEmpty(const std::string& folder)
 {
     const auto entries = platform::listFolder(folder);
-    return !entries || entries->empty();
+    return !entries.ok() || entries->empty();
 }
 
 bool holdsAnyFile(const std::string& folder)
 {
     const auto entries = platform::listFolder(folder);
-    if (!entries)
+    if (!entries.ok())
         return false;
     for (const platform::FolderEntry& entry : *entries) {
         if (isFileOrLinkToFile(folder, entry))

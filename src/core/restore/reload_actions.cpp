@@ -8,7 +8,7 @@
 
 namespace core::restore {
 
-bool cmdReload_Click(AppState& state, Services& services, const ReloadModel& model)
+bool restoreSelectedSlot(AppState& state, Services& services, const ReloadModel& model)
 {
     const std::string target = sourcePath(state.setup.BackupFolder);
     const std::string archive = archivePathInSlot(model.slotPath());

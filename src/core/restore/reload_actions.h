@@ -1,5 +1,5 @@
 #pragma once
-// cmdReload_Click: the restore of the selected slot over the protected folder.
+// The restore of the selected slot over the protected folder.
 
 #include "core/app_state.h"
 #include "core/restore/reload_model.h"
@@ -10,6 +10,6 @@ namespace core::restore {
 // BackupFolder (less one trailing separator) with report = 1; a slot written while the question
 // was open is not restored but reported, so the person may choose again. True when the window is
 // to close: after a restore, whatever its outcome.
-bool cmdReload_Click(AppState& state, Services& services, const ReloadModel& model);
+bool restoreSelectedSlot(AppState& state, Services& services, const ReloadModel& model);
 
 } // namespace core::restore

@@ -49,7 +49,7 @@ RestoreOutcome RestoreArchive(AppState& state, Services& services, const std::st
         services.dialogs.message(restoreTitle(), text);
         // The record in memory may hold stamps of timer backups that never reached the file; losing
         // them would let the next backup overwrite the newest generation, so a failure is told.
-        if (const base::Status saved = SaveSetup(state); !saved)
+        if (const base::Status saved = SaveSetup(state); !saved.ok())
             services.dialogs.message(restoreTitle(), saveFailureText(saved));
     }
     return outcome;

@@ -1,6 +1,5 @@
 #include "core/restore/restore_messages.h"
 
-#include "core/archive/unlha.h"
 #include "core/common/product.h"
 
 namespace core::restore {
@@ -18,36 +17,38 @@ const char* operationNoun(Purpose purpose)
     return purpose == Purpose::Restore ? "復元" : "コピー";
 }
 
-// Unlha's own words, when it gave any, on a line of their own.
-std::string detailLine(const std::string& unlhaMessage)
+// The archiver's own words, when it gave any, on a line of their own.
+std::string detailLine(const std::string& detail)
 {
-    return unlhaMessage.empty() ? std::string() : std::string(kCr) + "（" + unlhaMessage + "）";
+    return detail.empty() ? std::string() : std::string(kCr) + "（" + detail + "）";
 }
 
-const char* archiveProblem(int code)
+const char* problemText(ArchiveProblem problem)
 {
-    switch (code) {
-    case archive::kUnlhaArchiveUnreadable:
+    switch (problem) {
+    case ArchiveProblem::Unreadable:
         return "が見つからないか、読み取れません。";
-    case archive::kUnlhaArchiveCorrupt:
+    case ArchiveProblem::Corrupt:
         return "は壊れています。";
-    case archive::kUnlhaMemberErrors:
+    case ArchiveProblem::DamagedMembers:
         return "には壊れたファイルが含まれています。";
-    default:
-        return "を検査できませんでした。";
+    case ArchiveProblem::Untestable:
+        break;
     }
+    return "を検査できませんでした。";
 }
 
-const char* extractionProblem(int code)
+const char* problemText(ExtractionProblem problem)
 {
-    switch (code) {
-    case archive::kUnlhaWriteFailed:
+    switch (problem) {
+    case ExtractionProblem::NotWritten:
         return "ファイルを書き込めませんでした。";
-    case archive::kUnlhaMemberErrors:
+    case ExtractionProblem::SomeMembers:
         return "一部のファイルを取り出せませんでした。";
-    default:
-        return "ファイルを取り出せませんでした。";
+    case ExtractionProblem::Other:
+        break;
     }
+    return "ファイルを取り出せませんでした。";
 }
 
 const char* failedOutcome(Purpose purpose)
@@ -116,10 +117,10 @@ std::string refusalText(TargetRefusal refusal, const std::string& folder, Purpos
     return folder + " は" + kCr + refusalReason(refusal) + "ので　" + targetNoun(purpose) + "にできません！";
 }
 
-std::string archiveRejectedText(const std::string& archivePath, int code, const std::string& unlhaMessage,
+std::string archiveRejectedText(const std::string& archivePath, ArchiveProblem problem, const std::string& detail,
                                 const std::string& folder, Purpose purpose)
 {
-    return archivePath + " " + archiveProblem(code) + detailLine(unlhaMessage) + kCr + kCr + operationNoun(purpose) +
+    return archivePath + " " + problemText(problem) + detailLine(detail) + kCr + kCr + operationNoun(purpose) +
            "を中止しました。　" + folder + " は変更していません。";
 }
 
@@ -144,11 +145,11 @@ std::string notEnoughSpaceText(const std::string& source, const std::string& fol
            operationNoun(purpose) + "を中止しました。　" + folder + " は変更していません。";
 }
 
-std::string extractionFailedText(const std::string& source, const std::string& folder, int code,
-                                 const std::string& unlhaMessage, Purpose purpose)
+std::string extractionFailedText(const std::string& source, const std::string& folder, ExtractionProblem problem,
+                                 const std::string& detail, Purpose purpose)
 {
-    return source + " を " + kCr + folder + failedOutcome(purpose) + kCr + kCr + extractionProblem(code) +
-           detailLine(unlhaMessage);
+    return source + " を " + kCr + folder + failedOutcome(purpose) + kCr + kCr + problemText(problem) +
+           detailLine(detail);
 }
 
 } // namespace core::restore

@@ -34,8 +34,15 @@ std::string clearDestinationQuestion(const std::string& destination);
 
 std::string refusalText(TargetRefusal refusal, const std::string& folder, Purpose purpose);
 
-// The archive failed its test; folder was left as it was.
-std::string archiveRejectedText(const std::string& archivePath, int code, const std::string& unlhaMessage,
+// What was wrong with an archive that failed its test.
+enum class ArchiveProblem { Unreadable, Corrupt, DamagedMembers, Untestable };
+
+// What went wrong when an archive that passed its test was extracted.
+enum class ExtractionProblem { NotWritten, SomeMembers, Other };
+
+// The archive failed its test; folder was left as it was. detail: the archiver's own words, on a
+// line of their own when not empty.
+std::string archiveRejectedText(const std::string& archivePath, ArchiveProblem problem, const std::string& detail,
                                 const std::string& folder, Purpose purpose);
 
 // The archive holds a member that would come out elsewhere than the folder; folder was left as it
@@ -52,7 +59,7 @@ std::string notEnoughSpaceText(const std::string& source, const std::string& fol
                                std::uint64_t room, Purpose purpose);
 
 // The archive passed its test but did not come out whole.
-std::string extractionFailedText(const std::string& source, const std::string& folder, int code,
-                                 const std::string& unlhaMessage, Purpose purpose);
+std::string extractionFailedText(const std::string& source, const std::string& folder, ExtractionProblem problem,
+                                 const std::string& detail, Purpose purpose);
 
 } // namespace core::restore

@@ -1,9 +1,9 @@
 #include "core/restore/unpack_over.h"
 
 #include "core/archive/unlha.h"
+#include "core/common/archive_call.h"
 #include "core/restore/archive_calls.h"
 #include "core/restore/folder_clearing.h"
-#include "core/restore/member_vetting.h"
 #include "platform/disk_space.h"
 #include "platform/paths.h"
 
@@ -27,7 +27,7 @@ std::optional<platform::VolumeSpace> volumeFor(const std::string& folder)
     for (std::filesystem::path p = std::filesystem::absolute(platform::toPath(folder), ec); !ec && !p.empty();
          p = p.parent_path()) {
         if (std::filesystem::is_directory(p, ec)) {
-            if (auto space = platform::volumeSpace(platform::fromPath(p)))
+            if (auto space = platform::volumeSpace(platform::fromPath(p)); space.ok())
                 return *space;
             return std::nullopt;
         }
@@ -37,37 +37,66 @@ std::optional<platform::VolumeSpace> volumeFor(const std::string& folder)
     return std::nullopt;
 }
 
+ArchiveProblem archiveProblem(int code)
+{
+    switch (code) {
+    case archive::kUnlhaArchiveUnreadable:
+        return ArchiveProblem::Unreadable;
+    case archive::kUnlhaArchiveCorrupt:
+        return ArchiveProblem::Corrupt;
+    case archive::kUnlhaMemberErrors:
+        return ArchiveProblem::DamagedMembers;
+    default:
+        return ArchiveProblem::Untestable;
+    }
+}
+
+ExtractionProblem extractionProblem(int code)
+{
+    switch (code) {
+    case archive::kUnlhaWriteFailed:
+        return ExtractionProblem::NotWritten;
+    case archive::kUnlhaMemberErrors:
+        return ExtractionProblem::SomeMembers;
+    default:
+        return ExtractionProblem::Other;
+    }
+}
+
 } // namespace
 
 UnpackResult unpackOver(AppState& state, ArchiveRunner& archiver, const std::string& archivePath,
                         const std::string& folder, const std::string& source, Purpose purpose)
 {
-    if (!isRegularFile(archivePath)) {
+    if (!isRegularFile(archivePath))
         return failure(UnpackOutcome::ArchiveRejected,
-                       archiveRejectedText(archivePath, archive::kUnlhaArchiveUnreadable, {}, folder, purpose));
-    }
-    const ArchiveCallResult test = runArchiveCommand(state, archiver, testCommand(archivePath));
-    if (test.code != archive::kUnlhaOk) {
-        return failure(UnpackOutcome::ArchiveRejected,
-                       archiveRejectedText(archivePath, test.code, test.message, folder, purpose));
-    }
+                       archiveRejectedText(archivePath, ArchiveProblem::Unreadable, {}, folder, purpose));
+    // One reading of the archive tests its data, judges its names and adds up its files, all
+    // before the folder is touched.
     const std::optional<platform::VolumeSpace> volume = volumeFor(folder);
     const std::uint64_t blockSize = volume ? volume->blockSize : 1;
-    const MemberVetting vetting = vetMembers(archivePath, blockSize);
-    if (vetting.refused)
+    archive::ArchiveOptions check;
+    check.vetForBlockSize = blockSize;
+    const archive::ArchiveResult test = runArchiveCommand(state.archiveBusy, archiver, testCommand(archivePath), check);
+    if (const int code = archive::unlhaResultCode('t', test); code != archive::kUnlhaOk) {
+        return failure(
+            UnpackOutcome::ArchiveRejected,
+            archiveRejectedText(archivePath, archiveProblem(code), archive::unlhaMessage(code, test), folder, purpose));
+    }
+    if (test.refusedMember)
         return failure(UnpackOutcome::ArchiveRejected,
-                       unsafeArchiveText(archivePath, *vetting.refused, folder, purpose));
+                       unsafeArchiveText(archivePath, *test.refusedMember, folder, purpose));
     // Clearing and then running out of room would lose the folder's data and leave the backup
     // half out, so an unpack that cannot fit is refused while everything is still in place.
-    if (volume && vetting.bytesNeeded) {
+    if (volume && test.bytesNeeded) {
         const std::uint64_t room = volume->freeBytes + spaceClearingFrees(folder, blockSize);
-        if (*vetting.bytesNeeded > room) {
+        if (*test.bytesNeeded > room) {
             return failure(UnpackOutcome::NotEnoughSpace,
-                           notEnoughSpaceText(source, folder, *vetting.bytesNeeded, room, purpose));
+                           notEnoughSpaceText(source, folder, *test.bytesNeeded, room, purpose));
         }
     }
 
-    if (const base::Status cleared = clearFolder(folder); !cleared)
+    if (const base::Status cleared = clearFolder(folder); !cleared.ok())
         return failure(UnpackOutcome::FolderUnusable, folderUnusableText(folder, cleared.detail(), purpose));
     // A protected folder that has gone is brought back whole rather than left to the archiver.
     std::error_code ec;
@@ -75,10 +104,12 @@ UnpackResult unpackOver(AppState& state, ArchiveRunner& archiver, const std::str
     if (ec)
         return failure(UnpackOutcome::FolderUnusable, folderUnusableText(folder, ec.message(), purpose));
 
-    const ArchiveCallResult extraction = runArchiveCommand(state, archiver, extractCommand(archivePath, folder));
-    if (extraction.code != archive::kUnlhaOk) {
+    const archive::ArchiveResult extraction =
+        runArchiveCommand(state.archiveBusy, archiver, extractCommand(archivePath, folder));
+    if (const int code = archive::unlhaResultCode('x', extraction); code != archive::kUnlhaOk) {
         return failure(UnpackOutcome::ExtractionFailed,
-                       extractionFailedText(source, folder, extraction.code, extraction.message, purpose));
+                       extractionFailedText(source, folder, extractionProblem(code),
+                                            archive::unlhaMessage(code, extraction), purpose));
     }
     return {};
 }

@@ -20,7 +20,7 @@ bool skipUnrestorable(const AppState& state, Services& services)
 
 void tellFailure(Services& services, const SlotBackupReport& report)
 {
-    if (report.outcome.code != archive::kUnlhaOk)
+    if (report.outcome.result != BackupResult::Written)
         services.dialogs.notify(scheduledBackupTitle(), backupReportText(report.outcome, report.source, report.slot));
 }
 

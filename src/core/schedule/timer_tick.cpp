@@ -41,7 +41,7 @@ std::string clockTitle(const LocaleFormat& locale, DateTime now)
     return std::string(kProductName) + ": " + locale.longTime(civil.hour, civil.minute, civil.second);
 }
 
-void Timer1_Timer(AppState& state, Services& services)
+void runTick(AppState& state, Services& services)
 {
     const ClockReading reading = services.clock.now();
     services.mainView.setTitle(clockTitle(services.locale, reading.time));

@@ -11,7 +11,7 @@ namespace core {
 // "つむぎ君: " + the time of day in the user's time format.
 std::string clockTitle(const LocaleFormat& locale, DateTime now);
 
-void Timer1_Timer(AppState& state, Services& services);
+void runTick(AppState& state, Services& services);
 
 // A scheduled MonthBack backup, then a scheduled DayBack backup; TimerDone untouched.
 void runStartupBackup(AppState& state, Services& services);

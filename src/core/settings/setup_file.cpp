@@ -44,7 +44,7 @@ public:
         for (const char c : line)
             if (static_cast<unsigned char>(c) < 0x20)
                 return corrupt(m_number, "control character");
-        return base::Status::ok();
+        return base::Status::success();
     }
 
     int number() const { return m_number; }
@@ -62,7 +62,7 @@ public:
     base::Status text(std::string& field)
     {
         std::string_view line;
-        if (base::Status status = m_lines.next(line); !status)
+        if (base::Status status = m_lines.next(line); !status.ok())
             return status;
         const auto value = setup::parseText(line);
         if (!value)
@@ -71,45 +71,45 @@ public:
             if (!isValidUtf8(*value))
                 return corrupt(m_lines.number(), "not UTF-8");
             field.assign(*value);
-            return base::Status::ok();
+            return base::Status::success();
         }
         const auto converted = platform::cp932ToUtf8(*value);
         if (!converted)
             return corrupt(m_lines.number(), "not CP932");
         field = *converted;
-        return base::Status::ok();
+        return base::Status::success();
     }
 
     base::Status integer(std::int16_t& field)
     {
         std::string_view line;
-        if (base::Status status = m_lines.next(line); !status)
+        if (base::Status status = m_lines.next(line); !status.ok())
             return status;
         const auto value = setup::parseInteger(line);
         if (!value)
             return corrupt(m_lines.number(), "no 16-bit integer");
         field = *value;
-        return base::Status::ok();
+        return base::Status::success();
     }
 
     base::Status dateTime(DateTime& field)
     {
         std::string_view line;
-        if (base::Status status = m_lines.next(line); !status)
+        if (base::Status status = m_lines.next(line); !status.ok())
             return status;
         const auto value = setup::parseDateTime(line);
         if (!value)
             return corrupt(m_lines.number(), "no date-time");
         field = *value;
-        return base::Status::ok();
+        return base::Status::success();
     }
 
     template <typename T, size_t N, typename Read> base::Status each(std::array<T, N>& fields, Read read)
     {
         for (T& field : fields)
-            if (base::Status status = (this->*read)(field); !status)
+            if (base::Status status = (this->*read)(field); !status.ok())
                 return status;
-        return base::Status::ok();
+        return base::Status::success();
     }
 
 private:
@@ -121,23 +121,23 @@ base::Status readFields(FieldReader& in, SetupRecord& record)
 {
     std::string header;
     base::Status status = in.text(header);
-    if (status && header != kSetupHeader)
+    if (status.ok() && header != kSetupHeader)
         status = corrupt(1, "not the header " + std::string(kSetupHeader));
-    if (status)
+    if (status.ok())
         status = in.text(record.BackupFolder);
-    if (status)
+    if (status.ok())
         status = in.each(record.MonthBackOption, &FieldReader::integer);
-    if (status)
+    if (status.ok())
         status = in.text(record.MonthBackTime);
-    if (status)
+    if (status.ok())
         status = in.integer(record.MonthBackTimeIndex);
-    if (status)
+    if (status.ok())
         status = in.each(record.DayBackHour, &FieldReader::integer);
-    if (status)
+    if (status.ok())
         status = in.integer(record.DayBackSlot);
-    if (status)
+    if (status.ok())
         status = in.each(record.DayBackDate, &FieldReader::dateTime);
-    if (status)
+    if (status.ok())
         status = in.each(record.MonthBackDate, &FieldReader::dateTime);
     return status;
 }
@@ -167,7 +167,7 @@ base::Result<std::string> readSetupBytes(const std::string& path)
         }
     }
     const bool failed = std::ferror(file) != 0;
-    base::Status readError = failed ? platform::lastSystemError(path) : base::Status::ok();
+    base::Status readError = failed ? platform::lastSystemError(path) : base::Status::success();
     std::fclose(file);
     if (failed)
         return readError;
@@ -235,10 +235,10 @@ bool LoadSetup(const std::string& programFolder, SetupRecord& record, Dialogs& d
 {
     const std::string path = setupFilePath(programFolder);
     base::Result<std::string> bytes = readSetupBytes(path);
-    base::Status status = bytes ? parseSetup(*bytes, record) : bytes.status();
+    base::Status status = bytes.ok() ? parseSetup(*bytes, record) : bytes.status();
     if (rewriteStatus != nullptr)
-        *rewriteStatus = base::Status::ok();
-    if (status)
+        *rewriteStatus = base::Status::success();
+    if (status.ok())
         return true;
 
     dialogs.message(kProductName, kLoadFailedText);

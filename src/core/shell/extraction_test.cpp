@@ -1,5 +1,7 @@
 #include "core/shell/extraction_test.h"
 
+#include "core/common/archive_call.h"
+
 namespace core {
 
 std::string extractionTestCommand()
@@ -7,11 +9,9 @@ std::string extractionTestCommand()
     return std::string("x -d1 -y1 \"") + kExtractionTestArchive + "\" \"" + kExtractionTestTarget + "\"";
 }
 
-void menuLZH_Click(AppState& state, Services& services)
+void runExtractionTest(AppState& state, Services& services)
 {
-    state.archiveBusy = true;
-    services.archiver.run(extractionTestCommand(), nullptr, archive::UnlhaOptions{});
-    state.archiveBusy = false;
+    runArchiveCommand(state.archiveBusy, services.archiver, extractionTestCommand());
 }
 
 } // namespace core

@@ -14,6 +14,6 @@ inline constexpr const char* kExtractionTestTarget = "D:\\My Documents\\Fernhold
 
 std::string extractionTestCommand();
 
-void menuLZH_Click(AppState& state, Services& services);
+void runExtractionTest(AppState& state, Services& services);
 
 } // namespace core

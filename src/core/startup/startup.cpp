@@ -39,7 +39,7 @@ void removeInterruptedSaves(const std::string& folder)
 {
     const std::string prefix = platform::fromPath(platform::toPath(setupFilePath(folder)).filename()) + ".tmp";
     const auto entries = platform::listFolder(folder);
-    if (!entries)
+    if (!entries.ok())
         return;
     for (const platform::FolderEntry& entry : *entries) {
         if (entry.name.rfind(prefix, 0) != 0)
@@ -63,17 +63,17 @@ base::Status runStartup(AppState& state, Services& services, const std::function
     // rewrite fails below.
     if (!pathExists(setupFilePath(folder))) {
         ApplyDefaults(state.setup, folder);
-        if (base::Status saved = SaveSetup(state); !saved)
+        if (base::Status saved = SaveSetup(state); !saved.ok())
             return reportStartupFailure(dialogs, Blocked::File, saved);
     }
 
     removeInterruptedSaves(folder);
 
-    if (base::Status tree = createBackupTree(folder); !tree)
+    if (base::Status tree = createBackupTree(folder); !tree.ok())
         return reportStartupFailure(dialogs, Blocked::Folder, tree);
 
     base::Status rewritten;
-    if (!LoadSetup(state, dialogs, &rewritten) && !rewritten)
+    if (!LoadSetup(state, dialogs, &rewritten) && !rewritten.ok())
         return reportStartupFailure(dialogs, Blocked::File, rewritten);
 
     // A hand-edited setup.def may name a folder no restore could go back into: the person hears
@@ -84,9 +84,9 @@ base::Status runStartup(AppState& state, Services& services, const std::function
     else if (state.setup.MonthBackOption[0] == 1 && startupBackup)
         startupBackup();
 
-    if (base::Status tmpRead = createTmpRead(folder); !tmpRead)
+    if (base::Status tmpRead = createTmpRead(folder); !tmpRead.ok())
         return reportStartupFailure(dialogs, Blocked::Folder, tmpRead);
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 } // namespace core

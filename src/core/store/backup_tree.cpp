@@ -16,9 +16,9 @@ base::Status createFolderIfMissing(const std::string& path)
     std::error_code error;
     const std::filesystem::path folder = platform::toPath(path);
     if (std::filesystem::exists(std::filesystem::symlink_status(folder, error)))
-        return base::Status::ok();
+        return base::Status::success();
     if (!std::filesystem::create_directory(folder, error) && !error)
-        return base::Status::ok(); // appeared meanwhile
+        return base::Status::success(); // appeared meanwhile
     return statusFromError(error, path);
 }
 
@@ -86,17 +86,17 @@ std::string sourcePath(const std::string& backupFolder)
 
 base::Status createBackupTree(const std::string& programFolder)
 {
-    if (base::Status status = createFolderIfMissing(monthBackFolder(programFolder)); !status)
+    if (base::Status status = createFolderIfMissing(monthBackFolder(programFolder)); !status.ok())
         return status;
     for (int day = 1; day <= kMonthSlotCount; ++day)
-        if (base::Status status = createFolderIfMissing(monthSlotPath(programFolder, day)); !status)
+        if (base::Status status = createFolderIfMissing(monthSlotPath(programFolder, day)); !status.ok())
             return status;
-    if (base::Status status = createFolderIfMissing(dayBackFolder(programFolder)); !status)
+    if (base::Status status = createFolderIfMissing(dayBackFolder(programFolder)); !status.ok())
         return status;
     for (int slot = 0; slot < kDaySlotCount; ++slot)
-        if (base::Status status = createFolderIfMissing(daySlotPath(programFolder, slot)); !status)
+        if (base::Status status = createFolderIfMissing(daySlotPath(programFolder, slot)); !status.ok())
             return status;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status createTmpRead(const std::string& programFolder)

@@ -73,7 +73,7 @@ base::Status Decoder::decode(const ByteSource& source, std::uint64_t packedSize,
     case Method::Lhd:
         if (originalSize != 0)
             return base::Status::error(base::ErrorCode::Corrupt, "directory entry with data");
-        return base::Status::ok();
+        return base::Status::success();
     case Method::Lh1:
     case Method::Lzs:
     case Method::Lz5: {
@@ -106,7 +106,7 @@ base::Status Decoder::Impl::decodeStored(const ByteSource& source, std::uint64_t
             return cancelled();
         left -= static_cast<std::uint64_t>(got);
     }
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status Decoder::Impl::readPtLengths(BitReader& in, HuffmanTable& table, int numSymbols, int countBits,
@@ -117,7 +117,7 @@ base::Status Decoder::Impl::readPtLengths(BitReader& in, HuffmanTable& table, in
         const int symbol = static_cast<int>(in.bits(countBits));
         LZH_CHECK(in, symbol < numSymbols, "constant tree symbol out of range");
         table.buildConstant(symbol);
-        return base::Status::ok();
+        return base::Status::success();
     }
     LZH_CHECK(in, n <= numSymbols, "tree with more lengths than symbols");
     std::memset(lengths, 0, static_cast<std::size_t>(numSymbols));
@@ -144,7 +144,7 @@ base::Status Decoder::Impl::readPtLengths(BitReader& in, HuffmanTable& table, in
     }
     LZH_CHECK(in, !in.overrun(), "compressed data cut short");
     LZH_CHECK(in, table.build(lengths, numSymbols), "incomplete or oversubscribed Huffman code");
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status Decoder::Impl::readLitLengths(BitReader& in)
@@ -154,7 +154,7 @@ base::Status Decoder::Impl::readLitLengths(BitReader& in)
         const int symbol = static_cast<int>(in.bits(codec::kLitCountBits));
         LZH_CHECK(in, symbol < codec::kNumLitSymbols, "constant tree symbol out of range");
         litTree.buildConstant(symbol);
-        return base::Status::ok();
+        return base::Status::success();
     }
     LZH_CHECK(in, n <= codec::kNumLitSymbols, "tree with more lengths than symbols");
     std::memset(lengths, 0, sizeof lengths);
@@ -175,16 +175,16 @@ base::Status Decoder::Impl::readLitLengths(BitReader& in)
     }
     LZH_CHECK(in, !in.overrun(), "compressed data cut short");
     LZH_CHECK(in, litTree.build(lengths, codec::kNumLitSymbols), "incomplete or oversubscribed Huffman code");
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status Decoder::Impl::readBlockHeader(BitReader& in, std::uint32_t& tokens)
 {
     tokens = in.bits(16);
     LZH_CHECK(in, tokens != 0, "block with no tokens");
-    if (auto s = readPtLengths(in, preTree, codec::kNumPreSymbols, codec::kPreCountBits, codec::kPreSkipAfter); !s)
+    if (auto s = readPtLengths(in, preTree, codec::kNumPreSymbols, codec::kPreCountBits, codec::kPreSkipAfter); !s.ok())
         return s;
-    if (auto s = readLitLengths(in); !s)
+    if (auto s = readLitLengths(in); !s.ok())
         return s;
     return readPtLengths(in, posTree, params.numPosSymbols, params.posCountBits, -1);
 }
@@ -205,7 +205,7 @@ base::Status Decoder::Impl::decodeHuffman(const ByteSource& source, std::uint64_
 
     while (left > 0) {
         if (tokensLeft == 0) {
-            if (auto s = readBlockHeader(in, tokensLeft); !s)
+            if (auto s = readBlockHeader(in, tokensLeft); !s.ok())
                 return s;
         }
         --tokensLeft;
@@ -259,7 +259,7 @@ base::Status Decoder::Impl::decodeHuffman(const ByteSource& source, std::uint64_
     }
     if (out > delivered && !sink(buf + delivered, out - delivered))
         return cancelled();
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 } // namespace lzh

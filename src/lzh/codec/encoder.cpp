@@ -319,7 +319,7 @@ base::Status Encoder::write(const std::uint8_t* data, std::size_t size, const By
             return cancelled();
         }
         d.delivered += size;
-        return base::Status::ok();
+        return base::Status::success();
     }
     const std::uint32_t capacity = d.window + kInputArea;
     while (size > 0) {
@@ -336,7 +336,7 @@ base::Status Encoder::write(const std::uint8_t* data, std::size_t size, const By
             return cancelled();
         }
     }
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status Encoder::finish(const ByteSink& sink)
@@ -345,7 +345,7 @@ base::Status Encoder::finish(const ByteSink& sink)
     if (d.failed)
         return cancelled();
     if (d.stored)
-        return base::Status::ok();
+        return base::Status::success();
     // Hashes and compares near the end read past the data: make that the same zeros every time,
     // not what an earlier member left, so the same file always packs to the same bytes.
     std::memset(d.buffer.data() + (d.dataEnd - d.bufStart), 0, kReadSlack);
@@ -361,7 +361,7 @@ base::Status Encoder::finish(const ByteSink& sink)
         d.failed = true;
         return cancelled();
     }
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 std::uint64_t Encoder::compressedSize() const

@@ -64,7 +64,7 @@ base::Status decodeLz5(BitReader& in, std::uint64_t originalSize, const ByteSink
             return cancelled();
         left -= length;
     }
-    return out.flush() ? base::Status::ok() : cancelled();
+    return out.flush() ? base::Status::success() : cancelled();
 }
 
 } // namespace lzh::codec

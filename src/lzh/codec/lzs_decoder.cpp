@@ -41,7 +41,7 @@ base::Status decodeLzs(BitReader& in, std::uint64_t originalSize, const ByteSink
             return cancelled();
         left -= length;
     }
-    return out.flush() ? base::Status::ok() : cancelled();
+    return out.flush() ? base::Status::success() : cancelled();
 }
 
 } // namespace lzh::codec

@@ -131,7 +131,7 @@ base::Status writeFileAtomically(const std::string& target, std::string_view byt
         return errorFromErrno(error, target);
     }
     const base::Status replaced = replaceFile(temporary, target);
-    if (!replaced)
+    if (!replaced.ok())
         ::unlink(temporary.c_str());
     return replaced;
 }
@@ -141,14 +141,14 @@ base::Status replaceFile(const std::string& source, const std::string& target)
     if (::rename(source.c_str(), target.c_str()) != 0)
         return errorFromErrno(errno, target);
     syncFolder(parentFolder(target));
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status syncFile(std::FILE* file, const std::string& path)
 {
     if (std::fflush(file) != 0 || ::fsync(::fileno(file)) != 0)
         return errorFromErrno(errno, path);
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds)
@@ -159,7 +159,7 @@ base::Status setModificationTime(const std::filesystem::path& path, std::int64_t
     std::filesystem::last_write_time(path, time, ec);
     if (ec)
         return errorFromErrno(ec.value(), fromPath(path));
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 std::optional<FileIdentity> fileIdentity(const std::string& utf8Path)
@@ -189,7 +189,7 @@ base::Status OpenFolder::open(const std::string& utf8Path)
         return errorFromErrno(errno, utf8Path);
     m_handle = fd;
     m_open = true;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 void OpenFolder::close()
@@ -226,7 +226,7 @@ base::Status NewFile::create(const OpenFolder& folder, const std::string& name)
         return errorFromErrno(errno, folder.pathOf(name));
     m_handle = fd;
     m_exists = true;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 bool NewFile::write(const void* data, std::size_t size)
@@ -249,7 +249,7 @@ base::Status NewFile::close(std::int64_t unixSeconds, const FilePermissions& per
     }
     if (::close(fd) != 0)
         return errorFromErrno(errno, m_folder->pathOf(m_name));
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status NewFile::rename(const std::string& target)
@@ -259,7 +259,7 @@ base::Status NewFile::rename(const std::string& target)
         return base::Status::error(base::ErrorCode::IoError, errorText(std::error_code(errno, std::generic_category())),
                                    m_folder->pathOf(target));
     m_exists = false;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 void NewFile::discard()

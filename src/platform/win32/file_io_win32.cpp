@@ -191,7 +191,7 @@ base::Status writeFileAtomically(const std::string& target, std::string_view byt
         return win32Error(error, target);
     }
     const base::Status replaced = replaceFile(temporary, target);
-    if (!replaced)
+    if (!replaced.ok())
         DeleteFileW(nativePath(temporary).c_str());
     return replaced;
 }
@@ -205,7 +205,7 @@ base::Status replaceFile(const std::string& source, const std::string& target)
         return win32Error(ERROR_ACCESS_DENIED, target);
     for (int attempt = 1;; ++attempt) {
         if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return base::Status::ok();
+            return base::Status::success();
         const DWORD error = GetLastError();
         if (!isTransient(error) || attempt == kReplaceAttempts)
             return win32Error(error, target);
@@ -220,7 +220,7 @@ base::Status syncFile(std::FILE* file, const std::string& path)
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
     if (handle == INVALID_HANDLE_VALUE || !FlushFileBuffers(handle))
         return win32Error(GetLastError(), path);
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds)
@@ -235,7 +235,7 @@ base::Status setModificationTime(const std::filesystem::path& path, std::int64_t
     const bool set = SetFileTime(handle, nullptr, nullptr, &time);
     const DWORD error = set ? ERROR_SUCCESS : GetLastError();
     CloseHandle(handle);
-    return set ? base::Status::ok() : win32Error(error, fromPath(path));
+    return set ? base::Status::success() : win32Error(error, fromPath(path));
 }
 
 std::optional<FileIdentity> fileIdentity(const std::string& utf8Path)
@@ -277,7 +277,7 @@ base::Status OpenFolder::open(const std::string& utf8Path)
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         return win32Error(ERROR_DIRECTORY, utf8Path);
     m_open = true;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 void OpenFolder::close()
@@ -315,7 +315,7 @@ base::Status NewFile::create(const OpenFolder& folder, const std::string& name)
         return win32Error(GetLastError(), utf8Path);
     m_handle = reinterpret_cast<std::intptr_t>(file);
     m_exists = true;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 bool NewFile::write(const void* data, std::size_t size)
@@ -339,7 +339,7 @@ base::Status NewFile::close(std::int64_t unixSeconds, const FilePermissions& per
     }
     if (!CloseHandle(file))
         return win32Error(GetLastError(), m_folder->pathOf(m_name));
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 base::Status NewFile::rename(const std::string& target)
@@ -349,7 +349,7 @@ base::Status NewFile::rename(const std::string& target)
                      MOVEFILE_REPLACE_EXISTING))
         return base::Status::error(base::ErrorCode::IoError, systemMessage(GetLastError()), targetPath);
     m_exists = false;
-    return base::Status::ok();
+    return base::Status::success();
 }
 
 void NewFile::discard()

@@ -141,13 +141,13 @@ void RestoreWindow::Dir1_Change(QListWidgetItem* item)
 
 void RestoreWindow::cmdReload_Click()
 {
-    if (core::restore::cmdReload_Click(m_state, m_services, m_model))
+    if (core::restore::restoreSelectedSlot(m_state, m_services, m_model))
         accept();
 }
 
 void RestoreWindow::cmdRead_Click()
 {
-    if (core::restore::closesWindow(core::restore::cmdRead_Click(m_state, m_services, m_model.slotPath())))
+    if (core::restore::closesWindow(core::restore::copySlotToFolder(m_state, m_services, m_model.slotPath())))
         accept();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/archive/command_line.h"
 #include "core/archive/unlha.h"
+#include "lzh/archive/archive_builder.h"
 #include "lzh/archive/archive_test_support.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ std::string extractLine(const std::string& archive, const std::string& folder)
     return "x -d1 -y1 \"" + archive + "\" \"" + folder + "/\"";
 }
 
-int unlha(const std::string& line, UnlhaOptions* options = nullptr)
+int unlha(const std::string& line, ArchiveOptions* options = nullptr)
 {
     return Unlha(nullptr, line.c_str(), nullptr, 0, options);
 }
@@ -48,6 +49,38 @@ TEST(UnlhaCommandLine, ParsesTheProgramsLinesWithSpacesAndJapanese)
     ASSERT_TRUE(best.has_value());
     EXPECT_EQ(best->method, lzh::Method::Lh5);
     EXPECT_EQ(best->effort, lzh::Effort::Best);
+    // Split arguments need no quoting: a path may hold '"', and a switch after a path is refused.
+    auto split = parseUnlhaArguments({"x", "-d1", "a\"b.lzh", "out dir/"}, nullptr);
+    ASSERT_TRUE(split.has_value());
+    EXPECT_EQ(split->archive, "a\"b.lzh");
+    EXPECT_EQ(split->folder, "out dir");
+    EXPECT_FALSE(parseUnlhaArguments({"t", "a.lzh", "-d1"}, nullptr).has_value());
+}
+
+// The test a restore runs judges names and adds up sizes in the same reading.
+TEST(Unlha, ATestWithVettingNamesTheFirstRefusedMemberAndTheRoomNeeded)
+{
+    struct Case {
+        std::vector<std::string> members;
+        std::optional<std::string> refused;
+    };
+    const std::vector<Case> cases = {
+        {{lzh::test::storedFile("a.txt", "A"), lzh::test::storedFile("b/c.txt", "CC")}, std::nullopt},
+        {{lzh::test::storedFile("a.txt", "A"), lzh::test::storedFile("../up.txt", "CC")}, "../up.txt"},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        std::string bytes;
+        for (const std::string& member : c.members)
+            bytes += member;
+        lzh::test::writeFile(folder / "x.lzh", bytes + '\0');
+        ArchiveOptions options;
+        options.vetForBlockSize = 4096;
+        const ArchiveResult result = runArchive(*parseUnlhaCommand("t \"" + folder / "x.lzh" + "\"", nullptr), options);
+        EXPECT_EQ(unlhaResultCode('t', result), kUnlhaOk);
+        EXPECT_EQ(result.refusedMember, c.refused);
+        EXPECT_EQ(result.bytesNeeded, std::optional<std::uint64_t>{2 * 4096});
+    }
 }
 
 TEST(Unlha, RefusesMalformedLinesWholeAndTouchesNoFile)
@@ -92,11 +125,11 @@ TEST(Unlha, ReturnsTheCodeOfEachFailureKind)
     lzh::test::writeFile(folder.path() / "src" / "f.txt", "data");
 #ifndef _WIN32
     ASSERT_EQ(::mkfifo((folder.path() / "src" / "pipe").c_str(), 0600), 0);
-    int skipped = 0;
-    UnlhaOptions options;
-    options.skippedFiles = &skipped;
-    EXPECT_EQ(unlha(addLine(folder / "x.lzh", folder / "src"), &options), kUnlhaPartial);
-    EXPECT_EQ(skipped, 1);
+    EXPECT_EQ(unlha(addLine(folder / "x.lzh", folder / "src")), kUnlhaPartial);
+    const ArchiveResult partial =
+        runArchive(*parseUnlhaCommand(addLine(folder / "y.lzh", folder / "src"), nullptr), {});
+    ASSERT_EQ(partial.memberFailures.size(), 1u);
+    EXPECT_NE(partial.memberFailures[0].path().find("pipe"), std::string::npos);
     fs::remove(folder.path() / "src" / "pipe");
 #endif
     fs::create_directories(folder / "ro.lzh.fernhold-new");
@@ -143,10 +176,10 @@ TEST(Unlha, ReportsProgressAndHonoursTheCancelFlag)
 {
     TempFolder folder;
     lzh::test::writeFile(folder.path() / "src" / "big.bin", lzh::test::randomBytes(500000, 7));
-    UnlhaOptions options;
+    ArchiveOptions options;
     std::uint64_t lastDone = 0, lastTotal = 0;
     std::string lastMember;
-    options.progress.onProgress = [&](std::uint64_t done, std::uint64_t total, const std::string& member) {
+    options.onProgress = [&](std::uint64_t done, std::uint64_t total, const std::string& member) {
         lastDone = done;
         lastTotal = total;
         lastMember = member;
@@ -157,8 +190,8 @@ TEST(Unlha, ReportsProgressAndHonoursTheCancelFlag)
     EXPECT_EQ(lastMember, "big.bin");
     const std::string before = lzh::test::readFile(folder / "x.lzh");
     std::atomic<bool> cancel{false};
-    options.progress.cancel = &cancel;
-    options.progress.onProgress = [&](std::uint64_t done, std::uint64_t, const std::string&) {
+    options.cancel = &cancel;
+    options.onProgress = [&](std::uint64_t done, std::uint64_t, const std::string&) {
         if (done > 100000)
             cancel = true;
     };

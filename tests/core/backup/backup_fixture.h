@@ -20,10 +20,9 @@ namespace fernhold::test {
 inline const std::string kSep(1, platform::kSeparator);
 
 // The first quoted path of a command line: the archive.
-inline std::string archiveOf(const std::string& command)
+inline std::string archiveOf(const core::archive::UnlhaCommand& command)
 {
-    const auto open = command.find('"');
-    return command.substr(open + 1, command.find('"', open + 1) - open - 1);
+    return command.archive;
 }
 
 class BackupFixture {
@@ -44,8 +43,8 @@ public:
     // Each add command leaves content at its archive path, as a successful pack would.
     void writeArchivesOnAdd(std::string content)
     {
-        fakes.archiver.setOnRun([content](const std::string& command) {
-            if (command.rfind("a ", 0) == 0)
+        fakes.archiver.setOnRun([content](const core::archive::UnlhaCommand& command) {
+            if (command.command == 'a')
                 writeFile(archiveOf(command), content);
         });
     }

@@ -17,7 +17,7 @@ TEST(Compress, MarksTheProgramBusyForTheWholeArchiveCallOnly)
 {
     BackupFixture f;
     bool busyDuringCall = false;
-    f.fakes.archiver.setOnRun([&](const std::string&) { busyDuringCall = f.state.archiveBusy; });
+    f.fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand&) { busyDuringCall = f.state.archiveBusy; });
     core::compress(f.state, f.fakes.services, f.source, f.daySlot(1));
     EXPECT_TRUE(busyDuringCall);
     EXPECT_FALSE(f.state.archiveBusy);
@@ -28,17 +28,17 @@ TEST(Compress, LeavesOutTheProgramsOwnTreeWhenTheSourceHoldsIt)
     BackupFixture f;
     const std::string& program = f.state.programFolder;
     core::compress(f.state, f.fakes.services, f.temp.path(), f.monthSlot(14));
-    const std::vector<std::string> excluded = f.fakes.archiver.calls().back().excludedPaths;
+    const std::vector<std::string> excluded = f.fakes.archiver.calls().back().options.excludedPaths;
     for (const char* own : {"MonthBack", "DayBack", "setup.def", "TmpRead"})
         EXPECT_TRUE(contains(excluded, program + kSep + own)) << own;
 
     // The default protected folder is TmpRead itself: nothing of it may be left out.
     core::compress(f.state, f.fakes.services, program + kSep + "TmpRead", f.monthSlot(14));
-    EXPECT_TRUE(f.fakes.archiver.calls().back().excludedPaths.empty());
+    EXPECT_TRUE(f.fakes.archiver.calls().back().options.excludedPaths.empty());
 
     // A protected folder inside the tree never packs the archive being written.
     core::compress(f.state, f.fakes.services, program + kSep + "MonthBack", f.monthSlot(14));
-    const std::vector<std::string> inside = f.fakes.archiver.calls().back().excludedPaths;
+    const std::vector<std::string> inside = f.fakes.archiver.calls().back().options.excludedPaths;
     EXPECT_TRUE(contains(inside, f.monthSlot(14)));
     EXPECT_FALSE(contains(inside, program + kSep + "DayBack"));
 }

@@ -16,7 +16,7 @@ const std::string kDayTitle = "つむぎ君：　本日をバックアップ";
 core::SetupRecord parsed(const std::string& bytes)
 {
     core::SetupRecord record;
-    EXPECT_TRUE(core::parseSetup(bytes, record).isOk());
+    EXPECT_TRUE(core::parseSetup(bytes, record).ok());
     return record;
 }
 
@@ -28,7 +28,7 @@ TEST(CurrentStateBackup, StampsTheNextRingSlotSavesThenConfirms)
     f.state.setup.DayBackSlot = 4;
     const DateTime now = f.fakes.clock.now().time;
 
-    core::submenu_Nowback_Click(f.state, f.fakes.services);
+    core::backUpCurrentState(f.state, f.fakes.services);
 
     EXPECT_EQ(f.state.setup.DayBackSlot, 5);
     EXPECT_EQ(f.state.setup.DayBackDate[5], now);
@@ -48,7 +48,7 @@ TEST(DailyBackup, StampsTodaysSlotConfirmsThenSaves)
     f.fakes.clock.set(2004, 5, 31, 23, 59, 59);
     const core::SetupRecord before = f.state.setup;
 
-    core::submenu_Dayback_Click(f.state, f.fakes.services);
+    core::backUpToday(f.state, f.fakes.services);
 
     EXPECT_EQ(f.state.setup.MonthBackDate[30], f.fakes.clock.now().time);
     EXPECT_EQ(f.state.setup.DayBackSlot, before.DayBackSlot);
@@ -64,10 +64,10 @@ TEST(MenuBackups, SourceShownWithoutOneTrailingSeparatorAndPackedWithExactlyOne)
 {
     BackupFixture f;
     f.state.setup.BackupFolder = f.source + kSep + kSep;
-    core::submenu_Dayback_Click(f.state, f.fakes.services);
+    core::backUpToday(f.state, f.fakes.services);
     const std::string slot = f.monthSlot(14);
     EXPECT_EQ(f.fakes.archiver.commands().at(0),
-              "a -d1 -y1 -h2 -jm2 \"" + slot + kSep + "BackUp.new.lzh\" \"" + f.source + kSep + kSep + "\"");
+              commandOf("a -d1 -y1 -h2 -jm2 \"" + slot + kSep + "BackUp.new.lzh\" \"" + f.source + kSep + kSep + "\""));
     EXPECT_EQ(f.fakes.dialogs.messages().at(0).text, f.source + kSep + " を \r" + slot + " にバックアップしました");
 }
 
@@ -79,35 +79,36 @@ TEST(MenuBackups, SlotEndsWithOnlyTheNewArchiveAndItsSubfolders)
     f.fillSlot(slot, {{"BackUp.lzh", "old"}, {"notes.txt", "n"}, {"BackUp.new.lzh", "left over from a crash"}});
     f.fillSlot(slot + kSep + "sub", {{"keep.txt", "k"}});
     bool pendingGoneBeforePacking = false;
-    f.fakes.archiver.setOnRun([&](const std::string& command) {
+    f.fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand& command) {
         pendingGoneBeforePacking = !isFile(pending); // else the add would add onto it
         writeFile(archiveOf(command), "new");
     });
 
-    core::submenu_Nowback_Click(f.state, f.fakes.services);
+    core::backUpCurrentState(f.state, f.fakes.services);
 
     EXPECT_TRUE(pendingGoneBeforePacking);
     EXPECT_EQ(listFolder(slot), (std::vector<std::string>{"BackUp.lzh", "sub"}));
     EXPECT_EQ(readFile(slot + kSep + "BackUp.lzh"), "new");
     EXPECT_EQ(readFile(slot + kSep + "sub" + kSep + "keep.txt"), "k");
     EXPECT_EQ(f.fakes.archiver.commands(),
-              (std::vector<std::string>{"a -d1 -y1 -h2 -jm2 \"" + pending + "\" \"" + f.source + kSep + "\""}));
+              (std::vector{commandOf("a -d1 -y1 -h2 -jm2 \"" + pending + "\" \"" + f.source + kSep + "\"")}));
 }
 
 TEST(MenuBackups, FailedPackKeepsThePreviousArchiveAndStampAndSaysSo)
 {
-    for (const int code : {core::archive::kUnlhaWriteFailed, core::archive::kUnlhaArchiveCorrupt}) {
-        SCOPED_TRACE(code);
+    for (const base::ErrorCode code : {base::ErrorCode::DiskFull, base::ErrorCode::Corrupt}) {
+        SCOPED_TRACE(static_cast<int>(code));
         BackupFixture f;
         const std::string slot = f.daySlot(5);
         f.fillSlot(slot, {{"BackUp.lzh", "old"}, {"notes.txt", "n"}});
         const DateTime oldStamp = DateTime::fromCivil({2004, 5, 1, 9, 0, 0});
         f.state.setup.DayBackSlot = 4;
         f.state.setup.DayBackDate[5] = oldStamp;
-        f.fakes.archiver.setResult(code);
-        f.fakes.archiver.setOnRun([](const std::string& command) { writeFile(archiveOf(command), "half"); });
+        f.fakes.archiver.setResult(archiveFailure(code));
+        f.fakes.archiver.setOnRun(
+            [](const core::archive::UnlhaCommand& command) { writeFile(archiveOf(command), "half"); });
 
-        core::submenu_Nowback_Click(f.state, f.fakes.services);
+        core::backUpCurrentState(f.state, f.fakes.services);
 
         EXPECT_EQ(listFolder(slot), (std::vector<std::string>{"BackUp.lzh", "notes.txt"}));
         EXPECT_EQ(readFile(slot + kSep + "BackUp.lzh"), "old");
@@ -123,9 +124,9 @@ TEST(MenuBackups, FailedPackKeepsThePreviousArchiveAndStampAndSaysSo)
 TEST(MenuBackups, PartialPackCountsAsWrittenButNamesTheSkippedFiles)
 {
     BackupFixture f;
-    f.fakes.archiver.setResult(core::archive::kUnlhaPartial, {}, 3);
+    f.fakes.archiver.setResult(memberFailures(3));
     f.writeArchivesOnAdd("most");
-    core::submenu_Dayback_Click(f.state, f.fakes.services);
+    core::backUpToday(f.state, f.fakes.services);
 
     EXPECT_EQ(readFile(f.monthSlot(14) + kSep + "BackUp.lzh"), "most");
     EXPECT_EQ(f.state.setup.MonthBackDate[13], f.fakes.clock.now().time);
@@ -143,7 +144,7 @@ TEST(MenuBackups, MissingEmptyOrPlainFileSourceIsReportedWithoutPacking)
         if (name == "plain.txt")
             writeFile(folder, "x");
         f.state.setup.BackupFolder = folder;
-        core::submenu_Dayback_Click(f.state, f.fakes.services);
+        core::backUpToday(f.state, f.fakes.services);
 
         EXPECT_TRUE(f.fakes.archiver.commands().empty());
         EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
@@ -167,9 +168,9 @@ TEST(MenuBackups, AFolderThatCouldNeverBeRestoredIsNotBackedUp)
             f.state.setup.BackupFolder = folder;
             f.fakes.dialogs.clear();
             if (daily)
-                core::submenu_Dayback_Click(f.state, f.fakes.services);
+                core::backUpToday(f.state, f.fakes.services);
             else
-                core::submenu_Nowback_Click(f.state, f.fakes.services);
+                core::backUpCurrentState(f.state, f.fakes.services);
 
             ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
             EXPECT_EQ(f.fakes.dialogs.messages()[0].title, daily ? kDayTitle : kNowTitle);
@@ -186,16 +187,16 @@ TEST(MenuBackups, AFolderThatCouldNeverBeRestoredIsNotBackedUp)
 TEST(MenuBackups, RemovedSlotFolderIsMadeAgainButAPlainFileInItsPlaceFails)
 {
     BackupFixture f;
-    core::submenu_Nowback_Click(f.state, f.fakes.services); // no DayBack folder at all
+    core::backUpCurrentState(f.state, f.fakes.services); // no DayBack folder at all
     EXPECT_EQ(readFile(f.daySlot(1) + kSep + "BackUp.lzh"), "new");
 
     writeFile(f.daySlot(2), "a file where the slot belongs");
-    core::submenu_Nowback_Click(f.state, f.fakes.services);
+    core::backUpCurrentState(f.state, f.fakes.services);
     EXPECT_EQ(readFile(f.daySlot(2)), "a file where the slot belongs");
     EXPECT_TRUE(f.state.setup.DayBackDate[2].isZero());
     EXPECT_EQ(f.fakes.dialogs.messages().at(1).text, f.failedText(f.daySlot(2)));
 
-    core::submenu_Nowback_Click(f.state, f.fakes.services); // and the next backup works again
+    core::backUpCurrentState(f.state, f.fakes.services); // and the next backup works again
     EXPECT_EQ(readFile(f.daySlot(3) + kSep + "BackUp.lzh"), "new");
 }
 
@@ -211,9 +212,9 @@ TEST(MenuBackups, FailedSaveOfTheSettingsIsReportedAfterTheBackup)
         makeFolder(f.setupFile());
 
         if (daily)
-            core::submenu_Dayback_Click(f.state, f.fakes.services);
+            core::backUpToday(f.state, f.fakes.services);
         else
-            core::submenu_Nowback_Click(f.state, f.fakes.services);
+            core::backUpCurrentState(f.state, f.fakes.services);
 
         const auto& shown = f.fakes.dialogs.messages();
         ASSERT_EQ(shown.size(), 2u);

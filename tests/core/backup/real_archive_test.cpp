@@ -4,7 +4,7 @@
 #include "backup_fixture.h"
 #include "core/backup/backup_operations.h"
 #include "core/schedule/timer_tick.h"
-#include "lzh/member_pipeline.h"
+#include "archiver/member_packer.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +19,17 @@ using core::DateTime;
 // The real archiver, optionally meddling with the source while it packs.
 class RealRunner final : public core::ArchiveRunner {
 public:
-    int run(const std::string& command, std::string* message, const core::archive::UnlhaOptions& options) override
+    core::archive::ArchiveResult run(const core::archive::UnlhaCommand& command,
+                                     const core::archive::ArchiveOptions& options) override
     {
-        core::archive::UnlhaOptions withHook = options;
+        core::archive::ArchiveOptions withHook = options;
         bool first = true;
-        withHook.progress.onProgress = [&](std::uint64_t, std::uint64_t, const std::string& member) {
+        withHook.onProgress = [&](std::uint64_t, std::uint64_t, const std::string& member) {
             if (first && duringFirstMember)
                 duringFirstMember(member);
             first = false;
         };
-        return m_direct.run(command, message, withHook);
+        return m_direct.run(command, withHook);
     }
     std::function<void(const std::string& member)> duringFirstMember;
 
@@ -64,13 +65,13 @@ private:
 TEST(RealArchive, MenuBackupsPackTheWholeFolderTreeAndOnlyItsCurrentFiles)
 {
     RealBackup f;
-    core::submenu_Nowback_Click(f.state, f.services);
+    core::backUpCurrentState(f.state, f.services);
     EXPECT_EQ(listFolder(f.daySlot(1)), std::vector<std::string>{"BackUp.lzh"});
     EXPECT_EQ(f.extracted(f.daySlot(1)), treeOf(f.source));
 
-    core::submenu_Dayback_Click(f.state, f.services);
+    core::backUpToday(f.state, f.services);
     fs::remove(platform::toPath(platform::joinPath(f.source, "b.txt")));
-    core::submenu_Dayback_Click(f.state, f.services);
+    core::backUpToday(f.state, f.services);
     const auto second = f.extracted(f.monthSlot(14));
     EXPECT_EQ(second, treeOf(f.source));
     EXPECT_EQ(second.count("b.txt"), 0u);
@@ -97,7 +98,7 @@ TEST(RealArchive, ProgramsOwnTreeIsLeftOutWhenTheSourceHoldsIt)
     RealBackup f;
     makeFolder(f.state.programFolder + kSep + "TmpRead");
     writeFile(f.state.programFolder + kSep + "TmpRead" + kSep + "t.txt", "t");
-    core::submenu_Nowback_Click(f.state, f.services); // hback01 holds an archive now
+    core::backUpCurrentState(f.state, f.services); // hback01 holds an archive now
     makeFolder(f.daySlot(2));
     core::compress(f.state, f.services, f.temp.path(), f.daySlot(2));
 
@@ -110,7 +111,7 @@ TEST(RealArchive, ProgramsOwnTreeIsLeftOutWhenTheSourceHoldsIt)
 TEST(RealArchive, MissingSourceKeepsThePreviousArchiveAndStampAndTheNextBackupWorks)
 {
     RealBackup f;
-    core::submenu_Dayback_Click(f.state, f.services);
+    core::backUpToday(f.state, f.services);
     const std::string archive = f.monthSlot(14) + kSep + "BackUp.lzh";
     const std::string before = readFile(archive);
     const DateTime firstStamp = f.state.setup.MonthBackDate[13];
@@ -118,12 +119,12 @@ TEST(RealArchive, MissingSourceKeepsThePreviousArchiveAndStampAndTheNextBackupWo
     const std::string away = f.temp.file("away");
     fs::rename(platform::toPath(f.source), platform::toPath(away));
     f.fakes.clock.advanceSeconds(60);
-    core::submenu_Dayback_Click(f.state, f.services);
+    core::backUpToday(f.state, f.services);
     EXPECT_EQ(readFile(archive), before);
     EXPECT_EQ(f.state.setup.MonthBackDate[13], firstStamp);
 
     fs::rename(platform::toPath(away), platform::toPath(f.source));
-    core::submenu_Dayback_Click(f.state, f.services);
+    core::backUpToday(f.state, f.services);
     EXPECT_EQ(f.state.setup.MonthBackDate[13], f.fakes.clock.now().time);
     EXPECT_EQ(f.extracted(f.monthSlot(14)), treeOf(f.source));
 }
@@ -134,7 +135,7 @@ TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
     fs::remove_all(platform::toPath(platform::joinPath(f.source, "sub")));
     // The packer takes entries a bounded distance ahead of the one it writes; the file removed
     // comes farther behind the first member, so it cannot have been read yet.
-    for (std::size_t i = 0; i < lzh::MemberPipeline::kMaxAhead + 8; ++i)
+    for (std::size_t i = 0; i < archiver::MemberPacker::kMaxAhead + 8; ++i)
         writeFile(platform::joinPath(f.source, "f" + std::to_string(10000 + i) + ".txt"), "f");
     writeFile(platform::joinPath(f.source, "zz.txt"), "z");
     int removed = 0;
@@ -142,7 +143,7 @@ TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
         if (fs::remove(platform::toPath(platform::joinPath(f.source, "zz.txt"))))
             ++removed;
     };
-    core::submenu_Nowback_Click(f.state, f.services);
+    core::backUpCurrentState(f.state, f.services);
 
     ASSERT_EQ(removed, 1);
     EXPECT_EQ(f.extracted(f.daySlot(1)), treeOf(f.source));
@@ -159,14 +160,14 @@ TEST(RealArchive, DamagedArchiveInTheSlotStopsAScheduledAddWithoutTouchingIt)
     f.fillSlot(f.monthSlot(14), {{"BackUp.lzh", "not an archive at all, but long enough to look for a header in it"}});
     f.state.setup.MonthBackOption[1] = 1;
     f.fakes.clock.set(2004, 5, 14, 8, 0, 0);
-    core::Timer1_Timer(f.state, f.services);
+    core::runTick(f.state, f.services);
 
     EXPECT_EQ(readFile(archive), "not an archive at all, but long enough to look for a header in it");
     EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
     ASSERT_EQ(f.fakes.dialogs.notifications().size(), 1u);
     EXPECT_EQ(f.fakes.dialogs.notifications()[0].text, f.failedText(f.monthSlot(14)));
 
-    core::submenu_Dayback_Click(f.state, f.services); // the menu backup replaces it whole
+    core::backUpToday(f.state, f.services); // the menu backup replaces it whole
     EXPECT_EQ(f.extracted(f.monthSlot(14)), treeOf(f.source));
 }
 

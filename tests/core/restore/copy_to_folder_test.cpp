@@ -20,7 +20,7 @@ protected:
         put("prog/DayBack/hback09/BackUp.lzh");
     }
 
-    CopyOutcome copy() { return core::restore::cmdRead_Click(m_state, m_fakes.services, m_slot); }
+    CopyOutcome copy() { return core::restore::copySlotToFolder(m_state, m_fakes.services, m_slot); }
 
     std::string m_slot;
 };
@@ -76,9 +76,9 @@ TEST_F(CopyToFolderTest, IntoTmpReadItClearsWithoutAskingAndReportsTheSlot)
     EXPECT_TRUE(listFolder(core::tmpReadFolder(m_program)).empty());
     const std::string archive = core::archivePathInSlot(m_slot);
     EXPECT_EQ(m_fakes.archiver.commands(),
-              (std::vector<std::string>{"t \"" + archive + "\"", "x -d1 -y1 \"" + archive + "\" \"" +
-                                                                     core::tmpReadFolder(m_program) +
-                                                                     platform::kSeparator + "\""}));
+              (std::vector{commandOf("t \"" + archive + "\""),
+                           commandOf("x -d1 -y1 \"" + archive + "\" \"" + core::tmpReadFolder(m_program) +
+                                     platform::kSeparator + "\"")}));
     EXPECT_EQ(m_fakes.dialogs.messages().back().title, kCopyTitle);
     EXPECT_EQ(m_fakes.dialogs.messages().back().text,
               m_slot + " を \r" + core::tmpReadFolder(m_program) + " に読込みました");
@@ -187,20 +187,22 @@ TEST_F(CopyToFolderTest, ASlotHoldingSomeOtherFileButNoArchiveLeavesTheDestinati
 
 TEST_F(CopyToFolderTest, AFailedExtractionIsNotReportedAsRead)
 {
-    // The fake hands out its message before it runs, so both calls carry it and only the code differs.
-    m_fakes.archiver.setOnRun([&](const std::string& command) {
-        const bool isTest = command.rfind("t ", 0) == 0;
-        m_fakes.archiver.setResult(isTest ? core::archive::kUnlhaOk : core::archive::kUnlhaMemberErrors,
-                                   "../evil.txt: refused name");
+    // The test passes; the extraction refuses one member.
+    m_fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand& command) {
+        core::archive::ArchiveResult result;
+        if (command.command == 'x')
+            result.memberFailures.push_back(
+                base::Status::error(base::ErrorCode::Unsupported, "refused name", "../evil.txt"));
+        m_fakes.archiver.setResult(result);
     });
     m_fakes.dialogs.chooseFolderAnswer(core::tmpReadFolder(m_program));
 
     EXPECT_EQ(copy(), CopyOutcome::ExtractionFailed);
 
     const std::string text = m_fakes.dialogs.messages().back().text;
-    EXPECT_EQ(text,
-              m_slot + " を \r" + core::tmpReadFolder(m_program) +
-                  " に読込めませんでした！\r\r一部のファイルを取り出せませんでした。\r（../evil.txt: refused name）");
+    EXPECT_EQ(text, m_slot + " を \r" + core::tmpReadFolder(m_program) +
+                        " に読込めませんでした！\r\r一部のファイルを取り出せませんでした。\r（error (1 failed, first: "
+                        "../evil.txt: refused name)）");
     EXPECT_TRUE(core::restore::closesWindow(CopyOutcome::ExtractionFailed));
 }
 

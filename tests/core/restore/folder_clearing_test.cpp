@@ -37,10 +37,31 @@ TEST(ClearFolder, EmptiesAFolderPastThreeHundredCharactersAndNothingElse)
     const base::Status cleared = core::restore::clearFolder(target);
     fs::current_path(previous, error);
 
-    ASSERT_TRUE(cleared.isOk()) << cleared.detail();
+    ASSERT_TRUE(cleared.ok()) << cleared.detail();
     EXPECT_TRUE(listFolder(target).empty());
     EXPECT_TRUE(core::restore::folderIsEmpty(target));
     EXPECT_EQ(listFolder(work), std::vector<std::string>{"canary.txt"});
+}
+
+// A link to a folder elsewhere goes as a link: following it would empty a folder outside the
+// one asked for.
+TEST(ClearFolder, RemovesALinkToAFolderWithoutEmptyingWhatItPointsTo)
+{
+    TempFolder temp;
+    const std::string outside = temp.file("outside");
+    makeFolder(outside);
+    writeFile(outside + "/kept.txt", "must stay");
+    const std::string target = temp.file("target");
+    makeFolder(target);
+    std::error_code error;
+    fs::create_directory_symlink(platform::toPath(outside), platform::toPath(target + "/link"), error);
+    if (error)
+        GTEST_SKIP() << "cannot make a link here: " << error.message();
+
+    core::restore::clearFolder(target);
+
+    EXPECT_TRUE(listFolder(target).empty());
+    EXPECT_EQ(listFolder(outside), std::vector<std::string>{"kept.txt"});
 }
 
 } // namespace

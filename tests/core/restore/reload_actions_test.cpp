@@ -25,7 +25,7 @@ TEST_F(ReloadActionsTest, ASlotWithoutBackUpLzhIsReportedAndNothingIsAsked)
 {
     put("prog/DayBack/hback03/other.txt");
 
-    EXPECT_FALSE(core::restore::cmdReload_Click(m_state, m_fakes.services, openedModel(1, 3)));
+    EXPECT_FALSE(core::restore::restoreSelectedSlot(m_state, m_fakes.services, openedModel(1, 3)));
 
     ASSERT_EQ(m_fakes.dialogs.shown().size(), 1u);
     EXPECT_EQ(m_fakes.dialogs.shown()[0].kind, ScriptedDialogs::Kind::Message);
@@ -40,7 +40,7 @@ TEST_F(ReloadActionsTest, AnsweringNoChangesNothingAndKeepsTheWindowOpen)
     put("data/a.txt", "A");
     m_fakes.dialogs.answerNo();
 
-    EXPECT_FALSE(core::restore::cmdReload_Click(m_state, m_fakes.services, openedModel(0, 4)));
+    EXPECT_FALSE(core::restore::restoreSelectedSlot(m_state, m_fakes.services, openedModel(0, 4)));
 
     ASSERT_EQ(m_fakes.dialogs.questions().size(), 1u);
     EXPECT_EQ(m_fakes.dialogs.questions()[0].title, "つむぎ君：　復元する");
@@ -57,12 +57,12 @@ TEST_F(ReloadActionsTest, YesRestoresTheSelectedSlotOverTheProtectedFolderLessIt
     m_state.setup.BackupFolder = m_protected + platform::kSeparator;
     m_fakes.dialogs.answerYes();
 
-    EXPECT_TRUE(core::restore::cmdReload_Click(m_state, m_fakes.services, openedModel(1, 7)));
+    EXPECT_TRUE(core::restore::restoreSelectedSlot(m_state, m_fakes.services, openedModel(1, 7)));
 
     const std::string archive = core::archivePathInSlot(core::daySlotPath(m_program, 7));
     ASSERT_EQ(m_fakes.archiver.commands().size(), 2u);
     EXPECT_EQ(m_fakes.archiver.commands()[1],
-              "x -d1 -y1 \"" + archive + "\" \"" + m_protected + platform::kSeparator + "\"");
+              commandOf("x -d1 -y1 \"" + archive + "\" \"" + m_protected + platform::kSeparator + "\""));
     EXPECT_EQ(m_fakes.dialogs.messages().back().text, archive + " を \r" + m_protected + " に復元しました");
 }
 
@@ -97,7 +97,7 @@ TEST_F(ReloadActionsTest, ASlotWrittenWhileTheQuestionIsOpenIsNotRestored)
         m_fakes.dialogs.setOnQuestion(change);
         m_fakes.dialogs.answerYes();
 
-        EXPECT_FALSE(core::restore::cmdReload_Click(m_state, m_fakes.services, model));
+        EXPECT_FALSE(core::restore::restoreSelectedSlot(m_state, m_fakes.services, model));
 
         EXPECT_TRUE(m_fakes.archiver.commands().empty());
         EXPECT_EQ(readFile(path("data/a.txt")), "A");
@@ -113,10 +113,10 @@ TEST_F(ReloadActionsTest, ASlotWrittenWhileTheQuestionIsOpenIsNotRestored)
 TEST_F(ReloadActionsTest, TheWindowClosesAfterARestoreThatFailed)
 {
     put("prog/MonthBack/mback01/BackUp.lzh");
-    m_fakes.archiver.setResult(core::archive::kUnlhaArchiveCorrupt);
+    m_fakes.archiver.setResult(archiveFailure(base::ErrorCode::Corrupt));
     m_fakes.dialogs.answerYes();
 
-    EXPECT_TRUE(core::restore::cmdReload_Click(m_state, m_fakes.services, openedModel(0, 0)));
+    EXPECT_TRUE(core::restore::restoreSelectedSlot(m_state, m_fakes.services, openedModel(0, 0)));
 }
 
 } // namespace

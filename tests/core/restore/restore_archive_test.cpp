@@ -4,8 +4,6 @@
 #include "core/settings/setup_file.h"
 #include "restore_fixture.h"
 
-#include "../../lzh/archive/archive_builder.h"
-
 #include <filesystem>
 
 namespace fernhold::test {
@@ -37,7 +35,7 @@ TEST_F(RestoreArchiveTest, PaintsTheTitleThenTestsThenClearsThenExtracts)
     put("data/old.txt", "old");
     std::vector<std::map<std::string, std::string>> targetDuringCalls;
     std::vector<bool> busyDuringCalls;
-    m_fakes.archiver.setOnRun([&](const std::string&) {
+    m_fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand&) {
         EXPECT_EQ(m_fakes.mainView.titles(), std::vector<std::string>{"復元中"});
         EXPECT_EQ(m_fakes.mainView.eventPumps(), 1);
         targetDuringCalls.push_back(treeOf(m_protected));
@@ -48,8 +46,8 @@ TEST_F(RestoreArchiveTest, PaintsTheTitleThenTestsThenClearsThenExtracts)
 
     const char sep = platform::kSeparator;
     EXPECT_EQ(m_fakes.archiver.commands(),
-              (std::vector<std::string>{"t \"" + m_archive + "\"",
-                                        "x -d1 -y1 \"" + m_archive + "\" \"" + m_protected + sep + "\""}));
+              (std::vector{commandOf("t \"" + m_archive + "\""),
+                           commandOf("x -d1 -y1 \"" + m_archive + "\" \"" + m_protected + sep + "\"")}));
     ASSERT_EQ(targetDuringCalls.size(), 2u);
     EXPECT_EQ(targetDuringCalls[0].count("old.txt"), 1u) << "nothing may go before the test has passed";
     EXPECT_TRUE(targetDuringCalls[1].empty());
@@ -59,7 +57,8 @@ TEST_F(RestoreArchiveTest, PaintsTheTitleThenTestsThenClearsThenExtracts)
 
 TEST_F(RestoreArchiveTest, ReportsSuccessInTwoLinesAndThenSavesTheSettings)
 {
-    m_fakes.archiver.setOnRun([&](const std::string&) { EXPECT_FALSE(isFile(core::setupFilePath(m_program))); });
+    m_fakes.archiver.setOnRun(
+        [&](const core::archive::UnlhaCommand&) { EXPECT_FALSE(isFile(core::setupFilePath(m_program))); });
 
     restore(m_protected);
 
@@ -144,27 +143,26 @@ TEST_F(RestoreArchiveTest, AnArchiveFailingItsTestLeavesTheTargetExactlyAsItWas)
     put("data/a.txt", "A");
     put("data/sub/b.txt", "B");
     const auto before = treeOf(m_protected);
-    m_fakes.archiver.setResult(core::archive::kUnlhaArchiveCorrupt, "header checksum mismatch");
+    m_fakes.archiver.setResult(archiveFailure(base::ErrorCode::Corrupt, "header checksum mismatch"));
 
     EXPECT_EQ(restore(m_protected), RestoreOutcome::ArchiveRejected);
 
     EXPECT_EQ(treeOf(m_protected), before);
     EXPECT_EQ(m_fakes.archiver.commands().size(), 1u);
-    EXPECT_EQ(m_fakes.dialogs.messages()[0].text, m_archive + " は壊れています。\r（header checksum mismatch）\r\r" +
+    EXPECT_EQ(m_fakes.dialogs.messages()[0].text, m_archive +
+                                                      " は壊れています。\r（error: header checksum mismatch）\r\r" +
                                                       "復元を中止しました。　" + m_protected + " は変更していません。");
     EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
 }
 
 TEST_F(RestoreArchiveTest, AnArchiveTooLargeForTheVolumeIsRefusedBeforeAnythingIsDeleted)
 {
-    // The members' sizes come from the headers, so one claiming a pebibyte outgrows any disk.
+    // A pebibyte outgrows any disk.
     put("data/a.txt", "A");
-    lzh::HeaderFields fields;
-    fields.path = "huge.bin";
-    fields.method = lzh::Method::Lh5;
-    fields.originalSize = std::uint64_t{1} << 50;
-    fields.wideSizes = true;
-    put("prog/MonthBack/mback05/BackUp.lzh", lzh::test::level2Member(fields, "x") + '\0');
+    put("prog/MonthBack/mback05/BackUp.lzh", "huge");
+    core::archive::ArchiveResult huge;
+    huge.bytesNeeded = std::uint64_t{1} << 50;
+    m_fakes.archiver.setResult(huge);
 
     EXPECT_EQ(restore(m_protected), RestoreOutcome::NotEnoughSpace);
 
@@ -226,7 +224,7 @@ TEST_F(RestoreArchiveTest, RefusesEveryFolderThatHoldsTheProgramFolder)
 {
     m_state.programFolder = path("outer/inner/prog");
     put("outer/inner/prog/DayBack/hback01/BackUp.lzh", "keep");
-    ASSERT_TRUE(core::createBackupTree(m_state.programFolder));
+    ASSERT_TRUE(core::createBackupTree(m_state.programFolder).ok());
     for (const std::string& holder : {path("outer/inner"), path("outer")}) {
         m_fakes.dialogs.clear();
         EXPECT_EQ(restore(holder), RestoreOutcome::Refused) << holder;

@@ -24,8 +24,8 @@ RestoreFixture::RestoreFixture()
     m_protected = path("data");
     makeFolder(m_program);
     makeFolder(m_protected);
-    EXPECT_TRUE(core::createBackupTree(m_program));
-    EXPECT_TRUE(core::createTmpRead(m_program));
+    EXPECT_TRUE(core::createBackupTree(m_program).ok());
+    EXPECT_TRUE(core::createTmpRead(m_program).ok());
     m_state.programFolder = m_program;
     m_state.setup.BackupFolder = m_protected;
 }

@@ -1,5 +1,6 @@
 // The restore and the copy with the real archiver: pack a folder, change it, bring it back.
 
+#include "core/archive/unlha.h"
 #include "core/restore/copy_to_folder.h"
 #include "core/restore/restore_archive.h"
 #include "core/settings/setup_file.h"
@@ -39,8 +40,9 @@ protected:
     {
         const std::string command =
             "a -d1 -y1 -h2 -jm2 \"" + m_archive + "\" \"" + m_protected + platform::kSeparator + "\"";
-        std::string message;
-        ASSERT_EQ(m_runner.run(command, &message, {}), core::archive::kUnlhaOk) << message;
+        char message[256];
+        ASSERT_EQ(core::archive::Unlha(nullptr, command.c_str(), message, sizeof message), core::archive::kUnlhaOk)
+            << message;
     }
 
     void changeTheFolder()
@@ -88,8 +90,8 @@ TEST_F(RoundTripTest, CopyUnpacksIntoTmpReadAndIntoAnotherFolder)
     m_fakes.dialogs.chooseFolderAnswer(path("elsewhere"));
     m_fakes.dialogs.answerYes();
 
-    EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
-    EXPECT_EQ(core::restore::cmdRead_Click(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
+    EXPECT_EQ(core::restore::copySlotToFolder(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
+    EXPECT_EQ(core::restore::copySlotToFolder(m_state, m_services, m_slot), CopyOutcome::Copied) << lastMessage();
 
     EXPECT_EQ(treeOf(core::tmpReadFolder(m_program)), original);
     EXPECT_EQ(treeOf(path("elsewhere")), original);

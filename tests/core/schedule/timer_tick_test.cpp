@@ -15,7 +15,7 @@ std::vector<int> tickFrom(BackupFixture& f, int h, int m, int s, int count)
     f.fakes.clock.set(2004, 5, 14, h, m, s);
     for (int i = 0; i < count; ++i) {
         const std::size_t before = f.fakes.archiver.calls().size();
-        core::Timer1_Timer(f.state, f.fakes.services);
+        core::runTick(f.state, f.fakes.services);
         if (f.fakes.archiver.calls().size() != before)
             firedAt.push_back(f.fakes.clock.now().time.civil().second);
         f.fakes.clock.advanceSeconds(1);
@@ -68,6 +68,15 @@ TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
     EXPECT_EQ(f.state.TimerDone[1], 0);
 }
 
+TEST(HourBackup, StartOnTheWindowsLastSecondFiresButJustAfterItDoesNot)
+{
+    for (const auto& [second, fired] : {std::pair<int, std::size_t>{5, 1}, {6, 0}}) {
+        BackupFixture f;
+        f.state.setup.DayBackHour[14] = 1;
+        EXPECT_EQ(tickFrom(f, 14, 0, second, 3).size(), fired) << second;
+    }
+}
+
 TEST(HourBackup, SlotNumberFollowsTheRingNotTheHourAndAHandEditedOneRestartsIt)
 {
     for (const auto& [slot, next] : {std::pair<std::int16_t, int>{7, 8}, {-7, 0}, {24, 0}, {99, 0}}) {
@@ -106,7 +115,8 @@ TEST(TimerTick, SetsTheClockTitleBeforeABackupStarts)
     BackupFixture f;
     f.state.setup.DayBackHour[8] = 1;
     std::string titleDuringBackup;
-    f.fakes.archiver.setOnRun([&](const std::string&) { titleDuringBackup = f.fakes.mainView.lastTitle(); });
+    f.fakes.archiver.setOnRun(
+        [&](const core::archive::UnlhaCommand&) { titleDuringBackup = f.fakes.mainView.lastTitle(); });
     tickFrom(f, 8, 0, 0, 1);
     EXPECT_EQ(titleDuringBackup, "つむぎ君: 8:00:00");
     EXPECT_EQ(core::clockTitle(f.fakes.locale, DateTime::fromCivil({2004, 5, 14, 23, 5, 9})), "つむぎ君: 23:05:09");
@@ -133,8 +143,8 @@ TEST(ScheduledBackups, AddOntoTheSlotWithoutClearingItShowingOrSaving)
     f.state.setup.DayBackHour[8] = 1;
     f.fillSlot(f.daySlot(1), {{"notes.txt", "n"}});
     tickFrom(f, 8, 0, 0, 1);
-    EXPECT_EQ(f.fakes.archiver.commands(), (std::vector<std::string>{"a -d1 -y1 -h2 -jm2 \"" + f.daySlot(1) + kSep +
-                                                                     "BackUp.lzh\" \"" + f.source + kSep + "\""}));
+    EXPECT_EQ(f.fakes.archiver.commands(), (std::vector{commandOf("a -d1 -y1 -h2 -jm2 \"" + f.daySlot(1) + kSep +
+                                                                  "BackUp.lzh\" \"" + f.source + kSep + "\"")}));
     EXPECT_TRUE(isFile(f.daySlot(1) + kSep + "notes.txt"));
     EXPECT_TRUE(f.fakes.dialogs.shown().empty());
     EXPECT_FALSE(isFile(f.setupFile()));
@@ -144,7 +154,7 @@ TEST(ScheduledBackups, FailureIsToldWithoutBlockingAndTheStampGoesBack)
 {
     BackupFixture f;
     f.state.setup.DayBackHour[8] = 1;
-    f.fakes.archiver.setResult(core::archive::kUnlhaWriteFailed);
+    f.fakes.archiver.setResult(archiveFailure(base::ErrorCode::DiskFull));
     tickFrom(f, 8, 0, 0, 1);
     EXPECT_EQ(f.state.setup.DayBackSlot, 1);
     EXPECT_TRUE(f.state.setup.DayBackDate[1].isZero());

@@ -36,7 +36,7 @@ struct Program {
     core::SetupRecord saveAndForget(const core::SetupRecord& record)
     {
         state.setup = record;
-        EXPECT_TRUE(core::SaveSetup(state).isOk());
+        EXPECT_TRUE(core::SaveSetup(state).ok());
         state.setup = {};
         return record;
     }
@@ -90,7 +90,7 @@ TEST(LoadSetup, ReportsAppliesDefaultsAndRewritesABadFile)
     ASSERT_TRUE(writeFile(program.setupPath(), bytes.substr(0, cut)));
     base::Status rewrite = base::Status::error(base::ErrorCode::IoError, "unset");
     EXPECT_FALSE(core::LoadSetup(program.state, program.dialogs, &rewrite));
-    EXPECT_TRUE(rewrite.isOk());
+    EXPECT_TRUE(rewrite.ok());
     expectFailurePathTaken(program, program.defaultsKeeping(saved));
     EXPECT_EQ(program.state.setup.MonthBackDate[5], saved.MonthBackDate[5]);
 }
@@ -123,19 +123,22 @@ TEST(SaveSetup, ReplacesTheFileWholeAndLeavesNothingElse)
     Program program;
     ASSERT_TRUE(writeFile(program.setupPath(), std::string(100000, 'x')));
     program.state.setup = sampleRecord("z");
-    ASSERT_TRUE(core::SaveSetup(program.state).isOk());
+    ASSERT_TRUE(core::SaveSetup(program.state).ok());
     EXPECT_EQ(readFile(program.setupPath()), core::serializeSetup(program.state.setup));
     EXPECT_EQ(fernhold::test::listFolder(program.folder.path()), std::vector<std::string>{"setup.def"});
 }
 
-TEST(SaveSetup, KeepsTheFileWhenAFolderNameHoldsALineBreak)
+TEST(SaveSetup, KeepsTheFileWhenAFolderNameHoldsAControlCharacter)
 {
-    Program program;
-    program.state.setup = program.saveAndForget(sampleRecord("z"));
-    const std::string before = readFile(program.setupPath());
-    program.state.setup.BackupFolder = "/home/a\nb";
-    EXPECT_EQ(core::SaveSetup(program.state).code(), base::ErrorCode::InvalidArgument);
-    EXPECT_EQ(readFile(program.setupPath()), before);
+    // Loading refuses every one of them, so saving one would cost all settings at the next start.
+    for (const char* folder : {"/home/a\nb", "/home/a\rb", "/home/a\tb", "/home/a\x1F"}) {
+        Program program;
+        program.state.setup = program.saveAndForget(sampleRecord("z"));
+        const std::string before = readFile(program.setupPath());
+        program.state.setup.BackupFolder = folder;
+        EXPECT_EQ(core::SaveSetup(program.state).code(), base::ErrorCode::InvalidArgument) << folder;
+        EXPECT_EQ(readFile(program.setupPath()), before);
+    }
 }
 
 } // namespace

@@ -92,7 +92,7 @@ TEST(SetupFile, RoundTripsEveryFieldInCp932OrElseUtf8)
         EXPECT_EQ(lines[1],
                   "\"" + (cp932 ? *platform::utf8ToCp932(written.BackupFolder) : written.BackupFolder) + "\"");
         SetupRecord read;
-        ASSERT_TRUE(core::parseSetup(bytes, read).isOk());
+        ASSERT_TRUE(core::parseSetup(bytes, read).ok());
         EXPECT_EQ(read, written);
     }
 }
@@ -104,7 +104,7 @@ TEST(SetupFile, ReadsLfLineEndsAFinalLineWithoutEndingAndIgnoresLinesAfterTheLas
     const std::string lf = joinLines(lines, "\n");
     for (const std::string& bytes : {lf, lf.substr(0, lf.size() - 1), joinLines(lines) + "extra\r\n\x01\x02 junk"}) {
         SetupRecord read;
-        ASSERT_TRUE(core::parseSetup(bytes, read).isOk());
+        ASSERT_TRUE(core::parseSetup(bytes, read).ok());
         EXPECT_EQ(read, written);
     }
 }
@@ -117,7 +117,7 @@ TEST(SetupFile, KeepsOutOfRangeValuesOfAHandEditedFileAsRead)
     lines[11] = "99";    // MonthBackTimeIndex
     lines[36] = "-3";    // DayBackSlot
     SetupRecord read;
-    ASSERT_TRUE(core::parseSetup(joinLines(lines), read).isOk());
+    ASSERT_TRUE(core::parseSetup(joinLines(lines), read).ok());
     EXPECT_EQ(read.MonthBackOption[0], 5);
     EXPECT_EQ(read.MonthBackTime, "7");
     EXPECT_EQ(read.MonthBackTimeIndex, 99);

@@ -26,12 +26,13 @@ TEST(SetupValues, ReadsEveryFormBackToTheSecond)
     EXPECT_EQ(setup::parseDateTime("#00:00:00#"), DateTime());
     EXPECT_EQ(setup::parseDateTime("#1899-12-30 00:00:00#"), DateTime());
     EXPECT_EQ(setup::parseDateTime("#2004-05-14 00:00:00#"), DateTime::fromCivil({2004, 5, 14, 0, 0, 0}));
+    EXPECT_EQ(setup::parseDateTime("#2000-02-29#"), DateTime::fromCivil({2000, 2, 29, 0, 0, 0}));
 }
 
 TEST(SetupValues, RefusesLinesThatAreNoDateTime)
 {
     for (const char* line :
-         {"", "#", "##", "2004-05-14", "#2004-05-14", "#2004-02-30#", "#2003-02-29#", "#2004-13-01#", "#0000-01-01#",
+         {"", "#", "##", "2004-05-14", "#2004-05-14", "#2004-02-30#", "#1900-02-29#", "#2004-13-01#", "#0000-01-01#",
           "#2004-5-14#", "#24:00:00#", "#12:60:00#", "#8:00:03#", "#2004-05-14T08:00:03#", "#2004-05-14  08:00:03#",
           " #2004-05-14#", "#2004-05-14# ", "#abcd-ef-gh#", "0"})
         EXPECT_EQ(setup::parseDateTime(line), std::nullopt) << line;

@@ -70,7 +70,7 @@ TEST(PickFolder, AFolderThatCouldNeverBeRestoredIsRefusedWithTheReason)
     TempFolder temp;
     const std::string program = temp.file("prog");
     ASSERT_TRUE(fernhold::test::makeFolder(program));
-    ASSERT_TRUE(core::createBackupTree(program));
+    ASSERT_TRUE(core::createBackupTree(program).ok());
     const std::string root = platform::kSeparator == '/' ? "/" : "C:\\";
     const std::vector<std::pair<std::string, std::string>> refused = {
         {program, program + " は\rつむぎ君のプログラムフォルダである"},

@@ -47,14 +47,15 @@ TEST(ExtractionTest, RunsTheFixedExtractCommandWithoutReportingAnything)
     fernhold::test::FakeServices fakes;
     core::AppState state;
     bool busyDuringRun = false;
-    fakes.archiver.setOnRun([&](const std::string&) { busyDuringRun = state.archiveBusy; });
-    fakes.archiver.setResult(3);
+    fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand&) { busyDuringRun = state.archiveBusy; });
+    fakes.archiver.setResult(fernhold::test::archiveFailure(base::ErrorCode::NotFound));
 
-    core::menuLZH_Click(state, fakes.services);
+    core::runExtractionTest(state, fakes.services);
 
     ASSERT_EQ(fakes.archiver.commands().size(), 1u);
-    EXPECT_EQ(fakes.archiver.commands()[0], "x -d1 -y1 \"D:\\My Documents\\Fernhold\\MonthBack\\mback24\\BackUp.lzh\" "
-                                            "\"D:\\My Documents\\Fernhold\\MonthBack\\mback24\\bb\\\"");
+    EXPECT_EQ(core::extractionTestCommand(), "x -d1 -y1 \"D:\\My Documents\\Fernhold\\MonthBack\\mback24\\BackUp.lzh\" "
+                                             "\"D:\\My Documents\\Fernhold\\MonthBack\\mback24\\bb\\\"");
+    EXPECT_EQ(fakes.archiver.commands()[0], fernhold::test::commandOf(core::extractionTestCommand()));
     EXPECT_TRUE(busyDuringRun);
     EXPECT_FALSE(state.archiveBusy);
     EXPECT_TRUE(fakes.dialogs.shown().empty());

@@ -41,14 +41,14 @@ struct Start {
         written.programFolder = folder.path();
         core::ApplyDefaults(written.setup, folder.path());
         change(written.setup);
-        ASSERT_TRUE(core::SaveSetup(written).isOk());
+        ASSERT_TRUE(core::SaveSetup(written).ok());
     }
 };
 
 TEST(Startup, FirstStartWritesTheDefaultsAndCreatesFiftyEightFolders)
 {
     Start start;
-    ASSERT_TRUE(start.run().isOk());
+    ASSERT_TRUE(start.run().ok());
 
     const std::vector<std::string> folders = listFoldersRecursively(start.folder.path());
     EXPECT_EQ(folders.size(), 58u);
@@ -69,7 +69,7 @@ TEST(Startup, FirstStartWritesTheDefaultsAndCreatesFiftyEightFolders)
 TEST(Startup, SecondStartChangesNothingAndRecreatesADeletedSlotEmpty)
 {
     Start start;
-    ASSERT_TRUE(start.run().isOk());
+    ASSERT_TRUE(start.run().ok());
     start.saveWith([](core::SetupRecord& r) { r.DayBackDate[5] = DateTime::fromCivil({2026, 12, 1, 9, 0, 0}); });
     const std::string archive = core::archivePathInSlot(core::monthSlotPath(start.folder.path(), 6));
     ASSERT_TRUE(writeFile(archive, "archive"));
@@ -80,7 +80,7 @@ TEST(Startup, SecondStartChangesNothingAndRecreatesADeletedSlotEmpty)
 
     start.state = {};
     start.state.programFolder = start.folder.path();
-    ASSERT_TRUE(start.run().isOk());
+    ASSERT_TRUE(start.run().ok());
     EXPECT_EQ(listFoldersRecursively(start.folder.path()), folders);
     EXPECT_TRUE(fernhold::test::listFolder(slot).empty());
     EXPECT_EQ(readFile(archive), "archive");
@@ -96,7 +96,7 @@ TEST(Startup, KeepsAPlainFileNamedDayBackAndReportsTheSlotItBlocks)
     ASSERT_TRUE(writeFile(dayBack, "not a folder"));
 
     const base::Status status = start.run();
-    EXPECT_FALSE(status.isOk());
+    EXPECT_FALSE(status.ok());
     EXPECT_EQ(status.path(), core::daySlotPath(start.folder.path(), 0));
     EXPECT_EQ(readFile(dayBack), "not a folder");
 
@@ -123,7 +123,7 @@ TEST(Startup, FailsWhenSetupDefCannotBeWritten)
             start.state.programFolder = start.folder.file("gone");
         const std::string setupPath = core::setupFilePath(start.state.programFolder);
         const base::Status status = start.run();
-        EXPECT_FALSE(status.isOk());
+        EXPECT_FALSE(status.ok());
         EXPECT_EQ(status.path(), setupPath);
         const auto messages = start.fakes.dialogs.messages();
         ASSERT_EQ(messages.size(), folderInItsPlace ? 2u : 1u);
@@ -145,9 +145,9 @@ TEST(Startup, AProtectedFolderThatCouldNeverBeRestoredIsToldAndNotBackedUp)
     core::ApplyDefaults(edited.setup, program);
     edited.setup.MonthBackOption[0] = 1;
     edited.setup.BackupFolder = program + platform::kSeparator;
-    ASSERT_TRUE(core::SaveSetup(edited).isOk());
+    ASSERT_TRUE(core::SaveSetup(edited).ok());
 
-    ASSERT_TRUE(start.run().isOk());
+    ASSERT_TRUE(start.run().ok());
 
     EXPECT_EQ(start.backups, 0);
     const auto messages = start.fakes.dialogs.messages();
@@ -171,14 +171,14 @@ TEST(Startup, RunsTheStartupBackupAfterLoadingAndBeforeTmpRead)
         tmpReadExisted = isFolder(start.folder.file("TmpRead"));
         slotSeen = start.state.setup.DayBackSlot;
     });
-    ASSERT_TRUE(status.isOk());
+    ASSERT_TRUE(status.ok());
     EXPECT_EQ(slotSeen, 23);
     EXPECT_FALSE(tmpReadExisted);
     EXPECT_TRUE(isFolder(start.folder.file("TmpRead")));
 
     // Only an exact 1 switches it on.
     start.saveWith([](core::SetupRecord& r) { r.MonthBackOption[0] = 2; });
-    ASSERT_TRUE(start.run().isOk());
+    ASSERT_TRUE(start.run().ok());
     EXPECT_EQ(start.backups, 0);
 }
 

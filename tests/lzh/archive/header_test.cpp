@@ -1,10 +1,11 @@
-// Headers of every level as other archivers write them, and the level-2 headers we write.
+// Headers of every level as other archivers write them, the level-2 headers we write, and where
+// an archive begins; all read from memory.
 
 #include "archive_builder.h"
-#include "archive_test_support.h"
-#include "lzh/extractor.h"
+#include "lzh/archive_reader.h"
 #include "lzh/header_writer.h"
 #include "lzh/member_name.h"
+#include "lzh/memory_stream.h"
 #include "platform/text_codec.h"
 
 #include <gtest/gtest.h>
@@ -22,14 +23,24 @@ std::string bytes(std::initializer_list<int> values)
     return s;
 }
 
-std::vector<MemberInfo> listBytes(const std::string& archive, base::Status* error = nullptr)
+// Every member's header up to the end or the error that stops the reading (stored in error).
+std::vector<MemberInfo> listBytes(const std::string& archive, base::Status* error = nullptr,
+                                  ArchiveStart start = ArchiveStart::AtFirstByte)
 {
-    test::TempFolder folder;
-    test::writeFile(folder / "a.lzh", archive);
+    ArchiveReader reader;
     std::vector<MemberInfo> members;
-    RunSummary summary = listArchive(folder / "a.lzh", [&](const MemberInfo& m) { members.push_back(m); });
+    base::Status status = reader.open(memorySource(archive), start);
+    while (status.ok()) {
+        auto next = reader.next();
+        if (!next.ok())
+            status = next.status();
+        else if (!next->has_value())
+            break;
+        else
+            members.push_back(**next);
+    }
     if (error)
-        *error = summary.archiveError;
+        *error = status;
     return members;
 }
 
@@ -94,18 +105,26 @@ TEST(LzhHeader, ReadsLevel0PathsWithEverySeparatorAndKeepsCp932TrailBytes)
         raw.levelZero = true;
         raw.level0Path = "dir" + separator + hyo + ".txt";
         auto path = decodeStoredName(raw);
-        ASSERT_TRUE(path.isOk());
+        ASSERT_TRUE(path.ok());
         EXPECT_EQ(*path, "dir/表ソ.txt");
     }
 }
 
-TEST(LzhHeader, RejectsLevel2HeaderWithWrongCrc)
+// Each header broken in one field: the level-0 checksum, the level-2 CRC, and an extension record
+// whose stated size runs past the end of its header (read past the buffer if not caught).
+TEST(LzhHeader, RejectsHeadersThatDoNotCheckOut)
 {
-    std::string archive = kLevel2Hello;
-    archive[28] ^= 0x01;
-    base::Status error;
-    EXPECT_TRUE(listBytes(archive, &error).empty());
-    EXPECT_EQ(error.code(), base::ErrorCode::Corrupt);
+    std::string badChecksum = test::level0Member("a.txt", "x") + std::string(1, '\0');
+    badChecksum[1] = static_cast<char>(badChecksum[1] ^ 0x01);
+    std::string badCrc = kLevel2Hello;
+    badCrc[28] ^= 0x01;
+    std::string extPastEnd = kLevel2Hello;
+    extPastEnd[30] = 0x04; // the name record's size becomes 0x040C
+    for (const std::string& archive : {badChecksum, badCrc, extPastEnd}) {
+        base::Status error;
+        EXPECT_TRUE(listBytes(archive, &error).empty());
+        EXPECT_EQ(error.code(), base::ErrorCode::Corrupt);
+    }
 }
 
 // Old archivers' ways with names: a NUL then a comment (Amiga), capitals from DOS-family
@@ -164,7 +183,7 @@ TEST(LzhHeader, WrittenNamesComeBackExactlyWhetherCp932HoldsThemOrNot)
 {
     for (const std::string path : {"a/b/c.txt", "ソフト/表計算 1.txt", "emoji/😀 x.txt", "한국어/파일.txt"}) {
         auto header = buildLevel2Header(fileFields(path));
-        ASSERT_TRUE(header.isOk()) << path;
+        ASSERT_TRUE(header.ok()) << path;
         EXPECT_EQ(onlyMember(*header + std::string(1, '\0')).path, path);
     }
 }
@@ -173,7 +192,7 @@ TEST(LzhHeader, NeverWritesHeaderSizeWithLowByteZero)
 {
     for (std::size_t length = 150; length < 260; ++length) {
         auto header = buildLevel2Header(fileFields(std::string(length, 'n')));
-        ASSERT_TRUE(header.isOk());
+        ASSERT_TRUE(header.ok());
         EXPECT_NE((*header)[0], '\0');
         EXPECT_EQ(onlyMember(*header + std::string(1, '\0')).path.size(), length);
     }
@@ -187,10 +206,44 @@ TEST(LzhHeader, KeepsSizesOver4GiBInWideFields)
     fields.originalSize = 0x123456789ull;
     fields.method = Method::Lh5;
     auto header = buildLevel2Header(fields);
-    ASSERT_TRUE(header.isOk());
+    ASSERT_TRUE(header.ok());
     const MemberInfo member = onlyMember(*header + "12345" + std::string(1, '\0'));
     EXPECT_EQ(member.originalSize, 0x123456789ull);
     EXPECT_EQ(member.packedSize, 5u);
+}
+
+// The unlha tool looks past a self-extracting program for the first header that checks out;
+// strings in the program that only look like headers are passed over, and the search stops at
+// 1 MiB. The program's own reading never searches.
+TEST(LzhArchiveStart, FindsAnArchiveAfterAProgramOnlyAtAHeaderThatChecksOut)
+{
+    const std::string real = test::level0Member("a.txt", "real") + std::string(1, '\0');
+    std::string badChecksum = test::level0Member("fake.txt", "zz");
+    badChecksum[1] = static_cast<char>(badChecksum[1] ^ 0xFF);
+    std::string badCrc = test::storedFile("fake.txt", "zz");
+    badCrc[15] = static_cast<char>(badCrc[15] ^ 0x01);
+    const std::string program = "MZ" + std::string(300, '\x90');
+    const struct {
+        std::string file;
+        bool found;
+    } cases[] = {
+        {program + badChecksum + std::string(50, 'J') + real, true},
+        {program + badCrc + real, true},
+        {program + std::string(1024 * 1024, 'J') + real, false},
+        {program, false},
+        // An archive whose first header is damaged is no program: its member is not passed over.
+        {badChecksum + real, false},
+    };
+    for (const auto& c : cases) {
+        base::Status error;
+        std::vector<std::string> paths;
+        for (const MemberInfo& member : listBytes(c.file, &error, ArchiveStart::AfterProgram))
+            paths.push_back(member.path);
+        EXPECT_EQ(error.ok(), c.found) << c.file.size();
+        EXPECT_EQ(paths, c.found ? std::vector<std::string>{"a.txt"} : std::vector<std::string>{});
+        listBytes(c.file, &error);
+        EXPECT_FALSE(error.ok());
+    }
 }
 
 } // namespace

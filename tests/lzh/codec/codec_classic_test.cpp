@@ -59,7 +59,7 @@ TEST(CodecClassic, LarcStreamsCopyFromTheirStartingRings)
     std::uint64_t size = 0;
     const Bytes spaces = lh1MemberOf("spaces.txt", size);
     const Decoded lh1 = decodeAll(Method::Lh1, spaces, size);
-    ASSERT_TRUE(lh1.status.isOk()) << lh1.status.detail();
+    ASSERT_TRUE(lh1.status.ok()) << lh1.status.detail();
     EXPECT_TRUE(Bytes(lh1.data.begin(), lh1.data.begin() + 5000) == Bytes(5000, ' '));
 }
 
@@ -112,7 +112,7 @@ TEST(CodecClassic, CutOrOverlongStreamsAreCorrupt)
         Bytes damaged = ini;
         damaged[i] ^= static_cast<std::uint8_t>(1 << (i % 8));
         const Decoded decoded = decodeAll(Method::Lh1, damaged, iniSize);
-        EXPECT_TRUE(decoded.status.isOk() || decoded.status.code() == base::ErrorCode::Corrupt);
+        EXPECT_TRUE(decoded.status.ok() || decoded.status.code() == base::ErrorCode::Corrupt);
     }
 }
 

@@ -159,25 +159,31 @@ TEST(CodecCorrupt, RejectsMatchesBeforeTheDataOrPastItsEnd)
     EXPECT_EQ(decodeCode(buildBlock(f), 3), base::ErrorCode::Corrupt);
 }
 
-TEST(CodecCorrupt, RejectsMatchesBeyondTheWindow)
+// -lh4- (4 KiB window): 'a', matches of 256 at distance 1 up to 4353 bytes, then one match of 256
+// at the distance that position class posClass and its extra bits give.
+Bytes farMatch(int posClass, std::uint32_t extra)
 {
-    // -lh4-: 4 KiB window, but position class 13 reaches 8 KiB. 'a', then matches of 256 at
-    // distance 1 up to 4352 bytes, then one match at distance 4097.
     StreamBuilder t;
     t.bits(19, 16);
     t.bits(4, 5).ptLength(0).ptLength(0).ptLength(1).bits(0, 2).ptLength(1);
     t.bits(510, 9).bits(0, 1).bits(97 - 20, 9).bits(1, 1).bits(0, 1).bits(411 - 20, 9).bits(1, 1);
-    t.bits(14, 4).ptLength(1);
-    for (int k = 1; k < 13; ++k)
+    t.bits(static_cast<std::uint32_t>(posClass + 1), 4).ptLength(1);
+    for (int k = 1; k < posClass; ++k)
         t.ptLength(0);
     t.ptLength(1);
     t.bits(0, 1); // 'a'
     for (int i = 0; i < 17; ++i)
-        t.bits(1, 1).bits(0, 1);         // length 256, class 0 (distance 1)
-    t.bits(1, 1).bits(1, 1).bits(0, 12); // length 256, class 13, distance 4097
-    const Bytes packed = t.finish();
-    EXPECT_EQ(decodeCode(packed, 1 + 18 * 256, Method::Lh4), base::ErrorCode::Corrupt);
-    expectDecodes(Method::Lh5, packed, Bytes(1 + 18 * 256, 'a')); // the same stream in -lh5-'s 8 KiB window
+        t.bits(1, 1).bits(0, 1); // length 256, class 0 (distance 1)
+    t.bits(1, 1).bits(1, 1).bits(extra, posClass - 1);
+    return t.finish();
+}
+
+TEST(CodecCorrupt, TakesMatchesUpToTheWindowAndNoFurther)
+{
+    const Bytes all(1 + 18 * 256, 'a');
+    expectDecodes(Method::Lh4, farMatch(12, 0x7FF), all); // distance 4096, the whole window
+    EXPECT_EQ(decodeCode(farMatch(13, 0), all.size(), Method::Lh4), base::ErrorCode::Corrupt); // 4097
+    expectDecodes(Method::Lh5, farMatch(13, 0), all); // the same stream in -lh5-'s 8 KiB window
 }
 
 TEST(CodecCorrupt, EveryTruncationFailsAndNothingPastPackedSizeIsRead)

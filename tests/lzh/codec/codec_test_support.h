@@ -25,10 +25,10 @@ inline Bytes encodeAll(Encoder& encoder, const Bytes& data, std::size_t chunk = 
     };
     for (std::size_t i = 0; i < data.size(); i += chunk) {
         const std::size_t n = std::min(chunk, data.size() - i);
-        if (!encoder.write(data.data() + i, n, sink))
+        if (!encoder.write(data.data() + i, n, sink).ok())
             return {};
     }
-    if (!encoder.finish(sink))
+    if (!encoder.finish(sink).ok())
         return {};
     return out;
 }
@@ -74,7 +74,7 @@ inline Decoded decodeAll(Method method, const Bytes& packed, std::uint64_t origi
 inline void expectDecodes(Method method, const Bytes& packed, const Bytes& expected)
 {
     const Decoded decoded = decodeAll(method, packed, expected.size());
-    ASSERT_TRUE(decoded.status.isOk()) << decoded.status.detail();
+    ASSERT_TRUE(decoded.status.ok()) << decoded.status.detail();
     EXPECT_TRUE(decoded.data == expected);
     EXPECT_EQ(decoded.bytesRead, packed.size());
 }

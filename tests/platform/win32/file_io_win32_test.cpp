@@ -25,7 +25,7 @@ TEST(AtomicReplaceWin32, WritesTheBytesAsGivenWithoutTextModeTranslation)
     const std::string target = folder.file("setup.def");
     // CR LF, a lone CR and the old end-of-file mark ^Z must reach the disk untouched.
     const std::string bytes = "\"header\"\r\n\x82\xc2\r\x1a\n";
-    ASSERT_TRUE(platform::writeFileAtomically(target, bytes));
+    ASSERT_TRUE(platform::writeFileAtomically(target, bytes).ok());
     EXPECT_EQ(readFile(target), bytes);
     EXPECT_EQ(listFolder(folder.path()), std::vector<std::string>{"setup.def"});
 }
@@ -34,7 +34,7 @@ TEST(AtomicReplaceWin32, RefusesAReadOnlyTargetAndKeepsIt)
 {
     TempFolder folder;
     const std::string target = folder.file("setup.def");
-    ASSERT_TRUE(platform::writeFileAtomically(target, "kept"));
+    ASSERT_TRUE(platform::writeFileAtomically(target, "kept").ok());
     setReadOnly(target, true);
     const base::Status status = platform::writeFileAtomically(target, "new");
     setReadOnly(target, false);
@@ -57,11 +57,11 @@ TEST(LongPathWin32, FilesPastTheClassicLimitAreCreatedReadReplacedAndDeleted)
     ASSERT_TRUE(std::filesystem::create_directories(toPath(deep), error)) << error.message();
 
     const std::string target = joinPath(deep, "BackUp.lzh");
-    ASSERT_TRUE(platform::writeFileAtomically(target, "first"));
-    ASSERT_TRUE(platform::writeFileAtomically(target, "second"));
+    ASSERT_TRUE(platform::writeFileAtomically(target, "first").ok());
+    ASSERT_TRUE(platform::writeFileAtomically(target, "second").ok());
     EXPECT_EQ(readFile(target), "second");
     const std::string moved = joinPath(deep, "BackUp.old");
-    ASSERT_TRUE(platform::replaceFile(target, moved));
+    ASSERT_TRUE(platform::replaceFile(target, moved).ok());
     EXPECT_EQ(readFile(moved), "second");
     EXPECT_FALSE(std::filesystem::exists(toPath(target), error));
     EXPECT_EQ(std::filesystem::file_size(toPath(moved), error), 6u);

@@ -3,7 +3,7 @@
 
 #include "core/restore/target_guard.h"
 #include "core/store/backup_tree.h"
-#include "lzh/safe_path.h"
+#include "archiver/safe_path.h"
 #include "support/file_helpers.h"
 #include "support/temp_folder.h"
 
@@ -40,7 +40,7 @@ TEST(RestoreTargetWin32, RefusesTheProgramFolderAndItsSlotsInAnyLetterCase)
     fernhold::test::TempFolder temp;
     const std::string program = temp.file("つむぎ君");
     ASSERT_TRUE(fernhold::test::makeFolder(program));
-    ASSERT_TRUE(core::createBackupTree(program));
+    ASSERT_TRUE(core::createBackupTree(program).ok());
     const auto upper = [](std::string text) {
         for (char& c : text)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -59,7 +59,7 @@ TEST(MemberNamesWin32, RootsAreDroppedAndNamesThatLeaveTheTargetAreRefused)
     using Parts = std::vector<std::string>;
     for (const char* name : {"..\\evil.txt", "a\\..\\..\\evil.txt", "C:..\\evil.txt", "\\..\\evil.txt",
                              "file.txt:hidden", "...\\x", "a\\ \\b"})
-        EXPECT_EQ(lzh::safeComponents(name), std::nullopt) << name;
+        EXPECT_EQ(archiver::safeComponents(name), std::nullopt) << name;
     const std::pair<const char*, Parts> kept[] = {
         {"C:\\Windows\\evil.dll", Parts{"Windows", "evil.dll"}},
         {"C:evil.txt", Parts{"evil.txt"}},
@@ -68,7 +68,7 @@ TEST(MemberNamesWin32, RootsAreDroppedAndNamesThatLeaveTheTargetAreRefused)
         {"データ\\ソ表.txt", Parts{"データ", "ソ表.txt"}},
     };
     for (const auto& [name, parts] : kept)
-        EXPECT_EQ(lzh::safeComponents(name), parts) << name;
+        EXPECT_EQ(archiver::safeComponents(name), parts) << name;
 }
 
 } // namespace

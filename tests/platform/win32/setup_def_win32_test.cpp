@@ -41,7 +41,7 @@ TEST(SetupDefWin32, JapaneseProgramFolderSurvivesSaveAndLoadOnDisk)
     ASSERT_TRUE(fernhold::test::makeFolder(state.programFolder));
     core::ApplyDefaults(state.setup, state.programFolder);
     state.setup.BackupFolder = "D:\\データ\\ソ表\\";
-    ASSERT_TRUE(core::SaveSetup(state));
+    ASSERT_TRUE(core::SaveSetup(state).ok());
 
     core::AppState loaded;
     loaded.programFolder = state.programFolder;

@@ -1,0 +1,219 @@
+#include "archiver/packer.h"
+
+#include "archiver/extractor.h"
+#include "archiver/folder_walk.h"
+#include "archiver/member_packer.h"
+#include "lzh/archive_reader.h"
+#include "platform/file_io.h"
+#include "platform/paths.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+namespace archiver {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr const char* kTemporarySuffix = ".fernhold-new";
+
+class Packer {
+public:
+    Packer(const PackSettings& settings, const RunHooks& hooks) : m_settings(settings), m_hooks(hooks) {}
+
+    RunSummary run(const std::string& archive, const std::string& folder)
+    {
+        std::error_code ec;
+        if (!fs::is_directory(platform::toPath(folder), ec))
+            return failed(base::Status::error(base::ErrorCode::NotFound, "no such folder", folder));
+        const bool hasOld = fs::exists(platform::toPath(archive), ec);
+        std::vector<std::string> excluded = m_settings.excludedPaths;
+        excluded.push_back(archive);
+        const std::string temporary = archive + kTemporarySuffix;
+        excluded.push_back(temporary);
+        // Counted first, so the progress has a total; the walk itself keeps nothing it passed.
+        // Without a progress to show, the count (a second stat of every entry) is left out.
+        if (m_hooks.progress)
+            m_total = countFolder(folder, excluded).bytes;
+        FolderWalk walk(folder, excluded, [this](const base::Status& s) { skipped(s); });
+        if (hasOld) {
+            if (auto status = checkOld(archive); !status.ok())
+                return failed(status);
+        }
+        if (auto status = m_writer.create(temporary); !status.ok())
+            return failed(status, true);
+        base::Status status = hasOld ? copyOld(archive, walk) : base::Status::success();
+        if (status.ok())
+            status = addNew(walk, temporary);
+        if (status.ok())
+            status = m_writer.finish();
+        if (status.ok())
+            status = testWritten(temporary);
+        if (status.ok())
+            status = platform::replaceFile(temporary, archive);
+        if (!status.ok()) {
+            m_writer.abandon();
+            fs::remove(platform::toPath(temporary), ec);
+            return failed(status,
+                          status.code() != base::ErrorCode::Cancelled && status.code() != base::ErrorCode::Corrupt);
+        }
+        return m_summary;
+    }
+
+private:
+    RunSummary failed(const base::Status& status, bool writeFailed = false)
+    {
+        m_summary.archiveStatus = status;
+        m_summary.cancelled = status.code() == base::ErrorCode::Cancelled;
+        m_summary.writeFailed = writeFailed;
+        return m_summary;
+    }
+
+    void skipped(const base::Status& status)
+    {
+        ++m_summary.failedMembers;
+        if (m_hooks.onMemberError)
+            m_hooks.onMemberError(status);
+    }
+
+    // The old archive must read through to its end before anything is written.
+    base::Status checkOld(const std::string& archive)
+    {
+        lzh::ArchiveReader reader;
+        if (auto status = reader.open(archive); !status.ok())
+            return status;
+        for (;;) {
+            auto next = reader.next();
+            if (!next.ok())
+                return base::Status::error(base::ErrorCode::Corrupt,
+                                           "existing archive is damaged: " + next.status().detail(), archive);
+            if (!next->has_value())
+                return base::Status::success();
+        }
+    }
+
+    // Keeps the old members the walk will not replace.
+    base::Status copyOld(const std::string& archive, const FolderWalk& walk)
+    {
+        lzh::ArchiveReader reader;
+        if (auto status = reader.open(archive); !status.ok())
+            return status;
+        for (;;) {
+            auto next = reader.next();
+            if (!next.ok())
+                return next.status();
+            if (!next->has_value())
+                return base::Status::success();
+            const lzh::MemberInfo& member = **next;
+            if (member.defect.empty() && walk.lists(member.path))
+                continue;
+            if (auto status = m_writer.addRaw(reader); !status.ok())
+                return status;
+        }
+    }
+
+    base::Status addNew(FolderWalk& walk, const std::string& temporary)
+    {
+        MemberPacker members(m_settings.writer, workerCount(), temporary);
+        bool walkOver = false;
+        for (;;) {
+            // The walk runs here, on the writer's thread, so its reports come one at a time.
+            while (!walkOver && !members.full()) {
+                auto entry = walk.next();
+                if (entry)
+                    members.submit(std::move(*entry));
+                walkOver = !entry;
+            }
+            if (members.empty())
+                return base::Status::success();
+            m_current = members.frontEntry().archivePath;
+            PreparedMember* member = members.front([&](std::uint64_t consumed) { return reportProgress(consumed); });
+            if (!member || !reportProgress(0))
+                return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
+            base::Status status = write(*member);
+            members.pop();
+            if (status.ok())
+                ++m_summary.members;
+            else if (m_writer.broken())
+                return status;
+            else
+                skipped(status);
+        }
+    }
+
+    base::Status write(PreparedMember& member)
+    {
+        const lzh::SourceEntry& entry = member.entry;
+        if (!member.status.ok())
+            return member.scratchFailed ? brokenBy(member.status) : member.status;
+        if (member.copyFromSource) {
+            return m_writer.addEntry(entry, [&](std::uint64_t bytes) {
+                m_done += bytes;
+                return reportProgress(0);
+            });
+        }
+        const lzh::PackedData data{member.method, member.crc, member.originalSize, member.parts};
+        m_done += member.originalSize;
+        return m_writer.addPrepared(entry, data);
+    }
+
+    base::Status brokenBy(const base::Status& status)
+    {
+        m_writer.abandon();
+        return status;
+    }
+
+    bool reportProgress(std::uint64_t inWork)
+    {
+        return !m_hooks.progress || m_hooks.progress(m_done + inWork, m_total, m_current);
+    }
+
+    static unsigned workerCount() { return std::clamp(std::thread::hardware_concurrency(), 1u, 2u); }
+
+    // Reads back everything written: a member that does not decode to its CRC fails the add as a
+    // write failure (what reached the disk is not what was meant).
+    base::Status testWritten(const std::string& temporary)
+    {
+        RunHooks hooks;
+        // The bar stays where packing left it; the callback still gives the chance to cancel.
+        if (m_hooks.progress)
+            hooks.progress = [this](std::uint64_t, std::uint64_t, const std::string& member) {
+                return m_hooks.progress(m_done, m_total, member);
+            };
+        base::Status firstTestFailure;
+        // Members kept from the old archive in a method we cannot decode are copied unchanged.
+        hooks.onMemberError = [&](const base::Status& s) {
+            if (firstTestFailure.ok() && s.code() != base::ErrorCode::Unsupported)
+                firstTestFailure = s;
+        };
+        RunSummary test = testArchive(temporary, hooks);
+        if (test.cancelled)
+            return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
+        if (!test.archiveStatus.ok())
+            return base::Status::error(base::ErrorCode::IoError,
+                                       "new archive failed its test: " + test.archiveStatus.detail(), temporary);
+        if (!firstTestFailure.ok())
+            return base::Status::error(base::ErrorCode::IoError, "new archive failed its test: " + firstTestFailure.detail(),
+                                       firstTestFailure.path());
+        return base::Status::success();
+    }
+
+    const PackSettings& m_settings;
+    const RunHooks& m_hooks;
+    lzh::ArchiveWriter m_writer;
+    RunSummary m_summary;
+    std::uint64_t m_done = 0;
+    std::uint64_t m_total = 0;
+    std::string m_current; // the member being written, for the progress
+};
+
+} // namespace
+
+RunSummary packFolder(const std::string& archive, const std::string& folder, const PackSettings& settings,
+                      const RunHooks& hooks)
+{
+    return Packer(settings, hooks).run(archive, folder);
+}
+
+} // namespace archiver

@@ -1,0 +1,34 @@
+#pragma once
+// What a caller learns while an archive is packed, tested or extracted, and what comes back.
+
+#include "base/status.h"
+#include "lzh/member.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace archiver {
+
+struct RunHooks {
+    // Bytes done of the total and the member at hand; returning false cancels the work.
+    std::function<bool(std::uint64_t done, std::uint64_t total, const std::string& member)> progress;
+    // One member (or one file of a packed folder) failed or was skipped; the work goes on.
+    std::function<void(const base::Status&)> onMemberError;
+    // Extraction: a member stored with a leading separator or a drive ("\sub\file", "C:\x")
+    // went under the target without it.
+    std::function<void(const std::string& storedPath)> onRootDropped;
+    // Testing and extracting: every member's header, in archive order, from one thread, before
+    // that member is handled; lets a caller judge the members in the same reading.
+    std::function<void(const lzh::MemberInfo&)> onMemberHeader;
+};
+
+struct RunSummary {
+    int members = 0;          // members handled (packed, tested or extracted) without fault
+    int failedMembers = 0;    // members reported through onMemberError
+    bool writeFailed = false; // some output could not be written (disk full, access denied)
+    bool cancelled = false;
+    base::Status archiveStatus; // the archive as a whole: missing, damaged, or not written
+};
+
+} // namespace archiver

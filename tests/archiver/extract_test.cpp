@@ -1,0 +1,283 @@
+// Extraction keeps to its target, reports each failing member and still extracts the rest.
+
+#include "archiver/extractor.h"
+#include "lzh/archive/archive_builder.h"
+#include "lzh/archive/archive_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace archiver {
+namespace {
+namespace test = lzh::test;
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
+
+struct Outcome {
+    RunSummary summary;
+    std::vector<base::Status> errors;
+};
+
+Outcome extractBytes(const test::TempFolder& folder, const std::string& archive, const std::string& target = "out")
+{
+    test::writeFile(folder / "a.lzh", archive);
+    Outcome outcome;
+    RunHooks hooks;
+    hooks.onMemberError = [&](const base::Status& s) { outcome.errors.push_back(s); };
+    outcome.summary = extractArchive(folder / "a.lzh", folder / target, hooks);
+    return outcome;
+}
+
+lzh::HeaderFields linkFields(const std::string& path, const std::string& target)
+{
+    lzh::HeaderFields fields;
+    fields.kind = lzh::MemberKind::Symlink;
+    fields.path = path;
+    fields.linkTarget = target;
+    fields.method = lzh::Method::Lhd;
+    fields.unixMode = 0777;
+    return fields;
+}
+
+// Rooted names of every header level land under the target, as other LZH readers put them, and
+// the caller hears which; ".." stays refused everywhere.
+TEST(LzhExtract, PutsRootedNamesUnderTheTargetAndRefusesNamesThatClimbOut)
+{
+    const struct {
+        std::string member;
+        const char* landsAt; // nullptr: refused
+    } cases[] = {
+        {test::level0Member("\\subdir\\file.txt", "0"), "subdir/file.txt"},
+        {test::level0Member("/abs.txt", "0"), "abs.txt"},
+        {test::level0Member("C:\\drive.txt", "0"), "drive.txt"},
+        {test::level0Member("C:rel.txt", "0"), "rel.txt"},
+        {test::level1Member("\\sub1\\one.txt", "1"), "sub1/one.txt"},
+        {test::storedFile("/etc/two.txt", "2"), "etc/two.txt"},
+        {test::storedFile("\\\\server\\share\\unc.txt", "2"), "server/share/unc.txt"},
+        {test::storedFile("../up.txt", "x"), nullptr},
+        {test::level0Member("a\\..\\..\\b.txt", "x"), nullptr},
+        {test::level0Member("\\..\\root-up.txt", "x"), nullptr},
+        {test::level1Member("C:..\\one-up.txt", "x"), nullptr},
+    };
+    test::TempFolder folder;
+    std::string archive;
+    std::map<std::string, std::string> expected = {{"ok.txt", "fine"}};
+    int refused = 0;
+    for (const auto& c : cases) {
+        archive += c.member;
+        refused += c.landsAt == nullptr;
+        if (!c.landsAt)
+            continue;
+        const std::string path = c.landsAt;
+        expected[path] = c.member.substr(c.member.size() - 1);
+        for (std::size_t slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1))
+            expected[path.substr(0, slash + 1)] = "";
+    }
+    archive += test::storedFile("ok.txt", "fine") + std::string(1, '\0');
+    test::writeFile(folder / "a.lzh", archive);
+    std::vector<std::string> dropped;
+    RunHooks hooks;
+    hooks.onRootDropped = [&](const std::string& stored) { dropped.push_back(stored); };
+    const RunSummary summary = extractArchive(folder / "a.lzh", folder / "deep/out", hooks);
+    EXPECT_EQ(summary.failedMembers, refused);
+    EXPECT_EQ(test::treeOf(folder.path() / "deep/out"), expected);
+    EXPECT_EQ(test::treeOf(folder.path()).size(), expected.size() + 3) << "written outside the target";
+    EXPECT_EQ(dropped.size(), static_cast<std::size_t>(std::size(cases)) - refused);
+}
+
+// A link member is made as a link whatever it points to; nothing is written through a link,
+// whether the archive made it or it was in the target before.
+TEST(LzhExtract, MakesEveryLinkAsALinkAndNeverWritesThroughOne)
+{
+    test::TempFolder folder;
+    fs::create_directories(folder.path() / "outside");
+    fs::create_directories(folder.path() / "out");
+    std::error_code noLinks;
+    fs::create_directory_symlink("../outside", folder.path() / "out" / "d", noLinks);
+    if (noLinks) {
+        // Where the system makes no links (Windows without the right), each is reported by name.
+        const Outcome outcome =
+            extractBytes(folder, test::level2Member(linkFields("up-link", "../../etc"), "") +
+                                     test::level2Member(linkFields("in/link", "x"), "") + std::string(1, '\0'));
+        ASSERT_EQ(outcome.errors.size(), 2u);
+        EXPECT_EQ(outcome.errors[0].path() + " " + outcome.errors[1].path(), "up-link in/link");
+        EXPECT_TRUE(fs::is_empty(folder.path() / "outside"));
+        return;
+    }
+    const std::string archive = test::level2Member(linkFields("up-link", "../../etc"), "") +
+                                test::level2Member(linkFields("abs-link", "/etc"), "") +
+                                test::level2Member(linkFields("ok/l1", "../outside"), "") +
+                                test::level2Member(linkFields("ok/climb", "l1/../.."), "") +
+                                test::storedFile("ok/in.txt", "fine") +
+                                test::level2Member(linkFields("ok/in-link", "../ok/in.txt"), "") +
+                                // Below links of the archive, and below the link already in the target.
+                                test::storedFile("up-link/pwned.txt", "x") + test::storedFile("abs-link/a/b.txt", "x") +
+                                test::storedFile("ok/climb/x.txt", "x") + test::storedFile("d/x.txt", "x") +
+                                test::storedFile("d/two/levels.txt", "x") +
+                                test::level2Member(linkFields("d/inner-link", "."), "") + std::string(1, '\0');
+    const Outcome outcome = extractBytes(folder, archive);
+    EXPECT_EQ(outcome.summary.failedMembers, 6);
+    EXPECT_EQ(outcome.summary.members, 6);
+    const std::map<std::string, std::string> expected = {
+        {"up-link@", "../../etc"}, {"abs-link@", "/etc"},     {"d@", "../outside"},  {"ok/", ""},
+        {"ok/l1@", "../outside"},  {"ok/climb@", "l1/../.."}, {"ok/in.txt", "fine"}, {"ok/in-link@", "../ok/in.txt"}};
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
+    EXPECT_TRUE(fs::is_empty(folder.path() / "outside"));
+}
+
+TEST(LzhExtract, RefusesWindowsDeviceNamesAndTrailingDotsOnlyOnWindows)
+{
+    // On Windows these would open a device or land under another name; elsewhere they are names.
+    const std::vector<std::string> windowsOnly = {"CON",         "nul.txt", "Aux .log",   "com1",
+                                                  "LPT9.tar.gz", "sub/prn", "con/in.txt", "lpt\xC2\xB9",
+                                                  "dot.",        "space ",  "conin$"};
+    const std::vector<std::string> everywhere = {"CONSOLE.txt", "com10", "nul_", "LPT", "a.con", "comX"};
+    test::TempFolder folder;
+    std::string archive;
+    std::map<std::string, std::string> expected;
+    for (const std::vector<std::string>* names : {&windowsOnly, &everywhere})
+        for (const std::string& name : *names) {
+            archive += test::storedFile(name, name);
+            if (names == &everywhere || !kWindows) {
+                expected[name] = name;
+                if (name.find('/') != std::string::npos)
+                    expected[name.substr(0, name.find('/') + 1)] = "";
+            }
+        }
+    const Outcome outcome = extractBytes(folder, archive + std::string(1, '\0'));
+    EXPECT_EQ(outcome.summary.failedMembers, kWindows ? static_cast<int>(windowsOnly.size()) : 0);
+    for (const base::Status& error : outcome.errors)
+        EXPECT_EQ(error.code(), base::ErrorCode::InvalidArgument) << error.path();
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
+}
+
+TEST(LzhExtract, ReportsCrcMismatchAndLeavesNoPartialFile)
+{
+    test::TempFolder folder;
+    const std::string archive = test::storedFile("first.txt", "one") +
+                                test::level2Member(
+                                    [] {
+                                        lzh::HeaderFields f;
+                                        f.path = "bad.txt";
+                                        return f;
+                                    }(),
+                                    "damaged", 0x1234) +
+                                test::storedFile("last.txt", "three") + std::string(1, '\0');
+    const Outcome outcome = extractBytes(folder, archive);
+    EXPECT_EQ(outcome.summary.members, 2);
+    ASSERT_EQ(outcome.errors.size(), 1u);
+    EXPECT_EQ(outcome.errors[0].code(), base::ErrorCode::Corrupt);
+    EXPECT_EQ(outcome.errors[0].path(), "bad.txt");
+    const std::map<std::string, std::string> expected = {{"first.txt", "one"}, {"last.txt", "three"}};
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
+}
+
+TEST(LzhExtract, ReportsUnsupportedMethodsAndExtractsTheRest)
+{
+    test::TempFolder folder;
+    const std::string archive = test::level0Member("old.txt", "xxxx", "-lh2-") +
+                                test::level0Member("pmarc.txt", "xxxx", "-pm1-") + test::storedFile("new.txt", "ok") +
+                                std::string(1, '\0');
+    const Outcome outcome = extractBytes(folder, archive);
+    EXPECT_EQ(outcome.summary.failedMembers, 2);
+    ASSERT_EQ(outcome.errors.size(), 2u);
+    EXPECT_EQ(outcome.errors[0].code(), base::ErrorCode::Unsupported);
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), (std::map<std::string, std::string>{{"new.txt", "ok"}}));
+}
+
+TEST(LzhExtract, StopsAtATruncatedMemberKeepingEarlierOnes)
+{
+    test::TempFolder folder;
+    std::string archive = test::storedFile("a.txt", "alpha") + test::storedFile("b.txt", std::string(1000, 'b'));
+    archive.resize(archive.size() - 10);
+    const Outcome outcome = extractBytes(folder, archive);
+    EXPECT_EQ(outcome.summary.members, 1);
+    EXPECT_EQ(outcome.summary.archiveStatus.code(), base::ErrorCode::Corrupt);
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), (std::map<std::string, std::string>{{"a.txt", "alpha"}}));
+}
+
+TEST(LzhExtract, RestoresModificationTimesAndPermissionsOfFilesAndFolders)
+{
+    const auto seconds = [](const fs::path& p) {
+        return std::chrono::duration_cast<std::chrono::seconds>(
+                   std::chrono::file_clock::to_sys(fs::last_write_time(p)).time_since_epoch())
+            .count();
+    };
+    test::TempFolder folder;
+    lzh::HeaderFields dir;
+    dir.kind = lzh::MemberKind::Directory;
+    dir.path = "d";
+    dir.method = lzh::Method::Lhd;
+    dir.mtime = 1000000000;
+    lzh::HeaderFields file;
+    file.path = "d/f.txt";
+    file.mtime = 1200000000;
+    file.unixMode = 0755;
+    lzh::HeaderFields readOnly = file;
+    readOnly.path = "d/ro.txt";
+    readOnly.unixMode = 0644;
+    readOnly.readOnly = true;
+    // An interrupted run left a read-only part of ro.txt: it is replaced, not written through.
+    fs::create_directories(folder.path() / "out" / "d");
+    test::writeFile(folder.path() / "out" / "d" / "ro.txt.fernhold-part", "stale");
+    fs::permissions(folder.path() / "out" / "d" / "ro.txt.fernhold-part", fs::perms::owner_read);
+    const Outcome outcome = extractBytes(folder, test::level2Member(dir, "") + test::level2Member(file, "text") +
+                                                     test::level2Member(readOnly, "kept") + std::string(1, '\0'));
+    ASSERT_EQ(outcome.summary.members, 3);
+    const fs::path out = folder.path() / "out" / "d";
+    EXPECT_EQ(test::readFile(out / "ro.txt"), "kept");
+    EXPECT_FALSE(fs::exists(out / "ro.txt.fernhold-part"));
+    const auto perms = [](const fs::path& p) { return fs::status(p).permissions() & fs::perms::all; };
+    EXPECT_EQ(perms(out / "ro.txt") & fs::perms::owner_write, fs::perms::none);
+    if (!kWindows) {
+        EXPECT_EQ(perms(out / "f.txt"), static_cast<fs::perms>(0755));
+        EXPECT_EQ(perms(out / "ro.txt"), static_cast<fs::perms>(0444));
+    }
+    EXPECT_EQ(seconds(out / "ro.txt"), 1200000000);
+    EXPECT_EQ(seconds(out / "f.txt"), 1200000000);
+#ifndef _WIN32
+    // libstdc++ cannot set a folder's time on Windows (it needs a Win32 call), so there only
+    // file times come back for now.
+    EXPECT_EQ(seconds(folder.path() / "out" / "d"), 1000000000);
+#endif
+}
+
+TEST(LzhExtract, RefusesAFileWhereAFolderStandsAndLeavesNoPartialFile)
+{
+    test::TempFolder folder;
+    fs::create_directories(folder.path() / "out" / "taken.txt" / "inside");
+    const Outcome outcome = extractBytes(folder, test::storedFile("taken.txt", "data") + std::string(1, '\0'));
+    ASSERT_EQ(outcome.errors.size(), 1u);
+    EXPECT_EQ(outcome.errors[0].detail(), "a folder is in the way");
+    const std::map<std::string, std::string> expected = {{"taken.txt/", ""}, {"taken.txt/inside/", ""}};
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
+}
+
+TEST(LzhExtract, AMemberNamedTwiceEndsWithTheLaterCopyAmongMany)
+{
+    // The members are shared among threads; one name must still be written in archive order.
+    test::TempFolder folder;
+    std::string archive;
+    std::map<std::string, std::string> expected;
+    for (int round = 0; round < 3; ++round)
+        for (int i = 0; i < 40; ++i) {
+            const std::string name = "f" + std::to_string(i) + ".txt";
+            const std::string text = name + " round " + std::to_string(round);
+            archive += test::storedFile(name, text);
+            expected[name] = text;
+        }
+    const Outcome outcome = extractBytes(folder, archive + std::string(1, '\0'));
+    EXPECT_TRUE(outcome.errors.empty());
+    EXPECT_EQ(outcome.summary.members, 120);
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
+}
+
+} // namespace
+} // namespace archiver

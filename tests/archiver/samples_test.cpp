@@ -1,0 +1,118 @@
+// Archives written by the classic Unix archiver (beside the repository) and by other LHA-family
+// programs (tests/data/lzh/<producer>/) extract to exactly the trees their manifests list.
+
+#include "archiver/extractor.h"
+#include "lzh/archive/archive_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+namespace archiver {
+namespace {
+namespace test = lzh::test;
+namespace fs = std::filesystem;
+
+fs::path samplesFolder()
+{
+    if (const char* overridden = std::getenv("FERNHOLD_LZH_SAMPLES_DIR"))
+        return overridden;
+    return FERNHOLD_LZH_SAMPLES_DIR;
+}
+
+// The manifest's form: "F <sha256> <size> <path>", "D - - <path>/", "L - - <path> -> <target>".
+std::vector<std::string> manifestOf(const fs::path& root)
+{
+    std::vector<std::pair<std::string, std::string>> byPath;
+    const auto add = [&](const std::string& path, const std::string& line) { byPath.emplace_back(path, line); };
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string rel = it->path().lexically_relative(root).generic_string();
+        if (it->is_symlink()) {
+            add(rel, "L - - " + rel + " -> " + fs::read_symlink(it->path()).generic_string());
+        } else if (it->is_directory()) {
+            add(rel + "/", "D - - " + rel + "/");
+        } else {
+            const std::string data = test::readFile(it->path());
+            add(rel, "F " + test::sha256Hex(data) + " " + std::to_string(data.size()) + " " + rel);
+        }
+    }
+    std::sort(byPath.begin(), byPath.end());
+    std::vector<std::string> lines;
+    for (const auto& [path, line] : byPath)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> expectedManifest(const fs::path& file)
+{
+    std::istringstream in(test::readFile(file));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty())
+            lines.push_back(line);
+    return lines;
+}
+
+void expectExtractsTo(const fs::path& archive, const fs::path& manifest, ArchiveStart start)
+{
+    SCOPED_TRACE(archive.filename().string());
+    test::TempFolder out;
+    RunHooks hooks;
+    hooks.onMemberError = [](const base::Status& s) { ADD_FAILURE() << s.path() << ": " << s.detail(); };
+    const RunSummary summary = extractArchive(archive.string(), out.str(), hooks, start);
+    EXPECT_TRUE(summary.archiveStatus.ok()) << summary.archiveStatus.detail();
+    EXPECT_EQ(manifestOf(out.path()), expectedManifest(manifest));
+}
+
+TEST(LzhSamples, EverySampleExtractsToItsManifest)
+{
+    const fs::path folder = samplesFolder();
+    if (!fs::is_directory(folder))
+        GTEST_SKIP() << "no samples at " << folder;
+    int checked = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() != ".lzh")
+            continue;
+        ++checked;
+#ifdef _WIN32
+        // Links need a privilege on Windows, and mingw's runtime cannot make them at all.
+        if (entry.path().filename() == "lha-l2-symlinks.lzh")
+            continue;
+#endif
+        fs::path manifest = entry.path();
+        manifest.replace_extension(".sha256");
+        expectExtractsTo(entry.path(), manifest, ArchiveStart::AtFirstByte);
+    }
+    EXPECT_GE(checked, 6);
+}
+
+// Each file with a NAME.sha256 beside it, read as the unlha tool reads a named file.
+TEST(LzhSamples, EveryOtherProducersArchiveExtractsToItsManifest)
+{
+    int checked = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(fs::path(FERNHOLD_TEST_DATA_DIR) / "lzh")) {
+        fs::path manifest = entry.path();
+        manifest += ".sha256";
+        if (!entry.is_regular_file() || !fs::is_regular_file(manifest))
+            continue;
+        expectExtractsTo(entry.path(), manifest, ArchiveStart::AfterProgram);
+        ++checked;
+    }
+    EXPECT_GE(checked, 8);
+}
+
+// The program's own reading never looks past the first byte: a self-extracting file is no backup.
+TEST(LzhSamples, ASelfExtractingProgramIsNoArchiveToTheProgramsOwnReading)
+{
+    const fs::path sfx = fs::path(FERNHOLD_TEST_DATA_DIR) / "lzh" / "lha-dos" / "lha255e-sfx.exe";
+    test::TempFolder out;
+    EXPECT_FALSE(extractArchive(sfx.string(), out.str(), {}).archiveStatus.ok());
+    EXPECT_FALSE(testArchive(sfx.string(), {}).archiveStatus.ok());
+}
+
+} // namespace
+} // namespace archiver
