@@ -6,10 +6,21 @@ if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
     set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
 endif()
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-    target_compile_options(fernhold_options INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+    target_compile_options(fernhold_options INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers
+        -Wshadow $<$<COMPILE_LANGUAGE:CXX>:-Wold-style-cast> $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor>)
+    if(FERNHOLD_WERROR)
+        target_compile_options(fernhold_options INTERFACE -Werror)
+    endif()
+    # GCC 12 at -O3 sees overlapping copies inside libstdc++'s "text" + std::string that cannot happen.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+        target_compile_options(fernhold_options INTERFACE -Wno-restrict)
+    endif()
 elseif(MSVC)
     # The sources hold Japanese text in UTF-8; MSVC would read them in the system code page.
     target_compile_options(fernhold_options INTERFACE /W4 /utf-8 /permissive- /Zc:__cplusplus)
+    if(FERNHOLD_WERROR)
+        target_compile_options(fernhold_options INTERFACE /WX)
+    endif()
 endif()
 if(WIN32)
     # Wide-character Win32 calls everywhere; UTF-8 std::string inside the program.

@@ -20,7 +20,7 @@ if(CMAKE_CROSSCOMPILING AND WIN32)
 endif()
 
 add_library(fernhold_test_support INTERFACE)
-target_include_directories(fernhold_test_support INTERFACE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
+target_include_directories(fernhold_test_support INTERFACE ${CMAKE_SOURCE_DIR}/tests)
 target_compile_definitions(fernhold_test_support INTERFACE
     FERNHOLD_TEST_DATA_DIR="${FERNHOLD_TEST_HOST_ROOT}${CMAKE_SOURCE_DIR}/tests/data"
     FERNHOLD_LZH_SAMPLES_DIR="${FERNHOLD_TEST_HOST_ROOT}${CMAKE_SOURCE_DIR}/../shared/lzh-samples"

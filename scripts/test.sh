@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration and runs every test:
-#   build/        the program and all tests (UI tests on Qt's offscreen platform)
+#   build/        the program and all tests (UI tests on Qt's offscreen platform), after the
+#                 check that no include runs up a layer
 #   build-asan/   the core and codec tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   build-tsan/   the archiver's concurrent parts under ThreadSanitizer
 #   build-win/    the whole program cross-built with mingw-w64 against a Qt for Windows, its
 #                 tests (the windows' ones on Qt's minimal platform) run under Wine, and the
 #                 package Fernhold-<version>-win64.zip (FERNHOLD_SKIP_WINDOWS=1 leaves it out)
 #   build-fuzz/   the libFuzzer targets, each run for a bounded time
+# Every build treats warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
@@ -28,12 +30,14 @@ run_ctest() { # run_ctest BUILD_DIR [ctest args...]
 }
 
 echo "== native build and tests"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+bash scripts/check-layers.sh && passed=$((passed + 1)) || failed=$((failed + 1))
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFERNHOLD_WERROR=ON
 cmake --build build -j"$jobs"
 QT_QPA_PLATFORM=offscreen run_ctest build
 
 echo "== sanitizer build (codec and core)"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFERNHOLD_BUILD_UI=OFF -DFERNHOLD_SANITIZE=ON
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DFERNHOLD_BUILD_UI=OFF -DFERNHOLD_SANITIZE=ON \
+    -DFERNHOLD_WERROR=ON
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_ctest build-asan -LE slow
 
@@ -57,7 +61,7 @@ else
     fi
     cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=Release -DFERNHOLD_BUILD_UI=ON \
         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_PREFIX_PATH="$qt_mingw" \
-        -DFERNHOLD_NATIVE_UNLHA="$PWD/build/bin/unlha"
+        -DFERNHOLD_NATIVE_UNLHA="$PWD/build/bin/unlha" -DFERNHOLD_WERROR=ON
     cmake --build build-win -j"$jobs"
     cmake --build build-win --target package
     # Quiet and without windows: no debug output, no Mono or Gecko installer, no display to open
@@ -91,7 +95,7 @@ fi
 if [ -f fuzz/CMakeLists.txt ]; then
     echo "== fuzzing (bounded)"
     CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DFERNHOLD_BUILD_UI=OFF -DFERNHOLD_BUILD_TESTS=OFF -DFERNHOLD_FUZZ=ON
+        -DFERNHOLD_BUILD_UI=OFF -DFERNHOLD_BUILD_TESTS=OFF -DFERNHOLD_FUZZ=ON -DFERNHOLD_WERROR=ON
     cmake --build build-fuzz -j"$jobs"
     bash fuzz/run-all.sh build-fuzz "${FERNHOLD_FUZZ_SECONDS:-45}" && passed=$((passed + 1)) || failed=$((failed + 1))
 fi

@@ -7,6 +7,7 @@
 #include "core/common/dialogs.h"
 #include "core/common/locale_format.h"
 #include "core/common/main_view.h"
+#include "core/settings/setup_file.h"
 #include "core/settings/setup_record.h"
 
 #include <array>
@@ -32,5 +33,16 @@ struct Services {
     ArchiveRunner& archiver;
     const LocaleFormat& locale;
 };
+
+// setup.def of the program folder, read into and written from the state's record.
+inline bool LoadSetup(AppState& state, Dialogs& dialogs, base::Status* rewriteStatus = nullptr)
+{
+    return LoadSetup(state.programFolder, state.setup, dialogs, rewriteStatus);
+}
+
+inline base::Status SaveSetup(const AppState& state)
+{
+    return SaveSetup(state.programFolder, state.setup);
+}
 
 } // namespace core

@@ -6,12 +6,10 @@
 #include "core/startup/startup.h"
 #include "ui/help_window.h"
 #include "ui/program_icon.h"
+#include "ui/restore/restore_window.h"
 #include "ui/setup_dialog.h"
 #include "ui/twips.h"
 #include "ui/version_box.h"
-#ifdef FERNHOLD_HAVE_RESTORE_WINDOW
-#include "ui/restore/restore_window.h"
-#endif
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -180,13 +178,11 @@ void MainWindow::submenuReturn_Click(int index)
 {
     // The restore window reads ReturnMode while it loads.
     m_state.ReturnMode = static_cast<std::int16_t>(index);
-#ifdef FERNHOLD_HAVE_RESTORE_WINDOW
     auto* window = new RestoreWindow(m_state, m_services, this);
     window->setWindowIcon(programIcon());
     m_modal.reset(window);
     window->exec();
     m_modal.reset();
-#endif
 }
 
 void MainWindow::submenu_Version_Click()

@@ -58,7 +58,8 @@ VersionBox::VersionBox(QWidget* parent)
         label->setCursor(Qt::PointingHandCursor);
         connect(label, &ClickableLabel::clicked, this, &VersionBox::lblPro_Click);
     }
-    findChild<QLabel*>(QStringLiteral("lblPro_1"))->setToolTip(QStringLiteral("%1にジャンプします").arg(kMakerName));
+    findChild<QLabel*>(QStringLiteral("lblPro_1"))
+        ->setToolTip(QStringLiteral("%1にジャンプします").arg(QString::fromUtf8(kMakerName)));
     Form_Load();
 }
 

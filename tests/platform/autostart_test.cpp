@@ -14,7 +14,8 @@ using fernhold::test::TempFolder;
 
 // Sets an environment variable (or unsets it, for null) for one scope and puts the old value back.
 struct ScopedEnv {
-    ScopedEnv(const char* name, const char* value) : name(name), old(std::getenv(name) ? std::getenv(name) : "")
+    ScopedEnv(const char* variable, const char* value)
+        : name(variable), old(std::getenv(variable) ? std::getenv(variable) : "")
     {
         had = std::getenv(name) != nullptr;
         value ? ::setenv(name, value, 1) : ::unsetenv(name);

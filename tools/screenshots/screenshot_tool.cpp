@@ -17,9 +17,6 @@
 #include "ui/qt_translation.h"
 #include "ui/setup_dialog.h"
 #include "ui/version_box.h"
-#ifdef FERNHOLD_HAVE_RESTORE_WINDOW
-#include "ui/restore/restore_window.h"
-#endif
 
 #include <QApplication>
 #include <QDialog>
@@ -142,7 +139,6 @@ int main(int argc, char* argv[])
 
     whileModalOpen([&] { mainWindow.menuSetup_Click(); }, frameOf, QStringLiteral("setup_dialog"), closeWindow);
 
-#ifdef FERNHOLD_HAVE_RESTORE_WINDOW
     // By date, slot 01 holds an archive: the overwrite question over the window, then the copy's
     // chooser starting in TmpRead. Both are declined.
     whileModalOpen([&] { mainWindow.submenuReturn_Click(0); }, frameOf, QStringLiteral("restore_window"),
@@ -157,7 +153,6 @@ int main(int argc, char* argv[])
                                       [](QWidget* chooser) { qobject_cast<QDialog*>(chooser)->reject(); });
                        reload->close();
                    });
-#endif
 
     mainWindow.submenu_Help_Click(6);
     QTest::qWait(300);

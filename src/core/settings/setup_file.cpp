@@ -231,34 +231,34 @@ base::Status parseSetup(std::string_view bytes, SetupRecord& record)
     return readFields(in, record);
 }
 
-bool LoadSetup(AppState& state, Dialogs& dialogs, base::Status* rewriteStatus)
+bool LoadSetup(const std::string& programFolder, SetupRecord& record, Dialogs& dialogs, base::Status* rewriteStatus)
 {
-    const std::string path = setupFilePath(state.programFolder);
+    const std::string path = setupFilePath(programFolder);
     base::Result<std::string> bytes = readSetupBytes(path);
-    base::Status status = bytes.ok() ? parseSetup(*bytes, state.setup) : bytes.status();
+    base::Status status = bytes.ok() ? parseSetup(*bytes, record) : bytes.status();
     if (rewriteStatus != nullptr)
         *rewriteStatus = base::Status::success();
     if (status.ok())
         return true;
 
     dialogs.message(kProductName, kLoadFailedText);
-    ApplyDefaults(state.setup, state.programFolder);
-    const base::Status saved = SaveSetup(state);
+    ApplyDefaults(record, programFolder);
+    const base::Status saved = SaveSetup(programFolder, record);
     if (rewriteStatus != nullptr)
         *rewriteStatus = saved;
     return false;
 }
 
-base::Status SaveSetup(const AppState& state)
+base::Status SaveSetup(const std::string& programFolder, const SetupRecord& record)
 {
     // A line break in a folder name (possible outside Windows) would shift every later line and
     // cost all settings at the next start; the file on disk is the better one to keep.
-    for (const std::string* text : {&state.setup.BackupFolder, &state.setup.MonthBackTime})
+    for (const std::string* text : {&record.BackupFolder, &record.MonthBackTime})
         for (const char c : *text)
             if (static_cast<unsigned char>(c) < 0x20)
                 return base::Status::error(base::ErrorCode::InvalidArgument, "control character in a setting",
-                                           setupFilePath(state.programFolder));
-    return platform::writeFileAtomically(setupFilePath(state.programFolder), serializeSetup(state.setup));
+                                           setupFilePath(programFolder));
+    return platform::writeFileAtomically(setupFilePath(programFolder), serializeSetup(record));
 }
 
 } // namespace core

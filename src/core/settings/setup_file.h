@@ -4,7 +4,8 @@
 // DayBackSlot, DayBackDate(0..23), MonthBackDate(0..30). docs/setup-def.md gives the forms.
 
 #include "base/status.h"
-#include "core/app_state.h"
+#include "core/common/dialogs.h"
+#include "core/settings/setup_record.h"
 
 #include <string>
 #include <string_view>
@@ -25,11 +26,12 @@ base::Status parseSetup(std::string_view bytes, SetupRecord& record);
 // "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました" titled with the product
 // name, then ApplyDefaults and SaveSetup. Returns false when the failure path was taken; then
 // rewriteStatus, when given, receives SaveSetup's result (ok otherwise).
-bool LoadSetup(AppState& state, Dialogs& dialogs, base::Status* rewriteStatus = nullptr);
+bool LoadSetup(const std::string& programFolder, SetupRecord& record, Dialogs& dialogs,
+               base::Status* rewriteStatus = nullptr);
 
 // Replaces setup.def whole and atomically with the record. InvalidArgument, and the file left
 // as it was, when a text holds a control character (a line break in a folder name).
-base::Status SaveSetup(const AppState& state);
+base::Status SaveSetup(const std::string& programFolder, const SetupRecord& record);
 
 std::string setupFilePath(const std::string& programFolder);
 

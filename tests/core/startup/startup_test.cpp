@@ -127,8 +127,9 @@ TEST(Startup, FailsWhenSetupDefCannotBeWritten)
         EXPECT_EQ(status.path(), setupPath);
         const auto messages = start.fakes.dialogs.messages();
         ASSERT_EQ(messages.size(), folderInItsPlace ? 2u : 1u);
-        if (folderInItsPlace)
+        if (folderInItsPlace) {
             EXPECT_EQ(messages[0].text, "設定値の読み込みでエラーが発生したので　内部パラメータを初期化しました");
+        }
         EXPECT_EQ(messages.back().text.rfind(kFileFailed + setupPath + "\r", 0), 0u) << messages.back().text;
         EXPECT_TRUE(folderInItsPlace ? isFolder(setupPath) : fernhold::test::listFolder(start.folder.path()).empty());
     }

@@ -87,6 +87,7 @@ TEST(CodecRoundTrip, ResetStartsAFreshMemberWithAnEmptyWindow)
     // encoder's look past the data must not see them, or the same file packs differently.
     Bytes farRepeat = bytesOf("xyzQ");
     const Bytes noise = randomBytes(5000, 9);
+    farRepeat.reserve(farRepeat.size() + noise.size() + 3);
     farRepeat.insert(farRepeat.end(), noise.begin(), noise.end());
     farRepeat.insert(farRepeat.end(), {'x', 'y', 'z'});
     encoder.reset();

@@ -36,9 +36,9 @@ TEST(PriceParser, CoversTheStretchExactlyWithOnlyTheOfferedMatchesOrShorter)
         ASSERT_GE(token.length, 1);
         if (token.length > 1) {
             EXPECT_GE(token.length, kMinMatch);
-            const Match& offered = matches[static_cast<std::size_t>(at)];
-            EXPECT_LE(token.length, offered.length);
-            EXPECT_EQ(token.distance, offered.distance);
+            const Match& given = matches[static_cast<std::size_t>(at)];
+            EXPECT_LE(token.length, given.length);
+            EXPECT_EQ(token.distance, given.distance);
         }
         at += token.length;
     }

@@ -1,6 +1,7 @@
 // setup.def and the slot tree as the Windows build writes them: backslashes, CP932 bytes, and
 // Japanese names whose second byte is the byte of a backslash.
 
+#include "core/app_state.h"
 #include "core/settings/setup_file.h"
 #include "core/store/backup_tree.h"
 #include "support/file_helpers.h"
