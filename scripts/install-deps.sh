@@ -13,7 +13,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev fo
           qt6-translations-l10n)
 if [ "$mode" = test ]; then
     packages+=(googletest libgtest-dev lhasa libarchive-tools 7zip jlha-utils
-               clang-14 libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
+               clang-14 clang-format-14 libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth
                qt6-base-dev-tools time zstd locales openbox imagemagick)
 fi
 

@@ -31,6 +31,13 @@ run_ctest() { # run_ctest BUILD_DIR [ctest args...]
 
 echo "== native build and tests"
 bash scripts/check-layers.sh && passed=$((passed + 1)) || failed=$((failed + 1))
+# The sources as .clang-format lays them out: a difference fails here, with the files named.
+if git ls-files '*.cpp' '*.h' | xargs clang-format-14 --dry-run --Werror; then
+    echo "format: every source as .clang-format lays it out"
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+fi
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFERNHOLD_WERROR=ON
 cmake --build build -j"$jobs"
 QT_QPA_PLATFORM=offscreen run_ctest build

@@ -133,8 +133,7 @@ bool DiskWriter::writeFile(const lzh::MemberInfo& member, const std::vector<std:
         // an interrupted extraction is repeated, not resumed.
         status = m_out.rename(name);
         std::error_code statusError;
-        if (!status.ok() &&
-            fs::is_directory(fs::symlink_status(platform::toPath(m_folder.pathOf(name)), statusError)))
+        if (!status.ok() && fs::is_directory(fs::symlink_status(platform::toPath(m_folder.pathOf(name)), statusError)))
             status = base::Status::error(base::ErrorCode::IoError, "a folder is in the way", member.path);
     }
     if (!status.ok()) {

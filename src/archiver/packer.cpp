@@ -194,7 +194,8 @@ private:
             return base::Status::error(base::ErrorCode::IoError,
                                        "new archive failed its test: " + test.archiveStatus.detail(), temporary);
         if (!firstTestFailure.ok())
-            return base::Status::error(base::ErrorCode::IoError, "new archive failed its test: " + firstTestFailure.detail(),
+            return base::Status::error(base::ErrorCode::IoError,
+                                       "new archive failed its test: " + firstTestFailure.detail(),
                                        firstTestFailure.path());
         return base::Status::success();
     }

@@ -93,7 +93,8 @@ base::Status ArchiveWriter::beginMember(Member& member)
 base::Status ArchiveWriter::endMember(Member& member)
 {
     member.fields.packedSize = m_offset - member.dataOffset;
-    if (!member.fields.wideSizes && (member.fields.originalSize > 0xFFFFFFFFu || member.fields.packedSize > 0xFFFFFFFFu)) {
+    if (!member.fields.wideSizes &&
+        (member.fields.originalSize > 0xFFFFFFFFu || member.fields.packedSize > 0xFFFFFFFFu)) {
         rollBack(member);
         return base::Status::error(base::ErrorCode::IoError, "file grew past 4 GiB while it was read",
                                    member.fields.path);

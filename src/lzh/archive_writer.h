@@ -95,8 +95,8 @@ private:
 
     std::string m_path;
     std::FILE* m_file = nullptr;
-    std::uint64_t m_offset = 0;   // where the next byte goes
-    std::uint64_t m_written = 0;  // how far the file reaches, rolled-back bytes included
+    std::uint64_t m_offset = 0;  // where the next byte goes
+    std::uint64_t m_written = 0; // how far the file reaches, rolled-back bytes included
     bool m_broken = false;
     std::vector<std::uint8_t> m_buffer;
     std::vector<char> m_fileBuffer; // stdio's buffer for m_file, which it outlives

@@ -7,7 +7,10 @@
 
 namespace lzh {
 
-inline std::uint16_t readU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+inline std::uint16_t readU16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 inline std::uint32_t readU32(const std::uint8_t* p)
 {

@@ -10,9 +10,9 @@
 namespace lzh {
 namespace {
 
-constexpr std::size_t kBaseSize = 24;      // up to and including the OS id
+constexpr std::size_t kBaseSize = 24;       // up to and including the OS id
 constexpr std::size_t kMaxNameBytes = 4096; // longest name field we write (other tools' limit too)
-constexpr char kOsId = 'W'; // Windows NT; 'M' would make one reader lower-case all-capital names
+constexpr char kOsId = 'W';                 // Windows NT; 'M' would make one reader lower-case all-capital names
 constexpr std::uint32_t kCodePage932 = 932;
 constexpr std::uint8_t kDosReadOnly = 0x01;
 constexpr std::uint8_t kDosDirectory = 0x10;
@@ -27,9 +27,12 @@ struct Ext {
 std::uint16_t typeBits(MemberKind kind)
 {
     switch (kind) {
-    case MemberKind::Directory: return 0x4000;
-    case MemberKind::Symlink: return 0xA000;
-    case MemberKind::File: break;
+    case MemberKind::Directory:
+        return 0x4000;
+    case MemberKind::Symlink:
+        return 0xA000;
+    case MemberKind::File:
+        break;
     }
     return 0x8000;
 }

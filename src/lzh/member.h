@@ -15,14 +15,14 @@ enum class MemberKind { File, Directory, Symlink };
 
 struct MemberInfo {
     MemberKind kind = MemberKind::File;
-    std::string path;       // for a directory, without a trailing '/'
-    std::string linkTarget; // Symlink only, as stored (may be refused on extraction)
-    std::string methodId;   // the five bytes of the header, e.g. "-lh5-"
+    std::string path;             // for a directory, without a trailing '/'
+    std::string linkTarget;       // Symlink only, as stored (may be refused on extraction)
+    std::string methodId;         // the five bytes of the header, e.g. "-lh5-"
     std::optional<Method> method; // empty when the method is one we cannot decode
     std::uint64_t packedSize = 0;
     std::uint64_t originalSize = 0;
-    std::int64_t mtime = 0; // Unix seconds, UTC
-    std::uint16_t crc = 0;  // CRC-16 of the original data
+    std::int64_t mtime = 0;                // Unix seconds, UTC
+    std::uint16_t crc = 0;                 // CRC-16 of the original data
     std::optional<std::uint16_t> unixMode; // from ext header 0x50 or the level-0 'U' area
     std::uint8_t dosAttributes = 0;        // 0x01 = read-only
     int level = 0;

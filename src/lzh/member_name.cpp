@@ -113,7 +113,10 @@ std::optional<std::vector<std::string>> splitUtf16Dir(std::string_view utf16)
     return parts;
 }
 
-base::Status badName() { return base::Status::error(base::ErrorCode::Corrupt, "member name is not valid text"); }
+base::Status badName()
+{
+    return base::Status::error(base::ErrorCode::Corrupt, "member name is not valid text");
+}
 
 } // namespace
 

@@ -28,11 +28,11 @@ StoredName encodeStoredName(std::string_view logicalPath, bool isDirectory);
 // Name fields as the reader found them.
 struct RawName {
     bool levelZero = false;
-    std::string level0Path; // level 0: the whole path field
-    std::string dirBytes;   // 0x02
-    std::string nameBytes;  // level-1 base name or 0x01
-    std::optional<std::string> utf16Dir;  // 0x45
-    std::optional<std::string> utf16Name; // 0x44
+    std::string level0Path;                // level 0: the whole path field
+    std::string dirBytes;                  // 0x02
+    std::string nameBytes;                 // level-1 base name or 0x01
+    std::optional<std::string> utf16Dir;   // 0x45
+    std::optional<std::string> utf16Name;  // 0x44
     std::optional<std::uint32_t> codePage; // 0x46
 };
 

@@ -16,12 +16,11 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: unlha a [-jm0|-jm1|-jm2|-jm5|-jm6|-jm7] [-jb] ARCHIVE FOLDER\n"
-    "       unlha x ARCHIVE FOLDER\n"
-    "       unlha t ARCHIVE\n"
-    "       unlha l ARCHIVE\n"
-    "(-d1 -y1 -h2 are accepted as the program passes them; see docs/unlha.md)\n";
+constexpr const char* kUsage = "usage: unlha a [-jm0|-jm1|-jm2|-jm5|-jm6|-jm7] [-jb] ARCHIVE FOLDER\n"
+                               "       unlha x ARCHIVE FOLDER\n"
+                               "       unlha t ARCHIVE\n"
+                               "       unlha l ARCHIVE\n"
+                               "(-d1 -y1 -h2 are accepted as the program passes them; see docs/unlha.md)\n";
 
 std::string formatTime(std::int64_t unixSeconds)
 {
@@ -45,7 +44,8 @@ int list(const core::archive::UnlhaCommand& command, core::archive::ArchiveOptio
 {
     std::printf("%12s %12s %6s %-5s %-19s %-4s %s\n", "size", "packed", "ratio", "meth", "time", "crc", "name");
     const auto print = [](const lzh::MemberInfo& m) {
-        const double ratio = m.originalSize ? 100.0 * static_cast<double>(m.packedSize) / static_cast<double>(m.originalSize) : 100.0;
+        const double ratio =
+            m.originalSize ? 100.0 * static_cast<double>(m.packedSize) / static_cast<double>(m.originalSize) : 100.0;
         std::string name = m.path;
         if (m.kind == lzh::MemberKind::Directory)
             name += '/';

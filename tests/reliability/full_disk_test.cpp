@@ -179,7 +179,8 @@ TEST_F(FullDisk, ARestoreOrCopyThatDoesNotFitIsRefusedBeforeAnythingIsDeleted)
               core::restore::RestoreOutcome::NotEnoughSpace);
     m_real.dialogs.chooseFolderAnswer(target);
     m_real.dialogs.answerYes(); // clear the destination
-    EXPECT_EQ(core::restore::copySlotToFolder(m_state, m_real.services, slot), core::restore::CopyOutcome::NotEnoughSpace);
+    EXPECT_EQ(core::restore::copySlotToFolder(m_state, m_real.services, slot),
+              core::restore::CopyOutcome::NotEnoughSpace);
 
     EXPECT_EQ(treeOf(target), (std::map<std::string, std::string>{{"old.txt", "old"}}));
     ASSERT_EQ(m_real.dialogs.messages().size(), 2u);

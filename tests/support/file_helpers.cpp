@@ -101,7 +101,8 @@ std::map<std::string, std::string> treeOf(const std::string& folder)
     for (const TreeEntry& found : walkTree(folder)) {
         std::error_code linkError;
         if (found.entry.kind == platform::EntryKind::Link)
-            files[found.relative] = "link:" + platform::fromPath(fs::read_symlink(platform::toPath(found.path), linkError));
+            files[found.relative] =
+                "link:" + platform::fromPath(fs::read_symlink(platform::toPath(found.path), linkError));
         else if (found.entry.kind == platform::EntryKind::File)
             files[found.relative] = readFile(found.path);
         else if (found.entry.kind == platform::EntryKind::Folder)

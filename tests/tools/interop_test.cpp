@@ -16,9 +16,15 @@ using lzh::test::TempFolder;
 
 const std::string kUnlha = std::string(FERNHOLD_BIN_DIR) + "/unlha";
 
-bool installed(const std::string& program) { return lzh::test::run("command -v " + program + " >/dev/null 2>&1") == 0; }
+bool installed(const std::string& program)
+{
+    return lzh::test::run("command -v " + program + " >/dev/null 2>&1") == 0;
+}
 
-std::string quoted(const std::string& path) { return "'" + path + "'"; }
+std::string quoted(const std::string& path)
+{
+    return "'" + path + "'";
+}
 
 // Sizes just around the 8, 32 and 64 KiB windows of -lh5-, -lh6- and -lh7-.
 void makeVariedTree(const fs::path& root)
@@ -41,7 +47,8 @@ void makeVariedTree(const fs::path& root)
         large += text + lzh::test::randomBytes(20000, k);
     writeFile(root / "large.txt", large);
     for (std::size_t size : {8191u, 8192u, 8193u, 32767u, 32768u, 32769u, 65535u, 65536u, 65537u}) {
-        writeFile(root / "sizes" / ("random-" + std::to_string(size) + ".bin"), lzh::test::randomBytes(size, static_cast<std::uint32_t>(size)));
+        writeFile(root / "sizes" / ("random-" + std::to_string(size) + ".bin"),
+                  lzh::test::randomBytes(size, static_cast<std::uint32_t>(size)));
         writeFile(root / "sizes" / ("text-" + std::to_string(size) + ".txt"), text.substr(0, size));
         writeFile(root / "sizes" / ("same-" + std::to_string(size) + ".bin"), std::string(size, 'q'));
     }
@@ -157,8 +164,8 @@ TEST(WrittenByJlha, EveryLevelAndMethodExtractsByteForByte)
         for (const char* method : {"o5", "o6", "o7", "z"}) {
             SCOPED_TRACE(std::string(level) + method);
             const std::string archive = folder / (std::string("j") + level + method + ".lzh");
-            ASSERT_EQ(lzh::test::run("cd " + quoted(src.string()) + " && jlha c" + level + method + "q " + quoted(archive) +
-                                     " text.txt sub emptydir >/dev/null 2>&1"),
+            ASSERT_EQ(lzh::test::run("cd " + quoted(src.string()) + " && jlha c" + level + method + "q " +
+                                     quoted(archive) + " text.txt sub emptydir >/dev/null 2>&1"),
                       0);
             const fs::path out = folder.path() / (std::string("out") + level + method);
             ASSERT_EQ(lzh::test::run(kUnlha + " x " + quoted(archive) + " " + quoted(out.string())), 0);
@@ -171,9 +178,13 @@ TEST(UnlhaTool, ExitsWithTheDocumentedCodes)
 {
     TempFolder folder;
     EXPECT_EQ(lzh::test::run(kUnlha + " q " + quoted(folder / "x.lzh") + " 2>/dev/null"), 1);
-    EXPECT_EQ(lzh::test::run(kUnlha + " a -zz " + quoted(folder / "x.lzh") + " " + quoted(folder.str()) + " 2>/dev/null"), 1);
-    EXPECT_EQ(lzh::test::run(kUnlha + " a " + quoted(folder / "x.lzh") + " " + quoted(folder / "none") + " 2>/dev/null"), 2);
-    EXPECT_EQ(lzh::test::run(kUnlha + " x " + quoted(folder / "none.lzh") + " " + quoted(folder / "out") + " 2>/dev/null"), 3);
+    EXPECT_EQ(
+        lzh::test::run(kUnlha + " a -zz " + quoted(folder / "x.lzh") + " " + quoted(folder.str()) + " 2>/dev/null"), 1);
+    EXPECT_EQ(
+        lzh::test::run(kUnlha + " a " + quoted(folder / "x.lzh") + " " + quoted(folder / "none") + " 2>/dev/null"), 2);
+    EXPECT_EQ(
+        lzh::test::run(kUnlha + " x " + quoted(folder / "none.lzh") + " " + quoted(folder / "out") + " 2>/dev/null"),
+        3);
     lzh::test::writeFile(folder / "bad.lzh", "\x30\x00-lh5-not really an archive at all");
     EXPECT_EQ(lzh::test::run(kUnlha + " t " + quoted(folder / "bad.lzh") + " 2>/dev/null"), 4);
     EXPECT_FALSE(fs::exists(folder / "x.lzh"));

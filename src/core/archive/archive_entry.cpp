@@ -63,7 +63,7 @@ archiver::RunHooks hooksFor(const ArchiveOptions& options, ArchiveResult& result
 }
 
 archiver::RunSummary run(const UnlhaCommand& command, const ArchiveOptions& options, archiver::RunHooks& hooks,
-                    std::optional<MemberVetting>& vetting)
+                         std::optional<MemberVetting>& vetting)
 {
     switch (command.command) {
     case 'a': {

@@ -11,9 +11,9 @@
 namespace core::archive {
 
 struct UnlhaCommand {
-    char command = 0;         // 'a' add, 'x' extract, 't' test, 'l' list
-    std::string archive;      // UTF-8
-    std::string folder;       // UTF-8, trailing separators removed; empty for 't' and 'l'
+    char command = 0;    // 'a' add, 'x' extract, 't' test, 'l' list
+    std::string archive; // UTF-8
+    std::string folder;  // UTF-8, trailing separators removed; empty for 't' and 'l'
     lzh::Method method = lzh::Method::Lh7;
     lzh::Effort effort = lzh::Effort::Fast;
 

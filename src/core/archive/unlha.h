@@ -13,14 +13,14 @@ namespace core::archive {
 
 enum UnlhaResult : int {
     kUnlhaOk = 0,
-    kUnlhaBadCommand = 1,       // unknown command or switch, malformed quoting; no file touched
-    kUnlhaSourceMissing = 2,    // the folder to pack does not exist or is not a folder
+    kUnlhaBadCommand = 1,        // unknown command or switch, malformed quoting; no file touched
+    kUnlhaSourceMissing = 2,     // the folder to pack does not exist or is not a folder
     kUnlhaArchiveUnreadable = 3, // the archive is missing or cannot be opened
-    kUnlhaArchiveCorrupt = 4,   // the archive's structure is damaged (headers, truncation)
-    kUnlhaMemberErrors = 5,     // some members failed (CRC, method, refused name); the rest came out
-    kUnlhaWriteFailed = 6,      // the archive or an extracted file could not be written (full disk...)
-    kUnlhaPartial = 7,          // packed, but some files could not be read and were skipped
-    kUnlhaCancelled = 8,        // the cancel flag was raised; nothing was replaced
+    kUnlhaArchiveCorrupt = 4,    // the archive's structure is damaged (headers, truncation)
+    kUnlhaMemberErrors = 5,      // some members failed (CRC, method, refused name); the rest came out
+    kUnlhaWriteFailed = 6,       // the archive or an extracted file could not be written (full disk...)
+    kUnlhaPartial = 7,           // packed, but some files could not be read and were skipped
+    kUnlhaCancelled = 8,         // the cancel flag was raised; nothing was replaced
 };
 
 // The return code for what the command came to.

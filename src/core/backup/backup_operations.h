@@ -26,6 +26,6 @@ struct CompressOutcome {
 CompressOutcome compress(AppState& state, Services& services, const std::string& source, const std::string& slot);
 
 void backUpCurrentState(AppState& state, Services& services); // "現状をバック"
-void backUpToday(AppState& state, Services& services); // "本日のバック"
+void backUpToday(AppState& state, Services& services);        // "本日のバック"
 
 } // namespace core

@@ -8,7 +8,6 @@
 namespace lzh::codec {
 namespace {
 
-
 // One item of the literal tree's length list, coded with the pre-tree: symbol 0 (one zero), 1
 // (3..18 zeros, 4 extra bits), 2 (20..531 zeros, 9 extra bits) or length + 2.
 struct LengthItem {

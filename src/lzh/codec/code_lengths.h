@@ -10,8 +10,7 @@ namespace lzh::codec {
 // symbol order. The literal tree of a small block uses few of its 510 symbols, and its unused
 // ones come in long runs: those are passed over eight at a time, so building the trees of a
 // member of a few hundred bytes costs little beside its data.
-template <typename Visit>
-void forEachUsedLength(const std::uint8_t* lengths, int count, Visit&& visit)
+template <typename Visit> void forEachUsedLength(const std::uint8_t* lengths, int count, Visit&& visit)
 {
     int s = 0;
     for (; s + 8 <= count; s += 8) {

@@ -106,7 +106,7 @@ struct Encoder::Impl {
     std::uint32_t pos = 0;            // next position to parse
     codec::Match pending;             // match already found at pendingPos by a lazy look-ahead
     std::uint32_t pendingPos = 0;
-    codec::MatchFinder finder;              // the lazy parse's
+    codec::MatchFinder finder;             // the lazy parse's
     std::optional<codec::TreeFinder> tree; // the priced parse's
     codec::BlockWriter blocks;
     codec::BlockSplitter splitter;
@@ -300,8 +300,7 @@ void Encoder::resetAfter(const std::uint8_t* history, std::size_t size)
         // A tree orders a position by the bytes after it, so the last stretch of the history
         // waits for the data that follows; the first search inserts it.
         const std::uint32_t ready = d.dataEnd - std::min<std::uint32_t>(kLookahead, d.dataEnd - d.bufStart);
-        d.tree->insertUpTo(d.buffer.data(), d.bufStart, ready, d.dataEnd, d.effort.maxChain, d.effort.niceLength,
-                           1);
+        d.tree->insertUpTo(d.buffer.data(), d.bufStart, ready, d.dataEnd, d.effort.maxChain, d.effort.niceLength, 1);
         return;
     }
     // The last three positions hash bytes that have not come yet; the first search adds them.

@@ -42,7 +42,7 @@ private:
     // bits; lengths are offered a chunk at a time, so the last length's chunk reads past the end
     std::uint32_t m_litPrice[kNumLitSymbols + kLengthChunk] = {};
     std::uint32_t m_posPrice[kMaxPosSymbols] = {}; // bits, the class's extra bits included
-    std::vector<std::uint32_t> m_cost; // bits to reach each position
+    std::vector<std::uint32_t> m_cost;             // bits to reach each position
     // the token that reaches each position most cheaply, as length << 16 | distance: one word,
     // so the parse compares and stores several lengths at once
     std::vector<std::uint32_t> m_from;

@@ -7,9 +7,8 @@
 namespace lzh::codec {
 
 TreeFinder::TreeFinder(std::uint32_t windowSize)
-    : m_window(windowSize), m_mask(windowSize - 1), m_maxDistance(windowSize - 1),
-      m_root(std::size_t{1} << kHashBits), m_child(2 * std::size_t{windowSize}), m_head4(std::size_t{1} << kHashBits),
-      m_head3(std::size_t{1} << kHash3Bits)
+    : m_window(windowSize), m_mask(windowSize - 1), m_maxDistance(windowSize - 1), m_root(std::size_t{1} << kHashBits),
+      m_child(2 * std::size_t{windowSize}), m_head4(std::size_t{1} << kHashBits), m_head3(std::size_t{1} << kHash3Bits)
 {
     clear();
 }
@@ -48,15 +47,15 @@ int TreeFinder::findAll(const std::uint8_t* buf, std::uint32_t bufStart, std::ui
                         int niceLength, Match* out)
 {
     for (std::uint32_t p = m_nextInsert; p < pos; ++p) {
-        const int a = static_cast<int>(std::min<std::uint32_t>(static_cast<std::uint32_t>(avail) + (pos - p),
-                                                               kMaxMatch + 1));
+        const int a =
+            static_cast<int>(std::min<std::uint32_t>(static_cast<std::uint32_t>(avail) + (pos - p), kMaxMatch + 1));
         insert<false>(buf, bufStart, p, a, maxDepth, niceLength, nullptr);
     }
     return insert<true>(buf, bufStart, pos, avail, maxDepth, niceLength, out);
 }
 
-void TreeFinder::insertUpTo(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t end,
-                            std::uint32_t dataEnd, int maxDepth, int niceLength, int step)
+void TreeFinder::insertUpTo(const std::uint8_t* buf, std::uint32_t bufStart, std::uint32_t end, std::uint32_t dataEnd,
+                            int maxDepth, int niceLength, int step)
 {
     const std::uint32_t start = m_nextInsert;
     for (std::uint32_t p = start; p < end; p += static_cast<std::uint32_t>(step)) {

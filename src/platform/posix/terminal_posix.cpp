@@ -4,7 +4,10 @@
 
 namespace platform {
 
-bool isTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
+bool isTerminal(std::FILE* stream)
+{
+    return ::isatty(::fileno(stream)) != 0;
+}
 
 std::vector<std::string> commandLineArguments(int argc, char** argv)
 {

@@ -226,9 +226,9 @@ base::Status syncFile(std::FILE* file, const std::string& path)
 base::Status setModificationTime(const std::filesystem::path& path, std::int64_t unixSeconds)
 {
     // FILE_FLAG_BACKUP_SEMANTICS opens folders as well as files.
-    const HANDLE handle = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle =
+        CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return win32Error(GetLastError(), fromPath(path));
     FILETIME time = fileTime(unixSeconds);

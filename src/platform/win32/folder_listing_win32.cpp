@@ -73,9 +73,8 @@ std::optional<FolderEntry> win32::entryFrom(const WIN32_FIND_DATAW& found)
         entry.kind = EntryKind::File;
     if (entry.kind == EntryKind::File)
         entry.size = (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
-    const std::int64_t ticks =
-        static_cast<std::int64_t>((std::uint64_t{found.ftLastWriteTime.dwHighDateTime} << 32) |
-                                  found.ftLastWriteTime.dwLowDateTime);
+    const std::int64_t ticks = static_cast<std::int64_t>((std::uint64_t{found.ftLastWriteTime.dwHighDateTime} << 32) |
+                                                         found.ftLastWriteTime.dwLowDateTime);
     entry.mtime = (ticks - kUnixEpochTicks) / kTicksPerSecond;
     entry.readOnly = entry.kind != EntryKind::Link && (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     entry.unixMode = entry.kind == EntryKind::Link ? 0777 : modeOf(entry, found.cFileName);

@@ -4,11 +4,15 @@
 
 #include <io.h>
 #include <windows.h>
-#include <shellapi.h>
+
+#include <shellapi.h> // needs <windows.h> first
 
 namespace platform {
 
-bool isTerminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
+bool isTerminal(std::FILE* stream)
+{
+    return ::_isatty(::_fileno(stream)) != 0;
+}
 
 std::vector<std::string> commandLineArguments(int, char**)
 {

@@ -1,10 +1,10 @@
 // The backups through the real archiver: what lands in a slot extracts to the protected folder's
 // contents, and real failures leave the previous archive as it was.
 
+#include "archiver/member_packer.h"
 #include "backup_fixture.h"
 #include "core/backup/backup_operations.h"
 #include "core/schedule/timer_tick.h"
-#include "archiver/member_packer.h"
 
 #include <gtest/gtest.h>
 

@@ -139,7 +139,8 @@ TEST_F(AutostartRegistry, JapaneseProgramFolderIsStoredWholeAndOneNoCodePageHold
     EXPECT_EQ(ltAppText(), L"C:\\Users\\太郎\\デスクトップ\\つむぎ君\\Fernhold.exe");
     if (GetACP() != 932)
         GTEST_SKIP() << "the stored bytes are CP932 only where the system code page is 932, not " << GetACP();
-    const std::optional<std::string> cp932 = platform::utf8ToCp932("C:\\Users\\太郎\\デスクトップ\\つむぎ君\\Fernhold.exe");
+    const std::optional<std::string> cp932 =
+        platform::utf8ToCp932("C:\\Users\\太郎\\デスクトップ\\つむぎ君\\Fernhold.exe");
     ASSERT_TRUE(cp932.has_value());
     EXPECT_EQ(ltAppAnsiBytes(), *cp932 + '\0');
 }

@@ -19,8 +19,8 @@ TEST(PathsWin32, ExecutableFolderNamesTheProgramsFolderInItsPlainForm)
     EXPECT_NE(folder.back(), '\\');
     EXPECT_EQ(folder.find("\\\\?\\"), std::string::npos);
     std::error_code ignored;
-    EXPECT_TRUE(std::filesystem::is_regular_file(
-        toPath(platform::joinPath(folder, "platform_paths_win32_test.exe")), ignored));
+    EXPECT_TRUE(
+        std::filesystem::is_regular_file(toPath(platform::joinPath(folder, "platform_paths_win32_test.exe")), ignored));
 }
 
 TEST(PathsWin32, ShortPathsReachTheSystemAsGiven)

@@ -1,9 +1,9 @@
 // Windows spellings of the folders a restore must never clear, and of member names: those that
 // would leave the target folder on extraction, and rooted ones that land inside it.
 
+#include "archiver/safe_path.h"
 #include "core/restore/target_guard.h"
 #include "core/store/backup_tree.h"
-#include "archiver/safe_path.h"
 #include "support/file_helpers.h"
 #include "support/temp_folder.h"
 
