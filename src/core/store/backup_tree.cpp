@@ -19,6 +19,13 @@ base::Status createFolderIfMissing(const std::string& path)
         return base::Status::success();
     if (!std::filesystem::create_directory(folder, error) && !error)
         return base::Status::success(); // appeared meanwhile
+    // Windows says "path not found" where a plain file stands in for the parent folder; the
+    // person is told what POSIX says: a file where a folder belongs.
+    std::error_code parentError;
+    const auto parent = std::filesystem::status(folder.parent_path(), parentError);
+    if (error == std::errc::no_such_file_or_directory && std::filesystem::exists(parent) &&
+        !std::filesystem::is_directory(parent))
+        error = std::make_error_code(std::errc::not_a_directory);
     return statusFromError(error, path);
 }
 
