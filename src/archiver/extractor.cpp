@@ -4,6 +4,7 @@
 #include "archiver/member_share.h"
 #include "archiver/safe_path.h"
 #include "lzh/archive_reader.h"
+#include "lzh/sha256.h"
 
 #include <atomic>
 #include <mutex>
@@ -156,11 +157,25 @@ private:
 
     void testData(const lzh::MemberInfo& member)
     {
-        auto status = m_reader.readData([this](const std::uint8_t*, std::size_t) { return chunkDone(); });
+        auto status = member.record && m_hooks.checkByDigest && m_hooks.checkByDigest(member)
+                          ? checkDigest(member)
+                          : m_reader.readData([this](const std::uint8_t*, std::size_t) { return chunkDone(); });
         if (status.ok())
             ++m_summary.members;
         else
             reportUnlessCancelled(memberError(status.code(), status.detail(), member.path));
+    }
+
+    base::Status checkDigest(const lzh::MemberInfo& member)
+    {
+        lzh::Sha256 digest;
+        auto status = m_reader.copyPacked([&](const std::uint8_t* data, std::size_t size) {
+            digest.update(data, size);
+            return chunkDone();
+        });
+        if (status.ok() && digest.finish() != member.record->packed)
+            return base::Status::error(base::ErrorCode::Corrupt, "packed data differs from its record", member.path);
+        return status;
     }
 
     const RunHooks& m_hooks;
@@ -188,6 +203,7 @@ public:
                 std::lock_guard lock(m_mutex);
                 hooks.onMemberError(status);
             };
+        m_locked.checkByDigest = hooks.checkByDigest;
         if (hooks.onRootDropped)
             m_locked.onRootDropped = [this, &hooks](const std::string& storedPath) {
                 std::lock_guard lock(m_mutex);

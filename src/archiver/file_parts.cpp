@@ -1,6 +1,7 @@
 #include "archiver/file_parts.h"
 
 #include "lzh/file_stream.h"
+#include "lzh/sha256.h"
 #include "platform/file_io.h"
 
 #include <algorithm>
@@ -47,6 +48,15 @@ std::vector<FilePart> planParts(std::uint64_t size)
     }
     parts.back().last = true;
     return parts;
+}
+
+std::vector<std::uint64_t> partEnds(std::uint64_t size)
+{
+    std::vector<std::uint64_t> ends;
+    for (const FilePart& part : planParts(size))
+        if (!part.last)
+            ends.push_back(part.offset + part.size);
+    return ends;
 }
 
 bool keepPacked(lzh::PackedPart& part, const std::uint8_t* data, std::size_t size, std::size_t memoryLimit,
@@ -99,6 +109,7 @@ PackedFilePart packPart(const FilePart& part, lzh::Encoder& encoder, std::vector
         result.scratchFailed = true;
         return false;
     };
+    lzh::Sha256 digest;
     const std::uint64_t end = part.offset + part.size;
     const std::uint64_t tailFrom = end - std::min(part.size, kPartHistory);
     for (std::uint64_t at = part.offset;;) {
@@ -112,6 +123,7 @@ PackedFilePart packPart(const FilePart& part, lzh::Encoder& encoder, std::vector
             return result;
         }
         result.crc = lzh::crc16(result.crc, buffer.data(), got);
+        digest.update(buffer.data(), got);
         if (!part.last && at + got > tailFrom) {
             const std::uint64_t from = std::max(at, tailFrom);
             result.tailCrc =
@@ -142,6 +154,7 @@ PackedFilePart packPart(const FilePart& part, lzh::Encoder& encoder, std::vector
         return result;
     }
     result.packed.bits = encoder.compressedBits();
+    result.digest = digest.finish();
     result.outcome = Outcome::Packed;
     return result;
 }

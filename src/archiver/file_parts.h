@@ -9,6 +9,7 @@
 #include "base/status.h"
 #include "lzh/archive_writer.h"
 #include "lzh/codec.h"
+#include "lzh/sha256.h"
 
 #include <atomic>
 #include <cstdint>
@@ -28,6 +29,8 @@ struct FilePart {
 
 // The parts a file of size bytes is packed in; a single part when it is too small to split.
 std::vector<FilePart> planParts(std::uint64_t size);
+// Where each of those parts but the last ends, as lzh::ContentHasher takes them.
+std::vector<std::uint64_t> partEnds(std::uint64_t size);
 
 struct PackedFilePart {
     enum class Outcome {
@@ -44,6 +47,7 @@ struct PackedFilePart {
     std::uint64_t read = 0;       // the part's bytes, as read
     std::uint16_t historyCrc = 0; // of the history as this part read it
     std::uint16_t tailCrc = 0;    // of the part's last kPartHistory bytes, for the next part
+    lzh::Sha256Digest digest{};   // SHA-256 of the part's bytes, for the member's record
 };
 
 struct PartContext {

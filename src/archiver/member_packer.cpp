@@ -2,7 +2,9 @@
 
 #include "archiver/file_parts.h"
 #include "archiver/incompressible.h"
+#include "lzh/content_digest.h"
 #include "lzh/file_stream.h"
+#include "lzh/sha256.h"
 #include "platform/file_io.h"
 
 #include <algorithm>
@@ -25,6 +27,35 @@ constexpr std::size_t kSampleSize = 64 * 1024;
 // them, so a run stays small however the files grow.
 constexpr std::size_t kMostTakenAtOnce = 32;
 constexpr std::uint64_t kMostBytesTakenAtOnce = 64 * 1024;
+// Part of every record: packed bytes are copied only into a pack that would make the same ones.
+// Raise it whenever the encoder's output for the same input changes.
+constexpr std::uint16_t kPackingRevision = 1;
+
+std::uint16_t packingOf(const lzh::WriterSettings& settings)
+{
+    return static_cast<std::uint16_t>(kPackingRevision << 8 | static_cast<unsigned>(settings.method) << 2 |
+                                      static_cast<unsigned>(settings.effort));
+}
+
+// The digest lzh::ContentHasher gives the file's content now, read as a pack with the parts of
+// its size would read it; nullopt when it cannot be read.
+std::optional<lzh::Sha256Digest> contentDigestOf(const std::string& path, std::uint64_t size,
+                                                  std::vector<std::uint8_t>& buffer)
+{
+    std::FILE* file = platform::openFile(path, "rb");
+    if (!file)
+        return std::nullopt;
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    lzh::ContentHasher hasher(partEnds(size));
+    std::size_t got = 0;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
+        hasher.update(buffer.data(), got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed)
+        return std::nullopt;
+    return hasher.finish();
+}
 
 bool hasWiderWindowThanLh5(lzh::Method method)
 {
@@ -48,6 +79,7 @@ struct MemberPacker::Encoders {
     std::vector<std::uint8_t> input = std::vector<std::uint8_t>(kInMemoryLimit);
     std::unique_ptr<lzh::Encoder> main;
     std::unique_ptr<lzh::Encoder> small; // -lh5-, for small members when the method is wider
+    std::unique_ptr<CarrySource::Reader> carried;
 
     lzh::Encoder& forSize(std::uint64_t size, const lzh::WriterSettings& settings, lzh::Method& method)
     {
@@ -97,8 +129,9 @@ void closeScratch(std::vector<lzh::PackedPart>& parts)
 
 } // namespace
 
-MemberPacker::MemberPacker(lzh::WriterSettings settings, unsigned workers, std::string scratchBeside)
-    : m_settings(settings), m_scratchBeside(std::move(scratchBeside)),
+MemberPacker::MemberPacker(lzh::WriterSettings settings, unsigned workers, std::string scratchBeside,
+                           CarryFrom carry)
+    : m_settings(settings), m_scratchBeside(std::move(scratchBeside)), m_carry(carry),
       m_queue(workers, WorkQueueLimits{kMaxAhead, kBufferedLimit, kMostTakenAtOnce, kMostBytesTakenAtOnce},
               Queue::Callbacks{
                   [this](Queue::Slot& slot, Encoders& encoders) { return prepare(slot, encoders); },
@@ -149,6 +182,12 @@ bool MemberPacker::prepare(Queue::Slot& slot, Encoders& encoders)
         member.copyFromSource = true;
         return true;
     }
+    // Examined before it is read: a change while it is read shows in the next pack.
+    if (auto identity = platform::fileIdentity(member.entry.sourcePath)) {
+        member.record = recordOf(*identity);
+        if (m_carry.source && carry(member, *identity, encoders))
+            return true;
+    }
     std::FILE* source = platform::openFile(member.entry.sourcePath, "rb");
     if (!source) {
         member.status = lzh::sourceError(member.entry.sourcePath);
@@ -161,8 +200,12 @@ bool MemberPacker::prepare(Queue::Slot& slot, Encoders& encoders)
     std::fclose(source);
     if (outcome == Outcome::Split)
         return false;
-    if (outcome == Outcome::Packed || outcome == Outcome::Failed)
+    if (outcome == Outcome::Failed)
         return true;
+    if (outcome == Outcome::Packed) {
+        completeRecord(member, outcome);
+        return true;
+    }
     // Not worth compressing: a file read whole is stored from memory, a larger one is copied.
     closeScratch(member.parts);
     member.parts.clear();
@@ -177,7 +220,65 @@ bool MemberPacker::prepare(Queue::Slot& slot, Encoders& encoders)
         stored.bits = 8 * member.originalSize;
         member.crc = lzh::crc16(0, stored.head.data(), stored.head.size());
     }
+    completeRecord(member, outcome);
     return true;
+}
+
+lzh::MemberRecord MemberPacker::recordOf(const platform::FileIdentity& identity) const
+{
+    lzh::MemberRecord record;
+    record.packing = packingOf(m_settings);
+    record.settled = identity.changed != 0 && identity.changed < m_carry.settledBefore;
+    record.size = identity.size;
+    record.modified = identity.modified;
+    record.changed = identity.changed;
+    record.device = identity.device;
+    record.number = identity.number;
+    return record;
+}
+
+// Takes the packed bytes of the carry source's member of the same name when the file is shown
+// unchanged since: by its size, times and identity when its change time had settled then, else by
+// the digest of its content; and when those bytes are still the ones the record names.
+bool MemberPacker::carry(PreparedMember& member, const platform::FileIdentity& identity, Encoders& encoders)
+{
+    if (!encoders.carried)
+        encoders.carried = std::make_unique<CarrySource::Reader>(*m_carry.source);
+    std::optional<lzh::MemberInfo> old = encoders.carried->find(member.entry.archivePath);
+    if (!old || !old->method || old->record->packing != member.record->packing ||
+        old->record->size != identity.size || old->originalSize != identity.size)
+        return false;
+    const lzh::MemberRecord& was = *old->record;
+    const bool sameStamps = was.settled && identity.changed != 0 && was.changed == identity.changed &&
+                            was.modified == identity.modified && was.device == identity.device &&
+                            was.number == identity.number;
+    if (!sameStamps && contentDigestOf(member.entry.sourcePath, identity.size, encoders.input) != was.content)
+        return false;
+    if (!encoders.carried->packedBytesMatch(*old))
+        return false;
+    member.record->content = was.content;
+    member.record->packed = was.packed;
+    member.packedDigestKnown = true;
+    member.method = *old->method;
+    member.crc = old->crc;
+    member.originalSize = old->originalSize;
+    member.carried = std::move(old);
+    return true;
+}
+
+// Fills in the digests the worker knows: the content's, and the packed bytes' when they are all
+// in memory; the writer takes the rest as it writes.
+void MemberPacker::completeRecord(PreparedMember& member, Outcome outcome)
+{
+    if (!member.record || outcome == Outcome::CopySource)
+        return;
+    const lzh::PackedPart& first = member.parts.front();
+    if (outcome == Outcome::StoreRead)
+        member.record->content = lzh::sha256(first.head.data(), first.head.size());
+    if (member.parts.size() == 1 && !first.rest) {
+        member.record->packed = lzh::sha256(first.head.data(), first.head.size());
+        member.packedDigestKnown = true;
+    }
 }
 
 bool MemberPacker::startSplit(Queue::Slot& slot)
@@ -237,8 +338,10 @@ MemberPacker::Outcome MemberPacker::compress(Queue::Slot& slot, std::FILE* sourc
         return false;
     };
     std::uint16_t crc = 0;
+    lzh::Sha256 content;
     for (;;) {
         crc = lzh::crc16(crc, input.data(), got);
+        content.update(input.data(), got);
         consumed += got;
         slot.progress = consumed;
         if (m_queue.stopping()) {
@@ -268,6 +371,8 @@ MemberPacker::Outcome MemberPacker::compress(Queue::Slot& slot, std::FILE* sourc
         return Outcome::Failed;
     }
     packedPart.bits = encoder.compressedBits();
+    if (member.record)
+        member.record->content = content.finish();
     member.originalSize = consumed;
     member.method = method;
     member.crc = crc;
@@ -333,8 +438,13 @@ void MemberPacker::joinParts(Split& split)
     }
     const bool pays = allPacked && (bits + 7) / 8 < read && bits >= 8 * kMinimumPackedSize;
     if (member.status.ok() && pays) {
-        for (PackedFilePart& result : results)
+        std::vector<lzh::Sha256Digest> digests;
+        for (PackedFilePart& result : results) {
             member.parts.push_back(std::move(result.packed));
+            digests.push_back(result.digest);
+        }
+        if (member.record)
+            member.record->content = lzh::combinePartDigests(digests);
         member.method = m_settings.method;
         member.crc = crc;
         member.originalSize = read;

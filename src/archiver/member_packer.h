@@ -13,9 +13,11 @@
 // holds at most kInMemoryLimit of input and of output, and a split file's parts 64 KiB each.
 // The threads themselves are the queue's (ordered_work_queue.h).
 
+#include "archiver/carry_source.h"
 #include "archiver/ordered_work_queue.h"
 #include "base/status.h"
 #include "lzh/archive_writer.h"
+#include "platform/file_io.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +40,16 @@ struct PreparedMember {
     std::uint16_t crc = 0;
     std::uint64_t originalSize = 0;     // as read, which may differ from what the walk saw
     std::vector<lzh::PackedPart> parts; // the data to write: one part, or a large file's parts to join
+    std::optional<lzh::MemberRecord> record; // what the header keeps about a file's source
+    bool packedDigestKnown = false;          // record->packed is final; else the writer takes it
+    std::optional<lzh::MemberInfo> carried;  // unchanged: copy this member's packed bytes instead
+};
+
+// What lets a pack copy the packed bytes of unchanged files: the archive to copy them from, and
+// the moment before which a file's change time proves it settled (fileTimeNow's unit).
+struct CarryFrom {
+    const CarrySource* source = nullptr;
+    std::int64_t settledBefore = 0;
 };
 
 class MemberPacker {
@@ -47,7 +60,7 @@ public:
     static constexpr std::size_t kBufferedLimit = 8 * 1024 * 1024;
 
     // Scratch files are made beside scratchBeside (the archive being written).
-    MemberPacker(lzh::WriterSettings settings, unsigned workers, std::string scratchBeside);
+    MemberPacker(lzh::WriterSettings settings, unsigned workers, std::string scratchBeside, CarryFrom carry);
     ~MemberPacker();
     MemberPacker(const MemberPacker&) = delete;
     MemberPacker& operator=(const MemberPacker&) = delete;
@@ -72,6 +85,9 @@ private:
     // the source; or failed (status says why); or left to be packed in parts by all workers.
     enum class Outcome { Packed, StoreRead, CopySource, Failed, Split };
     bool prepare(Queue::Slot& slot, Encoders& encoders);
+    lzh::MemberRecord recordOf(const platform::FileIdentity& identity) const;
+    bool carry(PreparedMember& member, const platform::FileIdentity& identity, Encoders& encoders);
+    void completeRecord(PreparedMember& member, Outcome outcome);
     Outcome compress(Queue::Slot& slot, std::FILE* source, Encoders& encoders);
     bool startSplit(Queue::Slot& slot);
     void packPartOf(Split& split, std::size_t index, Encoders& encoders);
@@ -79,6 +95,7 @@ private:
 
     const lzh::WriterSettings m_settings;
     const std::string m_scratchBeside;
+    const CarryFrom m_carry;
     std::mutex m_splitsMutex;
     // Large files being packed in parts, oldest first; their parts go before new members.
     std::deque<std::unique_ptr<Split>> m_splits;

@@ -1,6 +1,8 @@
 #include "archiver/packer.h"
 
+#include "archiver/carry_source.h"
 #include "archiver/extractor.h"
+#include "archiver/file_parts.h"
 #include "archiver/folder_walk.h"
 #include "archiver/member_packer.h"
 #include "lzh/archive_reader.h"
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -37,6 +40,8 @@ public:
         if (m_hooks.progress)
             m_total = countFolder(folder, excluded).bytes;
         FolderWalk walk(folder, excluded, [this](const base::Status& s) { skipped(s); });
+        const std::int64_t settledBefore =
+            platform::fileTimeNow() - m_settings.settleSeconds * platform::fileTimeUnitsPerSecond();
         if (hasOld) {
             if (auto status = checkOld(archive); !status.ok())
                 return failed(status);
@@ -44,8 +49,14 @@ public:
         if (auto status = m_writer.create(temporary); !status.ok())
             return failed(status, true);
         base::Status status = hasOld ? copyOld(archive, walk) : base::Status::success();
-        if (status.ok())
-            status = addNew(walk, temporary);
+        if (status.ok()) {
+            const std::string& carryFrom = m_settings.carryFrom.empty() && hasOld ? archive : m_settings.carryFrom;
+            // Its readers are closed when addNew returns: Windows renames nothing over an open file.
+            std::optional<CarrySource> source;
+            if (!carryFrom.empty() && !samePath(carryFrom, temporary))
+                source.emplace(carryFrom);
+            status = addNew(walk, temporary, CarryFrom{source && !source->empty() ? &*source : nullptr, settledBefore});
+        }
         if (status.ok())
             status = m_writer.finish();
         if (status.ok())
@@ -80,21 +91,26 @@ private:
     // The old archive must read through to its end before anything is written.
     base::Status checkOld(const std::string& archive)
     {
-        lzh::ArchiveReader reader;
-        if (auto status = reader.open(archive); !status.ok())
-            return status;
-        for (;;) {
-            auto next = reader.next();
-            if (!next.ok())
-                return base::Status::error(base::ErrorCode::Corrupt,
-                                           "existing archive is damaged: " + next.status().detail(), archive);
-            if (!next->has_value())
-                return base::Status::success();
-        }
+        auto status = eachOldMember(archive, [](lzh::ArchiveReader&, const lzh::MemberInfo&) {
+            return base::Status::success();
+        });
+        if (status.code() == base::ErrorCode::Corrupt)
+            return base::Status::error(base::ErrorCode::Corrupt, "existing archive is damaged: " + status.detail(),
+                                       archive);
+        return status;
     }
 
     // Keeps the old members the walk will not replace.
     base::Status copyOld(const std::string& archive, const FolderWalk& walk)
+    {
+        return eachOldMember(archive, [&](lzh::ArchiveReader& reader, const lzh::MemberInfo& member) {
+            if (member.defect.empty() && walk.lists(member.path))
+                return base::Status::success();
+            return m_writer.addRaw(reader);
+        });
+    }
+
+    template <typename OnMember> static base::Status eachOldMember(const std::string& archive, OnMember onMember)
     {
         lzh::ArchiveReader reader;
         if (auto status = reader.open(archive); !status.ok())
@@ -105,17 +121,17 @@ private:
                 return next.status();
             if (!next->has_value())
                 return base::Status::success();
-            const lzh::MemberInfo& member = **next;
-            if (member.defect.empty() && walk.lists(member.path))
-                continue;
-            if (auto status = m_writer.addRaw(reader); !status.ok())
+            if (auto status = onMember(reader, **next); !status.ok())
                 return status;
         }
     }
 
-    base::Status addNew(FolderWalk& walk, const std::string& temporary)
+    base::Status addNew(FolderWalk& walk, const std::string& temporary, CarryFrom carry)
     {
-        MemberPacker members(m_settings.writer, workerCount(), temporary);
+        MemberPacker members(m_settings.writer, workerCount(), temporary, carry);
+        std::optional<CarrySource::Reader> carried;
+        if (carry.source)
+            carried.emplace(*carry.source);
         bool walkOver = false;
         for (;;) {
             // The walk runs here, on the writer's thread, so its reports come one at a time.
@@ -131,7 +147,7 @@ private:
             PreparedMember* member = members.front([&](std::uint64_t consumed) { return reportProgress(consumed); });
             if (!member || !reportProgress(0))
                 return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
-            base::Status status = write(*member);
+            base::Status status = write(*member, carried ? &*carried : nullptr);
             members.pop();
             if (status.ok())
                 ++m_summary.members;
@@ -142,20 +158,47 @@ private:
         }
     }
 
-    base::Status write(PreparedMember& member)
+    base::Status write(PreparedMember& member, CarrySource::Reader* carried)
     {
         const lzh::SourceEntry& entry = member.entry;
         if (!member.status.ok())
             return member.scratchFailed ? brokenBy(member.status) : member.status;
+        if (member.carried)
+            return writeCarried(member, *carried);
         if (member.copyFromSource) {
-            return m_writer.addEntry(entry, [&](std::uint64_t bytes) {
-                m_done += bytes;
-                return reportProgress(0);
-            });
+            std::optional<lzh::RecordToComplete> record;
+            if (member.record)
+                record = lzh::RecordToComplete{*member.record, partEnds(member.record->size)};
+            return m_writer.addEntry(
+                entry,
+                [&](std::uint64_t bytes) {
+                    m_done += bytes;
+                    return reportProgress(0);
+                },
+                record ? &*record : nullptr);
         }
-        const lzh::PackedData data{member.method, member.crc, member.originalSize, member.parts};
+        const lzh::PackedData data{member.method,  member.crc,           member.originalSize,
+                                   member.parts,   member.record,        member.packedDigestKnown};
         m_done += member.originalSize;
         return m_writer.addPrepared(entry, data);
+    }
+
+    // The test after packing checks these members by their packed digest: the bytes were
+    // decoded when they were first written.
+    base::Status writeCarried(const PreparedMember& member, CarrySource::Reader& carried)
+    {
+        const lzh::MemberInfo& old = *member.carried;
+        std::FILE* from = carried.seekData(old);
+        if (!from)
+            return brokenBy(platform::lastSystemError(carried.path()));
+        m_carriedAt.push_back(m_writer.offset());
+        const lzh::CopiedData data{member.method, member.crc, member.originalSize, old.packedSize, *member.record,
+                                   from};
+        m_done += member.originalSize;
+        auto status = m_writer.addCopied(member.entry, data);
+        if (status.ok())
+            ++m_summary.carriedMembers;
+        return status;
     }
 
     base::Status brokenBy(const base::Status& status)
@@ -181,6 +224,9 @@ private:
             hooks.progress = [this](std::uint64_t, std::uint64_t, const std::string& member) {
                 return m_hooks.progress(m_done, m_total, member);
             };
+        hooks.checkByDigest = [this](const lzh::MemberInfo& member) {
+            return std::binary_search(m_carriedAt.begin(), m_carriedAt.end(), member.headerOffset);
+        };
         base::Status firstTestFailure;
         // Members kept from the old archive in a method we cannot decode are copied unchanged.
         hooks.onMemberError = [&](const base::Status& s) {
@@ -206,7 +252,8 @@ private:
     RunSummary m_summary;
     std::uint64_t m_done = 0;
     std::uint64_t m_total = 0;
-    std::string m_current; // the member being written, for the progress
+    std::string m_current;                // the member being written, for the progress
+    std::vector<std::uint64_t> m_carriedAt; // where carried members' headers start, ascending
 };
 
 } // namespace

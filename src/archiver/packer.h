@@ -15,12 +15,20 @@ namespace archiver {
 struct PackSettings {
     lzh::WriterSettings writer;
     std::vector<std::string> excludedPaths; // never packed, nor anything below them
+    // The archive whose packed bytes are copied for files unchanged since they were packed into
+    // it; empty: the archive added onto, when there is one.
+    std::string carryFrom;
+    // A file whose change time lies this close before the pack's start could change again
+    // within the same tick of a coarse clock unseen: it is compared by content the next time.
+    int settleSeconds = 3;
 };
 
 // archiveStatus: NotFound/InvalidArgument for a missing source folder, Corrupt when the existing
 // archive cannot be read whole (it is left untouched), IoError/DiskFull when writing failed or
 // the new archive did not read back correctly, Cancelled. Files that could not be read are reported through
-// onMemberError and counted in failedMembers; the rest is packed.
+// onMemberError and counted in failedMembers; the rest is packed. A file is compressed only when
+// it is not shown unchanged since it was packed into the carry archive; the others' packed bytes
+// are copied (counted in carriedMembers), and the archive comes out the same either way.
 RunSummary packFolder(const std::string& archive, const std::string& folder, const PackSettings& settings,
                       const RunHooks& hooks);
 

@@ -21,11 +21,16 @@ struct RunHooks {
     // Testing and extracting: every member's header, in archive order, from one thread, before
     // that member is handled; lets a caller judge the members in the same reading.
     std::function<void(const lzh::MemberInfo&)> onMemberHeader;
+    // Testing: a member with a record for which this returns true is checked by the SHA-256 of its
+    // packed bytes against the record instead of being decoded (bytes copied from an archive in
+    // which they were decoded when first written). Called from the testing threads.
+    std::function<bool(const lzh::MemberInfo&)> checkByDigest;
 };
 
 struct RunSummary {
     int members = 0;          // members handled (packed, tested or extracted) without fault
     int failedMembers = 0;    // members reported through onMemberError
+    int carriedMembers = 0;   // packing: of members, those whose packed bytes were copied
     bool writeFailed = false; // some output could not be written (disk full, access denied)
     bool cancelled = false;
     base::Status archiveStatus; // the archive as a whole: missing, damaged, or not written

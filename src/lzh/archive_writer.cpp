@@ -67,6 +67,8 @@ base::Status ArchiveWriter::write(const void* data, std::size_t size)
         m_broken = true;
         return platform::lastSystemError(m_path);
     }
+    if (m_digest)
+        m_digest->update(data, size);
     m_offset += size;
     m_written = std::max(m_written, m_offset);
     return base::Status::success();
@@ -117,7 +119,8 @@ void ArchiveWriter::rollBack(Member& member)
     m_offset = member.headerOffset;
 }
 
-base::Status ArchiveWriter::storeData(std::FILE* source, Member& member, const ChunkProgress& progress)
+base::Status ArchiveWriter::storeData(std::FILE* source, Member& member, const ChunkProgress& progress,
+                                      ContentHasher* content)
 {
     member.fields.method = Method::Lh0;
     member.fields.crc = 0;
@@ -130,6 +133,8 @@ base::Status ArchiveWriter::storeData(std::FILE* source, Member& member, const C
             return base::Status::success();
         member.fields.crc = crc16(member.fields.crc, m_buffer.data(), got);
         member.fields.originalSize += got;
+        if (content)
+            content->update(m_buffer.data(), got);
         if (auto status = write(m_buffer.data(), got); !status.ok())
             return status;
         if (progress && !progress(got)) {
@@ -139,7 +144,8 @@ base::Status ArchiveWriter::storeData(std::FILE* source, Member& member, const C
     }
 }
 
-base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgress& progress)
+base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgress& progress,
+                                     const RecordToComplete* record)
 {
     Member member;
     member.fields.kind = entry.kind;
@@ -162,10 +168,23 @@ base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgre
     // Read in whole chunks of m_buffer: stdio's buffer would only copy them once more.
     std::setvbuf(source, nullptr, _IONBF, 0);
     member.fields.wideSizes = entry.size >= kWideSizeThreshold;
+    std::optional<ContentHasher> content;
+    Sha256 packed;
+    if (record) {
+        member.fields.record = record->record;
+        content.emplace(record->partEnds);
+    }
     base::Status status = beginMember(member);
-    if (status.ok())
-        status = storeData(source, member, progress);
+    if (status.ok()) {
+        m_digest = record ? &packed : nullptr;
+        status = storeData(source, member, progress, content ? &*content : nullptr);
+        m_digest = nullptr;
+    }
     std::fclose(source);
+    if (status.ok() && record) {
+        member.fields.record->content = content->finish();
+        member.fields.record->packed = packed.finish();
+    }
     if (status.ok())
         return endMember(member);
     if (!m_broken)
@@ -174,6 +193,60 @@ base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgre
 }
 
 base::Status ArchiveWriter::addPrepared(const SourceEntry& entry, const PackedData& data)
+{
+    Member member;
+    HeaderFields& fields = member.fields;
+    fields.kind = MemberKind::File;
+    fields.path = entry.archivePath;
+    fields.mtime = entry.mtime;
+    fields.unixMode = entry.unixMode;
+    fields.readOnly = entry.readOnly;
+    fields.method = data.method;
+    fields.crc = data.crc;
+    fields.originalSize = data.originalSize;
+    fields.record = data.record;
+    std::uint64_t bits = 0;
+    for (const PackedPart& part : data.parts)
+        bits += part.bits;
+    fields.packedSize = (bits + 7) / 8;
+    fields.wideSizes = fields.originalSize > 0xFFFFFFFFu || fields.packedSize > 0xFFFFFFFFu;
+    // A record still without its packed digest: the header is rewritten once the data is out.
+    const bool rewrite = data.record && !data.packedDigestKnown;
+    if (rewrite) {
+        if (auto status = beginMember(member); !status.ok())
+            return base::Status::error(status.code(), status.detail(), m_broken ? status.path() : entry.sourcePath);
+    } else {
+        auto header = buildLevel2Header(fields);
+        if (!header.ok())
+            return base::Status::error(header.status().code(), header.status().detail(), entry.sourcePath);
+        if (auto status = write(header->data(), header->size()); !status.ok())
+            return status;
+    }
+    Sha256 packed;
+    m_digest = rewrite ? &packed : nullptr;
+    base::Status status = writeParts(data.parts);
+    m_digest = nullptr;
+    if (!status.ok() || !rewrite)
+        return status;
+    fields.record->packed = packed.finish();
+    return endMember(member);
+}
+
+base::Status ArchiveWriter::writeParts(const std::vector<PackedPart>& parts)
+{
+    codec::BitJoiner joiner;
+    for (const PackedPart& part : parts) {
+        joiner.startStream(part.bits);
+        if (auto status = writeJoined(part, joiner); !status.ok())
+            return status;
+    }
+    std::uint8_t last = 0;
+    if (joiner.finish(last))
+        return write(&last, 1);
+    return base::Status::success();
+}
+
+base::Status ArchiveWriter::addCopied(const SourceEntry& entry, const CopiedData& data)
 {
     HeaderFields fields;
     fields.kind = MemberKind::File;
@@ -184,25 +257,24 @@ base::Status ArchiveWriter::addPrepared(const SourceEntry& entry, const PackedDa
     fields.method = data.method;
     fields.crc = data.crc;
     fields.originalSize = data.originalSize;
-    std::uint64_t bits = 0;
-    for (const PackedPart& part : data.parts)
-        bits += part.bits;
-    fields.packedSize = (bits + 7) / 8;
+    fields.packedSize = data.packedSize;
     fields.wideSizes = fields.originalSize > 0xFFFFFFFFu || fields.packedSize > 0xFFFFFFFFu;
+    fields.record = data.record;
     auto header = buildLevel2Header(fields);
     if (!header.ok())
         return base::Status::error(header.status().code(), header.status().detail(), entry.sourcePath);
     if (auto status = write(header->data(), header->size()); !status.ok())
         return status;
-    codec::BitJoiner joiner;
-    for (const PackedPart& part : data.parts) {
-        joiner.startStream(part.bits);
-        if (auto status = writeJoined(part, joiner); !status.ok())
+    for (std::uint64_t left = data.packedSize; left > 0;) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, m_buffer.size()));
+        if (std::fread(m_buffer.data(), 1, want, data.from) != want) {
+            m_broken = true;
+            return base::Status::error(base::ErrorCode::IoError, "cannot read the packed data to copy", m_path);
+        }
+        if (auto status = write(m_buffer.data(), want); !status.ok())
             return status;
+        left -= want;
     }
-    std::uint8_t last = 0;
-    if (joiner.finish(last))
-        return write(&last, 1);
     return base::Status::success();
 }
 

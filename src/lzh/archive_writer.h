@@ -7,11 +7,14 @@
 #include "lzh/archive_reader.h"
 #include "lzh/codec.h"
 #include "lzh/codec/bit_joiner.h"
+#include "lzh/content_digest.h"
 #include "lzh/member.h"
+#include "lzh/member_record.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,12 +56,33 @@ struct PackedPart {
     std::uint64_t size() const { return head.size() + restSize; }
 };
 
-// A member's data, packed, in one part or in several to join.
+// A member's data, packed, in one part or in several to join. A record, when given, goes into
+// the header; its packed digest is taken as the data goes out unless packedDigestKnown.
 struct PackedData {
     Method method = Method::Lh0;
     std::uint16_t crc = 0;
     std::uint64_t originalSize = 0;
     const std::vector<PackedPart>& parts;
+    std::optional<MemberRecord> record = std::nullopt;
+    bool packedDigestKnown = false;
+};
+
+// A record to complete while a file is stored as read: its content and packed digests are taken
+// from the bytes written. partEnds as ContentHasher takes them.
+struct RecordToComplete {
+    MemberRecord record;
+    std::vector<std::uint64_t> partEnds;
+};
+
+// A member's packed data copied from another archive, read from where from stands. The record
+// is complete: its packed digest is that of the bytes to copy.
+struct CopiedData {
+    Method method = Method::Lh0;
+    std::uint16_t crc = 0;
+    std::uint64_t originalSize = 0;
+    std::uint64_t packedSize = 0;
+    MemberRecord record;
+    std::FILE* from = nullptr;
 };
 
 class ArchiveWriter {
@@ -71,9 +95,12 @@ public:
     // cannot be read (it vanished, access denied, read error) the error carries the source path
     // and the archive is as before the call: the caller may skip it and go on. After a write
     // error or cancellation broken() is true and the archive is lost.
-    base::Status addEntry(const SourceEntry& entry, const ChunkProgress& progress);
+    base::Status addEntry(const SourceEntry& entry, const ChunkProgress& progress,
+                          const RecordToComplete* record = nullptr);
     // Adds a file whose packed bytes are ready.
     base::Status addPrepared(const SourceEntry& entry, const PackedData& data);
+    // Adds a file whose packed bytes come from another archive, under a header of its own.
+    base::Status addCopied(const SourceEntry& entry, const CopiedData& data);
     // Copies the member the reader stands on, header and packed data unchanged.
     base::Status addRaw(ArchiveReader& reader);
     // Writes the end mark, flushes the file to the disk and closes it.
@@ -83,6 +110,8 @@ public:
     void abandon();
     bool broken() const { return m_broken; }
     const std::string& path() const { return m_path; }
+    // Where the next member's header goes.
+    std::uint64_t offset() const { return m_offset; }
 
 private:
     struct Member;
@@ -90,7 +119,9 @@ private:
     base::Status beginMember(Member& member);
     base::Status endMember(Member& member);
     void rollBack(Member& member);
-    base::Status storeData(std::FILE* source, Member& member, const ChunkProgress& progress);
+    base::Status storeData(std::FILE* source, Member& member, const ChunkProgress& progress,
+                           ContentHasher* content);
+    base::Status writeParts(const std::vector<PackedPart>& parts);
     base::Status writeJoined(const PackedPart& part, codec::BitJoiner& joiner);
 
     std::string m_path;
@@ -100,6 +131,7 @@ private:
     bool m_broken = false;
     std::vector<std::uint8_t> m_buffer;
     std::vector<char> m_fileBuffer; // stdio's buffer for m_file, which it outlives
+    Sha256* m_digest = nullptr;     // while set, takes every byte written
 };
 
 } // namespace lzh

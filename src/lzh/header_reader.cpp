@@ -110,6 +110,9 @@ void takeExt(std::uint8_t type, const std::string& header, std::size_t payload, 
         if (length >= 4)
             ext.unixTime = readU32(p);
         break;
+    case kRecordExtType:
+        info.record = decodeRecord(std::string_view(header).substr(payload, length));
+        break;
     default:
         break;
     }
@@ -356,6 +359,9 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputStream& file)
     if (ext.headerCrcOffset && out.info.level >= 2 && !ext.shortForm && !headerCrcMatches(h, *ext.headerCrcOffset))
         return corrupt("header CRC mismatch");
     out.checked = out.info.level < 2 || (ext.headerCrcOffset && !ext.shortForm);
+    // A record nothing vouches for is not one to copy packed bytes on.
+    if (!out.checked || out.info.level != 2)
+        out.info.record.reset();
     MemberInfo& info = out.info;
     if (ext.packedSize64)
         info.packedSize = *ext.packedSize64;

@@ -83,6 +83,8 @@ base::Result<std::string> buildLevel2Header(const HeaderFields& f)
     appendU32(codePage, kCodePage932);
     exts.push_back({0x46, codePage});
     exts.push_back({0x50, u16Payload(static_cast<std::uint16_t>(typeBits(f.kind) | (f.unixMode & 07777)))});
+    if (f.record)
+        exts.push_back({kRecordExtType, encodeRecord(*f.record)});
 
     std::size_t total = kBaseSize + 2;
     for (const Ext& ext : exts)

@@ -4,6 +4,7 @@
 // tells how they are kept in the headers.
 
 #include "lzh/codec.h"
+#include "lzh/member_record.h"
 
 #include <cstdint>
 #include <optional>
@@ -36,6 +37,8 @@ struct MemberInfo {
     // Why the member cannot be extracted (an undecodable name, sizes that contradict the method),
     // empty when nothing is known against it; its data is still skipped correctly.
     std::string defect;
+    // What our packer noted about the member's source (level 2 with a header CRC only).
+    std::optional<MemberRecord> record;
 };
 
 // Maps "-lh5-" and its kin; nullopt for methods this reader cannot decode.

@@ -39,14 +39,21 @@ base::Status setModificationTime(const std::filesystem::path& path, std::int64_t
 
 // What tells one version of a file from another: a file rewritten in place changes its size or
 // its modification time, one renamed over it its number (device and inode on POSIX, volume serial
-// and file index on Windows).
+// and file index on Windows). A program can set the modification time back, but not the change
+// time: any write or change of attributes sets it to the system's clock.
 struct FileIdentity {
     std::uint64_t size = 0;
-    std::int64_t modified = 0; // in the system's own finest unit; only compared
+    std::int64_t modified = 0; // in the system's own finest unit (fileTimeNow's)
+    std::int64_t changed = 0;  // the same unit; 0 where the file system keeps none
     std::uint64_t device = 0;
     std::uint64_t number = 0;
     bool operator==(const FileIdentity&) const = default;
 };
+
+// The clock in the unit of FileIdentity's times (ns since 1970 on POSIX, 100 ns since 1601 on
+// Windows), and how many of that unit make a second.
+std::int64_t fileTimeNow();
+std::int64_t fileTimeUnitsPerSecond();
 
 // The identity of the file at utf8Path, links followed; nullopt when it cannot be examined.
 std::optional<FileIdentity> fileIdentity(const std::string& utf8Path);

@@ -71,6 +71,7 @@ archiver::RunSummary run(const UnlhaCommand& command, const ArchiveOptions& opti
         settings.writer.method = command.method;
         settings.writer.effort = command.effort;
         settings.excludedPaths = options.excludedPaths;
+        settings.carryFrom = command.carryFrom;
         return archiver::packFolder(command.archive, command.folder, settings, hooks);
     }
     case 'x':
@@ -102,6 +103,7 @@ ArchiveResult runArchive(const UnlhaCommand& command, const ArchiveOptions& opti
     const archiver::RunSummary summary = run(command, options, hooks, vetting);
     result.archiveStatus = summary.archiveStatus;
     result.members = summary.members;
+    result.carriedMembers = summary.carriedMembers;
     result.writeFailed = summary.writeFailed;
     result.cancelled = summary.cancelled;
     if (vetting)

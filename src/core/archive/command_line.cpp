@@ -89,7 +89,13 @@ std::optional<UnlhaCommand> commandFrom(const std::vector<Token>& tokens, std::s
     std::vector<std::string> paths;
     for (std::size_t i = 1; i < tokens.size(); ++i) {
         const Token& token = tokens[i];
-        if (!token.quoted && !token.text.empty() && token.text[0] == '-') {
+        const bool isSwitch = !token.quoted && !token.text.empty() && token.text[0] == '-';
+        if (isSwitch && lower(token.text) == "-jc") {
+            // The one switch with a value: the archive in the word after it.
+            if (!paths.empty() || command.command != 'a' || i + 1 >= tokens.size() || tokens[i + 1].text.empty())
+                return fail("-jc needs an archive, before the paths of an add");
+            command.carryFrom = tokens[++i].text;
+        } else if (isSwitch) {
             if (!paths.empty() || !applySwitch(token.text, command))
                 return fail("unknown or misplaced switch: " + token.text);
         } else {

@@ -16,6 +16,9 @@ struct UnlhaCommand {
     std::string folder;  // UTF-8, trailing separators removed; empty for 't' and 'l'
     lzh::Method method = lzh::Method::Lh7;
     lzh::Effort effort = lzh::Effort::Fast;
+    // 'a' with -jc "<archive>": copy unchanged files' packed bytes from that archive (UTF-8)
+    // rather than from the one added onto.
+    std::string carryFrom;
 
     bool operator==(const UnlhaCommand&) const = default;
 };

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -170,9 +171,22 @@ std::optional<FileIdentity> fileIdentity(const std::string& utf8Path)
     FileIdentity identity;
     identity.size = static_cast<std::uint64_t>(info.st_size);
     identity.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    identity.changed = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec;
     identity.device = static_cast<std::uint64_t>(info.st_dev);
     identity.number = static_cast<std::uint64_t>(info.st_ino);
     return identity;
+}
+
+std::int64_t fileTimeNow()
+{
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+std::int64_t fileTimeUnitsPerSecond()
+{
+    return 1'000'000'000;
 }
 
 OpenFolder::~OpenFolder()

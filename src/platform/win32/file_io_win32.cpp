@@ -247,18 +247,34 @@ std::optional<FileIdentity> fileIdentity(const std::string& utf8Path)
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO basic{};
     const bool known = GetFileInformationByHandle(handle, &info);
+    // FAT and some network file systems keep no change time: it reads as 0 there.
+    const bool hasChangeTime = GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic);
     CloseHandle(handle);
     if (!known)
         return std::nullopt;
     auto joined = [](DWORD high, DWORD low) { return (std::uint64_t{high} << 32) | low; };
     FileIdentity identity;
+    identity.changed = hasChangeTime ? static_cast<std::int64_t>(basic.ChangeTime.QuadPart) : 0;
     identity.size = joined(info.nFileSizeHigh, info.nFileSizeLow);
     identity.modified =
         static_cast<std::int64_t>(joined(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
     identity.device = info.dwVolumeSerialNumber;
     identity.number = joined(info.nFileIndexHigh, info.nFileIndexLow);
     return identity;
+}
+
+std::int64_t fileTimeNow()
+{
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
+}
+
+std::int64_t fileTimeUnitsPerSecond()
+{
+    return 10'000'000;
 }
 
 OpenFolder::~OpenFolder()

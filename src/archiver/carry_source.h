@@ -1,0 +1,58 @@
+#pragma once
+// An earlier archive whose members' packed bytes a pack copies for files that have not changed
+// since they were packed into it. Only the members' names (as hashes) and where their headers lie
+// are held, so memory grows by 16 bytes a member; a member is read again when a file asks for it.
+
+#include "lzh/member.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace archiver {
+
+class CarrySource {
+public:
+    // The members of archive that carry a record, read up to the first damage. An archive that
+    // cannot be read at all yields a source with no members: carrying only saves time.
+    explicit CarrySource(const std::string& archive);
+
+    const std::string& path() const { return m_path; }
+    bool empty() const { return m_members.empty(); }
+
+    // A reading position in the archive, one for each thread that looks members up.
+    class Reader {
+    public:
+        explicit Reader(const CarrySource& source);
+        ~Reader();
+        Reader(const Reader&) = delete;
+        Reader& operator=(const Reader&) = delete;
+        // The last member named exactly archivePath that carries a record.
+        std::optional<lzh::MemberInfo> find(const std::string& archivePath);
+        // True when the member's packed bytes are there whole and their SHA-256 is its record's.
+        bool packedBytesMatch(const lzh::MemberInfo& member);
+        // The file, standing at the member's first packed byte; nullptr when it cannot be.
+        std::FILE* seekData(const lzh::MemberInfo& member);
+        const std::string& path() const { return m_source.path(); }
+
+    private:
+        bool seek(std::uint64_t offset);
+        const CarrySource& m_source;
+        std::FILE* m_file = nullptr;
+        std::vector<std::uint8_t> m_buffer;
+    };
+
+private:
+    struct Entry {
+        std::uint64_t nameHash;
+        std::uint64_t headerOffset;
+    };
+    std::string m_path;
+    std::uint64_t m_size = 0;
+    std::vector<Entry> m_members; // by nameHash, then archive order
+};
+
+} // namespace archiver
