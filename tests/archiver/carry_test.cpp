@@ -103,7 +103,7 @@ TEST(LzhCarry, CopiesOnlyWhatIsShownUnchangedAndPacksAsAFullPackWould)
         EXPECT_TRUE(test::readFile(carried) == test::readFile(folder / "full.lzh"));
         const fs::path out = folder.path() / "out";
         ASSERT_TRUE(extractArchive(carried, out.string(), {}).archiveStatus.ok());
-        EXPECT_EQ(test::treeOf(out), test::treeOf(src));
+        EXPECT_TRUE(test::treeOf(out) == test::treeOf(src)); // the trees hold megabytes: no printing
     }
 }
 
