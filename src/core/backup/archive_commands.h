@@ -9,8 +9,9 @@
 namespace core {
 
 // "a -d1 -y1 -h2 -jm2 \"archive\" \"source<sep>\"": packs source's contents into archive, adding to
-// it when it exists.
-std::string addCommand(const std::string& archivePath, const std::string& source);
+// it when it exists. With carryFrom, "-jc \"carryFrom\"" goes before the paths: unchanged files'
+// packed bytes are copied from that archive.
+std::string addCommand(const std::string& archivePath, const std::string& source, const std::string& carryFrom = "");
 
 // The parts of the program's own tree (and the archive being written) that lie inside source:
 // packing them would put backups inside backups.

@@ -46,9 +46,10 @@ bool isStrictlyInside(const std::string& path, const std::string& folder)
 
 } // namespace
 
-std::string addCommand(const std::string& archivePath, const std::string& source)
+std::string addCommand(const std::string& archivePath, const std::string& source, const std::string& carryFrom)
 {
-    return "a -d1 -y1 -h2 -jm2 " + quoted(archivePath) + " " + quoted(source + platform::kSeparator);
+    const std::string carry = carryFrom.empty() ? "" : "-jc " + quoted(carryFrom) + " ";
+    return "a -d1 -y1 -h2 -jm2 " + carry + quoted(archivePath) + " " + quoted(source + platform::kSeparator);
 }
 
 std::vector<std::string> ownTreeInside(const std::string& programFolder, const std::string& source,
@@ -71,8 +72,14 @@ CompressOutcome packInto(AppState& state, Services& services, const std::string&
 {
     archive::ArchiveOptions options;
     options.excludedPaths = ownTreeInside(state.programFolder, source, slot, archivePath);
+    // An add onto the slot's archive copies unchanged files from it; a fresh archive (a menu
+    // backup, an empty slot) from the newest one in the tree.
+    std::error_code ec;
+    const bool addsOnto = std::filesystem::exists(platform::toPath(archivePath), ec);
+    const std::string carryFrom = addsOnto ? "" : newestArchive(state.programFolder, archivePath);
     CompressOutcome outcome;
-    outcome.archive = runArchiveCommand(state.archiveBusy, services.archiver, addCommand(archivePath, source), options);
+    outcome.archive =
+        runArchiveCommand(state.archiveBusy, services.archiver, addCommand(archivePath, source, carryFrom), options);
     switch (archive::unlhaResultCode('a', outcome.archive)) {
     case archive::kUnlhaOk:
         outcome.result = BackupResult::Written;

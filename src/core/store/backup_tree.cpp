@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace core {
 namespace {
@@ -82,6 +83,29 @@ std::string chooseNextDaySlot(SetupRecord& record, const std::string& programFol
     record.DayBackSlot = static_cast<std::int16_t>(next > kDaySlotCount - 1 || next < 0 ? 0 : next);
     record.DayBackDate[static_cast<size_t>(record.DayBackSlot)] = now;
     return daySlotPath(programFolder, record.DayBackSlot);
+}
+
+std::string newestArchive(const std::string& programFolder, const std::string& except)
+{
+    std::vector<std::string> slots;
+    for (int day = 1; day <= kMonthSlotCount; ++day)
+        slots.push_back(monthSlotPath(programFolder, day));
+    for (int slot = 0; slot < kDaySlotCount; ++slot)
+        slots.push_back(daySlotPath(programFolder, slot));
+    std::string newest;
+    std::filesystem::file_time_type newestTime;
+    for (const std::string& slot : slots) {
+        const std::string archive = archivePathInSlot(slot);
+        std::error_code ec;
+        const auto time = std::filesystem::last_write_time(platform::toPath(archive), ec);
+        if (ec || archive == except || !std::filesystem::is_regular_file(platform::toPath(archive), ec))
+            continue;
+        if (newest.empty() || time > newestTime) {
+            newest = archive;
+            newestTime = time;
+        }
+    }
+    return newest;
 }
 
 std::string sourcePath(const std::string& backupFolder)

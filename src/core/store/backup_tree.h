@@ -29,6 +29,10 @@ std::string chooseTodaysMonthSlot(SetupRecord& record, const std::string& progra
 // DayBackDate(DayBackSlot) with now and returns the slot path.
 std::string chooseNextDaySlot(SetupRecord& record, const std::string& programFolder, DateTime now);
 
+// The slot archive written last (by its modification time), other than except; empty when the
+// tree holds none. A backup copies the packed bytes of unchanged files from it.
+std::string newestArchive(const std::string& programFolder, const std::string& except);
+
 // BackupFolder less one trailing separator.
 std::string sourcePath(const std::string& backupFolder);
 

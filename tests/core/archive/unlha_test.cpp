@@ -49,6 +49,10 @@ TEST(UnlhaCommandLine, ParsesTheProgramsLinesWithSpacesAndJapanese)
     ASSERT_TRUE(best.has_value());
     EXPECT_EQ(best->method, lzh::Method::Lh5);
     EXPECT_EQ(best->effort, lzh::Effort::Best);
+    auto carry = parseUnlhaCommand("a -d1 -JC \"old one.lzh\" -jm2 \"x.lzh\" \"src\"", nullptr);
+    ASSERT_TRUE(carry.has_value());
+    EXPECT_EQ(carry->carryFrom, "old one.lzh");
+    EXPECT_EQ(carry->archive, "x.lzh");
     // Split arguments need no quoting: a path may hold '"', and a switch after a path is refused.
     auto split = parseUnlhaArguments({"x", "-d1", "a\"b.lzh", "out dir/"}, nullptr);
     ASSERT_TRUE(split.has_value());
@@ -93,7 +97,8 @@ TEST(Unlha, RefusesMalformedLinesWholeAndTouchesNoFile)
              "a -d1 -y1 -h1 \"" + folder / "x.lzh" + "\" \"" + folder / "src" + "\\\"",
              "x -d1 -y1 \"" + folder / "x.lzh" + "\" \"" + folder / "out" + "\\", std::string(), "z \"a.lzh\" \"b\\\"",
              "a -q \"a.lzh\" \"b\\\"", "a \"a.lzh\" \"b\\", "a \"a.lzh\"", "x \"a.lzh\" \"b\" \"c\"",
-             "a \"a.lzh\" -d1 \"b\"", "t \"\"", "l", "\"a\" \"x.lzh\""}) {
+             "a \"a.lzh\" -d1 \"b\"", "t \"\"", "l", "\"a\" \"x.lzh\"", "a \"a.lzh\" \"b\" -jc \"c.lzh\"", "a -jc",
+             "a -jc \"\" \"a.lzh\" \"b\"", "x -jc \"c.lzh\" \"a.lzh\" \"b\""}) {
         EXPECT_EQ(Unlha(nullptr, line.c_str(), output, sizeof output), kUnlhaBadCommand) << line;
         EXPECT_EQ(std::strncmp(output, "bad command", 11), 0) << line;
     }

@@ -29,9 +29,13 @@ public:
                 duringFirstMember(member);
             first = false;
         };
-        return m_direct.run(command, withHook);
+        commands.push_back(command);
+        results.push_back(m_direct.run(command, withHook));
+        return results.back();
     }
     std::function<void(const std::string& member)> duringFirstMember;
+    std::vector<core::archive::UnlhaCommand> commands;
+    std::vector<core::archive::ArchiveResult> results;
 
 private:
     core::DirectArchiveRunner m_direct;
@@ -90,6 +94,34 @@ TEST(RealArchive, ScheduledBackupAddsOntoTheArchiveInTheSlot)
     EXPECT_EQ(files.at("b.txt"), "bbb");
     EXPECT_EQ(files.at("a.txt"), "changed");
     EXPECT_TRUE(f.fakes.dialogs.shown().empty());
+}
+
+TEST(RealArchive, BackupsCopyUnchangedFilesFromTheNewestArchiveAndPackChangedOnes)
+{
+    RealBackup f;
+    int files = 0;
+    for (const auto& [path, bytes] : treeOf(f.source))
+        files += path.back() != '/';
+    core::backUpCurrentState(f.state, f.services); // hback01, from nothing
+    // Same size and modification time, other content: only the change time tells.
+    const fs::path changed = platform::toPath(platform::joinPath(f.source, "sub" + kSep + "日本語.bin"));
+    const auto stamp = fs::last_write_time(changed);
+    writeFile(platform::fromPath(changed), mixedBytes(200000, 2));
+    fs::last_write_time(changed, stamp);
+    core::backUpCurrentState(f.state, f.services); // hback02, a menu backup: from hback01
+    core::runStartupBackup(f.state, f.services);   // mback14 from hback02; hback03
+    core::runStartupBackup(f.state, f.services);   // onto mback14's own archive; hback04
+
+    ASSERT_EQ(f.runner.results.size(), 6u);
+    EXPECT_EQ(f.runner.results[0].carriedMembers, 0);
+    EXPECT_EQ(f.runner.commands[1].carryFrom, f.daySlot(1) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.runner.results[1].carriedMembers, files - 1);
+    EXPECT_EQ(f.runner.commands[2].carryFrom, f.daySlot(2) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.runner.commands[4].carryFrom, "");
+    for (int i : {2, 3, 4, 5})
+        EXPECT_EQ(f.runner.results[i].carriedMembers, files) << i;
+    for (const std::string& slot : {f.daySlot(2), f.monthSlot(14)})
+        EXPECT_EQ(f.extracted(slot), treeOf(f.source));
 }
 
 // The backups refuse such a protected folder; compress on its own still never packs the tree.
