@@ -40,7 +40,7 @@ std::uint16_t packingOf(const lzh::WriterSettings& settings)
 // The digest lzh::ContentHasher gives the file's content now, read as a pack with the parts of
 // its size would read it; nullopt when it cannot be read.
 std::optional<lzh::Sha256Digest> contentDigestOf(const std::string& path, std::uint64_t size,
-                                                  std::vector<std::uint8_t>& buffer)
+                                                 std::vector<std::uint8_t>& buffer)
 {
     std::FILE* file = platform::openFile(path, "rb");
     if (!file)
@@ -129,8 +129,7 @@ void closeScratch(std::vector<lzh::PackedPart>& parts)
 
 } // namespace
 
-MemberPacker::MemberPacker(lzh::WriterSettings settings, unsigned workers, std::string scratchBeside,
-                           CarryFrom carry)
+MemberPacker::MemberPacker(lzh::WriterSettings settings, unsigned workers, std::string scratchBeside, CarryFrom carry)
     : m_settings(settings), m_scratchBeside(std::move(scratchBeside)), m_carry(carry),
       m_queue(workers, WorkQueueLimits{kMaxAhead, kBufferedLimit, kMostTakenAtOnce, kMostBytesTakenAtOnce},
               Queue::Callbacks{
@@ -245,8 +244,8 @@ bool MemberPacker::carry(PreparedMember& member, const platform::FileIdentity& i
     if (!encoders.carried)
         encoders.carried = std::make_unique<CarrySource::Reader>(*m_carry.source);
     std::optional<lzh::MemberInfo> old = encoders.carried->find(member.entry.archivePath);
-    if (!old || !old->method || old->record->packing != member.record->packing ||
-        old->record->size != identity.size || old->originalSize != identity.size)
+    if (!old || !old->method || old->record->packing != member.record->packing || old->record->size != identity.size ||
+        old->originalSize != identity.size)
         return false;
     const lzh::MemberRecord& was = *old->record;
     const bool sameStamps = was.settled && identity.changed != 0 && was.changed == identity.changed &&

@@ -38,8 +38,8 @@ struct PreparedMember {
     bool scratchFailed = false;  // the scratch file could not be written: the pack cannot go on
     lzh::Method method = lzh::Method::Lh0;
     std::uint16_t crc = 0;
-    std::uint64_t originalSize = 0;     // as read, which may differ from what the walk saw
-    std::vector<lzh::PackedPart> parts; // the data to write: one part, or a large file's parts to join
+    std::uint64_t originalSize = 0;          // as read, which may differ from what the walk saw
+    std::vector<lzh::PackedPart> parts;      // the data to write: one part, or a large file's parts to join
     std::optional<lzh::MemberRecord> record; // what the header keeps about a file's source
     bool packedDigestKnown = false;          // record->packed is final; else the writer takes it
     std::optional<lzh::MemberInfo> carried;  // unchanged: copy this member's packed bytes instead

@@ -91,9 +91,8 @@ private:
     // The old archive must read through to its end before anything is written.
     base::Status checkOld(const std::string& archive)
     {
-        auto status = eachOldMember(archive, [](lzh::ArchiveReader&, const lzh::MemberInfo&) {
-            return base::Status::success();
-        });
+        auto status =
+            eachOldMember(archive, [](lzh::ArchiveReader&, const lzh::MemberInfo&) { return base::Status::success(); });
         if (status.code() == base::ErrorCode::Corrupt)
             return base::Status::error(base::ErrorCode::Corrupt, "existing archive is damaged: " + status.detail(),
                                        archive);
@@ -177,8 +176,8 @@ private:
                 },
                 record ? &*record : nullptr);
         }
-        const lzh::PackedData data{member.method,  member.crc,           member.originalSize,
-                                   member.parts,   member.record,        member.packedDigestKnown};
+        const lzh::PackedData data{member.method, member.crc,    member.originalSize,
+                                   member.parts,  member.record, member.packedDigestKnown};
         m_done += member.originalSize;
         return m_writer.addPrepared(entry, data);
     }
@@ -192,8 +191,8 @@ private:
         if (!from)
             return brokenBy(platform::lastSystemError(carried.path()));
         m_carriedAt.push_back(m_writer.offset());
-        const lzh::CopiedData data{member.method, member.crc, member.originalSize, old.packedSize, *member.record,
-                                   from};
+        const lzh::CopiedData data{member.method,  member.crc,     member.originalSize,
+                                   old.packedSize, *member.record, from};
         m_done += member.originalSize;
         auto status = m_writer.addCopied(member.entry, data);
         if (status.ok())
@@ -252,7 +251,7 @@ private:
     RunSummary m_summary;
     std::uint64_t m_done = 0;
     std::uint64_t m_total = 0;
-    std::string m_current;                // the member being written, for the progress
+    std::string m_current;                  // the member being written, for the progress
     std::vector<std::uint64_t> m_carriedAt; // where carried members' headers start, ascending
 };
 

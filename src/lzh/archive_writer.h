@@ -119,8 +119,7 @@ private:
     base::Status beginMember(Member& member);
     base::Status endMember(Member& member);
     void rollBack(Member& member);
-    base::Status storeData(std::FILE* source, Member& member, const ChunkProgress& progress,
-                           ContentHasher* content);
+    base::Status storeData(std::FILE* source, Member& member, const ChunkProgress& progress, ContentHasher* content);
     base::Status writeParts(const std::vector<PackedPart>& parts);
     base::Status writeJoined(const PackedPart& part, codec::BitJoiner& joiner);
 

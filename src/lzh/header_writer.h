@@ -24,7 +24,7 @@ struct HeaderFields {
     std::uint16_t crc = 0;
     std::uint16_t unixMode = 0; // permission bits; the type bits are added from kind
     bool readOnly = false;
-    bool wideSizes = false; // add the 0x42 ext header (members of 4 GiB and more)
+    bool wideSizes = false;             // add the 0x42 ext header (members of 4 GiB and more)
     std::optional<MemberRecord> record; // files only; its length is fixed
 };
 

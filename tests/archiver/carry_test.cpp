@@ -63,8 +63,8 @@ TEST(LzhCarry, CopiesOnlyWhatIsShownUnchangedAndPacksAsAFullPackWould)
         {"unchanged", [](const fs::path&, const std::string&) {}, 5},
         {"unchanged, change times too recent to trust", [](const fs::path&, const std::string&) {}, 5, 3600},
         {"unchanged, added onto", [](const fs::path&, const std::string&) {}, 5, 0, lzh::Method::Lh7, true},
-        {"one file grown", [](const fs::path& src, const std::string&) { test::writeFile(src / "a.txt", text(21000, 2)); },
-         4},
+        {"one file grown",
+         [](const fs::path& src, const std::string&) { test::writeFile(src / "a.txt", text(21000, 2)); }, 4},
         {"content changed, size and time set back",
          [](const fs::path& src, const std::string&) { rewriteKeepingStamp(src / "sub" / "b.txt", 10); }, 4},
         {"content changed, size and time set back, change times too recent to trust",
@@ -82,7 +82,7 @@ TEST(LzhCarry, CopiesOnlyWhatIsShownUnchangedAndPacksAsAFullPackWould)
         const fs::path src = folder.path() / "src";
         test::writeFile(src / "a.txt", text(20000, 1));
         test::writeFile(src / "sub" / "b.txt", text(3000, 3));
-        test::writeFile(src / "big.txt", text(3 * 1024 * 1024, 4)); // packed in parts
+        test::writeFile(src / "big.txt", text(3 * 1024 * 1024, 4));        // packed in parts
         test::writeFile(src / "random.bin", test::randomBytes(100000, 5)); // stored
         test::writeFile(src / "empty.txt", "");
         const std::string base = folder / "base.lzh";

@@ -38,7 +38,7 @@ struct ArchiveOptions {
 struct ArchiveResult {
     // The archive as a whole: missing, damaged, not written, or Cancelled.
     base::Status archiveStatus;
-    int members = 0; // members packed, tested or extracted without fault
+    int members = 0;        // members packed, tested or extracted without fault
     int carriedMembers = 0; // 'a': of members, the files whose packed bytes were copied unchanged
     // Every member (or file of a packed folder) that failed or was skipped, with its name and why.
     std::vector<base::Status> memberFailures;
