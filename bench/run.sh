@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Pack, test and extract speed, archive size and peak memory of unlha beside the usual tools, on
 # a documents folder, one large text file, a folder that does not compress, and the best-ratio
-# switch. Prints figures; never fails on them.
+# switch; then a backup that carries unchanged files forward from the previous archive (-jc)
+# against a full pack of the same folder, with none, 1 % and 20 % of the files changed. Prints
+# figures; never fails on them.
 #
 #   bash bench/run.sh [--corpus DIR] [--rounds N] [--small] [--unlha PATH] [--best SWITCH]
 #
@@ -11,6 +13,7 @@
 #   --small        a corpus of a few MB built from system headers, for a quick run in CI
 #   --unlha PATH   default: build/bin/unlha of this checkout
 #   --best SWITCH  the switch of unlha's best-ratio mode (default "-jm7 -jb", see docs/unlha.md)
+#   --carry-only   only the carrying-forward figures
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 corpus=/tmp/bench-corpus
@@ -18,6 +21,7 @@ rounds=3
 small=0
 unlha=$here/../build/bin/unlha
 best="-jm7 -jb"
+carryOnly=0
 while [ $# -gt 0 ]; do
     case $1 in
         --corpus) corpus=$2; shift 2 ;;
@@ -25,6 +29,7 @@ while [ $# -gt 0 ]; do
         --small) small=1; shift ;;
         --unlha) unlha=$2; shift 2 ;;
         --best) best=$2; shift 2 ;;
+        --carry-only) carryOnly=1; shift ;;
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -109,6 +114,7 @@ round() {
 
 declare -A setSource=([documents]=$corpus/Documents [big]=$sets/big [incompressible]=$sets/incompressible)
 order=(documents big incompressible)
+[ "$carryOnly" = 1 ] && order=()
 for set in "${order[@]}"; do warm "${setSource[$set]}"; done
 for currentRound in $(seq "$rounds"); do
     for set in "${order[@]}"; do round "$set" "${setSource[$set]}"; done
@@ -152,5 +158,49 @@ for set in "${order[@]}"; do
          "$(ratio "$(stat -c %s "$scratch/$set.lzh" 2>/dev/null || echo 0)" "$(stat -c %s "$scratch/$set.tar.gz")")x;" \
          " test time vs gzip -dc: $(ratio "$t" "$d")x"
 done
+[ "$carryOnly" = 1 ] || { echo; echo "documents round trip through unlha a/x: ${verified:-not checked}"; }
+
+# Carrying forward: a copy of the documents is packed once as the previous backup; then files are
+# changed (every 100th, then every 5th, by sorted path, so spread over the tree, whatever their
+# size) and each state is packed both in full and carrying from the previous backup. The two
+# archives must be the same bytes. Change times settle first (the packer reads files changed in
+# the last seconds whole), so both packs see the same files alike.
+carry=$scratch/carry
+mkdir -p "$carry"
+cp -a "$corpus/Documents" "$carry/src"
+settle() { sleep 3.5; }
+settle
+warm "$carry/src"
+"$unlha" a -d1 -y1 -h2 -jm2 "$carry/base.lzh" "$carry/src/" >/dev/null 2>&1
+carryBytes=$(bytesOf "$carry/src")
+carryFiles=$(filesOf "$carry/src")
+changeEvery() { # N: appends a line to every Nth file not yet changed
+    find "$carry/src" -type f -print0 | LC_ALL=C sort -z | tr '\0' '\n' |
+        awk -v n="$1" 'NR % n == 0 && NR % 100 != 0 || n == 100 && NR % 100 == 0' |
+        while IFS= read -r f; do printf 'changed since the last backup\n' >> "$f"; done
+}
+declare -A identical changedFiles
+for case in unchanged "1 %" "20 %"; do
+    case $case in
+        "1 %") changeEvery 100; settle ;;
+        "20 %") changeEvery 5; settle ;;
+    esac
+    changedFiles[$case]=$(find "$carry/src" -type f -newer "$carry/base.lzh" | wc -l)
+    for currentRound in $(seq "$rounds"); do
+        rm -f "$carry/full.lzh" "$carry/carried.lzh"
+        measure "carry $case full" "'$unlha' a -d1 -y1 -h2 -jm2 '$carry/full.lzh' '$carry/src/'"
+        measure "carry $case carried" "'$unlha' a -d1 -y1 -h2 -jm2 -jc '$carry/base.lzh' '$carry/carried.lzh' '$carry/src/'"
+    done
+    identical[$case]=$(cmp -s "$carry/full.lzh" "$carry/carried.lzh" && echo yes || echo NO)
+done
 echo
-echo "documents round trip through unlha a/x: ${verified:-not checked}"
+echo "== carrying forward: documents copy, $carryFiles files, $(mb "$carryBytes") MB, archives in tmpfs, warm cache"
+printf '%-10s %8s %10s %12s %8s %11s %9s %s\n' changed files "full s" "carried s" speedup "carried MB/s" \
+    "peak MiB" "same bytes"
+for case in unchanged "1 %" "20 %"; do
+    f=$(median "${seconds[carry $case full]}") c=$(median "${seconds[carry $case carried]}")
+    printf '%-10s %8s %10s %12s %8s %11s %9s %s\n' "$case" "${changedFiles[$case]}" "$f" "$c" \
+        "$(ratio "$f" "$c")x" "$(rate "$carryBytes" "$c")" \
+        "$(awk -v k="${peak[carry $case carried]:-0}" 'BEGIN {printf "%.1f", k / 1024}')" \
+        "${identical[$case]} ${status[carry $case carried]}"
+done

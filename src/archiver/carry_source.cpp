@@ -13,6 +13,7 @@ namespace archiver {
 namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::uint64_t kUnknownPosition = ~std::uint64_t{0};
 
 std::uint64_t nameHash(const std::string& name)
 {
@@ -84,10 +85,17 @@ bool CarrySource::Reader::seek(std::uint64_t offset)
         m_file = platform::openFile(m_source.m_path, "rb");
         if (!m_file)
             return false;
+        // Headers and small members are read a few hundred bytes at a time.
+        std::setvbuf(m_file, nullptr, _IOFBF, kReadChunk);
         m_buffer.resize(kReadChunk);
+        m_position = 0;
     }
+    if (offset == m_position)
+        return true;
     std::rewind(m_file);
-    return lzh::skipForward(m_file, offset);
+    const bool moved = lzh::skipForward(m_file, offset);
+    m_position = moved ? offset : kUnknownPosition;
+    return moved;
 }
 
 std::optional<lzh::MemberInfo> CarrySource::Reader::find(const std::string& archivePath)
@@ -101,6 +109,7 @@ std::optional<lzh::MemberInfo> CarrySource::Reader::find(const std::string& arch
             return std::nullopt;
         FileFrom stream(m_file, it->headerOffset, m_source.m_size);
         auto header = lzh::readHeader(stream);
+        m_position = stream.offset();
         if (header.ok() && header->has_value() && (*header)->info.path == archivePath && (*header)->info.record)
             found = std::move((*header)->info);
     }
@@ -114,7 +123,9 @@ bool CarrySource::Reader::packedBytesMatch(const lzh::MemberInfo& member)
     lzh::Sha256 digest;
     for (std::uint64_t left = member.packedSize; left > 0;) {
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, m_buffer.size()));
-        if (std::fread(m_buffer.data(), 1, want, m_file) != want)
+        const std::size_t got = std::fread(m_buffer.data(), 1, want, m_file);
+        m_position += got;
+        if (got != want)
             return false;
         digest.update(m_buffer.data(), want);
         left -= want;
@@ -124,7 +135,11 @@ bool CarrySource::Reader::packedBytesMatch(const lzh::MemberInfo& member)
 
 std::FILE* CarrySource::Reader::seekData(const lzh::MemberInfo& member)
 {
-    return seek(member.dataOffset) ? m_file : nullptr;
+    if (!seek(member.dataOffset))
+        return nullptr;
+    // The caller reads the packed data through.
+    m_position = member.dataOffset + member.packedSize;
+    return m_file;
 }
 
 } // namespace archiver

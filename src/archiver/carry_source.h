@@ -42,6 +42,9 @@ public:
         bool seek(std::uint64_t offset);
         const CarrySource& m_source;
         std::FILE* m_file = nullptr;
+        // Where m_file stands: members are mostly asked for in archive order, and reading on
+        // from there spares a seek and stdio's refill.
+        std::uint64_t m_position = 0;
         std::vector<std::uint8_t> m_buffer;
     };
 

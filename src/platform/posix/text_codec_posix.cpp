@@ -5,6 +5,7 @@
 
 #include "platform/text_codec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -13,6 +14,10 @@ namespace {
 
 std::optional<std::string> convert(const char* to, const char* from, std::string_view input)
 {
+    // ASCII reads the same in both (checked for every byte below 0x80), and most names are
+    // ASCII: opening a converter costs far more than the text.
+    if (std::all_of(input.begin(), input.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(input);
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
