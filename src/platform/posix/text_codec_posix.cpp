@@ -8,9 +8,44 @@
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
+#include <vector>
 
 namespace platform {
 namespace {
+
+// Each thread keeps its converters open: opening one costs more than converting a name.
+class Converters {
+public:
+    ~Converters()
+    {
+        for (const Open& open : m_open)
+            iconv_close(open.cd);
+    }
+    iconv_t get(const char* to, const char* from)
+    {
+        for (const Open& open : m_open)
+            if (std::string_view(open.to) == to && std::string_view(open.from) == from)
+                return open.cd;
+        const iconv_t cd = iconv_open(to, from);
+        if (cd != reinterpret_cast<iconv_t>(-1))
+            m_open.push_back({to, from, cd});
+        return cd;
+    }
+
+private:
+    struct Open {
+        const char* to; // literals
+        const char* from;
+        iconv_t cd;
+    };
+    std::vector<Open> m_open;
+};
+
+iconv_t converter(const char* to, const char* from)
+{
+    thread_local Converters converters;
+    return converters.get(to, from);
+}
 
 std::optional<std::string> convert(const char* to, const char* from, std::string_view input)
 {
@@ -18,9 +53,10 @@ std::optional<std::string> convert(const char* to, const char* from, std::string
     // ASCII: opening a converter costs far more than the text.
     if (std::all_of(input.begin(), input.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return std::string(input);
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = converter(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr); // from the initial state
     std::string output;
     char buffer[1024];
     char* in = const_cast<char*>(input.data());
@@ -42,7 +78,6 @@ std::optional<std::string> convert(const char* to, const char* from, std::string
         iconv(cd, nullptr, nullptr, &out, &outLeft);
         output.append(buffer, sizeof buffer - outLeft);
     }
-    iconv_close(cd);
     if (!ok)
         return std::nullopt;
     return output;
