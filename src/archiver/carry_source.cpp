@@ -12,43 +12,14 @@
 namespace archiver {
 namespace {
 
-constexpr std::size_t kReadChunk = 64 * 1024;
-constexpr std::uint64_t kUnknownPosition = ~std::uint64_t{0};
+constexpr std::size_t kWindowSize = 128 * 1024;
+// Packed data is handed on in pieces of this size, so a piece always fits the window.
+constexpr std::size_t kPiece = 64 * 1024;
 
 std::uint64_t nameHash(const std::string& name)
 {
     return std::hash<std::string>{}(name);
 }
-
-// The archive from where its file stands, for reading one header there.
-class FileFrom final : public lzh::InputStream {
-public:
-    FileFrom(std::FILE* file, std::uint64_t offset, std::uint64_t size) : m_file(file), m_offset(offset), m_size(size)
-    {
-    }
-    std::ptrdiff_t read(std::uint8_t* buffer, std::size_t size) override
-    {
-        const std::size_t got = std::fread(buffer, 1, size, m_file);
-        if (got < size && std::ferror(m_file))
-            return -1;
-        m_offset += got;
-        return static_cast<std::ptrdiff_t>(got);
-    }
-    base::Status skip(std::uint64_t count) override
-    {
-        if (!lzh::skipForward(m_file, count))
-            return base::Status::error(base::ErrorCode::IoError, "cannot seek");
-        m_offset += count;
-        return base::Status::success();
-    }
-    std::uint64_t offset() const override { return m_offset; }
-    std::uint64_t size() const override { return m_size; }
-
-private:
-    std::FILE* m_file;
-    std::uint64_t m_offset;
-    std::uint64_t m_size;
-};
 
 } // namespace
 
@@ -71,7 +42,34 @@ CarrySource::CarrySource(const std::string& archive) : m_path(archive)
     m_members.shrink_to_fit();
 }
 
-CarrySource::Reader::Reader(const CarrySource& source) : m_source(source) {}
+// The archive from an offset on, read through the reader's window, for one header.
+class CarrySource::Reader::Stream final : public lzh::InputStream {
+public:
+    Stream(Reader& reader, std::uint64_t offset) : m_reader(reader), m_offset(offset) {}
+    std::ptrdiff_t read(std::uint8_t* buffer, std::size_t size) override
+    {
+        size = static_cast<std::size_t>(std::min<std::uint64_t>(size, this->size() - std::min(this->size(), m_offset)));
+        const std::uint8_t* bytes = size > 0 ? m_reader.bytesAt(m_offset, size) : buffer;
+        if (!bytes)
+            return -1;
+        std::copy_n(bytes, size, buffer);
+        m_offset += size;
+        return static_cast<std::ptrdiff_t>(size);
+    }
+    base::Status skip(std::uint64_t count) override
+    {
+        m_offset += count;
+        return base::Status::success();
+    }
+    std::uint64_t offset() const override { return m_offset; }
+    std::uint64_t size() const override { return m_reader.m_source.m_size; }
+
+private:
+    Reader& m_reader;
+    std::uint64_t m_offset;
+};
+
+CarrySource::Reader::Reader(const CarrySource& source) : m_source(source), m_window(kWindowSize) {}
 
 CarrySource::Reader::~Reader()
 {
@@ -79,23 +77,25 @@ CarrySource::Reader::~Reader()
         std::fclose(m_file);
 }
 
-bool CarrySource::Reader::seek(std::uint64_t offset)
+const std::uint8_t* CarrySource::Reader::bytesAt(std::uint64_t offset, std::size_t size)
 {
-    if (!m_file) {
+    if (offset >= m_windowStart && offset + size <= m_windowStart + m_windowSize)
+        return m_window.data() + (offset - m_windowStart);
+    if (!m_file && !m_openFailed) {
         m_file = platform::openFile(m_source.m_path, "rb");
-        if (!m_file)
-            return false;
-        // Headers and small members are read a few hundred bytes at a time.
-        std::setvbuf(m_file, nullptr, _IOFBF, kReadChunk);
-        m_buffer.resize(kReadChunk);
-        m_position = 0;
+        m_openFailed = !m_file;
+        if (m_file)
+            std::setvbuf(m_file, nullptr, _IONBF, 0); // the window is the buffer
     }
-    if (offset == m_position)
-        return true;
+    m_windowSize = 0;
+    if (!m_file || size > m_window.size())
+        return nullptr;
     std::rewind(m_file);
-    const bool moved = lzh::skipForward(m_file, offset);
-    m_position = moved ? offset : kUnknownPosition;
-    return moved;
+    if (!lzh::skipForward(m_file, offset))
+        return nullptr;
+    m_windowStart = offset;
+    m_windowSize = std::fread(m_window.data(), 1, m_window.size(), m_file);
+    return size <= m_windowSize ? m_window.data() : nullptr;
 }
 
 std::optional<lzh::MemberInfo> CarrySource::Reader::find(const std::string& archivePath)
@@ -105,41 +105,34 @@ std::optional<lzh::MemberInfo> CarrySource::Reader::find(const std::string& arch
                                           [](const Entry& a, const Entry& b) { return a.nameHash < b.nameHash; });
     std::optional<lzh::MemberInfo> found;
     for (auto it = first; it != last; ++it) {
-        if (!seek(it->headerOffset))
-            return std::nullopt;
-        FileFrom stream(m_file, it->headerOffset, m_source.m_size);
+        Stream stream(*this, it->headerOffset);
         auto header = lzh::readHeader(stream);
-        m_position = stream.offset();
         if (header.ok() && header->has_value() && (*header)->info.path == archivePath && (*header)->info.record)
             found = std::move((*header)->info);
     }
     return found;
 }
 
-bool CarrySource::Reader::packedBytesMatch(const lzh::MemberInfo& member)
+bool CarrySource::Reader::readPacked(const lzh::MemberInfo& member, const lzh::ByteSink& sink)
 {
-    if (!seekData(member))
-        return false;
-    lzh::Sha256 digest;
-    for (std::uint64_t left = member.packedSize; left > 0;) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, m_buffer.size()));
-        const std::size_t got = std::fread(m_buffer.data(), 1, want, m_file);
-        m_position += got;
-        if (got != want)
+    for (std::uint64_t done = 0; done < member.packedSize;) {
+        const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(member.packedSize - done, kPiece));
+        const std::uint8_t* bytes = bytesAt(member.dataOffset + done, piece);
+        if (!bytes || !sink(bytes, piece))
             return false;
-        digest.update(m_buffer.data(), want);
-        left -= want;
+        done += piece;
     }
-    return digest.finish() == member.record->packed;
+    return true;
 }
 
-std::FILE* CarrySource::Reader::seekData(const lzh::MemberInfo& member)
+bool CarrySource::Reader::packedBytesMatch(const lzh::MemberInfo& member)
 {
-    if (!seek(member.dataOffset))
-        return nullptr;
-    // The caller reads the packed data through.
-    m_position = member.dataOffset + member.packedSize;
-    return m_file;
+    lzh::Sha256 digest;
+    const bool read = readPacked(member, [&](const std::uint8_t* data, std::size_t size) {
+        digest.update(data, size);
+        return true;
+    });
+    return read && digest.finish() == member.record->packed;
 }
 
 } // namespace archiver

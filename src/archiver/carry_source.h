@@ -3,6 +3,7 @@
 // since they were packed into it. Only the members' names (as hashes) and where their headers lie
 // are held, so memory grows by 16 bytes a member; a member is read again when a file asks for it.
 
+#include "lzh/codec.h"
 #include "lzh/member.h"
 
 #include <cstdint>
@@ -23,7 +24,9 @@ public:
     const std::string& path() const { return m_path; }
     bool empty() const { return m_members.empty(); }
 
-    // A reading position in the archive, one for each thread that looks members up.
+    // A reader of the archive, one for each thread that looks members up. It keeps a window of
+    // the file: members are mostly asked for in archive order, a few apart, and most then lie in
+    // what was read already.
     class Reader {
     public:
         explicit Reader(const CarrySource& source);
@@ -32,20 +35,23 @@ public:
         Reader& operator=(const Reader&) = delete;
         // The last member named exactly archivePath that carries a record.
         std::optional<lzh::MemberInfo> find(const std::string& archivePath);
+        // Hands the member's packed bytes to sink, in pieces; false when they cannot all be read
+        // or sink refuses one.
+        bool readPacked(const lzh::MemberInfo& member, const lzh::ByteSink& sink);
         // True when the member's packed bytes are there whole and their SHA-256 is its record's.
         bool packedBytesMatch(const lzh::MemberInfo& member);
-        // The file, standing at the member's first packed byte; nullptr when it cannot be.
-        std::FILE* seekData(const lzh::MemberInfo& member);
         const std::string& path() const { return m_source.path(); }
 
     private:
-        bool seek(std::uint64_t offset);
+        class Stream;
+        // size bytes from offset, at most the window's size; nullptr when the file ends first.
+        const std::uint8_t* bytesAt(std::uint64_t offset, std::size_t size);
         const CarrySource& m_source;
         std::FILE* m_file = nullptr;
-        // Where m_file stands: members are mostly asked for in archive order, and reading on
-        // from there spares a seek and stdio's refill.
-        std::uint64_t m_position = 0;
-        std::vector<std::uint8_t> m_buffer;
+        bool m_openFailed = false;
+        std::vector<std::uint8_t> m_window;
+        std::uint64_t m_windowStart = 0;
+        std::size_t m_windowSize = 0;
     };
 
 private:

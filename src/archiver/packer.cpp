@@ -187,12 +187,10 @@ private:
     base::Status writeCarried(const PreparedMember& member, CarrySource::Reader& carried)
     {
         const lzh::MemberInfo& old = *member.carried;
-        std::FILE* from = carried.seekData(old);
-        if (!from)
-            return brokenBy(platform::lastSystemError(carried.path()));
         m_carriedAt.push_back(m_writer.offset());
-        const lzh::CopiedData data{member.method,  member.crc,     member.originalSize,
-                                   old.packedSize, *member.record, from};
+        const lzh::CopiedData data{
+            member.method,  member.crc,     member.originalSize,
+            old.packedSize, *member.record, [&](const lzh::ByteSink& sink) { return carried.readPacked(old, sink); }};
         m_done += member.originalSize;
         auto status = m_writer.addCopied(member.entry, data);
         if (status.ok())

@@ -265,15 +265,18 @@ base::Status ArchiveWriter::addCopied(const SourceEntry& entry, const CopiedData
         return base::Status::error(header.status().code(), header.status().detail(), entry.sourcePath);
     if (auto status = write(header->data(), header->size()); !status.ok())
         return status;
-    for (std::uint64_t left = data.packedSize; left > 0;) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, m_buffer.size()));
-        if (std::fread(m_buffer.data(), 1, want, data.from) != want) {
-            m_broken = true;
-            return base::Status::error(base::ErrorCode::IoError, "cannot read the packed data to copy", m_path);
-        }
-        if (auto status = write(m_buffer.data(), want); !status.ok())
-            return status;
-        left -= want;
+    base::Status writeStatus;
+    std::uint64_t copied = 0;
+    const bool read = data.read([&](const std::uint8_t* bytes, std::size_t size) {
+        copied += size;
+        writeStatus = write(bytes, size);
+        return writeStatus.ok();
+    });
+    if (!writeStatus.ok())
+        return writeStatus;
+    if (!read || copied != data.packedSize) {
+        m_broken = true;
+        return base::Status::error(base::ErrorCode::IoError, "cannot read the packed data to copy", m_path);
     }
     return base::Status::success();
 }

@@ -74,15 +74,16 @@ struct RecordToComplete {
     std::vector<std::uint64_t> partEnds;
 };
 
-// A member's packed data copied from another archive, read from where from stands. The record
-// is complete: its packed digest is that of the bytes to copy.
+// A member's packed data copied from another archive: read hands them to its sink in pieces and
+// returns false when they cannot all be read. The record is complete: its packed digest is that
+// of the bytes to copy.
 struct CopiedData {
     Method method = Method::Lh0;
     std::uint16_t crc = 0;
     std::uint64_t originalSize = 0;
     std::uint64_t packedSize = 0;
     MemberRecord record;
-    std::FILE* from = nullptr;
+    std::function<bool(const ByteSink& sink)> read;
 };
 
 class ArchiveWriter {
