@@ -147,6 +147,8 @@ private:
             if (!member || !reportProgress(0))
                 return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
             base::Status status = write(*member, carried ? &*carried : nullptr);
+            if (status.ok() && m_hooks.onFilePacked && member->entry.kind == lzh::MemberKind::File)
+                m_hooks.onFilePacked(member->carried.has_value());
             members.pop();
             if (status.ok())
                 ++m_summary.members;

@@ -25,6 +25,8 @@ struct RunHooks {
     // packed bytes against the record instead of being decoded (bytes copied from an archive in
     // which they were decoded when first written). Called from the testing threads.
     std::function<bool(const lzh::MemberInfo&)> checkByDigest;
+    // Packing: a file was written, its packed bytes carried from the earlier archive or not.
+    std::function<void(bool carried)> onFilePacked;
 };
 
 struct RunSummary {

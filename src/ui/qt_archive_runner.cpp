@@ -31,6 +31,14 @@ core::archive::ArchiveResult QtArchiveRunner::run(const core::archive::UnlhaComm
             Qt::QueuedConnection);
     };
 
+    const auto callerFilePacked = options.onFilePacked;
+    workerOptions.onFilePacked = [callerFilePacked, progressOnUi](bool carried) {
+        if (callerFilePacked)
+            callerFilePacked(carried);
+        QMetaObject::invokeMethod(
+            progressOnUi, [progressOnUi, carried] { progressOnUi->countFile(carried); }, Qt::QueuedConnection);
+    };
+
     core::archive::ArchiveResult result;
     std::thread worker([&] {
         result = m_inner.run(command, workerOptions);

@@ -15,7 +15,8 @@ namespace {
 
 using fernhold::test::child;
 
-// An archive command that reports one step of progress and then takes its time.
+// An archive command that reports one step of progress and three files packed, then takes its
+// time.
 class SlowRunner final : public core::ArchiveRunner {
 public:
     explicit SlowRunner(std::chrono::milliseconds duration) : m_duration(duration) {}
@@ -25,6 +26,9 @@ public:
         m_thread = std::this_thread::get_id();
         if (options.onProgress)
             options.onProgress(50, 100, "docs/a.txt");
+        if (options.onFilePacked)
+            for (bool carried : {true, false, true})
+                options.onFilePacked(carried);
         std::this_thread::sleep_for(m_duration);
         return fernhold::test::memberFailures(2);
     }
@@ -67,10 +71,12 @@ TEST(QtArchiveRunner, ALongCommandRunsOffTheWindowThreadWithAProgressWindowWhile
     tick.start(100);
 
     QString memberShown;
+    QString countsShown;
     int barShown = -1;
     QTimer::singleShot(1000, [&] {
         if (QWidget* window = progressWindow()) {
             memberShown = child<QLabel>(window, "lblMember")->text();
+            countsShown = child<QLabel>(window, "lblCounts")->text();
             barShown = child<QProgressBar>(window, "barProgress")->value();
         }
     });
@@ -83,6 +89,7 @@ TEST(QtArchiveRunner, ALongCommandRunsOffTheWindowThreadWithAProgressWindowWhile
     EXPECT_NE(inner.m_thread, std::this_thread::get_id());
     EXPECT_GT(ticks, 0);
     EXPECT_EQ(memberShown, QStringLiteral("docs/a.txt"));
+    EXPECT_EQ(countsShown, QStringLiteral("圧縮 1 件　変更なしで引き継ぎ 2 件"));
     EXPECT_EQ(barShown, 500);
     EXPECT_EQ(callerMember, "docs/a.txt");
     EXPECT_EQ(progressWindow(), nullptr);

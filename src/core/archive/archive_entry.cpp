@@ -50,6 +50,7 @@ archiver::RunHooks hooksFor(const ArchiveOptions& options, ArchiveResult& result
     archiver::RunHooks hooks;
     hooks.onMemberError = [&result](const base::Status& status) { result.memberFailures.push_back(status); };
     hooks.onRootDropped = [&result](const std::string& storedPath) { result.rootsDropped.push_back(storedPath); };
+    hooks.onFilePacked = options.onFilePacked;
     if (!options.onProgress && !options.cancel)
         return hooks;
     hooks.progress = [&options](std::uint64_t done, std::uint64_t total, const std::string& member) {

@@ -20,6 +20,9 @@ struct ArchiveOptions {
     // Called from the thread that runs the work (a test or an extraction runs on two threads and
     // calls from either, one call at a time): bytes done of the total and the member at hand.
     std::function<void(std::uint64_t bytesDone, std::uint64_t bytesTotal, const std::string& member)> onProgress;
+    // 'a', from the working thread: a file was packed, its packed bytes carried forward from the
+    // earlier archive (carried) or compressed.
+    std::function<void(bool carried)> onFilePacked;
     // May be raised from any thread; the work stops as soon as the current piece is done.
     const std::atomic<bool>* cancel = nullptr;
     // 'a': absolute paths never packed, nor anything below them (the program's own tree when it
