@@ -84,7 +84,15 @@ protected:
     void SetUp() override
     {
         makeVariedTree(m_folder.path() / "src");
-        ASSERT_EQ(lzh::test::run(kUnlha + " a -d1 -y1 -h2 " + GetParam() + " " + quoted(m_folder / "x.lzh") + " " +
+        std::string switches = GetParam();
+        // Carried: the folder packed once before, and every file's packed bytes copied from there.
+        if (const auto at = switches.find("CARRIED"); at != std::string::npos) {
+            ASSERT_EQ(lzh::test::run(kUnlha + " a -d1 -y1 -h2 -jm2 " + quoted(m_folder / "base.lzh") + " " +
+                                     quoted(m_folder / "src") + "/"),
+                      0);
+            switches.replace(at, 7, "-jc " + quoted(m_folder / "base.lzh"));
+        }
+        ASSERT_EQ(lzh::test::run(kUnlha + " a -d1 -y1 -h2 " + switches + " " + quoted(m_folder / "x.lzh") + " " +
                                  quoted(m_folder / "src") + "/"),
                   0);
         m_expected = lzh::test::treeOf(m_folder.path() / "src");
@@ -135,12 +143,12 @@ TEST_P(WrittenByUnlha, SevenZipExtractsEveryFileByteForByte)
 
 std::string methodName(const ::testing::TestParamInfo<const char*>& info)
 {
-    static const char* const kNames[] = {"Default", "Lh5", "Lh6", "Stored", "Best"};
+    static const char* const kNames[] = {"Default", "Lh5", "Lh6", "Stored", "Best", "Carried"};
     return kNames[info.index];
 }
 
-INSTANTIATE_TEST_SUITE_P(Methods, WrittenByUnlha, ::testing::Values("-jm2", "-jm1", "-jm6", "-jm0", "-jm2 -jb"),
-                         methodName);
+INSTANTIATE_TEST_SUITE_P(Methods, WrittenByUnlha,
+                         ::testing::Values("-jm2", "-jm1", "-jm6", "-jm0", "-jm2 -jb", "-jm2 CARRIED"), methodName);
 
 TEST(WrittenByJlha, EveryLevelAndMethodExtractsByteForByte)
 {
