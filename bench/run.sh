@@ -64,18 +64,20 @@ head -c $(( small ? 2097152 : 33554432 )) /dev/urandom > "$sets/incompressible/r
 bytesOf() { find "$1" -type f -printf '%s\n' | awk '{s += $1} END {printf "%.0f\n", s}'; }
 filesOf() { find "$1" -type f | wc -l; }
 
-# measure KEY COMMAND: runs COMMAND under bash with /usr/bin/time; records seconds and peak KiB.
-declare -A seconds peak status
+# measure KEY COMMAND: runs COMMAND under bash with /usr/bin/time; records seconds, CPU seconds
+# (user and system) and peak KiB.
+declare -A seconds cpu peak status
 measure() {
     local key=$1 cmd=$2 out
     out=$scratch/time.out
-    if /usr/bin/time -f '%e %M' -o "$out" bash -c "$cmd" >/dev/null 2>"$scratch/stderr"; then
+    if /usr/bin/time -f '%e %M %U %S' -o "$out" bash -c "$cmd" >/dev/null 2>"$scratch/stderr"; then
         status[$key]=${status[$key]:-ok}
     else
         status[$key]=failed
     fi
-    read -r s m < <(tail -n1 "$out")
+    read -r s m u k < <(tail -n1 "$out")
     seconds[$key]="${seconds[$key]:-} $s"
+    cpu[$key]="${cpu[$key]:-} $(awk -v u="$u" -v k="$k" 'BEGIN {print u + k}')"
     [ "${m:-0}" -gt "${peak[$key]:-0}" ] && peak[$key]=$m
     return 0
 }
@@ -195,12 +197,14 @@ for case in unchanged "1 %" "20 %"; do
 done
 echo
 echo "== carrying forward: documents copy, $carryFiles files, $(mb "$carryBytes") MB, archives in tmpfs, warm cache"
-printf '%-10s %8s %10s %12s %8s %11s %9s %s\n' changed files "full s" "carried s" speedup "carried MB/s" \
-    "peak MiB" "same bytes"
+echo "   (seconds of wall time, and of CPU time, user and system, which other load on the machine sways less)"
+printf '%-10s %6s %8s %10s %8s %9s %11s %8s %12s %9s %s\n' changed files "full s" "carried s" speedup \
+    "full CPU" "carried CPU" "CPU ratio" "carried MB/s" "peak MiB" "same bytes"
 for case in unchanged "1 %" "20 %"; do
     f=$(median "${seconds[carry $case full]}") c=$(median "${seconds[carry $case carried]}")
-    printf '%-10s %8s %10s %12s %8s %11s %9s %s\n' "$case" "${changedFiles[$case]}" "$f" "$c" \
-        "$(ratio "$f" "$c")x" "$(rate "$carryBytes" "$c")" \
+    fc=$(median "${cpu[carry $case full]}") cc=$(median "${cpu[carry $case carried]}")
+    printf '%-10s %6s %8s %10s %8s %9s %11s %8s %12s %9s %s\n' "$case" "${changedFiles[$case]}" "$f" "$c" \
+        "$(ratio "$f" "$c")x" "$fc" "$cc" "$(ratio "$fc" "$cc")x" "$(rate "$carryBytes" "$c")" \
         "$(awk -v k="${peak[carry $case carried]:-0}" 'BEGIN {printf "%.1f", k / 1024}')" \
         "${identical[$case]} ${status[carry $case carried]}"
 done
