@@ -90,8 +90,10 @@ TEST(MenuBackups, SlotEndsWithOnlyTheNewArchiveAndItsSubfolders)
     EXPECT_EQ(listFolder(slot), (std::vector<std::string>{"BackUp.lzh", "sub"}));
     EXPECT_EQ(readFile(slot + kSep + "BackUp.lzh"), "new");
     EXPECT_EQ(readFile(slot + kSep + "sub" + kSep + "keep.txt"), "k");
+    // The slot's old archive is the newest in the tree: unchanged files are copied from it.
     EXPECT_EQ(f.fakes.archiver.commands(),
-              (std::vector{commandOf("a -d1 -y1 -h2 -jm2 \"" + pending + "\" \"" + f.source + kSep + "\"")}));
+              (std::vector{commandOf("a -d1 -y1 -h2 -jm2 -jc \"" + slot + kSep + "BackUp.lzh\" \"" + pending + "\" \"" +
+                                     f.source + kSep + "\"")}));
 }
 
 TEST(MenuBackups, FailedPackKeepsThePreviousArchiveAndStampAndSaysSo)
