@@ -63,6 +63,8 @@ void whileModalOpen(const std::function<void()>& open, const std::function<QRect
             return;
         poll->stop();
         poll->deleteLater();
+        // Dialogs settle their size after the first show (the folder chooser grows): measure then.
+        QTest::qWait(400);
         saveScreenArea(area(modal), name);
         close(modal);
     });
