@@ -36,6 +36,7 @@ constexpr const char* kHelpCaptions[] = {
     "時刻指定で復元（上書き）",
     "日付指定で復元（上書き）",
     "フォルダを指定してコピー",
+    "ファイルを探して復元",
 };
 
 QAction* addItem(QWidget* menu, const char* name, const char* caption)

@@ -102,8 +102,9 @@ TEST_F(MainWindowTest, IsANarrowStripWithTheMenuTreeAndAHiddenDebugItem)
     EXPECT_EQ(captions(child<QMenu>(window.get(), "submenuRet")->actions()), (QStringList{"日付指定", "時刻指定"}));
     EXPECT_EQ(captions(child<QMenu>(window.get(), "menuHelp")->actions()),
               (QStringList{"Version", "設定", "本日のバック", "現状をバック", "バックアップのタイミング",
-                           "時刻指定で復元（上書き）", "日付指定で復元（上書き）", "フォルダを指定してコピー"}));
-    for (int page = 0; page < 7; ++page)
+                           "時刻指定で復元（上書き）", "日付指定で復元（上書き）", "フォルダを指定してコピー",
+                           "ファイルを探して復元"}));
+    for (int page = 0; page < 8; ++page)
         EXPECT_NE(child<QAction>(window.get(), ("submenu_Help_" + std::to_string(page)).c_str()), nullptr);
     const auto* debug = child<QAction>(window.get(), "menuLZH");
     ASSERT_NE(debug, nullptr);

@@ -5,6 +5,7 @@
 // 100 % and 150 %.
 
 #include "core/settings/setup_file.h"
+#include "core/shell/help_pages.h"
 #include "core/store/backup_tree.h"
 #include "platform/paths.h"
 #include "support/fake_services.h"
@@ -95,7 +96,7 @@ int main(int argc, char* argv[])
     QDir().mkpath(g_folder);
 
     fernhold::test::TempFolder program;
-    for (int page = 0; page < 7; ++page) {
+    for (int page = 0; page < core::kHelpPageCount; ++page) {
         const QString name = QStringLiteral("help%1.html").arg(page);
         QFile::copy(QStringLiteral(FERNHOLD_RESOURCES_DIR "/") + name,
                     QString::fromStdString(platform::joinPath(program.path(), name.toStdString())));
