@@ -2,7 +2,9 @@
 
 #include "core/find/current_state.h"
 #include "core/find/find_messages.h"
+#include "core/find/history_index.h"
 #include "core/find/preview.h"
+#include "core/find/single_restore.h"
 #include "core/find/slot_source.h"
 #include "core/store/backup_tree.h"
 #include "platform/paths.h"
@@ -15,12 +17,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <tuple>
 
 namespace ui {
 namespace {
@@ -57,12 +61,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const char* caption)
     button->setObjectName(QString::fromUtf8(name));
     button->setAutoDefault(false);
     return button;
-}
-
-std::string parentFolder(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 } // namespace
@@ -200,9 +198,9 @@ void FindWindow::slotsWritten(const core::SetupRecord& before)
     refreshSlots(written);
 }
 
-void FindWindow::refreshSlots(const std::vector<core::find::SlotSource>& slots)
+void FindWindow::refreshSlots(const std::vector<core::find::SlotSource>& sources)
 {
-    for (const core::find::SlotSource& slot : slots)
+    for (const core::find::SlotSource& slot : sources)
         m_index->refreshSlot(slot);
     // Folders a backup added show when their parent is opened again.
     for (QTreeWidgetItemIterator it(m_treeFolders); *it; ++it)
@@ -227,15 +225,15 @@ void FindWindow::fillGenerations()
     const QVariant chosen = m_cmbGeneration->currentData();
     m_cmbGeneration->clear();
     std::vector<int> order;
-    const auto& slots = m_index->slots();
-    for (int slot = 0; slot < int(slots.size()); ++slot)
-        if (!slots[std::size_t(slot)].stamp.isZero())
+    const auto& sources = m_index->slots();
+    for (int slot = 0; slot < int(sources.size()); ++slot)
+        if (!sources[std::size_t(slot)].stamp.isZero())
             order.push_back(slot);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return slots[std::size_t(a)].stamp.seconds() > slots[std::size_t(b)].stamp.seconds();
+        return sources[std::size_t(a)].stamp.seconds() > sources[std::size_t(b)].stamp.seconds();
     });
     for (int slot : order) {
-        const core::find::SlotSource& source = slots[std::size_t(slot)];
+        const core::find::SlotSource& source = sources[std::size_t(slot)];
         const core::CivilTime t = source.stamp.civil();
         m_cmbGeneration->addItem(q(m_services.locale.shortDate(t.year, t.month, t.day) + " " +
                                    m_services.locale.longTime(t.hour, t.minute, t.second) + "　" + source.name),
@@ -328,8 +326,11 @@ void FindWindow::lstFiles_Click()
 // The chosen file's versions, newest first, the one the file now is marked; and the file's state.
 void FindWindow::fillVersions()
 {
+    // The version chosen before stays chosen when it is still listed.
     const core::find::Version* kept = chosenVersion();
-    const auto keptKey = kept ? std::optional(std::tuple(kept->mtime, kept->size, kept->crc)) : std::nullopt;
+    std::tuple<std::int64_t, std::uint64_t, std::uint16_t> keptKey{};
+    if (kept)
+        keptKey = std::tuple(kept->mtime, kept->size, kept->crc);
     m_lstVersions->clear();
     const std::string path = chosenFile();
     m_versions = (m_index && !path.empty()) ? m_index->versions(path) : std::vector<core::find::Version>();
@@ -359,7 +360,7 @@ void FindWindow::fillVersions()
                 for (int column = 0; column < 3; ++column)
                     item->setFont(column, bold);
             }
-            if (keptKey == std::tuple(version.mtime, version.size, version.crc))
+            if (kept && keptKey == std::tuple(version.mtime, version.size, version.crc))
                 m_lstVersions->setCurrentItem(item);
         }
     }

@@ -8,13 +8,20 @@
 // is there, and is told by the main window when a backup wrote a slot.
 
 #include "core/app_state.h"
-#include "core/find/history_index.h"
-#include "core/find/single_restore.h"
 
 #include <QDialog>
 
 #include <memory>
-#include <optional>
+#include <vector>
+
+// Qt's "slots" keyword would clash with the history's slots(): the window's own code is built
+// without Qt's keywords, and its users need not see the history at all.
+namespace core::find {
+class HistoryIndex;
+struct RestoreRequest;
+struct SlotSource;
+struct Version;
+} // namespace core::find
 
 class QComboBox;
 class QLabel;
@@ -45,7 +52,7 @@ public:
 private:
     void buildControls();
     void historyBuilt(std::unique_ptr<core::find::HistoryIndex> index);
-    void refreshSlots(const std::vector<core::find::SlotSource>& slots);
+    void refreshSlots(const std::vector<core::find::SlotSource>& sources);
     void showStatus();
 
     void txtFind_Change();

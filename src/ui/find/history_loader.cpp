@@ -16,16 +16,16 @@ HistoryLoader::~HistoryLoader()
         m_worker.join();
 }
 
-void HistoryLoader::start(std::vector<core::find::SlotSource> slots)
+void HistoryLoader::start(std::vector<core::find::SlotSource> sources)
 {
     if (running())
         return;
-    m_worker = std::thread([this, slots = std::move(slots)]() mutable {
+    m_worker = std::thread([this, sources = std::move(sources)]() mutable {
         auto onProgress = [this](int done, int count) {
             QMetaObject::invokeMethod(this, [this, done, count] { m_progress(done, count); }, Qt::QueuedConnection);
         };
         auto index = std::make_shared<core::find::HistoryIndex>(
-            core::find::HistoryIndex::build(std::move(slots), &m_cancel, onProgress));
+            core::find::HistoryIndex::build(std::move(sources), &m_cancel, onProgress));
         // Handed over on the loader's thread; a call still queued when the loader is gone is
         // dropped with it, and the index with the call.
         QMetaObject::invokeMethod(

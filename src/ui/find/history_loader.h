@@ -25,7 +25,7 @@ public:
     ~HistoryLoader() override;
 
     // Starts a build of these slots; nothing happens while one is running (see running()).
-    void start(std::vector<core::find::SlotSource> slots);
+    void start(std::vector<core::find::SlotSource> sources);
     bool running() const { return m_worker.joinable(); }
 
 private:

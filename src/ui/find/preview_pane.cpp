@@ -1,6 +1,7 @@
 #include "ui/find/preview_pane.h"
 
 #include <QLabel>
+#include <QLocale>
 #include <QPlainTextEdit>
 
 namespace ui {
