@@ -98,7 +98,7 @@ TEST_F(MainWindowTest, IsANarrowStripWithTheMenuTreeAndAHiddenDebugItem)
 
     EXPECT_EQ(captions(window->menuBar()->actions()), (QStringList{"設定", "バックアップ", "ヘルプ"}));
     EXPECT_EQ(captions(child<QMenu>(window.get(), "menuBackup")->actions()),
-              (QStringList{"本日のバック", "現状をバック", "つむぎ"}));
+              (QStringList{"本日のバック", "現状をバック", "つむぎ", "ファイルを探して復元"}));
     EXPECT_EQ(captions(child<QMenu>(window.get(), "submenuRet")->actions()), (QStringList{"日付指定", "時刻指定"}));
     EXPECT_EQ(captions(child<QMenu>(window.get(), "menuHelp")->actions()),
               (QStringList{"Version", "設定", "本日のバック", "現状をバック", "バックアップのタイミング",

@@ -311,7 +311,8 @@ void FindWindow::fillFiles()
     }
     m_lstFiles->addTopLevelItems(items);
     if (items.size() == kMaxListed)
-        m_lstFiles->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("（ここまで。名前をもっと詳しく入れてください）")}));
+        m_lstFiles->addTopLevelItem(
+            new QTreeWidgetItem({QStringLiteral("（ここまで。名前をもっと詳しく入れてください）")}));
     for (QTreeWidgetItem* item : items)
         if (item->data(0, kPathRole).toString().toStdString() == kept)
             m_lstFiles->setCurrentItem(item);
@@ -436,8 +437,8 @@ void FindWindow::cmdSaveTo_Click()
     if (!version)
         return;
     const int slot = version->slots.front().slot;
-    const auto folder = m_services.dialogs.chooseFolder(core::find::findTitle(), core::tmpReadFolder(m_state.programFolder),
-                                                        "保存先のフォルダを選んでください");
+    const auto folder = m_services.dialogs.chooseFolder(
+        core::find::findTitle(), core::tmpReadFolder(m_state.programFolder), "保存先のフォルダを選んでください");
     if (!folder)
         return;
     core::find::RestoreRequest request;
@@ -453,9 +454,10 @@ void FindWindow::cmdRestoreFolder_Click()
     if (!m_index || m_cmbGeneration->currentIndex() < 0)
         return;
     const std::string folder = chosenFolder();
-    const std::string question = "「" + (folder.empty() ? core::sourcePath(m_state.setup.BackupFolder) : folder) +
-                                 "」を、" + m_cmbGeneration->currentText().toStdString() +
-                                 " の世代の内容で元の場所に復元します。\r同じ名前のファイルは上書きされます。よろしいですか？";
+    const std::string question =
+        "「" + (folder.empty() ? core::sourcePath(m_state.setup.BackupFolder) : folder) + "」を、" +
+        m_cmbGeneration->currentText().toStdString() +
+        " の世代の内容で元の場所に復元します。\r同じ名前のファイルは上書きされます。よろしいですか？";
     if (!m_services.dialogs.ask(core::find::findTitle(), question))
         return;
     core::find::RestoreRequest request;

@@ -22,7 +22,8 @@ void HistoryLoader::start(std::vector<core::find::SlotSource> sources)
         return;
     m_worker = std::thread([this, sources = std::move(sources)]() mutable {
         auto onProgress = [this](int done, int count) {
-            QMetaObject::invokeMethod(this, [this, done, count] { m_progress(done, count); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, done, count] { m_progress(done, count); }, Qt::QueuedConnection);
         };
         auto index = std::make_shared<core::find::HistoryIndex>(
             core::find::HistoryIndex::build(std::move(sources), &m_cancel, onProgress));
