@@ -1,10 +1,139 @@
 #include "core/find/single_restore.h"
 
-namespace core::find {
+#include "core/archive/archive_entry.h"
+#include "core/find/find_messages.h"
+#include "core/find/local_file.h"
+#include "core/restore/target_guard.h"
+#include "platform/disk_space.h"
+#include "platform/paths.h"
 
-RestoreResult restoreFromHistory(const HistoryIndex&, const RestoreRequest&, const std::atomic<bool>*)
+#include <algorithm>
+
+namespace core::find {
+namespace {
+
+std::string lastComponent(const std::string& path)
 {
-    return {};
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The stored paths the request takes: the file itself, or the folder and all below it.
+bool chosen(const RestoreRequest& request, const std::string& stored)
+{
+    if (stored == request.path)
+        return true;
+    if (!request.isFolder)
+        return false;
+    return request.path.empty() || (stored.size() > request.path.size() && stored.starts_with(request.path) &&
+                                    stored[request.path.size()] == '/');
+}
+
+// Where a chosen member goes under the target: as stored into its own place; into another folder,
+// from the chosen file or folder's own name down.
+std::string placeOf(const RestoreRequest& request, const std::string& stored)
+{
+    if (request.place == RestorePlace::Original || request.path.empty())
+        return stored;
+    const std::size_t parentLength = request.path.size() - lastComponent(request.path).size();
+    return stored.substr(parentLength);
+}
+
+std::string targetFolder(const RestoreRequest& request)
+{
+    return request.place == RestorePlace::Original ? request.protectedFolder : request.folder;
+}
+
+// The nearest folder that exists at or above path, whose volume the files will go to.
+std::string existingAncestor(std::string path)
+{
+    for (;;) {
+        const auto entry = entryAt(path);
+        if (entry && entry->kind == platform::EntryKind::Folder)
+            return path;
+        const std::string parent = platform::fromPath(platform::toPath(path).parent_path());
+        if (parent.empty() || parent == path)
+            return path;
+        path = parent;
+    }
+}
+
+RestoreResult failure(RestoreProblem problem, std::string message)
+{
+    RestoreResult result;
+    result.problem = problem;
+    result.message = std::move(message);
+    return result;
+}
+
+} // namespace
+
+std::string restoredPath(const RestoreRequest& request)
+{
+    return localPathOf(targetFolder(request), placeOf(request, request.path));
+}
+
+RestoreResult restoreFromHistory(const HistoryIndex& index, const RestoreRequest& request,
+                                 const std::atomic<bool>* cancel)
+{
+    const std::string target = platform::withoutTrailingSeparators(targetFolder(request));
+    const auto& slots = index.slots();
+    if (request.slot < 0 || static_cast<std::size_t>(request.slot) >= slots.size())
+        return failure(RestoreProblem::NothingToRestore, nothingToRestoreText(request.path));
+    const SlotSource& slot = slots[static_cast<std::size_t>(request.slot)];
+    if (const auto refusal = restore::checkTarget(target, request.programFolder);
+        refusal != restore::TargetRefusal::None)
+        return failure(RestoreProblem::TargetRefused, targetRefusedText(target, restore::refusalReason(refusal)));
+
+    const auto inSlot = index.filesInSlot(request.slot, request.path);
+    if (!request.isFolder &&
+        std::none_of(inSlot.begin(), inSlot.end(), [&](const auto& f) { return f.first == request.path; }))
+        return failure(RestoreProblem::NothingToRestore, nothingToRestoreText(request.path));
+
+    // Each file is written beside the one it replaces before the rename, so what it replaces
+    // gives no room back: the whole size must fit.
+    if (auto space = platform::volumeSpace(existingAncestor(target)); space.ok()) {
+        std::uint64_t needed = 0;
+        for (const auto& [path, version] : inSlot)
+            if (chosen(request, path))
+                needed += platform::allocatedSize(version.size, space->blockSize);
+        if (needed > space->freeBytes)
+            return failure(RestoreProblem::NotEnoughSpace,
+                           notEnoughRoomText(request.path, target, needed, space->freeBytes));
+    }
+
+    archive::UnlhaCommand command;
+    command.command = 'x';
+    command.archive = slot.archivePath;
+    command.folder = target;
+    archive::ArchiveOptions options;
+    options.cancel = cancel;
+    options.placeMember = [&request](const std::string& stored) -> std::optional<std::string> {
+        if (!chosen(request, stored))
+            return std::nullopt;
+        return placeOf(request, stored);
+    };
+    const archive::ArchiveResult extracted = archive::runArchive(command, options);
+
+    RestoreResult result;
+    result.restored = extracted.members;
+    result.failures = extracted.memberFailures;
+    if (extracted.cancelled) {
+        result.problem = RestoreProblem::Cancelled;
+        result.message = restoreCancelledText(request.path, target);
+    } else if (!extracted.archiveStatus.ok()) {
+        result.problem = RestoreProblem::Unreadable;
+        result.message = unreadableArchiveText(slot.archivePath, extracted.archiveStatus.detail(), target);
+    } else if (!result.failures.empty()) {
+        result.problem = RestoreProblem::SomeFailed;
+        result.message = someFailedText(request.path, target, result.failures);
+    } else if (result.restored == 0) {
+        result.problem = RestoreProblem::NothingToRestore;
+        result.message = nothingToRestoreText(request.path);
+    } else {
+        result.message = restoredFromHistoryText(request.path, slot.name, target);
+    }
+    return result;
 }
 
 } // namespace core::find

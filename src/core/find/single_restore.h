@@ -28,7 +28,7 @@ struct RestoreRequest {
     std::string programFolder;   // for the target rules: never into the program's own tree
 };
 
-enum class RestoreProblem { None, NothingToRestore, TargetRefused, NotEnoughSpace, Unreadable, SomeFailed };
+enum class RestoreProblem { None, NothingToRestore, TargetRefused, NotEnoughSpace, Unreadable, SomeFailed, Cancelled };
 
 struct RestoreResult {
     RestoreProblem problem = RestoreProblem::None;
@@ -37,6 +37,11 @@ struct RestoreResult {
     std::string message;                // Japanese, for the message box
 };
 
+// Where the request puts path: the file or folder it writes (for the overwrite question).
+std::string restoredPath(const RestoreRequest& request);
+
+// Checks the target and the room first, then extracts only the chosen members of the slot's
+// archive; blocks until done (run it off the window's thread). cancel may be raised from any thread.
 RestoreResult restoreFromHistory(const HistoryIndex& index, const RestoreRequest& request,
                                  const std::atomic<bool>* cancel = nullptr);
 
