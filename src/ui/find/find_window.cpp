@@ -1,5 +1,6 @@
 #include "ui/find/find_window.h"
 
+#include "core/common/archive_call.h"
 #include "core/find/current_state.h"
 #include "core/find/find_messages.h"
 #include "core/find/history_index.h"
@@ -13,6 +14,7 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <thread>
 #include <tuple>
 
 namespace ui {
@@ -474,7 +477,18 @@ void FindWindow::restore(core::find::RestoreRequest request)
     if (!m_index)
         return;
     request.programFolder = m_state.programFolder;
-    const core::find::RestoreResult result = core::find::restoreFromHistory(*m_index, request);
+    // Off the window's thread, so a folder of thousands of files leaves the clock ticking; the
+    // program counts as busy meanwhile, so a tick does not start a backup over the slot being read.
+    const core::ArchiveBusyGuard busy(m_state.archiveBusy);
+    core::find::RestoreResult result;
+    QEventLoop loop;
+    std::thread worker([&] {
+        result = core::find::restoreFromHistory(*m_index, request);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    // Clicks wait until it is done, so nothing else starts meanwhile.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
     m_services.dialogs.message(core::find::findTitle(), result.message);
     fillVersions();
 }
