@@ -121,6 +121,7 @@ void FindWindow::buildControls()
     m_cmdSaveTo = makeButton(this, "cmdSaveTo", "フォルダへ保存");
     m_cmbGeneration = new QComboBox(this);
     m_cmbGeneration->setObjectName(QStringLiteral("cmbGeneration"));
+    m_cmbGeneration->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_cmdRestoreFolder = makeButton(this, "cmdRestoreFolder", "フォルダごと復元");
 
     auto* versionsPart = new QWidget(this);
@@ -174,7 +175,9 @@ void FindWindow::historyBuilt(std::unique_ptr<core::find::HistoryIndex> index)
         m_index->refreshSlot(slot);
 
     m_treeFolders->clear();
-    auto* root = new QTreeWidgetItem(m_treeFolders, {q(core::sourcePath(m_state.setup.BackupFolder))});
+    const QString top = q(core::sourcePath(m_state.setup.BackupFolder));
+    auto* root = new QTreeWidgetItem(m_treeFolders, {top});
+    root->setToolTip(0, top);
     root->setData(0, kPathRole, QString());
     fillFolderChildren(root);
     root->setExpanded(true);
@@ -216,7 +219,7 @@ void FindWindow::refreshSlots(const std::vector<core::find::SlotSource>& sources
 
 void FindWindow::showStatus()
 {
-    QString status = QStringLiteral("%1 個のファイル").arg(m_index->pathCount());
+    QString status = QStringLiteral("索引：%1 件").arg(m_index->pathCount());
     const auto& damaged = m_index->damagedSlots();
     if (!damaged.empty())
         status += QStringLiteral("　") + q(core::find::damagedSlotsText(damaged));
@@ -358,6 +361,7 @@ void FindWindow::fillVersions()
                    m_services.locale.longTime(mtime.time().hour(), mtime.time().minute(), mtime.time().second())),
                  sizeText(version.size), holders.join(QStringLiteral("、"))});
             item->setData(0, kPathRole, row);
+            item->setToolTip(2, item->text(2));
             if (now.state == core::find::FileState::Same && now.version == row) {
                 QFont bold = item->font(0);
                 bold.setBold(true);
@@ -368,6 +372,8 @@ void FindWindow::fillVersions()
                 m_lstVersions->setCurrentItem(item);
         }
     }
+    for (int column = 0; column < 2; ++column)
+        m_lstVersions->resizeColumnToContents(column);
     if (!m_lstVersions->currentItem() && m_lstVersions->topLevelItemCount() > 0)
         m_lstVersions->setCurrentItem(m_lstVersions->topLevelItem(0));
     lstVersions_Click();
