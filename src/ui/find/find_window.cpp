@@ -91,7 +91,11 @@ FindWindow::FindWindow(core::AppState& state, core::Services& services, QWidget*
     fillVersions();
 }
 
-FindWindow::~FindWindow() = default;
+FindWindow::~FindWindow()
+{
+    // The build ends (after the slot at hand) before anything it reports to is gone.
+    delete m_loader;
+}
 
 void FindWindow::buildControls()
 {

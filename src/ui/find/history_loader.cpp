@@ -18,7 +18,7 @@ HistoryLoader::~HistoryLoader()
 
 void HistoryLoader::start(std::vector<core::find::SlotSource> sources)
 {
-    if (running())
+    if (m_worker.joinable())
         return;
     m_worker = std::thread([this, sources = std::move(sources)]() mutable {
         auto onProgress = [this](int done, int count) {

@@ -24,9 +24,8 @@ public:
     // Stops a build still running (it ends after the slot at hand) and waits for it.
     ~HistoryLoader() override;
 
-    // Starts a build of these slots; nothing happens while one is running (see running()).
+    // Starts a build of these slots; nothing happens while one is running.
     void start(std::vector<core::find::SlotSource> sources);
-    bool running() const { return m_worker.joinable(); }
 
 private:
     Ready m_ready;

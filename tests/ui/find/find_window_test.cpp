@@ -7,6 +7,7 @@
 #include "core/restore/restore_fixture.h"
 
 #include <QBuffer>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -163,6 +164,24 @@ TEST_F(FindWindowTest, BringsBackADeletedFileAndSavesAVersionIntoAnotherFolder)
     control<QPushButton>("cmdSaveTo")->click();
     EXPECT_EQ(readFile(path("elsewhere/メモ.txt")), "first memo");
     EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "second memo, longer");
+}
+
+TEST_F(FindWindowTest, PutsBackAWholeFolderOfTheChosenGenerationAfterAYes)
+{
+    put("data/docs/メモ.txt", "changed since");
+    put("data/docs/added.txt", "kept");
+    open();
+    QTreeWidget* tree = control<QTreeWidget>("treeFolders");
+    QTreeWidgetItem* root = tree->topLevelItem(0);
+    ASSERT_EQ(root->childCount(), 2); // docs, pics
+    tree->setCurrentItem(root->child(0));
+    QComboBox* generations = control<QComboBox>("cmbGeneration");
+    ASSERT_EQ(generations->count(), 2); // newest first
+    generations->setCurrentIndex(1);
+    m_fakes.dialogs.answerYes();
+    control<QPushButton>("cmdRestoreFolder")->click();
+    EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "first memo");
+    EXPECT_EQ(readFile(path("data/docs/added.txt")), "kept");
 }
 
 TEST_F(FindWindowTest, ReadsASlotAgainWhenABackupWroteIt)
