@@ -170,6 +170,19 @@ TEST_F(MainWindowTest, HelpItemsSetThePageFirstAndAnOpenHelpWindowTurnsToItBesid
     EXPECT_NE(openHelpWindow(), nullptr);
 }
 
+TEST_F(MainWindowTest, FindItemOpensOneModelessFindWindowBesideTheMenus)
+{
+    auto window = open();
+    trigger(*window, "submenuFind");
+    QWidget* find = fernhold::test::visibleWindow("frmFind");
+    ASSERT_NE(find, nullptr);
+    EXPECT_EQ(find->parentWidget(), window.get());
+    EXPECT_FALSE(find->isModal());
+    EXPECT_EQ(find->windowTitle(), QStringLiteral("つむぎ君：　ファイルを探して復元"));
+    trigger(*window, "submenuFind");
+    EXPECT_EQ(fernhold::test::visibleWindow("frmFind"), find);
+}
+
 TEST_F(MainWindowTest, RestoreItemsSetReturnModeBeforeTheRestoreWindowLoads)
 {
     auto window = open();
