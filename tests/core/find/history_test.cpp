@@ -1,6 +1,7 @@
 // The history over several slots: distinct versions, the file now against them, a slot rewritten
 // or damaged, and restoring single members without touching anything else.
 
+#include "archiver/extractor.h"
 #include "core/archive/archive_entry.h"
 #include "core/find/current_state.h"
 #include "core/find/find_messages.h"
@@ -246,6 +247,29 @@ TEST_F(HistoryTest, PreviewsOnlyTheChosenMember)
     EXPECT_TRUE(big.truncated);
     EXPECT_EQ(big.text.size(), kPreviewLimit);
     EXPECT_EQ(big.size, 300'000u);
+}
+
+TEST(MemberPlacement, TakesOnlyThePickedMembersAndVetsTheirNewPlace)
+{
+    fernhold::test::TempFolder temp;
+    const std::string archive = temp.file("a.lzh");
+    ASSERT_TRUE(fernhold::test::writeFile(archive, lzh::test::storedFile("d/keep.txt", "k") +
+                                                       lzh::test::storedFile("d/skip.txt", "s") +
+                                                       lzh::test::storedFile("d/out.txt", "o") + std::string(1, '\0')));
+    std::vector<std::string> refused;
+    archiver::RunHooks hooks;
+    hooks.onMemberError = [&](const base::Status& status) { refused.push_back(status.path()); };
+    const auto place = [](const std::string& stored) -> std::optional<std::string> {
+        if (stored == "d/skip.txt")
+            return std::nullopt;
+        return stored == "d/out.txt" ? "../out.txt" : stored.substr(2);
+    };
+    const std::string target = temp.file("t");
+    const auto summary = archiver::extractArchive(archive, target, hooks, lzh::ArchiveStart::AtFirstByte, place);
+    EXPECT_EQ(summary.members, 1);
+    EXPECT_EQ(refused, std::vector<std::string>{"../out.txt"});
+    EXPECT_EQ(treeOf(target), (std::map<std::string, std::string>{{"keep.txt", "k"}}));
+    EXPECT_FALSE(fernhold::test::isFile(temp.file("out.txt")));
 }
 
 } // namespace
