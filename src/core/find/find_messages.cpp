@@ -114,10 +114,12 @@ std::string notEnoughRoomText(const std::string& path, const std::string& target
            "復元を中止しました。　" + target + " は変更していません。";
 }
 
-std::string unreadableArchiveText(const std::string& archivePath, const std::string& detail, const std::string& target)
+std::string unreadableArchiveText(const std::string& archivePath, const std::string& detail, const std::string& target,
+                                  bool partly)
 {
-    return archivePath + " が見つからないか、読み取れません。" + detailLine(detail) + kCr + kCr + target +
-           " には　読み取れた分だけが復元されています。";
+    return archivePath + " が見つからないか、読み取れません。" + detailLine(detail) + kCr + kCr +
+           (partly ? target + " には　読み取れた分だけが復元されています。"
+                   : "復元を中止しました。　" + target + " は変更していません。");
 }
 
 std::string someFailedText(const std::string& path, const std::string& target,

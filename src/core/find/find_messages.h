@@ -32,7 +32,9 @@ std::string nothingToRestoreText(const std::string& path);
 std::string targetRefusedText(const std::string& target, const std::string& reason);
 std::string notEnoughRoomText(const std::string& path, const std::string& target, std::uint64_t needed,
                               std::uint64_t room);
-std::string unreadableArchiveText(const std::string& archivePath, const std::string& detail, const std::string& target);
+// partly: some members were written before the archive failed.
+std::string unreadableArchiveText(const std::string& archivePath, const std::string& detail, const std::string& target,
+                                  bool partly);
 std::string someFailedText(const std::string& path, const std::string& target,
                            const std::vector<base::Status>& failures);
 std::string restoreCancelledText(const std::string& path, const std::string& target);

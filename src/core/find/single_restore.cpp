@@ -86,8 +86,7 @@ RestoreResult restoreFromHistory(const HistoryIndex& index, const RestoreRequest
         return failure(RestoreProblem::TargetRefused, targetRefusedText(target, restore::refusalReason(refusal)));
 
     const auto inSlot = index.filesInSlot(request.slot, request.path);
-    if (!request.isFolder &&
-        std::none_of(inSlot.begin(), inSlot.end(), [&](const auto& f) { return f.first == request.path; }))
+    if (std::none_of(inSlot.begin(), inSlot.end(), [&](const auto& file) { return chosen(request, file.first); }))
         return failure(RestoreProblem::NothingToRestore, nothingToRestoreText(request.path));
 
     // Each file is written beside the one it replaces before the rename, so what it replaces
@@ -123,7 +122,8 @@ RestoreResult restoreFromHistory(const HistoryIndex& index, const RestoreRequest
         result.message = restoreCancelledText(request.path, target);
     } else if (!extracted.archiveStatus.ok()) {
         result.problem = RestoreProblem::Unreadable;
-        result.message = unreadableArchiveText(slot.archivePath, extracted.archiveStatus.detail(), target);
+        result.message =
+            unreadableArchiveText(slot.archivePath, extracted.archiveStatus.detail(), target, result.restored > 0);
     } else if (!result.failures.empty()) {
         result.problem = RestoreProblem::SomeFailed;
         result.message = someFailedText(request.path, target, result.failures);
