@@ -89,6 +89,7 @@ FindWindow::FindWindow(core::AppState& state, core::Services& services, QWidget*
     m_lblStatus->setText(QStringLiteral("世代を読んでいます"));
     m_preview->showNote(QStringLiteral("ファイルと版を選ぶと、ここに中身を表示します。"));
     fillVersions();
+    m_txtFind->setFocus();
 }
 
 FindWindow::~FindWindow()
@@ -280,7 +281,7 @@ void FindWindow::treeFolders_Expand(QTreeWidgetItem* item)
 
 void FindWindow::treeFolders_Click()
 {
-    if (m_index && m_txtFind->text().isEmpty())
+    if (m_index)
         fillFiles();
 }
 

@@ -123,6 +123,11 @@ TEST_F(FindWindowTest, FindsByKanaListsVersionsNewestFirstAndPreviewsTextAndPict
     pickVersion(1);
     EXPECT_EQ(control<QPlainTextEdit>("txtPreview")->toPlainText(), QStringLiteral("first memo"));
 
+    // A search keeps to the folder chosen in the tree.
+    QTreeWidget* tree = control<QTreeWidget>("treeFolders");
+    tree->setCurrentItem(tree->topLevelItem(0)->child(1)); // pics
+    EXPECT_EQ(control<QTreeWidget>("lstFiles")->topLevelItemCount(), 0);
+    tree->setCurrentItem(tree->topLevelItem(0));
     find(QStringLiteral("ＤＯＴ")); // full-width capitals find the half-width name
     EXPECT_EQ(shownPreview()->objectName().toStdString(), "imgPreview");
     EXPECT_FALSE(control<QLabel>("imgPreview")->pixmap().isNull());
