@@ -70,6 +70,8 @@ RestoreResult failure(RestoreProblem problem, std::string message)
 
 std::string restoredPath(const RestoreRequest& request)
 {
+    if (targetFolder(request).empty())
+        return {};
     return localPathOf(targetFolder(request), placeOf(request, request.path));
 }
 

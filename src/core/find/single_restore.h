@@ -37,7 +37,8 @@ struct RestoreResult {
     std::string message;                // Japanese, for the message box
 };
 
-// Where the request puts path: the file or folder it writes (for the overwrite question).
+// Where the request puts path: the file or folder it writes (for the overwrite question); empty
+// when no folder is named.
 std::string restoredPath(const RestoreRequest& request);
 
 // Checks the target and the room first, then extracts only the chosen members of the slot's
