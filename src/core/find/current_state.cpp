@@ -7,6 +7,8 @@ namespace core::find {
 CurrentState currentState(const std::string& protectedFolder, const std::string& path,
                           const std::vector<Version>& versions)
 {
+    if (protectedFolder.empty())
+        return {FileState::Gone, -1, 0, 0};
     const std::string local = localPathOf(protectedFolder, path);
     const auto entry = entryAt(local);
     if (!entry)

@@ -20,7 +20,8 @@ struct CurrentState {
 };
 
 // Same when some version has the file's size and modification time and its content's CRC-16
-// agrees; Changed when a file (or anything else) is there otherwise; Gone when nothing is.
+// agrees; Changed when a file (or anything else) is there otherwise; Gone when nothing is (or no
+// protected folder is set).
 CurrentState currentState(const std::string& protectedFolder, const std::string& path,
                           const std::vector<Version>& versions);
 

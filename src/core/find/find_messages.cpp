@@ -89,6 +89,19 @@ std::string overwriteQuestionText(const std::string& targetFile, Overwrite overw
     return targetFile + " は　選んだ版と異なります。" + kCr + which + kCr + kCr + "上書きしますか？";
 }
 
+std::string folderOverwriteQuestionText(const std::string& folder, const std::string& slotName,
+                                        const Overwrites& overwrites)
+{
+    if (overwrites.differing == 0)
+        return {};
+    std::string text = folder + " の　" + std::to_string(overwrites.differing) + " 個のファイルは　" + slotName +
+                       " のものと異なり、上書きされます。";
+    if (overwrites.currentNewer > 0)
+        text += std::string(kCr) + "うち " + std::to_string(overwrites.currentNewer) +
+                " 個は　現在のファイルのほうが新しい日時です。";
+    return text + kCr + kCr + "上書きしますか？";
+}
+
 std::string restoredFromHistoryText(const std::string& path, const std::string& slotName, const std::string& target)
 {
     return slotName + " の " + shown(path) + " を " + kCr + target + " に復元しました";

@@ -4,6 +4,7 @@
 #include "base/status.h"
 #include "core/find/current_state.h"
 #include "core/find/history_index.h"
+#include "core/find/single_restore.h"
 
 #include <cstdint>
 #include <string>
@@ -24,6 +25,11 @@ std::string currentStateText(const CurrentState& state);
 
 // The question before a version replaces a file that differs; empty for Nothing and Identical.
 std::string overwriteQuestionText(const std::string& targetFile, Overwrite overwrite);
+
+// The question before a folder is restored over files that differ; empty when none would be
+// overwritten.
+std::string folderOverwriteQuestionText(const std::string& folder, const std::string& slotName,
+                                        const Overwrites& overwrites);
 
 // The results of a restore from the history; path is the member path chosen ("" for a whole
 // generation), target the folder written to.

@@ -59,13 +59,21 @@ struct HistoryIndex::Data {
     // A deque keeps each entry where it is, so the map's keys (views of entry paths) stay valid.
     std::deque<PathEntry> entries;
     std::unordered_map<std::string_view, std::size_t> byPath;
+    std::size_t nextGuess = 0;
 
     PathEntry& entryFor(const std::string& path)
     {
-        if (auto found = byPath.find(path); found != byPath.end())
+        // Every slot lists the folder in the same order, so the entry after the last one met is
+        // nearly always the next member's, and the hash table is rarely asked.
+        if (nextGuess < entries.size() && entries[nextGuess].path == path)
+            return entries[nextGuess++];
+        if (auto found = byPath.find(path); found != byPath.end()) {
+            nextGuess = found->second + 1;
             return entries[found->second];
+        }
         entries.push_back({path, 0, {}});
         byPath.emplace(entries.back().path, entries.size() - 1);
+        nextGuess = entries.size();
         return entries.back();
     }
 

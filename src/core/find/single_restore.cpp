@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <map>
 
 namespace core::find {
 namespace {
@@ -68,8 +69,41 @@ RestoreResult failure(RestoreProblem problem, std::string message)
 
 } // namespace
 
+Overwrites overwritesOf(const HistoryIndex& index, const RestoreRequest& request)
+{
+    Overwrites overwrites;
+    const std::string target = targetFolder(request);
+    if (target.empty())
+        return overwrites;
+    // Each folder is listed once, however many of its files are restored.
+    std::map<std::string, std::map<std::string, platform::FolderEntry>> folders;
+    for (const auto& [path, version] : index.filesInSlot(request.slot, request.path)) {
+        if (!chosen(request, path))
+            continue;
+        const std::string place = placeOf(request, path);
+        const auto slash = place.rfind('/');
+        const std::string folder = localPathOf(target, slash == std::string::npos ? "" : place.substr(0, slash));
+        auto [listed, added] = folders.try_emplace(folder);
+        if (added)
+            if (auto entries = platform::listFolder(folder); entries.ok())
+                for (platform::FolderEntry& entry : *entries)
+                    listed->second.emplace(entry.name, std::move(entry));
+        const auto found = listed->second.find(place.substr(slash == std::string::npos ? 0 : slash + 1));
+        if (found == listed->second.end())
+            continue;
+        const platform::FolderEntry& now = found->second;
+        if (now.kind == platform::EntryKind::File && now.size == version.size && now.mtime == version.mtime)
+            continue;
+        ++overwrites.differing;
+        overwrites.currentNewer += now.mtime > version.mtime ? 1 : 0;
+    }
+    return overwrites;
+}
+
 std::string restoredPath(const RestoreRequest& request)
 {
+    if (targetFolder(request).empty())
+        return {};
     return localPathOf(targetFolder(request), placeOf(request, request.path));
 }
 

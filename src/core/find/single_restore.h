@@ -37,8 +37,17 @@ struct RestoreResult {
     std::string message;                // Japanese, for the message box
 };
 
-// Where the request puts path: the file or folder it writes (for the overwrite question).
+// Where the request puts path: the file or folder it writes (for the overwrite question); empty
+// when no folder is named.
 std::string restoredPath(const RestoreRequest& request);
+
+// What a restore would write over: files there now that differ from the slot's by size or time
+// (their content is not read), and how many of those are newer than the slot's.
+struct Overwrites {
+    int differing = 0;
+    int currentNewer = 0;
+};
+Overwrites overwritesOf(const HistoryIndex& index, const RestoreRequest& request);
 
 // Checks the target and the room first, then extracts only the chosen members of the slot's
 // archive; blocks until done (run it off the window's thread). cancel may be raised from any thread.

@@ -179,6 +179,10 @@ TEST_F(HistoryTest, RestoresOneFileLeavingEverythingElseAsItIs)
 
     const auto older = index.versions("a.txt")[1];
     EXPECT_EQ(overwriteQuestion(local("a.txt"), older), Overwrite::CurrentNewer);
+    put("sub/c.txt", "sea", kMonday + 5);                               // touched: differs by time alone
+    const Overwrites whole = overwritesOf(index, request("", 0, true)); // b.txt agrees
+    EXPECT_EQ(whole.differing, 2);
+    EXPECT_EQ(whole.currentNewer, 2);
     EXPECT_EQ(restoredPath(request("a.txt", older.slots[0].slot)), local("a.txt"));
     const RestoreResult result = restoreFromHistory(index, request("a.txt", older.slots[0].slot));
     EXPECT_EQ(result.problem, RestoreProblem::None) << result.message;
