@@ -463,23 +463,22 @@ void FindWindow::cmdSaveTo_Click()
     restore(std::move(request));
 }
 
+// Asks only when files there now would be written over, as the single file does.
 void FindWindow::cmdRestoreFolder_Click()
 {
     if (!m_index || m_cmbGeneration->currentIndex() < 0)
         return;
-    const std::string folder = chosenFolder();
-    const std::string question =
-        "「" + (folder.empty() ? core::sourcePath(m_state.setup.BackupFolder) : folder) + "」を、" +
-        m_cmbGeneration->currentText().toStdString() +
-        " の世代の内容で元の場所に復元します。\r同じ名前のファイルは上書きされます。よろしいですか？";
-    if (!m_services.dialogs.ask(core::find::findTitle(), question))
-        return;
     core::find::RestoreRequest request;
-    request.path = folder;
+    request.path = chosenFolder();
     request.isFolder = true;
     request.slot = m_cmbGeneration->currentData().toInt();
     request.place = core::find::RestorePlace::Original;
     request.protectedFolder = core::sourcePath(m_state.setup.BackupFolder);
+    const std::string question = core::find::folderOverwriteQuestionText(
+        core::find::restoredPath(request), m_index->slots()[std::size_t(request.slot)].name,
+        core::find::overwritesOf(*m_index, request));
+    if (!question.empty() && !m_services.dialogs.ask(core::find::findTitle(), question))
+        return;
     restore(std::move(request));
 }
 

@@ -171,7 +171,7 @@ TEST_F(FindWindowTest, BringsBackADeletedFileAndSavesAVersionIntoAnotherFolder)
     EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "second memo, longer");
 }
 
-TEST_F(FindWindowTest, PutsBackAWholeFolderOfTheChosenGenerationAfterAYes)
+TEST_F(FindWindowTest, PutsBackAWholeFolderOfTheChosenGenerationOnlyAfterAYes)
 {
     put("data/docs/メモ.txt", "changed since");
     put("data/docs/added.txt", "kept");
@@ -183,6 +183,10 @@ TEST_F(FindWindowTest, PutsBackAWholeFolderOfTheChosenGenerationAfterAYes)
     QComboBox* generations = control<QComboBox>("cmbGeneration");
     ASSERT_EQ(generations->count(), 2); // newest first
     generations->setCurrentIndex(1);
+    m_fakes.dialogs.answerNo();
+    control<QPushButton>("cmdRestoreFolder")->click();
+    ASSERT_EQ(m_fakes.dialogs.questions().size(), 1u);
+    EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "changed since");
     m_fakes.dialogs.answerYes();
     control<QPushButton>("cmdRestoreFolder")->click();
     EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "first memo");
