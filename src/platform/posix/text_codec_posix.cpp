@@ -11,11 +11,35 @@
 namespace platform {
 namespace {
 
-std::optional<std::string> convert(const char* to, const char* from, std::string_view input)
+// Opening a converter costs several times more than converting a member name, and an archive
+// holds thousands: each thread keeps one per direction, reset before every use.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (usable())
+            iconv_close(m_cd);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool usable() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t reset()
+    {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        return m_cd;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+std::optional<std::string> convert(Converter& converter, std::string_view input)
 {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    if (!converter.usable())
         return std::nullopt;
+    iconv_t cd = converter.reset();
     std::string output;
     char buffer[1024];
     char* in = const_cast<char*>(input.data());
@@ -37,25 +61,36 @@ std::optional<std::string> convert(const char* to, const char* from, std::string
         iconv(cd, nullptr, nullptr, &out, &outLeft);
         output.append(buffer, sizeof buffer - outLeft);
     }
-    iconv_close(cd);
     if (!ok)
         return std::nullopt;
     return output;
+}
+
+Converter& toCp932()
+{
+    thread_local Converter converter("CP932", "UTF-8");
+    return converter;
+}
+
+Converter& fromCp932()
+{
+    thread_local Converter converter("UTF-8", "CP932");
+    return converter;
 }
 
 } // namespace
 
 std::optional<std::string> utf8ToCp932(std::string_view utf8)
 {
-    std::optional<std::string> cp932 = convert("CP932", "UTF-8", utf8);
-    if (cp932 && convert("UTF-8", "CP932", *cp932) != utf8)
+    std::optional<std::string> cp932 = convert(toCp932(), utf8);
+    if (cp932 && convert(fromCp932(), *cp932) != utf8)
         return std::nullopt;
     return cp932;
 }
 
 std::optional<std::string> cp932ToUtf8(std::string_view cp932)
 {
-    return convert("UTF-8", "CP932", cp932);
+    return convert(fromCp932(), cp932);
 }
 
 } // namespace platform
