@@ -14,6 +14,8 @@
 #   --unlha PATH   default: build/bin/unlha of this checkout
 #   --best SWITCH  the switch of unlha's best-ratio mode (default "-jm7 -jb", see docs/unlha.md)
 #   --carry-only   only the carrying-forward figures
+#   --baseline PATH  another unlha (an earlier build) timed right after ours on every pack, test
+#                  and extract, so a change can be compared with what it replaced in one run
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 corpus=/tmp/bench-corpus
@@ -22,6 +24,7 @@ small=0
 unlha=$here/../build/bin/unlha
 best="-jm7 -jb"
 carryOnly=0
+baseline=""
 while [ $# -gt 0 ]; do
     case $1 in
         --corpus) corpus=$2; shift 2 ;;
@@ -30,6 +33,7 @@ while [ $# -gt 0 ]; do
         --unlha) unlha=$2; shift 2 ;;
         --best) best=$2; shift 2 ;;
         --carry-only) carryOnly=1; shift ;;
+        --baseline) baseline=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift 2 ;;
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -92,14 +96,17 @@ round() {
     local parent name
     parent=$(dirname "$src") name=$(basename "$src")
     local a=$scratch/$set
-    rm -f "$a".lzh "$a"-best.lzh
+    rm -f "$a".lzh "$a"-best.lzh "$a"-base.lzh
     measure "$set unlha a" "'$unlha' a -d1 -y1 -h2 -jm2 '$a.lzh' '$src/'"
+    [ -z "$baseline" ] || measure "$set baseline a" "'$baseline' a -d1 -y1 -h2 -jm2 '$a-base.lzh' '$src/'"
     measure "$set tar|gzip -6 pack" "tar -C '$parent' -cf - '$name' | gzip -6 > '$a.tar.gz'"
     have zstd && measure "$set tar|zstd -3 pack" "tar -C '$parent' -cf - '$name' | zstd -q -3 -f -o '$a.tar.zst'"
     measure "$set unlha t" "'$unlha' t '$a.lzh'"
+    [ -z "$baseline" ] || measure "$set baseline t" "'$baseline' t '$a.lzh'"
     measure "$set gzip -dc" "gzip -dc '$a.tar.gz' > /dev/null"
     have zstd && measure "$set zstd -dc" "zstd -q -dc '$a.tar.zst' > /dev/null"
     fresh; measure "$set unlha x" "'$unlha' x -d1 -y1 '$a.lzh' '$scratch/out/'"
+    [ -z "$baseline" ] || { fresh; measure "$set baseline x" "'$baseline' x -d1 -y1 '$a.lzh' '$scratch/out/'"; }
     [ "$set" = documents ] && [ -z "${verified:-}" ] && verified=$(diff -r -q "$src" "$scratch/out" >/dev/null && echo identical || echo DIFFERENT)
     fresh; measure "$set tar xzf" "tar -C '$scratch/out' -xzf '$a.tar.gz'"
     fresh; measure "$set bsdtar -xf ours" "bsdtar -C '$scratch/out' -xf '$a.lzh'"
@@ -161,6 +168,21 @@ for set in "${order[@]}"; do
          " test time vs gzip -dc: $(ratio "$t" "$d")x"
 done
 [ "$carryOnly" = 1 ] || { echo; echo "documents round trip through unlha a/x: ${verified:-not checked}"; }
+if [ -n "$baseline" ]; then
+    echo
+    echo "against the baseline $baseline (median seconds, same rounds, ours / baseline)"
+    printf '%-16s %9s %9s %9s %9s %9s %9s\n' set "a ours" "a base" "t ours" "t base" "x ours" "x base"
+    for set in "${order[@]}"; do
+        line=$(printf '%-16s' "$set") ratios=""
+        for op in a t x; do
+            o=$(median "${seconds[$set unlha $op]}") b=$(median "${seconds[$set baseline $op]}")
+            line+=$(printf ' %9s %9s' "$o" "$b")
+            ratios+=" $op $(ratio "$o" "$b")"
+        done
+        same=$(cmp -s "$scratch/$set.lzh" "$scratch/$set-base.lzh" && echo "same archive" || echo "archives differ")
+        echo "$line   ratios:$ratios; $same"
+    done
+fi
 
 # Carrying forward: a copy of the documents is packed once as the previous backup; then files are
 # changed (every 100th, then every 5th, by sorted path, so spread over the tree, whatever their

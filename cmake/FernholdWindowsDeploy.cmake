@@ -54,7 +54,7 @@ function(fernhold_deploy_windows program)
     endforeach()
     add_custom_command(TARGET ${program} POST_BUILD ${commands} COMMAND_EXPAND_LISTS VERBATIM)
 
-    install(TARGETS ${program} unlha RUNTIME DESTINATION .)
+    install(TARGETS ${program} unlha unlhist RUNTIME DESTINATION .)
     foreach(file ${FERNHOLD_RESOURCE_FILES})
         install(FILES ${CMAKE_SOURCE_DIR}/resources/${file} DESTINATION .)
     endforeach()

@@ -28,9 +28,10 @@ bool isWriteFailure(const base::Status& status)
 // to its disk writer; testing (no writer), it decodes the data and checks the CRC.
 class ArchiveWalk {
 public:
-    // writer: where members go; nullptr to test. share picks the members this walk handles.
-    ArchiveWalk(const RunHooks& hooks, DiskWriter* writer, MemberShare share)
-        : m_hooks(hooks), m_writer(writer), m_share(std::move(share))
+    // writer: where members go; nullptr to test. share picks the members this walk handles, of
+    // those place picks.
+    ArchiveWalk(const RunHooks& hooks, DiskWriter* writer, MemberShare share, const MemberPlacement& place)
+        : m_hooks(hooks), m_writer(writer), m_share(std::move(share)), m_place(place)
     {
     }
 
@@ -66,9 +67,12 @@ public:
                 m_hooks.onMemberHeader(member);
             if (m_writer)
                 noteLink(member);
+            std::optional<std::string> placed = member.path;
+            if (m_place && !(placed = m_place(member.path)))
+                continue;
             if (!m_share.takes(member.path))
                 continue;
-            if (!reportProgress(member.path) || (handle(member), m_summary.cancelled))
+            if (!reportProgress(member.path) || (handle(member, *placed), m_summary.cancelled))
                 break;
         }
     }
@@ -133,7 +137,7 @@ private:
             m_hooks.onMemberError(status);
     }
 
-    void handle(const lzh::MemberInfo& member)
+    void handle(const lzh::MemberInfo& member, const std::string& placed)
     {
         // A test judges the data only; a name that cannot be used matters when extracting.
         if (!member.defect.empty() && (m_writer || !member.method))
@@ -149,6 +153,8 @@ private:
             return fail(memberError(base::ErrorCode::InvalidArgument, "refused name outside the target", member.path));
         if (m_archiveLinks.liesBelowOne(*parts))
             return fail(memberError(base::ErrorCode::InvalidArgument, "refused name below a link", member.path));
+        if (placed != member.path && !(parts = safeComponents(placed)))
+            return fail(memberError(base::ErrorCode::InvalidArgument, "refused place outside the target", placed));
         if (m_hooks.onRootDropped && withoutRoot(member.path).size() != member.path.size())
             m_hooks.onRootDropped(member.path);
         if (m_writer->write(member, *parts, m_reader))
@@ -181,6 +187,7 @@ private:
     const RunHooks& m_hooks;
     DiskWriter* const m_writer;
     MemberShare m_share;
+    const MemberPlacement& m_place;
     lzh::ArchiveReader m_reader;
     RunSummary m_summary;
     ArchiveLinks m_archiveLinks; // every link member met so far, handled by this walk or not
@@ -223,14 +230,14 @@ private:
 // Two walks over the same archive share its members: both cores work, and each holds only its
 // own reader's buffers. Links and folder times come last, once both walks are done.
 RunSummary walkOnTwoThreads(const std::string& archive, const std::string& target, const RunHooks& hooks,
-                            bool writeFiles, MemberShare::Rule rule, ArchiveStart start)
+                            bool writeFiles, MemberShare::Rule rule, ArchiveStart start, const MemberPlacement& place)
 {
     const LockedHooks locked(hooks);
     std::atomic<std::size_t> claimed{0};
     // One walk, its disk writer and the writer's callbacks into the walk.
     struct Lane {
-        Lane(const RunHooks& laneHooks, bool write, MemberShare share)
-            : writer(report, chunkDone), walk(laneHooks, write ? &writer : nullptr, std::move(share))
+        Lane(const RunHooks& laneHooks, bool write, MemberShare share, const MemberPlacement& place)
+            : writer(report, chunkDone), walk(laneHooks, write ? &writer : nullptr, std::move(share), place)
         {
         }
         std::function<void(const base::Status&)> report = [this](const base::Status& s) {
@@ -243,8 +250,8 @@ RunSummary walkOnTwoThreads(const std::string& archive, const std::string& targe
     // Every walk passes every header; one of them hands them on, so the caller hears each once.
     RunHooks firstHooks = locked.hooks();
     firstHooks.onMemberHeader = hooks.onMemberHeader;
-    Lane first(firstHooks, writeFiles, MemberShare(claimed, rule));
-    Lane second(locked.hooks(), writeFiles, MemberShare(claimed, rule));
+    Lane first(firstHooks, writeFiles, MemberShare(claimed, rule), place);
+    Lane second(locked.hooks(), writeFiles, MemberShare(claimed, rule), place);
     std::thread helper([&] { second.walk.walk(archive, target, start); });
     first.walk.walk(archive, target, start);
     helper.join();
@@ -256,14 +263,14 @@ RunSummary walkOnTwoThreads(const std::string& archive, const std::string& targe
 } // namespace
 
 RunSummary extractArchive(const std::string& archive, const std::string& target, const RunHooks& hooks,
-                          ArchiveStart start)
+                          ArchiveStart start, const MemberPlacement& place)
 {
-    return walkOnTwoThreads(archive, target, hooks, true, MemberShare::Rule::KeepingNames, start);
+    return walkOnTwoThreads(archive, target, hooks, true, MemberShare::Rule::KeepingNames, start, place);
 }
 
 RunSummary testArchive(const std::string& archive, const RunHooks& hooks, ArchiveStart start)
 {
-    return walkOnTwoThreads(archive, {}, hooks, false, MemberShare::Rule::FirstCome, start);
+    return walkOnTwoThreads(archive, {}, hooks, false, MemberShare::Rule::FirstCome, start, {});
 }
 
 RunSummary listArchive(const std::string& archive, const std::function<void(const lzh::MemberInfo&)>& onMember,

@@ -13,6 +13,8 @@ namespace {
 // Large enough that a read of the file costs little beside the work on its bytes, and that most
 // members' data is skipped inside it.
 constexpr std::size_t kBufferSize = 64 * 1024;
+// A page: a header and the start of its member's data.
+constexpr std::size_t kRefillAfterSeek = 4 * 1024;
 
 } // namespace
 
@@ -38,6 +40,7 @@ base::Status FileStream::open(const std::string& path)
     // The buffer below replaces stdio's, which would only copy the bytes once more.
     std::setvbuf(m_file, nullptr, _IONBF, 0);
     m_buffer.resize(kBufferSize);
+    m_refill = kBufferSize;
     return base::Status::success();
 }
 
@@ -64,9 +67,10 @@ std::ptrdiff_t FileStream::read(std::uint8_t* buffer, std::size_t size)
             done += static_cast<std::size_t>(got);
             break;
         }
-        const std::ptrdiff_t got = readFile(m_buffer.data(), m_buffer.size());
+        const std::ptrdiff_t got = readFile(m_buffer.data(), std::max(m_refill, std::min(want, m_buffer.size())));
         if (got < 0)
             return -1;
+        m_refill = std::min(m_refill * 2, m_buffer.size());
         m_next = 0;
         m_end = static_cast<std::size_t>(got);
         if (got == 0)
@@ -99,9 +103,12 @@ base::Status FileStream::skip(std::uint64_t count)
     m_next += static_cast<std::size_t>(buffered);
     m_offset += buffered;
     count -= buffered;
+    if (count == 0)
+        return base::Status::success();
     if (!skipForward(m_file, count))
         return platform::lastSystemError(m_path);
     m_offset += count;
+    m_refill = kRefillAfterSeek;
     return base::Status::success();
 }
 

@@ -41,6 +41,10 @@ private:
     std::vector<std::uint8_t> m_buffer; // read ahead from the file; [m_next, m_end) not yet taken
     std::size_t m_next = 0;
     std::size_t m_end = 0;
+    // How much the next refill reads: small after a seek, when the reader most likely wants one
+    // header and skips again (a listing would otherwise copy the whole archive from the cache),
+    // doubling with each refill that follows back to the whole buffer.
+    std::size_t m_refill = 0;
 };
 
 // Opens path afresh for every stream.

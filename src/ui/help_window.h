@@ -16,7 +16,7 @@ public:
     // state must outlive the window; the page comes from state.HelpPage at each Form_Load.
     explicit HelpWindow(const core::AppState& state, QWidget* parent = nullptr);
 
-    // Shows the page HelpPage names; for a number outside 0..6, the first title and no page.
+    // Shows the page HelpPage names; for a number outside 0..7, the first title and no page.
     void Form_Load();
 
 private:

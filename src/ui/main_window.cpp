@@ -4,6 +4,7 @@
 #include "core/schedule/timer_tick.h"
 #include "core/shell/extraction_test.h"
 #include "core/startup/startup.h"
+#include "ui/find/find_window.h"
 #include "ui/help_window.h"
 #include "ui/program_icon.h"
 #include "ui/restore/restore_window.h"
@@ -36,6 +37,7 @@ constexpr const char* kHelpCaptions[] = {
     "時刻指定で復元（上書き）",
     "日付指定で復元（上書き）",
     "フォルダを指定してコピー",
+    "ファイルを探して復元",
 };
 
 QAction* addItem(QWidget* menu, const char* name, const char* caption)
@@ -73,8 +75,9 @@ MainWindow::MainWindow(core::AppState& state, core::Services& services, QWidget*
 
 MainWindow::~MainWindow()
 {
-    // The help window may outlive nothing of ours: it reads the state we were given.
+    // The help and find windows may outlive nothing of ours: they read the state we were given.
     delete m_help.data();
+    delete m_find.data();
 }
 
 void MainWindow::buildMenus()
@@ -94,6 +97,8 @@ void MainWindow::buildMenus()
             [this] { submenuReturn_Click(0); });
     connect(addItem(restore, "submenuReturn_1", "時刻指定"), &QAction::triggered, this,
             [this] { submenuReturn_Click(1); });
+    connect(addItem(backup, "submenuFind", "ファイルを探して復元"), &QAction::triggered, this,
+            &MainWindow::submenuFind_Click);
 
     QMenu* help = addMenu(bar, "menuHelp", "ヘルプ");
     connect(addItem(help, "submenu_Version", "Version"), &QAction::triggered, this, &MainWindow::submenu_Version_Click);
@@ -151,9 +156,17 @@ void MainWindow::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
+template <typename Backup> void MainWindow::backUpWatchingSlots(Backup backup)
+{
+    const core::SetupRecord before = m_state.setup;
+    backup();
+    if (m_find)
+        m_find->slotsWritten(before);
+}
+
 void MainWindow::Timer1_Timer()
 {
-    core::runTick(m_state, m_services);
+    backUpWatchingSlots([this] { core::runTick(m_state, m_services); });
 }
 
 void MainWindow::menuSetup_Click()
@@ -166,12 +179,12 @@ void MainWindow::menuSetup_Click()
 
 void MainWindow::submenu_Dayback_Click()
 {
-    core::backUpToday(m_state, m_services);
+    backUpWatchingSlots([this] { core::backUpToday(m_state, m_services); });
 }
 
 void MainWindow::submenu_Nowback_Click()
 {
-    core::backUpCurrentState(m_state, m_services);
+    backUpWatchingSlots([this] { core::backUpCurrentState(m_state, m_services); });
 }
 
 void MainWindow::submenuReturn_Click(int index)
@@ -183,6 +196,18 @@ void MainWindow::submenuReturn_Click(int index)
     m_modal.reset(window);
     window->exec();
     m_modal.reset();
+}
+
+// Modeless, like the help window: the menus stay usable, so a backup can be taken while it is open.
+void MainWindow::submenuFind_Click()
+{
+    if (!m_find) {
+        m_find = new FindWindow(m_state, m_services, this);
+        m_find->setWindowIcon(programIcon());
+    }
+    m_find->show();
+    m_find->raise();
+    m_find->activateWindow();
 }
 
 void MainWindow::submenu_Version_Click()

@@ -14,6 +14,7 @@ class QTimer;
 
 namespace ui {
 
+class FindWindow;
 class HelpWindow;
 
 class MainWindow final : public QMainWindow {
@@ -34,6 +35,7 @@ public slots:
     void submenu_Dayback_Click();
     void submenu_Nowback_Click();
     void submenuReturn_Click(int index);
+    void submenuFind_Click();
     void submenu_Version_Click();
     void submenu_Help_Click(int index);
     void menuLZH_Click();
@@ -48,11 +50,15 @@ protected:
 private:
     void buildMenus();
     void placeWindow();
+    // Runs a backup (or a tick that may run one) and tells the open find window which slots it
+    // wrote, read from the stamps it changed.
+    template <typename Backup> void backUpWatchingSlots(Backup backup);
 
     core::AppState& m_state;
     core::Services& m_services;
     QTimer* m_timer;
     QPointer<HelpWindow> m_help;
+    QPointer<FindWindow> m_find;
     std::unique_ptr<QWidget> m_modal; // the modal window open now, rebuilt at every opening
 };
 

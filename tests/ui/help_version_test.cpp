@@ -30,7 +30,7 @@ TEST(HelpWindow, LoadsTheTitleAndFileOfThePageAndNothingForAPageOutsideTheRange)
     EXPECT_EQ(fernhold::test::cutTexts(&window), "");
     EXPECT_GT(child<QTextBrowser>(&window, "WebBrowser1")->y(), child<QLabel>(&window, "lbl01")->geometry().bottom());
 
-    state.HelpPage = 7;
+    state.HelpPage = 8;
     ui::HelpWindow outside(state);
     outside.Form_Load();
     EXPECT_EQ(child<QLabel>(&outside, "lbl01")->text(), QStringLiteral(" ファイルのバックアップ"));

@@ -98,12 +98,13 @@ TEST_F(MainWindowTest, IsANarrowStripWithTheMenuTreeAndAHiddenDebugItem)
 
     EXPECT_EQ(captions(window->menuBar()->actions()), (QStringList{"設定", "バックアップ", "ヘルプ"}));
     EXPECT_EQ(captions(child<QMenu>(window.get(), "menuBackup")->actions()),
-              (QStringList{"本日のバック", "現状をバック", "つむぎ"}));
+              (QStringList{"本日のバック", "現状をバック", "つむぎ", "ファイルを探して復元"}));
     EXPECT_EQ(captions(child<QMenu>(window.get(), "submenuRet")->actions()), (QStringList{"日付指定", "時刻指定"}));
     EXPECT_EQ(captions(child<QMenu>(window.get(), "menuHelp")->actions()),
               (QStringList{"Version", "設定", "本日のバック", "現状をバック", "バックアップのタイミング",
-                           "時刻指定で復元（上書き）", "日付指定で復元（上書き）", "フォルダを指定してコピー"}));
-    for (int page = 0; page < 7; ++page)
+                           "時刻指定で復元（上書き）", "日付指定で復元（上書き）", "フォルダを指定してコピー",
+                           "ファイルを探して復元"}));
+    for (int page = 0; page < 8; ++page)
         EXPECT_NE(child<QAction>(window.get(), ("submenu_Help_" + std::to_string(page)).c_str()), nullptr);
     const auto* debug = child<QAction>(window.get(), "menuLZH");
     ASSERT_NE(debug, nullptr);
@@ -167,6 +168,19 @@ TEST_F(MainWindowTest, HelpItemsSetThePageFirstAndAnOpenHelpWindowTurnsToItBesid
     EXPECT_EQ(openHelpWindow(), nullptr);
     trigger(*window, "submenu_Help_3");
     EXPECT_NE(openHelpWindow(), nullptr);
+}
+
+TEST_F(MainWindowTest, FindItemOpensOneModelessFindWindowBesideTheMenus)
+{
+    auto window = open();
+    trigger(*window, "submenuFind");
+    QWidget* find = fernhold::test::visibleWindow("frmFind");
+    ASSERT_NE(find, nullptr);
+    EXPECT_EQ(find->parentWidget(), window.get());
+    EXPECT_FALSE(find->isModal());
+    EXPECT_EQ(find->windowTitle(), QStringLiteral("つむぎ君：　ファイルを探して復元"));
+    trigger(*window, "submenuFind");
+    EXPECT_EQ(fernhold::test::visibleWindow("frmFind"), find);
 }
 
 TEST_F(MainWindowTest, RestoreItemsSetReturnModeBeforeTheRestoreWindowLoads)

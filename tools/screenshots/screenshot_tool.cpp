@@ -4,12 +4,15 @@
 // under a virtual X server with a window manager, so that title bars show; take.sh does that at
 // 100 % and 150 %.
 
+#include "core/archive/unlha.h"
 #include "core/settings/setup_file.h"
+#include "core/shell/help_pages.h"
 #include "core/store/backup_tree.h"
 #include "platform/paths.h"
 #include "support/fake_services.h"
 #include "support/file_helpers.h"
 #include "support/temp_folder.h"
+#include "ui/find/find_window.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 #include "ui/qt_dialogs.h"
@@ -19,18 +22,24 @@
 #include "ui/version_box.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 
 namespace {
@@ -63,6 +72,8 @@ void whileModalOpen(const std::function<void()>& open, const std::function<QRect
             return;
         poll->stop();
         poll->deleteLater();
+        // Dialogs settle their size after the first show (the folder chooser grows): measure then.
+        QTest::qWait(400);
         saveScreenArea(area(modal), name);
         close(modal);
     });
@@ -80,6 +91,57 @@ void closeWindow(QWidget* window)
     window->close();
 }
 
+// A protected folder of office papers, packed into three slots with the memo and the cover
+// changed between them, so the find window has versions to show.
+void packThreeGenerations(core::AppState& state, const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    const auto put = [&](const std::string& relative, const std::string& bytes, int hoursAgo) {
+        const std::string file = folder + "/" + relative;
+        fs::create_directories(platform::toPath(file).parent_path());
+        fernhold::test::writeFile(file, bytes);
+        fs::last_write_time(platform::toPath(file), fs::file_time_type::clock::now() - std::chrono::hours(hoursAgo));
+    };
+    const auto cover = [](QColor colour) {
+        QImage image(240, 160, QImage::Format_RGB32);
+        image.fill(QColor(255, 255, 240));
+        QPainter painter(&image);
+        painter.setBrush(colour);
+        painter.drawEllipse(QPoint(120, 80), 60, 60);
+        painter.end();
+        QByteArray png;
+        QBuffer buffer(&png);
+        image.save(&buffer, "PNG");
+        return png.toStdString();
+    };
+    const auto pack = [&](const std::string& slot) {
+        const std::string command =
+            "a -d1 -y1 -h2 -jm2 \"" + core::archivePathInSlot(slot) + "\" \"" + folder + platform::kSeparator + "\"";
+        char message[256];
+        core::archive::Unlha(nullptr, command.c_str(), message, sizeof message);
+    };
+    put("議事録/定例会議メモ.txt", "12月定例会議\n・年末の棚卸しは 26 日\n", 50);
+    put("見積書/見積書_2026.txt", "見積書 No.2026-118\n品名: 書庫整理 一式\n", 48);
+    put("写真/表紙.png", cover(QColor(200, 60, 60)), 48);
+    put("請求書.xlsx", std::string(5000, '\x01'), 47);
+    pack(core::monthSlotPath(state.programFolder, 2));
+    state.setup.MonthBackDate[1] = core::DateTime::fromCivil({2026, 12, 2, 9, 30, 0});
+    put("議事録/定例会議メモ.txt", "12月定例会議\n・年末の棚卸しは 27 日に変更\n・新しい書庫の案内\n", 26);
+    put("写真/表紙.png", cover(QColor(60, 120, 200)), 25);
+    pack(core::daySlotPath(state.programFolder, 9));
+    state.setup.DayBackDate[9] = core::DateTime::fromCivil({2026, 12, 5, 9, 0, 0});
+    put("議事録/定例会議メモ.txt",
+        "12月定例会議\n・年末の棚卸しは 27 日に変更\n・新しい書庫の案内\n・次回は 1 月 8 日\n", 3);
+    pack(core::daySlotPath(state.programFolder, 11));
+    state.setup.DayBackDate[11] = core::DateTime::fromCivil({2026, 12, 6, 11, 0, 0});
+    put("議事録/定例会議メモ.txt", "書きかけ", 0);
+}
+
+void pickFirst(QTreeWidget* list, int row = 0)
+{
+    list->setCurrentItem(list->topLevelItem(row));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -95,7 +157,7 @@ int main(int argc, char* argv[])
     QDir().mkpath(g_folder);
 
     fernhold::test::TempFolder program;
-    for (int page = 0; page < 7; ++page) {
+    for (int page = 0; page < core::kHelpPageCount; ++page) {
         const QString name = QStringLiteral("help%1.html").arg(page);
         QFile::copy(QStringLiteral(FERNHOLD_RESOURCES_DIR "/") + name,
                     QString::fromStdString(platform::joinPath(program.path(), name.toStdString())));
@@ -163,5 +225,28 @@ int main(int argc, char* argv[])
         }
 
     whileModalOpen([&] { mainWindow.submenu_Version_Click(); }, frameOf, QStringLiteral("version_box"), closeWindow);
+
+    // The find window over three generations: a memo's versions with its text, the cover's
+    // picture, and the question before an older memo replaces the one being written.
+    const std::string data = platform::joinPath(program.path(), "書類");
+    std::filesystem::remove(platform::toPath(core::archivePathInSlot(core::monthSlotPath(program.path(), 1))));
+    state.setup.BackupFolder = data;
+    packThreeGenerations(state, data);
+    mainWindow.submenuFind_Click();
+    auto* find = mainWindow.findChild<ui::FindWindow*>(QStringLiteral("frmFind"));
+    if (!QTest::qWaitFor([&] { return find->historyReady(); }, 10000))
+        return 1;
+    find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("めも"));
+    pickFirst(find->findChild<QTreeWidget*>(QStringLiteral("lstFiles")));
+    pickFirst(find->findChild<QTreeWidget*>(QStringLiteral("lstVersions")), 1);
+    saveScreenArea(frameOf(find), QStringLiteral("find_window"));
+    whileModalOpen([find] { find->findChild<QPushButton*>(QStringLiteral("cmdRestore"))->click(); },
+                   [find](QWidget* box) { return frameOf(find).united(frameOf(box)); }, QStringLiteral("find_question"),
+                   [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
+    find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("ＰＮＧ"));
+    pickFirst(find->findChild<QTreeWidget*>(QStringLiteral("lstFiles")));
+    pickFirst(find->findChild<QTreeWidget*>(QStringLiteral("lstVersions")), 1);
+    saveScreenArea(frameOf(find), QStringLiteral("find_picture"));
+    find->close();
     return 0;
 }

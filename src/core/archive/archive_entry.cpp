@@ -76,7 +76,7 @@ archiver::RunSummary run(const UnlhaCommand& command, const ArchiveOptions& opti
         return archiver::packFolder(command.archive, command.folder, settings, hooks);
     }
     case 'x':
-        return archiver::extractArchive(command.archive, command.folder, hooks, options.start);
+        return archiver::extractArchive(command.archive, command.folder, hooks, options.start, options.placeMember);
     case 't':
         if (options.vetForBlockSize) {
             vetting.emplace(*options.vetForBlockSize);

@@ -31,6 +31,9 @@ struct ArchiveOptions {
     // 't': also judge every member's name as extraction would and add up the room its files take
     // on a volume of this block size, in the same reading of the archive.
     std::optional<std::uint64_t> vetForBlockSize;
+    // 'x': which members to extract and where under the folder each goes (see
+    // archiver::MemberPlacement); all, as stored, when empty.
+    std::function<std::optional<std::string>(const std::string& storedPath)> placeMember;
     // 'l': each member's header, in archive order.
     std::function<void(const lzh::MemberInfo&)> onMember;
     // Where an archive to read begins: the tool looks past a self-extracting program, the

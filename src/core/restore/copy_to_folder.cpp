@@ -25,23 +25,6 @@ bool clearsQuietly(const std::string& destination, const AppState& state)
     return !liesWithin(destination, protectedFolder) && !liesWithin(protectedFolder, destination);
 }
 
-CopyOutcome fromUnpack(UnpackOutcome outcome)
-{
-    switch (outcome) {
-    case UnpackOutcome::Unpacked:
-        return CopyOutcome::Copied;
-    case UnpackOutcome::ArchiveRejected:
-        return CopyOutcome::ArchiveRejected;
-    case UnpackOutcome::FolderUnusable:
-        return CopyOutcome::FolderUnusable;
-    case UnpackOutcome::NotEnoughSpace:
-        return CopyOutcome::NotEnoughSpace;
-    case UnpackOutcome::ExtractionFailed:
-        return CopyOutcome::ExtractionFailed;
-    }
-    return CopyOutcome::ExtractionFailed;
-}
-
 } // namespace
 
 bool closesWindow(CopyOutcome outcome)
@@ -77,7 +60,7 @@ CopyOutcome copySlotToFolder(AppState& state, Services& services, const std::str
 
     const UnpackResult unpacked =
         unpackOver(state, services.archiver, archivePathInSlot(slotPath), destination, slotPath, Purpose::Copy);
-    const CopyOutcome outcome = fromUnpack(unpacked.outcome);
+    const CopyOutcome outcome = outcomeOf(unpacked.outcome, CopyOutcome::Copied);
     services.dialogs.message(copyTitle(),
                              outcome == CopyOutcome::Copied ? copiedText(slotPath, destination) : unpacked.failureText);
     return outcome;

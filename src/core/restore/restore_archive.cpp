@@ -5,27 +5,6 @@
 #include "core/settings/setup_file.h"
 
 namespace core::restore {
-namespace {
-
-RestoreOutcome fromUnpack(UnpackOutcome outcome)
-{
-    switch (outcome) {
-    case UnpackOutcome::Unpacked:
-        return RestoreOutcome::Restored;
-    case UnpackOutcome::ArchiveRejected:
-        return RestoreOutcome::ArchiveRejected;
-    case UnpackOutcome::FolderUnusable:
-        return RestoreOutcome::FolderUnusable;
-    case UnpackOutcome::NotEnoughSpace:
-        return RestoreOutcome::NotEnoughSpace;
-    case UnpackOutcome::ExtractionFailed:
-        return RestoreOutcome::ExtractionFailed;
-    }
-    return RestoreOutcome::ExtractionFailed;
-}
-
-} // namespace
-
 RestoreOutcome RestoreArchive(AppState& state, Services& services, const std::string& archivePath,
                               const std::string& targetFolder, int report)
 {
@@ -40,7 +19,7 @@ RestoreOutcome RestoreArchive(AppState& state, Services& services, const std::st
     } else {
         UnpackResult unpacked =
             unpackOver(state, services.archiver, archivePath, targetFolder, archivePath, Purpose::Restore);
-        outcome = fromUnpack(unpacked.outcome);
+        outcome = outcomeOf(unpacked.outcome, RestoreOutcome::Restored);
         text = outcome == RestoreOutcome::Restored ? restoredText(archivePath, targetFolder)
                                                    : std::move(unpacked.failureText);
     }

@@ -27,4 +27,22 @@ struct UnpackResult {
 UnpackResult unpackOver(AppState& state, ArchiveRunner& archiver, const std::string& archivePath,
                         const std::string& folder, const std::string& source, Purpose purpose);
 
+// The restore's and the copy's outcomes name the unpack's failures alike; only success differs.
+template <typename Outcome> Outcome outcomeOf(UnpackOutcome outcome, Outcome success)
+{
+    switch (outcome) {
+    case UnpackOutcome::Unpacked:
+        return success;
+    case UnpackOutcome::ArchiveRejected:
+        return Outcome::ArchiveRejected;
+    case UnpackOutcome::FolderUnusable:
+        return Outcome::FolderUnusable;
+    case UnpackOutcome::NotEnoughSpace:
+        return Outcome::NotEnoughSpace;
+    case UnpackOutcome::ExtractionFailed:
+        break;
+    }
+    return Outcome::ExtractionFailed;
+}
+
 } // namespace core::restore

@@ -17,6 +17,7 @@ constexpr std::array<const char*, kHelpPageCount> kTitles = {
     "  時刻指定で復元（上書き）",
     "  日付指定で復元（上書き）",
     "  フォルダを指定してコピー",
+    "  ファイルを探して復元",
 };
 
 } // namespace

@@ -1,12 +1,12 @@
 #pragma once
-// The seven help pages: the title strip's text and the page file, by HelpPage.
+// The eight help pages: the title strip's text and the page file, by HelpPage.
 
 #include <optional>
 #include <string>
 
 namespace core {
 
-inline constexpr int kHelpPageCount = 7;
+inline constexpr int kHelpPageCount = 8;
 // What the title strip shows before any page is chosen (and for a page number out of range).
 inline constexpr const char* kHelpCreationTitle = " ファイルのバックアップ";
 inline constexpr const char* kHelpWindowTitle = "つむぎ君：　おたすけ";
@@ -16,10 +16,10 @@ struct HelpPageInfo {
     std::string fileName; // "help0.html" ...
 };
 
-// nullopt for a page outside 0..6.
+// nullopt for a page outside 0..7.
 std::optional<HelpPageInfo> helpPage(int page);
 
-// programFolder + separator + the page's file name; "" for a page outside 0..6.
+// programFolder + separator + the page's file name; "" for a page outside 0..7.
 std::string helpPagePath(const std::string& programFolder, int page);
 
 } // namespace core

@@ -4,8 +4,7 @@
 
 #include "lzh/codec/classic_decoders.h"
 
-#include "lzh/codec/decode_checks.h"
-#include "lzh/codec/ring_output.h"
+#include "lzh/codec/lzss_items.h"
 
 #include <cstring>
 
@@ -39,32 +38,23 @@ base::Status decodeLz5(BitReader& in, std::uint64_t originalSize, const ByteSink
     RingOutput out(kRing, sink);
     fillStartingRing(out.ring());
     out.startAt(kRing - kMaxMatch);
-    std::uint64_t left = originalSize;
     unsigned flags = 0; // the flag byte, shifted down; bit 8 marks when it is used up
-    while (left > 0) {
+    return decodeLzssItems(in, out, originalSize, [&in, &flags] {
         if ((flags & 0x100) == 0)
             flags = in.bits(8) | 0xFF00;
-        const bool literal = (flags & 1) != 0;
+        LzssItem item;
+        item.literal = (flags & 1) != 0;
         flags >>= 1;
-        if (literal) {
-            const auto byte = static_cast<std::uint8_t>(in.bits(8));
-            LZH_CHECK(in, !in.overrun(), "compressed data cut short");
-            if (!out.put(byte))
-                return cancelled();
-            --left;
-            continue;
+        if (item.literal) {
+            item.byte = static_cast<std::uint8_t>(in.bits(8));
+            return item;
         }
         const std::size_t low = in.bits(8);
         const std::size_t high = in.bits(8);
-        LZH_CHECK(in, !in.overrun(), "compressed data cut short");
-        const std::size_t position = low | ((high & 0xF0) << 4);
-        const std::size_t length = (high & 0x0F) + kMinMatch;
-        LZH_CHECK(in, length <= left, "match past the end of the data");
-        if (!out.copy(position, length))
-            return cancelled();
-        left -= length;
-    }
-    return out.flush() ? base::Status::success() : cancelled();
+        item.position = low | ((high & 0xF0) << 4);
+        item.length = (high & 0x0F) + kMinMatch;
+        return item;
+    });
 }
 
 } // namespace lzh::codec

@@ -4,8 +4,7 @@
 
 #include "lzh/codec/classic_decoders.h"
 
-#include "lzh/codec/decode_checks.h"
-#include "lzh/codec/ring_output.h"
+#include "lzh/codec/lzss_items.h"
 
 #include <cstring>
 
@@ -23,25 +22,17 @@ base::Status decodeLzs(BitReader& in, std::uint64_t originalSize, const ByteSink
     RingOutput out(kRing, sink);
     std::memset(out.ring(), ' ', kRing);
     out.startAt(kRing - kMaxMatch);
-    std::uint64_t left = originalSize;
-    while (left > 0) {
-        if (in.bits(1) == 1) {
-            const auto literal = static_cast<std::uint8_t>(in.bits(8));
-            LZH_CHECK(in, !in.overrun(), "compressed data cut short");
-            if (!out.put(literal))
-                return cancelled();
-            --left;
-            continue;
+    return decodeLzssItems(in, out, originalSize, [&in] {
+        LzssItem item;
+        item.literal = in.bits(1) == 1;
+        if (item.literal) {
+            item.byte = static_cast<std::uint8_t>(in.bits(8));
+            return item;
         }
-        const std::size_t position = in.bits(11);
-        const std::size_t length = in.bits(4) + kMinMatch;
-        LZH_CHECK(in, !in.overrun(), "compressed data cut short");
-        LZH_CHECK(in, length <= left, "match past the end of the data");
-        if (!out.copy(position, length))
-            return cancelled();
-        left -= length;
-    }
-    return out.flush() ? base::Status::success() : cancelled();
+        item.position = in.bits(11);
+        item.length = in.bits(4) + kMinMatch;
+        return item;
+    });
 }
 
 } // namespace lzh::codec

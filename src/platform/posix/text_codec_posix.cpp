@@ -8,55 +8,43 @@
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
-#include <vector>
 
 namespace platform {
 namespace {
 
-// Each thread keeps its converters open: opening one costs more than converting a name.
-class Converters {
+// Opening a converter costs several times more than converting a member name, and an archive
+// holds thousands: each thread keeps one per direction, reset before every use.
+class Converter {
 public:
-    ~Converters()
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    ~Converter()
     {
-        for (const Open& open : m_open)
-            iconv_close(open.cd);
+        if (usable())
+            iconv_close(m_cd);
     }
-    iconv_t get(const char* to, const char* from)
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool usable() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    iconv_t reset()
     {
-        for (const Open& open : m_open)
-            if (std::string_view(open.to) == to && std::string_view(open.from) == from)
-                return open.cd;
-        const iconv_t cd = iconv_open(to, from);
-        if (cd != reinterpret_cast<iconv_t>(-1))
-            m_open.push_back({to, from, cd});
-        return cd;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        return m_cd;
     }
 
 private:
-    struct Open {
-        const char* to; // literals
-        const char* from;
-        iconv_t cd;
-    };
-    std::vector<Open> m_open;
+    iconv_t m_cd;
 };
 
-iconv_t converter(const char* to, const char* from)
+std::optional<std::string> convert(Converter& converter, std::string_view input)
 {
-    thread_local Converters converters;
-    return converters.get(to, from);
-}
-
-std::optional<std::string> convert(const char* to, const char* from, std::string_view input)
-{
-    // ASCII reads the same in both (checked for every byte below 0x80), and most names are
-    // ASCII: opening a converter costs far more than the text.
+    // ASCII reads the same in both directions (checked for every byte below 0x80), and most
+    // names are ASCII.
     if (std::all_of(input.begin(), input.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return std::string(input);
-    iconv_t cd = converter(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    if (!converter.usable())
         return std::nullopt;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr); // from the initial state
+    iconv_t cd = converter.reset();
     std::string output;
     char buffer[1024];
     char* in = const_cast<char*>(input.data());
@@ -83,19 +71,31 @@ std::optional<std::string> convert(const char* to, const char* from, std::string
     return output;
 }
 
+Converter& toCp932()
+{
+    thread_local Converter converter("CP932", "UTF-8");
+    return converter;
+}
+
+Converter& fromCp932()
+{
+    thread_local Converter converter("UTF-8", "CP932");
+    return converter;
+}
+
 } // namespace
 
 std::optional<std::string> utf8ToCp932(std::string_view utf8)
 {
-    std::optional<std::string> cp932 = convert("CP932", "UTF-8", utf8);
-    if (cp932 && convert("UTF-8", "CP932", *cp932) != utf8)
+    std::optional<std::string> cp932 = convert(toCp932(), utf8);
+    if (cp932 && convert(fromCp932(), *cp932) != utf8)
         return std::nullopt;
     return cp932;
 }
 
 std::optional<std::string> cp932ToUtf8(std::string_view cp932)
 {
-    return convert("UTF-8", "CP932", cp932);
+    return convert(fromCp932(), cp932);
 }
 
 } // namespace platform

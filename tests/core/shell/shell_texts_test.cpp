@@ -24,8 +24,9 @@ TEST(HelpPages, TitlesAndFilesFollowThePageNumber)
                             "  バックアップのタイミング",
                             "  時刻指定で復元（上書き）",
                             "  日付指定で復元（上書き）",
-                            "  フォルダを指定してコピー"};
-    for (int page = 0; page < 7; ++page) {
+                            "  フォルダを指定してコピー",
+                            "  ファイルを探して復元"};
+    for (int page = 0; page < 8; ++page) {
         const auto info = core::helpPage(page);
         ASSERT_TRUE(info.has_value()) << page;
         EXPECT_EQ(info->title, titles[page]);
@@ -34,9 +35,9 @@ TEST(HelpPages, TitlesAndFilesFollowThePageNumber)
     EXPECT_EQ(core::helpPagePath("/opt/fh", 3), platform::joinPath("/opt/fh", "help3.html"));
 }
 
-TEST(HelpPages, PagesOutsideZeroToSixHaveNoTitleAndNoFile)
+TEST(HelpPages, PagesOutsideZeroToSevenHaveNoTitleAndNoFile)
 {
-    for (int page : {-1, 7, 32767}) {
+    for (int page : {-1, 8, 32767}) {
         EXPECT_FALSE(core::helpPage(page).has_value()) << page;
         EXPECT_EQ(core::helpPagePath("/opt/fh", page), "") << page;
     }
