@@ -135,6 +135,8 @@ void Sha256::compress(const std::uint8_t* blocks, std::size_t count)
 
 void Sha256::update(const void* data, std::size_t size)
 {
+    if (size == 0)
+        return; // data may be null then
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     m_total += size;
     if (m_pendingSize > 0) {
