@@ -10,9 +10,7 @@
 #include "core/restore/copy_to_folder.h"
 #include "core/restore/restore_archive.h"
 #include "core/restore/restore_messages.h"
-#include "core/schedule/scheduled_backups.h"
 #include "core/settings/setup_file.h"
-#include "core/startup/startup.h"
 #include "core/store/backup_tree.h"
 #include "platform/paths.h"
 #include "support/file_helpers.h"
@@ -119,16 +117,6 @@ TEST_F(FullDisk, AMenuBackupThatDoesNotFitIsReportedAndKeepsThePreviousArchive)
     expectNoTemporaries();
 }
 
-TEST_F(FullDisk, AScheduledBackupThatDoesNotFitIsToldAndKeepsThePreviousArchive)
-{
-    core::runScheduledDayBack(m_state, m_real.services);
-
-    EXPECT_EQ(m_real.dialogs.notifications().size(), 1u);
-    EXPECT_EQ(readFile(slotArchive()), m_oldArchive);
-    EXPECT_EQ(readFile(core::setupFilePath(m_program)), m_oldSetup);
-    expectNoTemporaries();
-}
-
 TEST_F(FullDisk, SaveSetupOnAFullDiskFailsAndKeepsTheOldFile)
 {
     fillTheDisk();
@@ -138,30 +126,6 @@ TEST_F(FullDisk, SaveSetupOnAFullDiskFailsAndKeepsTheOldFile)
     EXPECT_EQ(saved.code(), base::ErrorCode::DiskFull);
     EXPECT_EQ(readFile(core::setupFilePath(m_program)), m_oldSetup);
     expectNoTemporaries();
-}
-
-TEST_F(FullDisk, AStartThatCannotWriteSetupDefSaysSoAndLeavesNoHalfFile)
-{
-    // A first start (no setup.def) and a start that must rewrite a broken one, on a full disk.
-    const std::string setup = core::setupFilePath(m_program);
-    for (const bool broken : {false, true}) {
-        SCOPED_TRACE(broken ? "broken setup.def" : "no setup.def");
-        if (broken)
-            writeFile(setup, "\"broken\"\r\n");
-        else
-            removeAll(setup);
-        fillTheDisk();
-        core::AppState state;
-        state.programFolder = m_program;
-        RealServices real;
-        EXPECT_FALSE(core::runStartup(state, real.services, {}).ok());
-        ASSERT_FALSE(real.dialogs.messages().empty());
-        EXPECT_NE(real.dialogs.messages().back().text.find("setup.def"), std::string::npos);
-        EXPECT_EQ(readFile(setup), broken ? "\"broken\"\r\n" : "");
-        EXPECT_EQ(isFile(setup), broken);
-        expectNoTemporaries();
-        removeAll(m_disk + "/filler");
-    }
 }
 
 TEST_F(FullDisk, ARestoreOrCopyThatDoesNotFitIsRefusedBeforeAnythingIsDeleted)

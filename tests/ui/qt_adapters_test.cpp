@@ -119,11 +119,4 @@ TEST(QtDialogs, NoticesDoNotBlockTheCaller)
     shown->close();
 }
 
-TEST(QtLocaleFormat, TimesAlwaysCarrySeconds)
-{
-    const std::string time = ui::QtLocaleFormat().longTime(14, 5, 9);
-    EXPECT_NE(time.find("05"), std::string::npos) << time;
-    EXPECT_NE(time.find("09"), std::string::npos) << time;
-}
-
 } // namespace

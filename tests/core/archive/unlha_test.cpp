@@ -100,21 +100,6 @@ TEST(Unlha, RefusesMalformedLinesWholeAndTouchesNoFile)
     EXPECT_EQ(lzh::test::treeOf(folder.path()).size(), 2u);
 }
 
-TEST(Unlha, PacksAndExtractsWithTheProgramsLines)
-{
-    TempFolder folder;
-    lzh::test::writeFile(folder.path() / lzh::test::u8path("データ/表 1.txt"), "contents");
-    const std::string archive = (folder.path() / "slot" / "BackUp.lzh").string();
-    fs::create_directories(folder.path() / "slot");
-    char output[255];
-    ASSERT_EQ(Unlha(nullptr, addLine(archive, folder / "データ").c_str(), output, 255), kUnlhaOk) << output;
-    EXPECT_EQ(std::strncmp(output, "OK", 2), 0);
-    ASSERT_EQ(unlha(extractLine(archive, folder / "復元")), kUnlhaOk);
-    EXPECT_EQ(lzh::test::readFile(folder.path() / lzh::test::u8path("復元/表 1.txt")), "contents");
-    EXPECT_EQ(unlha("t \"" + archive + "\""), kUnlhaOk);
-    EXPECT_EQ(unlha("l \"" + archive + "\""), kUnlhaOk);
-}
-
 TEST(Unlha, ReturnsTheCodeOfEachFailureKind)
 {
     TempFolder folder;

@@ -4,7 +4,6 @@
 #include "archiver/member_packer.h"
 #include "backup_fixture.h"
 #include "core/backup/backup_operations.h"
-#include "core/schedule/timer_tick.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +13,6 @@
 namespace {
 using namespace fernhold::test;
 namespace fs = std::filesystem;
-using core::DateTime;
 
 // The real archiver, optionally meddling with the source while it packs.
 class RealRunner final : public core::ArchiveRunner {
@@ -62,22 +60,6 @@ private:
     int m_extractions = 0;
 };
 
-TEST(RealArchive, MenuBackupsPackTheWholeFolderTreeAndOnlyItsCurrentFiles)
-{
-    RealBackup f;
-    core::backUpCurrentState(f.state, f.services);
-    EXPECT_EQ(listFolder(f.daySlot(1)), std::vector<std::string>{"BackUp.lzh"});
-    EXPECT_EQ(f.extracted(f.daySlot(1)), treeOf(f.source));
-
-    core::backUpToday(f.state, f.services);
-    fs::remove(platform::toPath(platform::joinPath(f.source, "b.txt")));
-    core::backUpToday(f.state, f.services);
-    const auto second = f.extracted(f.monthSlot(14));
-    EXPECT_EQ(second, treeOf(f.source));
-    EXPECT_EQ(second.count("b.txt"), 0u);
-    EXPECT_EQ(f.fakes.dialogs.messages().back().text, f.doneText(f.monthSlot(14)));
-}
-
 TEST(RealArchive, ScheduledBackupAddsOntoTheArchiveInTheSlot)
 {
     RealBackup f;
@@ -90,43 +72,6 @@ TEST(RealArchive, ScheduledBackupAddsOntoTheArchiveInTheSlot)
     EXPECT_EQ(files.at("b.txt"), "bbb");
     EXPECT_EQ(files.at("a.txt"), "changed");
     EXPECT_TRUE(f.fakes.dialogs.shown().empty());
-}
-
-// The backups refuse such a protected folder; compress on its own still never packs the tree.
-TEST(RealArchive, ProgramsOwnTreeIsLeftOutWhenTheSourceHoldsIt)
-{
-    RealBackup f;
-    makeFolder(f.state.programFolder + kSep + "TmpRead");
-    writeFile(f.state.programFolder + kSep + "TmpRead" + kSep + "t.txt", "t");
-    core::backUpCurrentState(f.state, f.services); // hback01 holds an archive now
-    makeFolder(f.daySlot(2));
-    core::compress(f.state, f.services, f.temp.path(), f.daySlot(2));
-
-    const auto files = f.extracted(f.daySlot(2));
-    EXPECT_EQ(files.at("データ/a.txt"), "a");
-    for (const auto& [path, bytes] : files)
-        EXPECT_TRUE(path == "Fernhold/" || path.rfind("Fernhold/", 0) != 0) << path;
-}
-
-TEST(RealArchive, MissingSourceKeepsThePreviousArchiveAndStampAndTheNextBackupWorks)
-{
-    RealBackup f;
-    core::backUpToday(f.state, f.services);
-    const std::string archive = f.monthSlot(14) + kSep + "BackUp.lzh";
-    const std::string before = readFile(archive);
-    const DateTime firstStamp = f.state.setup.MonthBackDate[13];
-
-    const std::string away = f.temp.file("away");
-    fs::rename(platform::toPath(f.source), platform::toPath(away));
-    f.fakes.clock.advanceSeconds(60);
-    core::backUpToday(f.state, f.services);
-    EXPECT_EQ(readFile(archive), before);
-    EXPECT_EQ(f.state.setup.MonthBackDate[13], firstStamp);
-
-    fs::rename(platform::toPath(away), platform::toPath(f.source));
-    core::backUpToday(f.state, f.services);
-    EXPECT_EQ(f.state.setup.MonthBackDate[13], f.fakes.clock.now().time);
-    EXPECT_EQ(f.extracted(f.monthSlot(14)), treeOf(f.source));
 }
 
 TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
@@ -151,24 +96,6 @@ TEST(RealArchive, FilesRemovedDuringTheBackupAreCountedInTheMessage)
     EXPECT_EQ(f.fakes.dialogs.messages().back().text,
               f.source + " を \r" + f.daySlot(1) +
                   " にバックアップしましたが、\r読み込めなかったファイル 1 個は含まれていません");
-}
-
-TEST(RealArchive, DamagedArchiveInTheSlotStopsAScheduledAddWithoutTouchingIt)
-{
-    RealBackup f;
-    const std::string archive = f.monthSlot(14) + kSep + "BackUp.lzh";
-    f.fillSlot(f.monthSlot(14), {{"BackUp.lzh", "not an archive at all, but long enough to look for a header in it"}});
-    f.state.setup.MonthBackOption[1] = 1;
-    f.fakes.clock.set(2004, 5, 14, 8, 0, 0);
-    core::runTick(f.state, f.services);
-
-    EXPECT_EQ(readFile(archive), "not an archive at all, but long enough to look for a header in it");
-    EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
-    ASSERT_EQ(f.fakes.dialogs.notifications().size(), 1u);
-    EXPECT_EQ(f.fakes.dialogs.notifications()[0].text, f.failedText(f.monthSlot(14)));
-
-    core::backUpToday(f.state, f.services); // the menu backup replaces it whole
-    EXPECT_EQ(f.extracted(f.monthSlot(14)), treeOf(f.source));
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "restore_fixture.h"
 
 #include <filesystem>
-#include <sstream>
 
 namespace fernhold::test {
 namespace {
@@ -131,64 +130,6 @@ TEST_F(RoundTripTest, AFailureAfterTheTestIsReportedWithWhatDidNotComeBack)
     EXPECT_NE(lastMessage().find("sub"), std::string::npos) << lastMessage();
     EXPECT_EQ(readFile(path("data/a.txt")), "first version");
     EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
-}
-
-TEST_F(RoundTripTest, ATargetThatRefusesDeletionIsReportedAsAFailure)
-{
-#ifdef _WIN32
-    GTEST_SKIP() << "a folder's read-only attribute does not stop deleting in it";
-#endif
-    if (runningAsSuperUser())
-        GTEST_SKIP() << "permissions do not bind the super-user";
-    pack();
-    put("data/a.txt", "changed");
-    makeReadOnly("data");
-
-    EXPECT_EQ(restore(), RestoreOutcome::ExtractionFailed);
-
-    fs::permissions(platform::toPath(m_protected), fs::perms::owner_write, fs::perm_options::add);
-    EXPECT_NE(lastMessage().find(m_protected + " に復元できませんでした！"), std::string::npos) << lastMessage();
-    EXPECT_EQ(readFile(path("data/a.txt")), "changed");
-}
-
-// Archives written by another LZH tool, at each header level, restore to the tree they list.
-TEST_F(RoundTripTest, ArchivesOfOtherToolsRestoreToTheirListedTree)
-{
-    std::vector<std::string> samples = {"lha-l0-lh5", "lha-l1-lh5", "lha-l2-lh7", "lha-l2-lh5-utf8names"};
-#ifndef _WIN32
-    samples.push_back("lha-l2-symlinks"); // Windows makes links only with special rights
-#endif
-    for (const std::string& sample : samples) {
-        SCOPED_TRACE(sample);
-        const std::string folder = FERNHOLD_LZH_SAMPLES_DIR;
-        const std::string bytes = readFile(folder + "/" + sample + ".lzh");
-        if (bytes.empty())
-            GTEST_SKIP() << "sample archives not found beside this source tree: " << folder;
-        ASSERT_TRUE(writeFile(m_archive, bytes));
-
-        ASSERT_EQ(restore(), RestoreOutcome::Restored) << lastMessage();
-
-        const auto restored = treeOf(m_protected);
-        std::istringstream listing(readFile(folder + "/" + sample + ".sha256"));
-        std::size_t entries = 0;
-        for (std::string line; std::getline(listing, line); ++entries) {
-            std::istringstream fields(line);
-            std::string kind, hash, size, name;
-            fields >> kind >> hash >> size;
-            std::getline(fields >> std::ws, name);
-            if (kind == "F") {
-                ASSERT_EQ(restored.count(name), 1u) << name;
-                EXPECT_EQ(std::to_string(restored.at(name).size()), size) << name;
-            } else if (kind == "D") {
-                EXPECT_EQ(restored.count(name), 1u) << name;
-            } else {
-                const std::string link = name.substr(0, name.find(" -> "));
-                ASSERT_EQ(restored.count(link), 1u) << link;
-                EXPECT_EQ("link:" + name.substr(name.find(" -> ") + 4), restored.at(link));
-            }
-        }
-        EXPECT_EQ(restored.size(), entries);
-    }
 }
 
 } // namespace
