@@ -240,20 +240,6 @@ protected:
     std::string m_backup;
 };
 
-TEST_F(InterruptedRestore, ABadArchiveNeverClearsTheFolder)
-{
-    changeTheProtectedFolder();
-    const auto before = treeOf(m_source);
-    std::string damaged = readFile(m_backup);
-    damaged[damaged.size() / 2] ^= 0x55;
-    writeFile(m_backup, damaged);
-    freshRun();
-    const ChildEnd end = runChild([this] { return restoreInChild(); }, {}, nullptr);
-    ASSERT_TRUE(end.exited);
-    EXPECT_EQ(end.exitCode, 1);
-    EXPECT_TRUE(treeOf(m_source) == before) << "the folder changed";
-}
-
 TEST_F(InterruptedRestore, KilledDuringExtractionIsCompletedByASecondRestore)
 {
     for (const long long delay : {0ll, 20000ll, 100000ll, 300000ll, 500000ll}) {

@@ -121,23 +121,6 @@ TEST(Unlha, ReturnsTheCodeOfEachFailureKind)
     EXPECT_EQ(unlha(addLine(folder / "ro.lzh", folder / "src")), kUnlhaWriteFailed);
 }
 
-TEST(Unlha, ReportsMemberErrorsAndExtractsTheRest)
-{
-    TempFolder folder;
-    lzh::test::writeFile(folder.path() / "src" / "a.txt", "aaaa");
-    lzh::test::writeFile(folder.path() / "src" / "b.txt", "bbbb");
-    ASSERT_EQ(unlha(addLine(folder / "x.lzh", folder / "src")), kUnlhaOk);
-    std::string bytes = lzh::test::readFile(folder / "x.lzh");
-    const std::size_t at = bytes.find("aaaa");
-    ASSERT_NE(at, std::string::npos);
-    bytes[at] = 'X';
-    lzh::test::writeFile(folder / "x.lzh", bytes);
-    char output[255];
-    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "x.lzh", folder / "out").c_str(), output, 255), kUnlhaMemberErrors);
-    EXPECT_NE(std::string(output).find("a.txt"), std::string::npos) << output;
-    EXPECT_EQ(lzh::test::treeOf(folder.path() / "out"), (std::map<std::string, std::string>{{"b.txt", "bbbb"}}));
-}
-
 TEST(Unlha, CutsTheMessageAtACharacterBoundaryAndTerminatesIt)
 {
     TempFolder folder;
