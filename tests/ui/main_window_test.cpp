@@ -21,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 using fernhold::test::child;
