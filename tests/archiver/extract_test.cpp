@@ -192,6 +192,19 @@ TEST(LzhExtract, ReportsUnsupportedMethodsAndExtractsTheRest)
     EXPECT_EQ(test::treeOf(folder.path() / "out"), (std::map<std::string, std::string>{{"new.txt", "ok"}}));
 }
 
+// A member whose data runs past the archive's end is refused at its header: the archive is
+// reported damaged, not the member alone.
+TEST(LzhExtract, StopsAtATruncatedMemberKeepingEarlierOnes)
+{
+    test::TempFolder folder;
+    std::string archive = test::storedFile("a.txt", "alpha") + test::storedFile("b.txt", std::string(1000, 'b'));
+    archive.resize(archive.size() - 10);
+    const Outcome outcome = extractBytes(folder, archive);
+    EXPECT_EQ(outcome.summary.members, 1);
+    EXPECT_EQ(outcome.summary.archiveStatus.code(), base::ErrorCode::Corrupt);
+    EXPECT_EQ(test::treeOf(folder.path() / "out"), (std::map<std::string, std::string>{{"a.txt", "alpha"}}));
+}
+
 TEST(LzhExtract, RestoresModificationTimesAndPermissionsOfFilesAndFolders)
 {
     const auto seconds = [](const fs::path& p) {
