@@ -193,12 +193,5 @@ TEST(LzhPack, NeverPacksItselfNorExcludedPaths)
     EXPECT_EQ(unpacked(folder, archive), (std::map<std::string, std::string>{{"f.txt", "kept"}}));
 }
 
-TEST(LzhPack, ReportsAMissingSourceFolder)
-{
-    test::TempFolder folder;
-    EXPECT_EQ(pack(folder / "x.lzh", folder / "none").archiveStatus.code(), base::ErrorCode::NotFound);
-    EXPECT_FALSE(fs::exists(folder / "x.lzh"));
-}
-
 } // namespace
 } // namespace archiver

@@ -105,14 +105,5 @@ TEST(LzhSamples, EveryOtherProducersArchiveExtractsToItsManifest)
     EXPECT_GE(checked, 8);
 }
 
-// The program's own reading never looks past the first byte: a self-extracting file is no backup.
-TEST(LzhSamples, ASelfExtractingProgramIsNoArchiveToTheProgramsOwnReading)
-{
-    const fs::path sfx = fs::path(FERNHOLD_TEST_DATA_DIR) / "lzh" / "lha-dos" / "lha255e-sfx.exe";
-    test::TempFolder out;
-    EXPECT_FALSE(extractArchive(sfx.string(), out.str(), {}).archiveStatus.ok());
-    EXPECT_FALSE(testArchive(sfx.string(), {}).archiveStatus.ok());
-}
-
 } // namespace
 } // namespace archiver

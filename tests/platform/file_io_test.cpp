@@ -78,24 +78,3 @@ TEST(OpenFile, OpensJapanesePathsAndReportsTheSystemReason)
 }
 
 } // namespace
-
-// The causes a person can act on read in the program's own words; anything else in the system's.
-TEST(ErrorText, NamesTheUsualCausesInJapanese)
-{
-    const struct {
-        std::errc error;
-        const char* text;
-    } cases[] = {
-        {std::errc::permission_denied, "アクセスする権限がありません"},
-        {std::errc::operation_not_permitted, "アクセスする権限がありません"},
-        {std::errc::read_only_file_system, "書き込みのできない媒体です"},
-        {std::errc::not_a_directory, "フォルダのあるべき場所にファイルがあります"},
-        {std::errc::is_a_directory, "ファイルのあるべき場所にフォルダがあります"},
-        {std::errc::no_space_on_device, "ディスクの空きが足りません"},
-        {std::errc::filename_too_long, "名前が長すぎます"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::errorText(std::make_error_code(c.error)), c.text) << c.text;
-    const std::error_code other = std::make_error_code(std::errc::io_error);
-    EXPECT_EQ(platform::errorText(other), other.message());
-}

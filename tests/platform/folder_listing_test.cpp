@@ -84,15 +84,6 @@ TEST(FolderListing, AFolderPastThreeHundredCharactersListsItsOwnEntries)
     EXPECT_TRUE(empty->empty());
 }
 
-TEST(FolderListing, AMissingFolderIsNotFound)
-{
-    TempFolder folder;
-    const auto listing = platform::listFolder(folder.file("nowhere"));
-    ASSERT_FALSE(listing.ok());
-    EXPECT_EQ(listing.status().code(), base::ErrorCode::NotFound);
-    EXPECT_EQ(listing.status().path(), folder.file("nowhere"));
-}
-
 #ifdef _WIN32
 // Wine cannot make the profile's compatibility junctions, so the rule is tried on find data.
 TEST(FolderListingWin32, LeavesOutOnlyLinksThatAreBothHiddenAndSystem)

@@ -6,14 +6,6 @@ namespace {
 
 const std::string kSep(1, platform::kSeparator);
 
-TEST(Paths, JoinPutsExactlyOneSeparatorBetweenTheParts)
-{
-    EXPECT_EQ(platform::joinPath("a", "b"), "a" + kSep + "b");
-    EXPECT_EQ(platform::joinPath("a" + kSep, "b"), "a" + kSep + "b");
-    EXPECT_EQ(platform::joinPath("a", kSep + "b"), "a" + kSep + "b");
-    EXPECT_EQ(platform::joinPath("", "b"), "b");
-}
-
 TEST(Paths, ConvertsJapaneseNamesToFilesystemPathsAndBack)
 {
     const std::string name = "バックアップ" + kSep + "表～.txt";

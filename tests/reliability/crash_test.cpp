@@ -9,7 +9,6 @@
 #include "core/backup/backup_messages.h"
 #include "core/backup/backup_operations.h"
 #include "core/restore/restore_archive.h"
-#include "core/schedule/scheduled_backups.h"
 #include "core/settings/setup_file.h"
 #include "core/startup/startup.h"
 #include "core/store/backup_tree.h"
@@ -162,28 +161,6 @@ TEST_F(InterruptedBackup, KilledAtAnyMomentLeavesTheSlotAndSettingsWhole)
     EXPECT_EQ(endings.count("killed"), 1u) << "no kill point fell inside the backup";
 }
 
-TEST_F(InterruptedBackup, AScheduledBackupKilledWhileAddingKeepsTheSlotWhole)
-{
-    // The timer's backup adds onto the slot's archive; it writes a new one beside it and renames.
-    int iteration = 0;
-    for (const long long delay : {0ll, 15000ll, 90000ll, 260000ll, 400000ll}) {
-        SCOPED_TRACE("SIGKILL after " + std::to_string(delay) + " us");
-        freshRun();
-        const ChildEnd end = runChild(
-            [this] {
-                ProgramRun run(m_run);
-                core::runScheduledDayBack(run.state, run.real.services);
-                return run.real.dialogs.notifications().empty() ? 0 : 1;
-            },
-            {}, afterMicroseconds(delay));
-        EXPECT_EQ(end.otherSignal, 0);
-        EXPECT_TRUE(!end.exited || end.exitCode == 0);
-        expectSlotIntact();
-        expectSetupIsOneOf({m_oldSetup});
-        expectNextStartAndBackup(++iteration % 4 == 0);
-    }
-}
-
 TEST_F(InterruptedBackup, AFileSizeLimitFailsTheBackupAndKeepsThePreviousArchive)
 {
     // RLIMIT_FSIZE stops every write at that size, the archive's and setup.def's alike (setup.def
@@ -233,30 +210,6 @@ TEST_F(InterruptedSave, KilledWhileSavingLeavesOneCompleteVersion)
     }
 }
 
-TEST_F(InterruptedSave, AFileSizeLimitKeepsTheOldFileAndNoTemporary)
-{
-    core::SetupRecord other = m_oldRecord;
-    other.DayBackSlot = 5;
-    const std::size_t size = core::serializeSetup(other).size();
-    for (std::uint64_t limit = 1; limit < size; limit += 293) {
-        SCOPED_TRACE("file-size limit " + std::to_string(limit));
-        freshRun();
-        ChildLimits limits;
-        limits.fileSizeLimit = limit;
-        const ChildEnd end = runChild(
-            [&] {
-                ProgramRun run(m_run, false);
-                run.state.setup = other;
-                return core::SaveSetup(run.state).ok() ? 0 : 1;
-            },
-            limits, nullptr);
-        ASSERT_TRUE(end.exited);
-        EXPECT_EQ(end.exitCode, 1) << "a save cut short was reported as done";
-        EXPECT_EQ(readFile(core::setupFilePath(m_run)), m_oldSetup);
-        EXPECT_TRUE(entriesNamed(m_run, "setup.def.tmp").empty());
-    }
-}
-
 // A restore of a good archive over a protected folder with other content, killed part way.
 class InterruptedRestore : public InterruptedBackup {
 protected:
@@ -286,20 +239,6 @@ protected:
     std::map<std::string, std::string> m_expected;
     std::string m_backup;
 };
-
-TEST_F(InterruptedRestore, ABadArchiveNeverClearsTheFolder)
-{
-    changeTheProtectedFolder();
-    const auto before = treeOf(m_source);
-    std::string damaged = readFile(m_backup);
-    damaged[damaged.size() / 2] ^= 0x55;
-    writeFile(m_backup, damaged);
-    freshRun();
-    const ChildEnd end = runChild([this] { return restoreInChild(); }, {}, nullptr);
-    ASSERT_TRUE(end.exited);
-    EXPECT_EQ(end.exitCode, 1);
-    EXPECT_TRUE(treeOf(m_source) == before) << "the folder changed";
-}
 
 TEST_F(InterruptedRestore, KilledDuringExtractionIsCompletedByASecondRestore)
 {

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <map>
+#include <vector>
 
 namespace {
 namespace fs = std::filesystem;
@@ -69,6 +70,16 @@ std::map<std::string, std::string> asCp932(const std::map<std::string, std::stri
     return out;
 }
 
+// One line per entry, "path size sha256", in path order: a failure names the entries that differ
+// without printing their contents.
+std::vector<std::string> digests(const std::map<std::string, std::string>& tree)
+{
+    std::vector<std::string> lines;
+    for (const auto& [path, content] : tree)
+        lines.push_back(path + " " + std::to_string(content.size()) + " " + lzh::test::sha256Hex(content));
+    return lines;
+}
+
 // Folders created only as the parents of split names do not count.
 std::map<std::string, std::string> filesOnly(const std::map<std::string, std::string>& tree)
 {
@@ -117,28 +128,28 @@ TEST_P(WrittenByUnlha, OurOwnReaderGetsTheTreeBack)
 {
     ASSERT_EQ(lzh::test::run(kUnlha + " t " + quoted(m_folder / "x.lzh")), 0);
     ASSERT_EQ(lzh::test::run(kUnlha + " x " + quoted(m_folder / "x.lzh") + " " + quoted(m_folder / "mine")), 0);
-    EXPECT_EQ(lzh::test::treeOf(m_folder.path() / "mine"), m_expected);
+    EXPECT_EQ(digests(lzh::test::treeOf(m_folder.path() / "mine")), digests(m_expected));
 }
 
 TEST_P(WrittenByUnlha, BsdtarExtractsTheTreeWithNamesIntact)
 {
     if (!installed("bsdtar"))
         GTEST_SKIP() << "bsdtar is not installed";
-    EXPECT_EQ(extractWith("bsdtar -xf"), m_expected);
+    EXPECT_EQ(digests(extractWith("bsdtar -xf")), digests(m_expected));
 }
 
 TEST_P(WrittenByUnlha, LhasaExtractsTheTreeWithCp932Names)
 {
     if (!installed("lhasa"))
         GTEST_SKIP() << "lhasa is not installed";
-    EXPECT_EQ(extractWith("lhasa x"), asCp932(m_expected, false));
+    EXPECT_EQ(digests(extractWith("lhasa x")), digests(asCp932(m_expected, false)));
 }
 
 TEST_P(WrittenByUnlha, SevenZipExtractsEveryFileByteForByte)
 {
     if (!installed("7zz"))
         GTEST_SKIP() << "7zz is not installed";
-    EXPECT_EQ(filesOnly(extractWith("7zz x -y")), filesOnly(asCp932(m_expected, true)));
+    EXPECT_EQ(digests(filesOnly(extractWith("7zz x -y"))), digests(filesOnly(asCp932(m_expected, true))));
 }
 
 std::string methodName(const ::testing::TestParamInfo<const char*>& info)
@@ -177,7 +188,7 @@ TEST(WrittenByJlha, EveryLevelAndMethodExtractsByteForByte)
                       0);
             const fs::path out = folder.path() / (std::string("out") + level + method);
             ASSERT_EQ(lzh::test::run(kUnlha + " x " + quoted(archive) + " " + quoted(out.string())), 0);
-            EXPECT_EQ(lzh::test::treeOf(out), expected);
+            EXPECT_EQ(digests(lzh::test::treeOf(out)), digests(expected));
         }
     }
 }

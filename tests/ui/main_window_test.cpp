@@ -5,7 +5,6 @@
 #include "support/file_helpers.h"
 #include "support/temp_folder.h"
 #include "ui/main_window.h"
-#include "ui/qt_archive_runner.h"
 #include "ui/qt_dialogs.h"
 #include "ui/twips.h"
 #include "window_helpers.h"
@@ -21,9 +20,6 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -269,28 +265,6 @@ TEST_F(MainWindowTest, ScheduledFailureNoticesNeitherPileUpNorOutliveTheMainWind
     window->close();
     for (QWidget* widget : QApplication::topLevelWidgets())
         EXPECT_FALSE(widget->isVisible()) << widget->metaObject()->className();
-}
-
-// An archive command that takes two seconds.
-class SlowJob final : public core::ArchiveRunner {
-public:
-    core::archive::ArchiveResult run(const core::archive::UnlhaCommand&, const core::archive::ArchiveOptions&) override
-    {
-        std::this_thread::sleep_for(std::chrono::seconds(2));
-        return {};
-    }
-};
-
-TEST_F(MainWindowTest, TheClockKeepsTickingDuringALongArchiveCommand)
-{
-    SlowJob job;
-    ui::QtArchiveRunner runner(job);
-    core::Services services{m_fakes.clock, m_fakes.dialogs, m_fakes.mainView, runner, m_fakes.locale};
-    auto window = open(services);
-    const size_t before = m_fakes.mainView.titles().size();
-    trigger(*window, "menuLZH");
-    EXPECT_GT(m_fakes.mainView.titles().size(), before);
-    EXPECT_EQ(m_fakes.mainView.lastTitle(), "つむぎ君: 10:00:30");
 }
 
 } // namespace

@@ -105,25 +105,4 @@ TEST(QtDialogs, MissingFolderTypedIntoTheChooserMeetsOurMessage)
     EXPECT_FALSE(accept.contains(QStringLiteral("Choose"))) << accept.toStdString();
 }
 
-TEST(QtDialogs, NoticesDoNotBlockTheCaller)
-{
-    ui::QtDialogs dialogs;
-    dialogs.notify("つむぎ君", "終了\rしました");
-    QMessageBox* shown = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
-            shown = box;
-    ASSERT_NE(shown, nullptr);
-    EXPECT_FALSE(shown->isModal());
-    EXPECT_EQ(shown->text(), QStringLiteral("終了\nしました"));
-    shown->close();
-}
-
-TEST(QtLocaleFormat, TimesAlwaysCarrySeconds)
-{
-    const std::string time = ui::QtLocaleFormat().longTime(14, 5, 9);
-    EXPECT_NE(time.find("05"), std::string::npos) << time;
-    EXPECT_NE(time.find("09"), std::string::npos) << time;
-}
-
 } // namespace

@@ -59,6 +59,11 @@ while IFS=$'\t' read -r -u 3 name module file; do
         continue
     fi
     total=$((total + 1))
+    if [ ! -f "$root/$file" ]; then
+        # Nothing to put back: restoring would write another mutant's original under this name.
+        printf '%-28s %-10s %-8s %s\n' "$name" "$module" NO-APPLY "$file does not exist"
+        continue
+    fi
     cp -p "$root/$file" "$work/original"
     saved_file=$file
     touch "$work/stamp"

@@ -105,21 +105,6 @@ TEST(Unlha, RefusesMalformedLinesWholeAndTouchesNoFile)
     EXPECT_EQ(lzh::test::treeOf(folder.path()).size(), 2u);
 }
 
-TEST(Unlha, PacksAndExtractsWithTheProgramsLines)
-{
-    TempFolder folder;
-    lzh::test::writeFile(folder.path() / lzh::test::u8path("データ/表 1.txt"), "contents");
-    const std::string archive = (folder.path() / "slot" / "BackUp.lzh").string();
-    fs::create_directories(folder.path() / "slot");
-    char output[255];
-    ASSERT_EQ(Unlha(nullptr, addLine(archive, folder / "データ").c_str(), output, 255), kUnlhaOk) << output;
-    EXPECT_EQ(std::strncmp(output, "OK", 2), 0);
-    ASSERT_EQ(unlha(extractLine(archive, folder / "復元")), kUnlhaOk);
-    EXPECT_EQ(lzh::test::readFile(folder.path() / lzh::test::u8path("復元/表 1.txt")), "contents");
-    EXPECT_EQ(unlha("t \"" + archive + "\""), kUnlhaOk);
-    EXPECT_EQ(unlha("l \"" + archive + "\""), kUnlhaOk);
-}
-
 TEST(Unlha, ReturnsTheCodeOfEachFailureKind)
 {
     TempFolder folder;
@@ -139,23 +124,6 @@ TEST(Unlha, ReturnsTheCodeOfEachFailureKind)
 #endif
     fs::create_directories(folder / "ro.lzh.fernhold-new");
     EXPECT_EQ(unlha(addLine(folder / "ro.lzh", folder / "src")), kUnlhaWriteFailed);
-}
-
-TEST(Unlha, ReportsMemberErrorsAndExtractsTheRest)
-{
-    TempFolder folder;
-    lzh::test::writeFile(folder.path() / "src" / "a.txt", "aaaa");
-    lzh::test::writeFile(folder.path() / "src" / "b.txt", "bbbb");
-    ASSERT_EQ(unlha(addLine(folder / "x.lzh", folder / "src")), kUnlhaOk);
-    std::string bytes = lzh::test::readFile(folder / "x.lzh");
-    const std::size_t at = bytes.find("aaaa");
-    ASSERT_NE(at, std::string::npos);
-    bytes[at] = 'X';
-    lzh::test::writeFile(folder / "x.lzh", bytes);
-    char output[255];
-    EXPECT_EQ(Unlha(nullptr, extractLine(folder / "x.lzh", folder / "out").c_str(), output, 255), kUnlhaMemberErrors);
-    EXPECT_NE(std::string(output).find("a.txt"), std::string::npos) << output;
-    EXPECT_EQ(lzh::test::treeOf(folder.path() / "out"), (std::map<std::string, std::string>{{"b.txt", "bbbb"}}));
 }
 
 TEST(Unlha, CutsTheMessageAtACharacterBoundaryAndTerminatesIt)

@@ -60,17 +60,6 @@ TEST(DailyBackup, StampsTodaysSlotConfirmsThenSaves)
     EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.doneText(f.monthSlot(31)));
 }
 
-TEST(MenuBackups, SourceShownWithoutOneTrailingSeparatorAndPackedWithExactlyOne)
-{
-    BackupFixture f;
-    f.state.setup.BackupFolder = f.source + kSep + kSep;
-    core::backUpToday(f.state, f.fakes.services);
-    const std::string slot = f.monthSlot(14);
-    EXPECT_EQ(f.fakes.archiver.commands().at(0),
-              commandOf("a -d1 -y1 -h2 -jm2 \"" + slot + kSep + "BackUp.new.lzh\" \"" + f.source + kSep + kSep + "\""));
-    EXPECT_EQ(f.fakes.dialogs.messages().at(0).text, f.source + kSep + " を \r" + slot + " にバックアップしました");
-}
-
 TEST(MenuBackups, SlotEndsWithOnlyTheNewArchiveAndItsSubfolders)
 {
     BackupFixture f;
@@ -186,42 +175,4 @@ TEST(MenuBackups, AFolderThatCouldNeverBeRestoredIsNotBackedUp)
     }
 }
 
-TEST(MenuBackups, RemovedSlotFolderIsMadeAgainButAPlainFileInItsPlaceFails)
-{
-    BackupFixture f;
-    core::backUpCurrentState(f.state, f.fakes.services); // no DayBack folder at all
-    EXPECT_EQ(readFile(f.daySlot(1) + kSep + "BackUp.lzh"), "new");
-
-    writeFile(f.daySlot(2), "a file where the slot belongs");
-    core::backUpCurrentState(f.state, f.fakes.services);
-    EXPECT_EQ(readFile(f.daySlot(2)), "a file where the slot belongs");
-    EXPECT_TRUE(f.state.setup.DayBackDate[2].isZero());
-    EXPECT_EQ(f.fakes.dialogs.messages().at(1).text, f.failedText(f.daySlot(2)));
-
-    core::backUpCurrentState(f.state, f.fakes.services); // and the next backup works again
-    EXPECT_EQ(readFile(f.daySlot(3) + kSep + "BackUp.lzh"), "new");
-}
-
 } // namespace
-
-// A settings file that cannot be replaced (here a folder stands in its place) would lose the new
-// slot number, so the next backup would overwrite the newest generation: both backups say so.
-TEST(MenuBackups, FailedSaveOfTheSettingsIsReportedAfterTheBackup)
-{
-    for (const bool daily : {false, true}) {
-        SCOPED_TRACE(daily ? "daily" : "current state");
-        BackupFixture f;
-        makeFolder(f.setupFile());
-
-        if (daily)
-            core::backUpToday(f.state, f.fakes.services);
-        else
-            core::backUpCurrentState(f.state, f.fakes.services);
-
-        const auto& shown = f.fakes.dialogs.messages();
-        ASSERT_EQ(shown.size(), 2u);
-        EXPECT_EQ(shown[0].title, daily ? kDayTitle : kNowTitle);
-        EXPECT_EQ(shown[1].title, shown[0].title);
-        EXPECT_EQ(shown[1].text.rfind("設定を保存できませんでした\r" + f.setupFile() + "\r", 0), 0u) << shown[1].text;
-    }
-}

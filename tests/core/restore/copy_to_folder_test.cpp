@@ -53,17 +53,6 @@ TEST_F(CopyToFolderTest, TheChooserStartsInARecreatedTmpReadAndACancelStopsSilen
     EXPECT_FALSE(core::restore::closesWindow(CopyOutcome::Cancelled));
 }
 
-TEST_F(CopyToFolderTest, AMissingDestinationIsReportedUnderTheProductName)
-{
-    m_fakes.dialogs.chooseFolderAnswer(path("nowhere"));
-
-    EXPECT_EQ(copy(), CopyOutcome::FolderNotFound);
-
-    EXPECT_EQ(m_fakes.dialogs.messages().at(0).title, "つむぎ君");
-    EXPECT_EQ(m_fakes.dialogs.messages().at(0).text, "指定されたフォルダが見つかりません！");
-    EXPECT_FALSE(isFolder(path("nowhere")));
-}
-
 TEST_F(CopyToFolderTest, IntoTmpReadItClearsWithoutAskingAndReportsTheSlot)
 {
     put("prog/TmpRead/old/file.txt");
@@ -140,17 +129,6 @@ TEST_F(CopyToFolderTest, AnotherFolderWithContentsIsClearedOnlyAfterYes)
     EXPECT_EQ(m_fakes.dialogs.messages().back().text, m_slot + " を \r" + path("work") + " に読込みました");
 }
 
-TEST_F(CopyToFolderTest, AnEmptyOtherFolderIsUsedWithoutAQuestion)
-{
-    makeFolder(path("empty"));
-    m_fakes.dialogs.chooseFolderAnswer(path("empty") + platform::kSeparator);
-
-    EXPECT_EQ(copy(), CopyOutcome::Copied);
-
-    EXPECT_TRUE(m_fakes.dialogs.questions().empty());
-    EXPECT_EQ(m_fakes.dialogs.messages().back().text, m_slot + " を \r" + path("empty") + " に読込みました");
-}
-
 TEST_F(CopyToFolderTest, RefusesTheProgramFolderItsParentsAndTheSlotTree)
 {
     put("prog/MonthBack/mback02/BackUp.lzh", "keep");
@@ -167,22 +145,6 @@ TEST_F(CopyToFolderTest, RefusesTheProgramFolderItsParentsAndTheSlotTree)
     }
     EXPECT_TRUE(m_fakes.archiver.commands().empty());
     EXPECT_EQ(treeOf(m_temp.path()), before);
-}
-
-TEST_F(CopyToFolderTest, ASlotHoldingSomeOtherFileButNoArchiveLeavesTheDestinationAlone)
-{
-    m_slot = core::daySlotPath(m_program, 11);
-    put("prog/DayBack/hback11/notes.txt");
-    put("prog/TmpRead/kept.txt", "kept");
-    m_fakes.dialogs.chooseFolderAnswer(core::tmpReadFolder(m_program));
-
-    EXPECT_EQ(copy(), CopyOutcome::ArchiveRejected);
-
-    EXPECT_EQ(readFile(path("prog/TmpRead/kept.txt")), "kept");
-    EXPECT_TRUE(m_fakes.archiver.commands().empty());
-    EXPECT_EQ(m_fakes.dialogs.messages().back().title, kCopyTitle);
-    EXPECT_NE(m_fakes.dialogs.messages().back().text.find("コピーを中止しました。"), std::string::npos);
-    EXPECT_FALSE(core::restore::closesWindow(CopyOutcome::ArchiveRejected));
 }
 
 TEST_F(CopyToFolderTest, AFailedExtractionIsNotReportedAsRead)

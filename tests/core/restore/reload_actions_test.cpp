@@ -110,14 +110,5 @@ TEST_F(ReloadActionsTest, ASlotWrittenWhileTheQuestionIsOpenIsNotRestored)
     }
 }
 
-TEST_F(ReloadActionsTest, TheWindowClosesAfterARestoreThatFailed)
-{
-    put("prog/MonthBack/mback01/BackUp.lzh");
-    m_fakes.archiver.setResult(archiveFailure(base::ErrorCode::Corrupt));
-    m_fakes.dialogs.answerYes();
-
-    EXPECT_TRUE(core::restore::restoreSelectedSlot(m_state, m_fakes.services, openedModel(0, 0)));
-}
-
 } // namespace
 } // namespace fernhold::test

@@ -68,13 +68,6 @@ TEST_F(ReloadModelTest, ByTimeListsTheTwentyFourRingSlotsForAnyNonZeroModeAndOpe
     }
 }
 
-TEST_F(ReloadModelTest, TitleKeepsSlotPathFromTheProgramFoldersOwnName)
-{
-    EXPECT_EQ(core::restore::reloadWindowTitle(kProgram, kProgram + kSep + "DayBack" + kSep + "hback05"),
-              ".." + kSep + "Keeper" + kSep + "DayBack" + kSep + "hback05");
-    EXPECT_EQ(core::restore::reloadWindowTitle("Keeper", "Keeper" + kSep + "x"), ".." + kSep + "Keeper" + kSep + "x");
-}
-
 TEST_F(ReloadModelTest, BeforeActivationListClicksAreIgnoredAndFoldersMoveOnlyTheFileList)
 {
     ReloadModel model = byDate();

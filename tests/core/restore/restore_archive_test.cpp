@@ -55,73 +55,6 @@ TEST_F(RestoreArchiveTest, PaintsTheTitleThenTestsThenClearsThenExtracts)
     EXPECT_FALSE(m_state.archiveBusy);
 }
 
-TEST_F(RestoreArchiveTest, ReportsSuccessInTwoLinesAndThenSavesTheSettings)
-{
-    m_fakes.archiver.setOnRun(
-        [&](const core::archive::UnlhaCommand&) { EXPECT_FALSE(isFile(core::setupFilePath(m_program))); });
-
-    restore(m_protected);
-
-    ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
-    EXPECT_EQ(m_fakes.dialogs.messages()[0].title, kRestoreTitle);
-    EXPECT_EQ(m_fakes.dialogs.messages()[0].text, m_archive + " を \r" + m_protected + " に復元しました");
-    EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
-}
-
-// As after a menu backup: setup.def that cannot be replaced (a folder stands in its place) is told.
-TEST_F(RestoreArchiveTest, AFailedSaveOfTheSettingsIsReportedAfterTheResult)
-{
-    makeFolder(core::setupFilePath(m_program));
-
-    restore(m_protected);
-
-    const auto messages = m_fakes.dialogs.messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].text, m_archive + " を \r" + m_protected + " に復元しました");
-    EXPECT_EQ(messages[1].title, kRestoreTitle);
-    EXPECT_EQ(messages[1].text.rfind("設定を保存できませんでした\r" + core::setupFilePath(m_program) + "\r", 0), 0u)
-        << messages[1].text;
-}
-
-TEST_F(RestoreArchiveTest, WithoutReportShowsNothingAndWritesNoSettings)
-{
-    EXPECT_EQ(restore(m_protected, 0), RestoreOutcome::Restored);
-    EXPECT_EQ(restore(m_protected, 2), RestoreOutcome::Restored);
-
-    EXPECT_TRUE(m_fakes.dialogs.shown().empty());
-    EXPECT_FALSE(isFile(core::setupFilePath(m_program)));
-    EXPECT_EQ(m_fakes.archiver.commands().size(), 4u);
-}
-
-TEST_F(RestoreArchiveTest, ClearingTakesSubfoldersWholeAndLeavesReadOnlyFilesDirectlyInside)
-{
-    put("data/plain.txt");
-    put("data/kept.txt", "read-only");
-    makeReadOnly("data/kept.txt");
-    put("data/sub/deep/inner.txt");
-    put("data/sub/locked.txt");
-    makeReadOnly("data/sub/locked.txt");
-    makeReadOnly("data/sub/deep");
-    put("outside/victim.txt", "mine");
-    link(path("outside"), "data/link"); // removed as a link; what it points to stays
-
-    restore(m_protected);
-
-    EXPECT_EQ(treeOf(m_protected), (std::map<std::string, std::string>{{"kept.txt", "read-only"}}));
-    EXPECT_EQ(treeOf(path("outside")), (std::map<std::string, std::string>{{"victim.txt", "mine"}}));
-}
-
-TEST_F(RestoreArchiveTest, AMissingTargetIsCreatedAndRestoredInto)
-{
-    const std::string gone = path("gone/deeper");
-
-    EXPECT_EQ(restore(gone), RestoreOutcome::Restored);
-
-    EXPECT_TRUE(isFolder(gone));
-    EXPECT_EQ(m_fakes.archiver.commands().size(), 2u);
-    EXPECT_EQ(m_fakes.dialogs.messages()[0].text, m_archive + " を \r" + gone + " に復元しました");
-}
-
 TEST_F(RestoreArchiveTest, AMissingArchiveStopsBeforeTheArchiverAndTouchesNothing)
 {
     put("data/file.txt", "kept");
@@ -233,12 +166,6 @@ TEST_F(RestoreArchiveTest, RefusesEveryFolderThatHoldsTheProgramFolder)
     }
     EXPECT_TRUE(m_fakes.archiver.commands().empty());
     EXPECT_EQ(readFile(path("outer/inner/prog/DayBack/hback01/BackUp.lzh")), "keep");
-}
-
-TEST_F(RestoreArchiveTest, TheWorkingFolderAndOtherFoldersBesideTheTreeMayBeRestoredInto)
-{
-    EXPECT_EQ(restore(core::tmpReadFolder(m_program)), RestoreOutcome::Restored);
-    EXPECT_EQ(restore(path("prog/Documents")), RestoreOutcome::Restored);
 }
 
 TEST_F(RestoreArchiveTest, AnUnreadableTargetLosesNothing)

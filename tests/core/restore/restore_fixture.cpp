@@ -43,15 +43,6 @@ void RestoreFixture::put(const std::string& relative, const std::string& bytes)
     ASSERT_TRUE(writeFile(platform::fromPath(file), bytes)) << relative;
 }
 
-void RestoreFixture::makeReadOnly(const std::string& relative)
-{
-    std::error_code ec;
-    fs::permissions(platform::toPath(path(relative)),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write, fs::perm_options::remove,
-                    ec);
-    ASSERT_FALSE(ec) << relative;
-}
-
 bool RestoreFixture::link(const std::string& target, const std::string& linkRelative)
 {
     std::error_code ec;

@@ -24,7 +24,6 @@ protected:
 
     std::string path(const std::string& relative) const; // below the temporary folder, '/' parts
     void put(const std::string& relative, const std::string& bytes = "x");
-    void makeReadOnly(const std::string& relative);
     // A link at linkRelative to target; false where the platform refuses links.
     bool link(const std::string& target, const std::string& linkRelative);
 

@@ -46,17 +46,6 @@ TEST(TimedMonthBackup, StartInsideTheWindowFiresAtOnceButJustAfterItDoesNot)
     EXPECT_TRUE(tickFrom(tooLate, 8, 0, 6, 5).empty());
 }
 
-TEST(TimedMonthBackup, OnlyAnExactOneSwitchesItOnAndOffLeavesTheFlagAlone)
-{
-    for (const std::int16_t option : {std::int16_t{0}, std::int16_t{2}, std::int16_t{-1}}) {
-        BackupFixture f;
-        f.state.setup.MonthBackOption[1] = option;
-        f.state.TimerDone[0] = -1;
-        EXPECT_TRUE(tickFrom(f, 7, 59, 58, 10).empty());
-        EXPECT_EQ(f.state.TimerDone[0], -1);
-    }
-}
-
 TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
 {
     BackupFixture f;
@@ -90,15 +79,6 @@ TEST(HourBackup, SlotNumberFollowsTheRingNotTheHourAndAHandEditedOneRestartsIt)
     }
 }
 
-TEST(HourBackup, TwoCountsAsOff)
-{
-    BackupFixture f;
-    f.state.setup.DayBackHour[14] = 2;
-    f.state.TimerDone[1] = -1;
-    EXPECT_TRUE(tickFrom(f, 14, 0, 0, 3).empty());
-    EXPECT_EQ(f.state.TimerDone[1], 0);
-}
-
 TEST(TimerTick, TimedAndHourBackupsMeetingRunInOneTickMonthBackFirst)
 {
     BackupFixture f;
@@ -108,18 +88,6 @@ TEST(TimerTick, TimedAndHourBackupsMeetingRunInOneTickMonthBackFirst)
     ASSERT_EQ(f.fakes.archiver.commands().size(), 2u);
     EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[0]), f.monthSlot(14) + kSep + "BackUp.lzh");
     EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[1]), f.daySlot(1) + kSep + "BackUp.lzh");
-}
-
-TEST(TimerTick, SetsTheClockTitleBeforeABackupStarts)
-{
-    BackupFixture f;
-    f.state.setup.DayBackHour[8] = 1;
-    std::string titleDuringBackup;
-    f.fakes.archiver.setOnRun(
-        [&](const core::archive::UnlhaCommand&) { titleDuringBackup = f.fakes.mainView.lastTitle(); });
-    tickFrom(f, 8, 0, 0, 1);
-    EXPECT_EQ(titleDuringBackup, "つむぎ君: 8:00:00");
-    EXPECT_EQ(core::clockTitle(f.fakes.locale, DateTime::fromCivil({2004, 5, 14, 23, 5, 9})), "つむぎ君: 23:05:09");
 }
 
 TEST(TimerTick, WhileAnArchiveRunsATickOnlySetsTheTitle)

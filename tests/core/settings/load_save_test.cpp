@@ -95,13 +95,6 @@ TEST(LoadSetup, ReportsAppliesDefaultsAndRewritesABadFile)
     EXPECT_EQ(program.state.setup.MonthBackDate[5], saved.MonthBackDate[5]);
 }
 
-TEST(LoadSetup, TakesTheFailurePathForAMissingFile)
-{
-    Program missing;
-    EXPECT_FALSE(core::LoadSetup(missing.state, missing.dialogs));
-    expectFailurePathTaken(missing, missing.defaultsKeeping({}));
-}
-
 TEST(LoadSetup, StopsEarlyInAHundredMegabyteFile)
 {
     // Sparse files: the zeros cost no disk; a reader that took them whole would still be slow.

@@ -67,16 +67,6 @@ TEST(SetupFile, DefaultsMakeNinetyTwoCrlfLinesByteForByte)
     EXPECT_EQ(core::serializeSetup(record), joinLines(expected));
 }
 
-TEST(SetupFile, ApplyDefaultsLeavesMonthBackDatesAlone)
-{
-    SetupRecord record = everyFieldSet();
-    core::ApplyDefaults(record, "P");
-    EXPECT_EQ(record.MonthBackDate, everyFieldSet().MonthBackDate);
-    EXPECT_EQ(record.BackupFolder, "P" + kSep + "TmpRead");
-    EXPECT_EQ(record.DayBackDate, decltype(record.DayBackDate){});
-    EXPECT_EQ(record.DayBackSlot, 0);
-}
-
 // In CP932 when it holds the folder's name, else in UTF-8 behind a byte-order mark.
 TEST(SetupFile, RoundTripsEveryFieldInCp932OrElseUtf8)
 {

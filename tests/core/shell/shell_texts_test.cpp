@@ -1,7 +1,5 @@
 #include "core/shell/extraction_test.h"
-#include "core/shell/help_pages.h"
 #include "core/shell/version_text.h"
-#include "platform/paths.h"
 #include "support/fake_services.h"
 
 #include <gtest/gtest.h>
@@ -14,25 +12,6 @@ TEST(VersionText, WritesTheRevisionStraightAfterTheMinorNumber)
     EXPECT_EQ(core::versionText(2, 0, 10), "Ver 2.010");
     EXPECT_EQ(core::versionText(1, 12, 0), "Ver 1.120");
     EXPECT_EQ(core::versionText(0, 0, 1), "Ver 0.01");
-}
-
-TEST(HelpPages, TitlesAndFilesFollowThePageNumber)
-{
-    const char* titles[] = {"  ファイルのバックアップ",
-                            "  本日のバック",
-                            "  現状をバック",
-                            "  バックアップのタイミング",
-                            "  時刻指定で復元（上書き）",
-                            "  日付指定で復元（上書き）",
-                            "  フォルダを指定してコピー",
-                            "  ファイルを探して復元"};
-    for (int page = 0; page < 8; ++page) {
-        const auto info = core::helpPage(page);
-        ASSERT_TRUE(info.has_value()) << page;
-        EXPECT_EQ(info->title, titles[page]);
-        EXPECT_EQ(info->fileName, "help" + std::to_string(page) + ".html");
-    }
-    EXPECT_EQ(core::helpPagePath("/opt/fh", 3), platform::joinPath("/opt/fh", "help3.html"));
 }
 
 TEST(HelpPages, PagesOutsideZeroToSevenHaveNoTitleAndNoFile)

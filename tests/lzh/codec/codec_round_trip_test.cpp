@@ -39,38 +39,6 @@ TEST(CodecRoundTrip, TextAcrossManyBlocksAndWindowsSurvives)
             expectRoundTrip(method, effort, data);
 }
 
-TEST(CodecRoundTrip, RandomDataSurvivesAndGrowsOnlySlightly)
-{
-    const Bytes data = randomBytes(200'000, 3);
-    const Bytes packed = encodeAll(Method::Lh7, Effort::Fast, data);
-    EXPECT_LT(packed.size(), data.size() + data.size() / 50);
-    expectRoundTrip(Method::Lh7, Effort::Fast, data);
-}
-
-TEST(CodecRoundTrip, OddWriteSizesGiveTheSameStream)
-{
-    const Bytes data = textLike(400'000, 11);
-    for (Effort effort : {Effort::Normal, Effort::Best}) {
-        const Bytes whole = encodeAll(Method::Lh7, effort, data);
-        for (std::size_t chunk : {std::size_t{4093}, std::size_t{65536}, std::size_t{300'001}})
-            EXPECT_TRUE(encodeAll(Method::Lh7, effort, data, chunk) == whole) << "chunk " << chunk;
-    }
-    expectRoundTrip(Method::Lh5, Effort::Fast, Bytes(data.begin(), data.begin() + 20'000), 1);
-}
-
-TEST(CodecRoundTrip, MixedRunsAndNoiseAroundTheWindowSizeSurvive)
-{
-    Bytes data;
-    const Bytes noise = randomBytes(70'000, 5);
-    for (int i = 0; i < 5; ++i) {
-        data.insert(data.end(), noise.begin(), noise.begin() + 8192 + i);
-        data.insert(data.end(), 300 + i, static_cast<std::uint8_t>(i));
-        data.insert(data.end(), noise.begin(), noise.end());
-    }
-    for (Method method : kCompressed)
-        expectRoundTrip(method, Effort::Best, data);
-}
-
 TEST(CodecRoundTrip, ResetStartsAFreshMemberWithAnEmptyWindow)
 {
     Encoder encoder(Method::Lh6, Effort::Normal);

@@ -53,21 +53,5 @@ TEST(HuffmanBuilder, OneSymbolGetsTheConstantFormAndTwoGetOneBitEach)
     EXPECT_EQ(lengths[7], 1);
 }
 
-TEST(HuffmanBuilder, DataWithFibonacciByteCountsRoundTrips)
-{
-    // Byte i occurs fib(i) times, so an unlimited code would need 24 bits for the rarest bytes.
-    Bytes data;
-    std::uint32_t a = 1, b = 1;
-    for (int i = 0; i < 25; ++i) {
-        data.insert(data.end(), a, static_cast<std::uint8_t>(i * 7));
-        const std::uint32_t next = a + b;
-        a = b;
-        b = next;
-    }
-    std::mt19937 rng(12);
-    std::shuffle(data.begin(), data.end(), rng);
-    expectDecodes(Method::Lh7, encodeAll(Method::Lh7, Effort::Fast, data), data);
-}
-
 } // namespace
 } // namespace lzh::test

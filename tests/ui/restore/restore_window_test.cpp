@@ -83,25 +83,6 @@ protected:
     std::unique_ptr<ui::RestoreWindow> m_window;
 };
 
-TEST_F(RestoreWindowTest, LoadsByTimeWithTwentyFourEntriesOnSlotZero)
-{
-    m_state.setup.DayBackDate[1] = core::DateTime::fromCivil({2026, 12, 6, 9, 5, 0});
-    writeFile(core::archivePathInSlot(core::daySlotPath(m_program, 0)), "lzh");
-
-    load(1);
-
-    EXPECT_EQ(m_window->windowTitle(), q(title(std::string("DayBack") + platform::kSeparator + "hback00")));
-    EXPECT_EQ(control<QPushButton>("cmdReload")->text(), "指定時刻の復元（上書き）");
-    EXPECT_EQ(control<QPushButton>("cmdRead")->text(), "フォルダを指定してコピー");
-    QComboBox* cmb01 = control<QComboBox>("cmb01");
-    ASSERT_EQ(cmb01->count(), 24);
-    EXPECT_EQ(cmb01->currentIndex(), 0);
-    EXPECT_EQ(cmb01->itemText(0), "00: 0:00:00");
-    EXPECT_EQ(cmb01->itemText(1), "01: 2026/12/06 9:05:00");
-    EXPECT_EQ(dir1Folder(), q(core::daySlotPath(m_program, 0)));
-    EXPECT_EQ(file1Names(), QStringList{"BackUp.lzh"});
-}
-
 TEST_F(RestoreWindowTest, LoadsByDateWithThirtyOneEntriesItsLayoutAndTabOrder)
 {
     load(0);
