@@ -1,9 +1,12 @@
 #include "core/store/backup_tree.h"
 
 #include "core/common/error_status.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -92,17 +95,19 @@ std::string newestArchive(const std::string& programFolder, const std::string& e
         slots.push_back(monthSlotPath(programFolder, day));
     for (int slot = 0; slot < kDaySlotCount; ++slot)
         slots.push_back(daySlotPath(programFolder, slot));
+    // The platform's own times: std::filesystem's come in whole seconds on Windows, where two
+    // backups a moment apart would tie.
     std::string newest;
-    std::filesystem::file_time_type newestTime;
+    std::int64_t newestTime = 0;
     for (const std::string& slot : slots) {
         const std::string archive = archivePathInSlot(slot);
         std::error_code ec;
-        const auto time = std::filesystem::last_write_time(platform::toPath(archive), ec);
-        if (ec || archive == except || !std::filesystem::is_regular_file(platform::toPath(archive), ec))
+        if (archive == except || !std::filesystem::is_regular_file(platform::toPath(archive), ec))
             continue;
-        if (newest.empty() || time > newestTime) {
+        const std::optional<platform::FileIdentity> identity = platform::fileIdentity(archive);
+        if (identity && (newest.empty() || identity->modified > newestTime)) {
             newest = archive;
-            newestTime = time;
+            newestTime = identity->modified;
         }
     }
     return newest;

@@ -13,7 +13,6 @@
 namespace {
 using namespace fernhold::test;
 namespace fs = std::filesystem;
-using core::DateTime;
 
 // The real archiver, keeping each command and its result.
 class RealRunner final : public core::ArchiveRunner {
