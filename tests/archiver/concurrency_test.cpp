@@ -96,11 +96,12 @@ std::vector<std::string> memberNames()
 const MemberShare::Rule kRules[] = {MemberShare::Rule::FirstCome, MemberShare::Rule::KeepingNames};
 
 // Two walks advanced in a seeded random order, so every interleaving is met without relying on
-// the scheduler.
+// the scheduler; then the same on two threads, for ThreadSanitizer.
 TEST(MemberShare, EveryMemberGoesToOneWalkAndANameAlwaysToTheSame)
 {
     const std::vector<std::string> names = memberNames();
     for (const MemberShare::Rule rule : kRules) {
+        const bool keepingNames = rule == MemberShare::Rule::KeepingNames;
         std::atomic<std::size_t> claimed{0};
         MemberShare shares[2] = {MemberShare(claimed, rule), MemberShare(claimed, rule)};
         std::size_t next[2] = {0, 0};
@@ -115,19 +116,12 @@ TEST(MemberShare, EveryMemberGoesToOneWalkAndANameAlwaysToTheSame)
                 owner[index] = owner[index] == -1 ? walker : 2;
         }
         EXPECT_GT(std::count(owner.begin(), owner.end(), 1), 0);
-        expectEachTakenOnceAndNamesKept(names, owner, rule == MemberShare::Rule::KeepingNames);
-    }
-}
+        expectEachTakenOnceAndNamesKept(names, owner, keepingNames);
 
-// The same on two threads, for ThreadSanitizer.
-TEST(MemberShare, SharesBetweenThreads)
-{
-    const std::vector<std::string> names = memberNames();
-    for (const MemberShare::Rule rule : kRules) {
-        std::atomic<std::size_t> claimed{0};
+        std::atomic<std::size_t> claimedByThreads{0};
         std::vector<std::size_t> takenBy[2];
         const auto walk = [&](int walker) {
-            MemberShare share(claimed, rule);
+            MemberShare share(claimedByThreads, rule);
             for (std::size_t i = 0; i < names.size(); ++i)
                 if (share.takes(names[i]))
                     takenBy[walker].push_back(i);
@@ -135,11 +129,11 @@ TEST(MemberShare, SharesBetweenThreads)
         std::thread other(walk, 1);
         walk(0);
         other.join();
-        Owners owner(names.size(), -1);
+        Owners threadOwner(names.size(), -1);
         for (int walker = 0; walker < 2; ++walker)
             for (const std::size_t index : takenBy[walker])
-                owner[index] = owner[index] == -1 ? walker : 2;
-        expectEachTakenOnceAndNamesKept(names, owner, rule == MemberShare::Rule::KeepingNames);
+                threadOwner[index] = threadOwner[index] == -1 ? walker : 2;
+        expectEachTakenOnceAndNamesKept(names, threadOwner, keepingNames);
     }
 }
 

@@ -41,20 +41,12 @@ std::string smallArchive()
     return test::readFile(folder / "x.lzh");
 }
 
-TEST(LzhHostile, SurvivesTruncationAtEveryByte)
-{
-    const std::string archive = smallArchive();
-    for (std::size_t length = 0; length < archive.size(); ++length) {
-        SCOPED_TRACE(length);
-        survive(archive.substr(0, length));
-    }
-}
-
-TEST(LzhHostile, SurvivesAFlippedBitInEveryByte)
+TEST(LzhHostile, SurvivesTruncationAndAFlippedBitAtEveryByte)
 {
     const std::string archive = smallArchive();
     for (std::size_t i = 0; i < archive.size(); ++i) {
         SCOPED_TRACE(i);
+        survive(archive.substr(0, i));
         std::string damaged = archive;
         damaged[i] = static_cast<char>(damaged[i] ^ (1 << (i % 8)));
         survive(damaged);

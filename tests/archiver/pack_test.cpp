@@ -129,7 +129,7 @@ TEST(LzhPack, AddsOntoAnExistingArchiveReplacingMembersOfTheSameName)
     EXPECT_EQ(members, 3);
 }
 
-TEST(LzhPack, LeavesTheOldArchiveIntactWhenCancelledOrTheNewOneCannotBeWritten)
+TEST(LzhPack, LeavesTheOldArchiveIntactWhenCancelledDamagedOrTheNewOneCannotBeWritten)
 {
     test::TempFolder folder;
     test::writeFile(folder.path() / "src" / "f.txt", "first");
@@ -147,17 +147,12 @@ TEST(LzhPack, LeavesTheOldArchiveIntactWhenCancelledOrTheNewOneCannotBeWritten)
     fs::create_directories(folder / "x.lzh.fernhold-new");
     EXPECT_TRUE(pack(folder / "x.lzh", folder / "src").writeFailed);
     EXPECT_TRUE(test::readFile(folder / "x.lzh") == before);
-}
 
-TEST(LzhPack, RefusesToAddOntoADamagedArchiveAndLeavesItAlone)
-{
-    test::TempFolder folder;
-    const std::string before("\x30\x00-lh5-garbage that is not an archive", 37);
-    test::writeFile(folder / "x.lzh", before);
-    test::writeFile(folder.path() / "src" / "f.txt", "first");
-    const RunSummary summary = pack(folder / "x.lzh", folder / "src");
-    EXPECT_EQ(summary.archiveStatus.code(), base::ErrorCode::Corrupt);
-    EXPECT_EQ(test::readFile(folder / "x.lzh"), before);
+    // Nothing is added onto a damaged archive.
+    const std::string damaged("\x30\x00-lh5-garbage that is not an archive", 37);
+    test::writeFile(folder / "x.lzh", damaged);
+    EXPECT_EQ(pack(folder / "x.lzh", folder / "src").archiveStatus.code(), base::ErrorCode::Corrupt);
+    EXPECT_EQ(test::readFile(folder / "x.lzh"), damaged);
 }
 
 #ifndef _WIN32

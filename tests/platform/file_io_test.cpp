@@ -17,7 +17,7 @@ using fernhold::test::readFile;
 using fernhold::test::TempFolder;
 using fernhold::test::writeFile;
 
-TEST(WriteFileAtomically, CreatesAndReplacesTheWholeFileLeavingNoTemporary)
+TEST(WriteFileAtomically, ReplacesTheWholeFileAndFailsOverAFolderLeavingNoTemporary)
 {
     TempFolder folder;
     const std::string target = folder.file("設定.def");
@@ -25,20 +25,15 @@ TEST(WriteFileAtomically, CreatesAndReplacesTheWholeFileLeavingNoTemporary)
     EXPECT_EQ(readFile(target), "first\r\n");
     ASSERT_TRUE(platform::writeFileAtomically(target, std::string("x")).ok());
     EXPECT_EQ(readFile(target), "x");
-    EXPECT_EQ(listFolder(folder.path()), std::vector<std::string>{"設定.def"});
-}
 
-TEST(WriteFileAtomically, FailsOverAFolderOrInAMissingOneLeavingNoTemporary)
-{
-    TempFolder folder;
-    const std::string target = folder.file("setup.def");
-    ASSERT_TRUE(fernhold::test::makeFolder(target));
-    const base::Status status = platform::writeFileAtomically(target, "data");
+    const std::string overFolder = folder.file("setup.def");
+    ASSERT_TRUE(fernhold::test::makeFolder(overFolder));
+    const base::Status status = platform::writeFileAtomically(overFolder, "data");
     EXPECT_FALSE(status.ok());
     EXPECT_FALSE(status.detail().empty());
-    EXPECT_EQ(status.path(), target);
-    EXPECT_TRUE(fernhold::test::isFolder(target));
-    EXPECT_EQ(listFolder(folder.path()), std::vector<std::string>{"setup.def"});
+    EXPECT_EQ(status.path(), overFolder);
+    EXPECT_TRUE(fernhold::test::isFolder(overFolder));
+    EXPECT_EQ(listFolder(folder.path()), (std::vector<std::string>{"setup.def", "設定.def"}));
     EXPECT_EQ(platform::writeFileAtomically(folder.file("missing") + platform::kSeparator + "f", "x").code(),
               base::ErrorCode::NotFound);
 }

@@ -18,23 +18,17 @@ TEST(TextCodec, RoundTripsJapanesePathsAndTheCharactersWhoseMappingsDifferBetwee
         EXPECT_EQ(platform::cp932ToUtf8(platform::utf8ToCp932(text).value_or("?")), text);
 }
 
-// Characters that some CP932 tables take to the bytes of a look-alike (〜 to the bytes of ～):
-// they do not fit, or a name would come back as another name.
-TEST(TextCodec, RefusesCharactersWhoseBytesWouldReadBackAsALookAlike)
+// Look-alikes (characters that some CP932 tables take to the bytes of another, 〜 to those of ～)
+// do not fit, or a name would come back as another name; nor do characters CP932 lacks, nor
+// text that is not UTF-8 or not CP932.
+TEST(TextCodec, RefusesWhatTheOtherSideCannotHoldOrWouldReadBackAsALookAlike)
 {
-    for (const char* text : {"〜", "−", "—", "‖", "¢", "£", "¬", "4月〜6月.txt"})
+    for (const char* text : {"〜", "−", "—", "‖", "¢", "£", "¬", "4月〜6月.txt", "café", "한", "\xff\xfe"})
         EXPECT_EQ(platform::utf8ToCp932(text), std::nullopt) << text;
+    EXPECT_EQ(platform::cp932ToUtf8("\x83"), std::nullopt);     // lead byte cut off
+    EXPECT_EQ(platform::cp932ToUtf8("\x81\x20"), std::nullopt); // bad trail byte
     // Bytes from other tools read as Windows reads them.
     EXPECT_EQ(platform::cp932ToUtf8("\x81\x60\x81\x7c\x81\x5c\x81\x61\x81\x91\x81\x92\x81\xca"), "～－―∥￠￡￢");
-}
-
-TEST(TextCodec, RefusesWhatTheOtherSideCannotHold)
-{
-    EXPECT_EQ(platform::utf8ToCp932("caf\xc3\xa9"), std::nullopt);  // é
-    EXPECT_EQ(platform::utf8ToCp932("\xed\x95\x9c"), std::nullopt); // 한
-    EXPECT_EQ(platform::utf8ToCp932("\xff\xfe"), std::nullopt);     // not UTF-8 at all
-    EXPECT_EQ(platform::cp932ToUtf8("\x83"), std::nullopt);         // lead byte cut off
-    EXPECT_EQ(platform::cp932ToUtf8("\x81\x20"), std::nullopt);     // bad trail byte
 }
 
 } // namespace

@@ -182,9 +182,7 @@ TEST_F(InterruptedBackup, AFileSizeLimitFailsTheBackupAndKeepsThePreviousArchive
     }
 }
 
-class InterruptedSave : public InterruptedBackup {};
-
-TEST_F(InterruptedSave, KilledWhileSavingLeavesOneCompleteVersion)
+TEST_F(InterruptedBackup, KilledWhileSavingSetupLeavesOneCompleteVersion)
 {
     // The child saves two different records in turn as fast as it can until it is killed.
     core::SetupRecord other = m_oldRecord;

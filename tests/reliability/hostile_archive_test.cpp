@@ -27,11 +27,6 @@ using core::restore::CopyOutcome;
 using core::restore::RestoreOutcome;
 namespace fs = std::filesystem;
 
-std::string corpusFile(const std::string& name)
-{
-    return readFile(std::string(FERNHOLD_TEST_DATA_DIR) + "/lzh/" + name);
-}
-
 std::vector<std::string> corpusNames()
 {
     std::vector<std::string> names;
@@ -49,16 +44,6 @@ std::string archiveOf(const std::vector<std::string>& members)
     for (const std::string& member : members)
         bytes += member;
     return bytes + '\0';
-}
-
-lzh::HeaderFields fieldsFor(lzh::MemberKind kind, const std::string& path)
-{
-    lzh::HeaderFields fields;
-    fields.kind = kind;
-    fields.path = path;
-    fields.method = kind == lzh::MemberKind::File ? lzh::Method::Lh0 : lzh::Method::Lhd;
-    fields.unixMode = kind == lzh::MemberKind::File ? 0644 : 0755;
-    return fields;
 }
 
 // Everything lives in one temporary folder: the program folder, the protected folder "data" and a
@@ -163,7 +148,7 @@ TEST_F(HostileSlot, NoArchiveOfTheHostileCorpusWritesOutsideItsTargetOrPassesAFa
     ASSERT_GE(names.size(), 20u);
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
-        const std::string archive = corpusFile(name);
+        const std::string archive = readFile(std::string(FERNHOLD_TEST_DATA_DIR) + "/lzh/" + name);
         const RestoreOutcome restored = restore(archive);
         const CopyOutcome copied = copy(archive);
         if (mustFail.count(name) != 0) {
@@ -214,7 +199,11 @@ TEST_F(HostileSlot, NamesClimbingOutAreRefusedBeforeAnythingIsClearedAndRootedOn
 // is cleared, so nothing is ever written through it.
 TEST_F(HostileSlot, ALinkOutOfTheTargetFollowedByAFileThroughItIsRefused)
 {
-    lzh::HeaderFields link = fieldsFor(lzh::MemberKind::Symlink, "escape");
+    lzh::HeaderFields link;
+    link.kind = lzh::MemberKind::Symlink;
+    link.path = "escape";
+    link.method = lzh::Method::Lhd;
+    link.unixMode = 0755;
     for (const std::string& target :
          {std::string("../outside"), m_temp.file("outside"), std::string("/etc"), std::string("d/l1/../..")}) {
         SCOPED_TRACE(target);

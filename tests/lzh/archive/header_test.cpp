@@ -184,37 +184,30 @@ HeaderFields fileFields(const std::string& path)
     return fields;
 }
 
-TEST(LzhHeader, WrittenNamesComeBackExactlyWhetherCp932HoldsThemOrNot)
+// Names whether CP932 holds them or not, header sizes whose low byte would be zero (a reader
+// takes that for the end), and sizes over 4 GiB.
+TEST(LzhHeader, WrittenHeadersReadBackExactly)
 {
-    for (const std::string path : {"a/b/c.txt", "ソフト/表計算 1.txt", "emoji/😀 x.txt", "한국어/파일.txt"}) {
-        auto header = buildLevel2Header(fileFields(path));
-        ASSERT_TRUE(header.ok()) << path;
-        EXPECT_EQ(onlyMember(*header + std::string(1, '\0')).path, path);
-    }
-}
-
-TEST(LzhHeader, NeverWritesHeaderSizeWithLowByteZero)
-{
-    for (std::size_t length = 150; length < 260; ++length) {
-        auto header = buildLevel2Header(fileFields(std::string(length, 'n')));
-        ASSERT_TRUE(header.ok());
+    std::vector<HeaderFields> cases;
+    for (const std::string path : {"a/b/c.txt", "ソフト/表計算 1.txt", "emoji/😀 x.txt", "한국어/파일.txt"})
+        cases.push_back(fileFields(path));
+    for (std::size_t length = 150; length < 260; ++length)
+        cases.push_back(fileFields(std::string(length, 'n')));
+    HeaderFields wide = fileFields("big.bin");
+    wide.wideSizes = true;
+    wide.packedSize = 5;
+    wide.originalSize = 0x123456789ull;
+    wide.method = Method::Lh5;
+    cases.push_back(wide);
+    for (const HeaderFields& fields : cases) {
+        auto header = buildLevel2Header(fields);
+        ASSERT_TRUE(header.ok()) << fields.path;
         EXPECT_NE((*header)[0], '\0');
-        EXPECT_EQ(onlyMember(*header + std::string(1, '\0')).path.size(), length);
+        const MemberInfo member = onlyMember(*header + std::string(fields.packedSize, 'p') + std::string(1, '\0'));
+        EXPECT_EQ(member.path, fields.path);
+        EXPECT_EQ(member.originalSize, fields.originalSize);
+        EXPECT_EQ(member.packedSize, fields.packedSize);
     }
-}
-
-TEST(LzhHeader, KeepsSizesOver4GiBInWideFields)
-{
-    HeaderFields fields = fileFields("big.bin");
-    fields.wideSizes = true;
-    fields.packedSize = 5;
-    fields.originalSize = 0x123456789ull;
-    fields.method = Method::Lh5;
-    auto header = buildLevel2Header(fields);
-    ASSERT_TRUE(header.ok());
-    const MemberInfo member = onlyMember(*header + "12345" + std::string(1, '\0'));
-    EXPECT_EQ(member.originalSize, 0x123456789ull);
-    EXPECT_EQ(member.packedSize, 5u);
 }
 
 // The unlha tool looks past a self-extracting program for the first header that checks out;

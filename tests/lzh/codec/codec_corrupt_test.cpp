@@ -100,15 +100,12 @@ base::ErrorCode decodeCode(const Bytes& packed, std::uint64_t originalSize, Meth
     return decodeAll(method, packed, originalSize).status.code();
 }
 
-TEST(CodecCorrupt, TheBaselinesDecode)
+TEST(CodecCorrupt, RejectsFaultyTreeFields)
 {
+    // The valid baselines, one field from each faulty case below.
     expectDecodes(Method::Lh5, kThousandA, Bytes(1000, 'a'));
     expectDecodes(Method::Lh5, buildBlock({}), bytesOf("abab"));
     expectDecodes(Method::Lh5, buildBlock(withMatch()), bytesOf("aaaa"));
-}
-
-TEST(CodecCorrupt, RejectsFaultyTreeFields)
-{
     struct Case {
         const char* name;
         const char* detail; // the check that must catch it
@@ -150,15 +147,6 @@ TEST(CodecCorrupt, RejectsConstantTreeSymbolsOutOfRange)
                   bytesOf("X"));
 }
 
-TEST(CodecCorrupt, RejectsMatchesBeforeTheDataOrPastItsEnd)
-{
-    BlockFields f = withMatch();
-    f.matchFirst = true;
-    EXPECT_EQ(decodeCode(buildBlock(f), 4), base::ErrorCode::Corrupt);
-    f.matchFirst = false;
-    EXPECT_EQ(decodeCode(buildBlock(f), 3), base::ErrorCode::Corrupt);
-}
-
 // -lh4- (4 KiB window): 'a', matches of 256 at distance 1 up to 4353 bytes, then one match of 256
 // at the distance that position class posClass and its extra bits give.
 Bytes farMatch(int posClass, std::uint32_t extra)
@@ -178,12 +166,18 @@ Bytes farMatch(int posClass, std::uint32_t extra)
     return t.finish();
 }
 
-TEST(CodecCorrupt, TakesMatchesUpToTheWindowAndNoFurther)
+TEST(CodecCorrupt, TakesMatchesWithinTheWindowAndTheDataOnly)
 {
     const Bytes all(1 + 18 * 256, 'a');
     expectDecodes(Method::Lh4, farMatch(12, 0x7FF), all); // distance 4096, the whole window
     EXPECT_EQ(decodeCode(farMatch(13, 0), all.size(), Method::Lh4), base::ErrorCode::Corrupt); // 4097
     expectDecodes(Method::Lh5, farMatch(13, 0), all); // the same stream in -lh5-'s 8 KiB window
+    // A match before the first byte, or one running past the stated size.
+    BlockFields f = withMatch();
+    f.matchFirst = true;
+    EXPECT_EQ(decodeCode(buildBlock(f), 4), base::ErrorCode::Corrupt);
+    f.matchFirst = false;
+    EXPECT_EQ(decodeCode(buildBlock(f), 3), base::ErrorCode::Corrupt);
 }
 
 TEST(CodecCorrupt, EveryTruncationFailsAndNothingPastPackedSizeIsRead)
