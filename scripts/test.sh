@@ -107,5 +107,12 @@ if [ -f fuzz/CMakeLists.txt ]; then
     bash fuzz/run-all.sh build-fuzz "${FERNHOLD_FUZZ_SECONDS:-45}" && passed=$((passed + 1)) || failed=$((failed + 1))
 fi
 
+# The suite's size beside the code's: tests are meant to stay near a third of it.
+if git rev-parse --git-dir >/dev/null 2>&1; then
+    code_lines=$(git ls-files 'src/*.cpp' 'src/*.h' | xargs cat | wc -l)
+    test_lines=$(git ls-files 'tests/*.cpp' 'tests/*.h' | xargs cat | wc -l)
+    echo "lines: code $code_lines, tests $test_lines" \
+        "($(awk -v t="$test_lines" -v c="$code_lines" 'BEGIN {printf "%.2f", t / c}') of the code)"
+fi
 echo "tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
