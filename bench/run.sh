@@ -170,17 +170,18 @@ done
 [ "$carryOnly" = 1 ] || { echo; echo "documents round trip through unlha a/x: ${verified:-not checked}"; }
 if [ -n "$baseline" ]; then
     echo
-    echo "against the baseline $baseline (median seconds, same rounds, ours / baseline)"
-    printf '%-16s %9s %9s %9s %9s %9s %9s\n' set "a ours" "a base" "t ours" "t base" "x ours" "x base"
+    echo "against the baseline $baseline (medians of the same rounds, ours / baseline;"
+    echo "   CPU is user + system seconds, which other load on the machine sways less than wall time)"
+    printf '%-16s %-4s %9s %9s %7s %9s %9s %7s\n' set op "wall" "base" ratio "CPU" "base" ratio
     for set in "${order[@]}"; do
-        line=$(printf '%-16s' "$set") ratios=""
         for op in a t x; do
             o=$(median "${seconds[$set unlha $op]}") b=$(median "${seconds[$set baseline $op]}")
-            line+=$(printf ' %9s %9s' "$o" "$b")
-            ratios+=" $op $(ratio "$o" "$b")"
+            oc=$(median "${cpu[$set unlha $op]}") bc=$(median "${cpu[$set baseline $op]}")
+            printf '%-16s %-4s %9s %9s %7s %9s %9s %7s\n' "$set" "$op" "$o" "$b" "$(ratio "$o" "$b")" \
+                "$oc" "$bc" "$(ratio "$oc" "$bc")"
         done
-        same=$(cmp -s "$scratch/$set.lzh" "$scratch/$set-base.lzh" && echo "same archive" || echo "archives differ")
-        echo "$line   ratios:$ratios; $same"
+        cmp -s "$scratch/$set.lzh" "$scratch/$set-base.lzh" && echo "  $set: the same archive" ||
+            echo "  $set: the archives differ"
     done
 fi
 
