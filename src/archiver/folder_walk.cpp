@@ -129,6 +129,7 @@ std::optional<lzh::SourceEntry> FolderWalk::visit(const fs::path& path, platform
         return entry;
     case platform::EntryKind::File:
         entry.size = found.size;
+        entry.identity = found.identity;
         return entry;
     case platform::EntryKind::Other:
         break;

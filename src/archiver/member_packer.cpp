@@ -182,7 +182,11 @@ bool MemberPacker::prepare(Queue::Slot& slot, Encoders& encoders)
         return true;
     }
     // Examined before it is read: a change while it is read shows in the next pack.
-    if (auto identity = platform::fileIdentity(member.entry.sourcePath)) {
+    // The walk's own look at the file where it had one: a second would cost a stat per file.
+    std::optional<platform::FileIdentity> identity = member.entry.identity;
+    if (!identity)
+        identity = platform::fileIdentity(member.entry.sourcePath);
+    if (identity) {
         member.record = recordOf(*identity);
         if (m_carry.source && carry(member, *identity, encoders))
             return true;

@@ -73,7 +73,9 @@ public:
         {
             std::lock_guard lock(m_mutex);
             m_slots.push_back(std::move(slot));
-            wake = m_idleWorkers > 0;
+            // Idle workers are woken for a run, not for every item: a wake-up costs more than
+            // carrying an unchanged file. waitFront wakes them for fewer before it waits.
+            wake = m_idleWorkers > 0 && m_slots.size() - m_taken >= m_limits.mostAtOnce;
         }
         ++m_count;
         if (wake)
@@ -89,6 +91,8 @@ public:
         if (slot.ready)
             return &slot.item;
         std::unique_lock lock(m_mutex);
+        if (m_idleWorkers > 0 && m_taken < m_slots.size())
+            m_workToDo.notify_all();
         // Raised before ready is looked at again, under the lock: a worker that sets ready after
         // the look sees the flag and notifies once this thread waits.
         m_consumerWaiting = true;

@@ -85,7 +85,9 @@ base::Status ArchiveReader::readData(const ByteSink& sink)
 
 base::Status ArchiveReader::copyPacked(const ByteSink& sink)
 {
-    std::vector<std::uint8_t> buffer(kCopyChunk);
+    // Kept from member to member: most are a few KB, and a fresh buffer cost more than them.
+    std::vector<std::uint8_t>& buffer = m_copyBuffer;
+    buffer.resize(kCopyChunk);
     while (m_stream->offset() < m_dataEnd) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, m_dataEnd - m_stream->offset()));

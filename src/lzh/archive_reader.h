@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace lzh {
 
@@ -48,6 +49,7 @@ private:
     bool m_haveMember = false;
     bool m_endMarkSeen = false;
     std::uint64_t m_dataEnd = 0;
+    std::vector<std::uint8_t> m_copyBuffer; // copyPacked's
     std::array<std::unique_ptr<Decoder>, kMethodCount> m_decoders;
 };
 

@@ -10,6 +10,7 @@
 #include "lzh/content_digest.h"
 #include "lzh/member.h"
 #include "lzh/member_record.h"
+#include "platform/file_io.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -35,6 +36,7 @@ struct SourceEntry {
     std::int64_t mtime = 0;
     std::uint16_t unixMode = 0644;
     bool readOnly = false;
+    std::optional<platform::FileIdentity> identity; // files, where the walk learnt it
 };
 
 // The error for a source file that could not be read, with its path. Never DiskFull: that would

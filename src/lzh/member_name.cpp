@@ -91,6 +91,29 @@ bool appendEncoded(std::vector<std::string>& out, std::string_view bytes, std::o
     return true;
 }
 
+// The components of a directory field into empty out. Members of one folder follow each other
+// and share its path: the last one's is kept, so a folder's path is converted once, not once a
+// member.
+bool decodeDirectory(std::vector<std::string>& out, std::string_view bytes, std::optional<std::uint32_t> codePage,
+                     bool& absolute)
+{
+    struct Last {
+        std::string bytes;
+        std::optional<std::uint32_t> codePage;
+        std::vector<std::string> components;
+        bool absolute = false;
+        bool decoded = false;
+    };
+    thread_local std::optional<Last> last;
+    if (!last || last->bytes != bytes || last->codePage != codePage) {
+        last = Last{std::string(bytes), codePage, {}, false, false};
+        last->decoded = appendEncoded(last->components, bytes, codePage, last->absolute);
+    }
+    out = last->components;
+    absolute = last->absolute;
+    return last->decoded;
+}
+
 // 0x45 separates components with the unit FF FF.
 std::optional<std::vector<std::string>> splitUtf16Dir(std::string_view utf16)
 {
@@ -158,7 +181,7 @@ base::Result<std::string> decodeStoredName(const RawName& raw)
                 return badName();
             for (const std::string& part : *parts)
                 appendComponents(components, part, absolute);
-        } else if (!appendEncoded(components, raw.dirBytes, raw.codePage, absolute)) {
+        } else if (!decodeDirectory(components, raw.dirBytes, raw.codePage, absolute)) {
             return badName();
         }
         const bool dirWasEmpty = components.empty() && !absolute;

@@ -4,8 +4,10 @@
 // or empties folders goes through here.
 
 #include "base/status.h"
+#include "platform/file_io.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,8 @@ struct FolderEntry {
     std::int64_t mtime = 0;     // of the entry itself, in seconds since 1970 (UTC)
     std::uint16_t unixMode = 0; // permission bits; on Windows made from the read-only attribute
     bool readOnly = false;      // the owner may not write
+    // Files only, where the listing learns it with the rest (POSIX); elsewhere fileIdentity asks.
+    std::optional<FileIdentity> identity;
 };
 
 // Every entry of `utf8Path` except "." and "..", in the system's order. NotFound when the folder

@@ -2,6 +2,7 @@
 
 #include "platform/error_text.h"
 #include "platform/paths.h"
+#include "stat_identity.h"
 
 #include <atomic>
 #include <cerrno>
@@ -168,6 +169,11 @@ std::optional<FileIdentity> fileIdentity(const std::string& utf8Path)
     struct stat info {};
     if (::stat(utf8Path.c_str(), &info) != 0)
         return std::nullopt;
+    return identityOf(info);
+}
+
+FileIdentity identityOf(const struct stat& info)
+{
     FileIdentity identity;
     identity.size = static_cast<std::uint64_t>(info.st_size);
     identity.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;

@@ -3,6 +3,7 @@
 #include "platform/folder_listing.h"
 
 #include "platform/file_io.h"
+#include "stat_identity.h"
 
 #include <cerrno>
 #include <cstring>
@@ -49,8 +50,10 @@ base::Result<std::vector<FolderEntry>> listFolder(const std::string& utf8Path)
         struct stat info {};
         if (::fstatat(::dirfd(folder), found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
             entry.kind = kindOf(info.st_mode);
-            if (entry.kind == EntryKind::File)
+            if (entry.kind == EntryKind::File) {
                 entry.size = static_cast<std::uint64_t>(info.st_size);
+                entry.identity = identityOf(info);
+            }
             entry.mtime = static_cast<std::int64_t>(info.st_mtime);
             entry.unixMode = static_cast<std::uint16_t>(info.st_mode & 07777);
             entry.readOnly = (info.st_mode & S_IWUSR) == 0;
