@@ -20,6 +20,16 @@ struct StoredVersion {
     std::uint64_t size = 0;
     std::uint16_t crc = 0;
     SlotMask slots = 0;
+    std::optional<lzh::Sha256Digest> content; // from the member's record, when it has one
+
+    // The content's digest where both members carry one: it tells apart contents that share a
+    // size, a CRC-16 and a time set back by a program, and joins a file only touched since.
+    bool holds(const lzh::MemberInfo& member) const
+    {
+        if (content && member.record)
+            return size == member.originalSize && *content == member.record->content;
+        return size == member.originalSize && crc == member.crc && mtime == member.mtime;
+    }
 };
 
 // A path, kept once whatever the number of slots that hold it.
@@ -91,11 +101,14 @@ struct HistoryIndex::Data {
             return;
         }
         for (StoredVersion& version : entry.versions)
-            if (version.size == member.originalSize && version.crc == member.crc && version.mtime == member.mtime) {
+            if (version.holds(member)) {
                 version.slots |= bit(slot);
                 return;
             }
-        entry.versions.push_back({member.mtime, member.originalSize, member.crc, bit(slot)});
+        std::optional<lzh::Sha256Digest> content;
+        if (member.record)
+            content = member.record->content;
+        entry.versions.push_back({member.mtime, member.originalSize, member.crc, bit(slot), content});
     }
 
     void forget(int slot)

@@ -114,6 +114,18 @@ TEST_F(HistoryTest, KeepsEachDistinctVersionOnceWithTheSlotsThatHoldIt)
     EXPECT_TRUE(index.damagedSlots().empty());
 }
 
+// Our archives record each file's content digest: a file only touched since is one version.
+TEST_F(HistoryTest, JoinsMembersOfTheSameContentByTheirRecordedDigest)
+{
+    put("a.txt", "one");
+    backUp(0);
+    put("a.txt", "one", kMonday + 60);
+    backUp(1);
+    const auto versions = HistoryIndex::build(m_slots).versions("a.txt");
+    ASSERT_EQ(versions.size(), 1u);
+    EXPECT_EQ(versions[0].slots.size(), 2u);
+}
+
 TEST_F(HistoryTest, TellsWhetherTheFileNowIsAVersionChangedOrGone)
 {
     const HistoryIndex index = threeGenerations();
