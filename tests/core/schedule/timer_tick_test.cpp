@@ -35,17 +35,6 @@ TEST(TimedMonthBackup, FiresOnceOnTheFirstTickOfItsWindowAndReArmsAfterIt)
     EXPECT_EQ(f.state.setup.MonthBackDate[13], DateTime::fromCivil({2004, 5, 14, 8, 0, 0}));
 }
 
-TEST(TimedMonthBackup, StartInsideTheWindowFiresAtOnceButJustAfterItDoesNot)
-{
-    BackupFixture late;
-    late.state.setup.MonthBackOption[1] = 1;
-    EXPECT_EQ(tickFrom(late, 8, 0, 3, 5), (std::vector<int>{3}));
-
-    BackupFixture tooLate;
-    tooLate.state.setup.MonthBackOption[1] = 1;
-    EXPECT_TRUE(tickFrom(tooLate, 8, 0, 6, 5).empty());
-}
-
 TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
 {
     BackupFixture f;
@@ -57,12 +46,20 @@ TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
     EXPECT_EQ(f.state.TimerDone[1], 0);
 }
 
-TEST(HourBackup, StartOnTheWindowsLastSecondFiresButJustAfterItDoesNot)
+// A start inside a window fires at once, up to its last second (:05); one a second later does not.
+TEST(TimerTick, StartInsideTheWindowFiresAtOnceButJustAfterItDoesNot)
 {
-    for (const auto& [second, fired] : {std::pair<int, std::size_t>{5, 1}, {6, 0}}) {
+    struct Case {
+        bool hourly;
+        int second;
+        std::vector<int> firedAt;
+    };
+    for (const Case& c : {Case{false, 3, {3}}, Case{false, 6, {}}, Case{true, 5, {5}}, Case{true, 6, {}}}) {
+        SCOPED_TRACE(testing::Message() << c.hourly << " " << c.second);
         BackupFixture f;
-        f.state.setup.DayBackHour[14] = 1;
-        EXPECT_EQ(tickFrom(f, 14, 0, second, 3).size(), fired) << second;
+        f.state.setup.MonthBackOption[1] = c.hourly ? 0 : 1;
+        f.state.setup.DayBackHour[8] = c.hourly ? 1 : 0;
+        EXPECT_EQ(tickFrom(f, 8, 0, c.second, 3), c.firedAt);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "core/shell/extraction_test.h"
+#include "core/shell/help_pages.h"
 #include "core/shell/version_text.h"
 #include "support/fake_services.h"
 
