@@ -31,7 +31,7 @@ TEST(TimedMonthBackup, FiresOnceOnTheFirstTickOfItsWindowAndReArmsAfterIt)
     EXPECT_EQ(f.state.TimerDone[0], -1);
     tickFrom(f, 8, 0, 6, 1);
     EXPECT_EQ(f.state.TimerDone[0], 0);
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.monthSlot(14) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands().at(0).archive, f.monthSlot(14) + kSep + "BackUp.lzh");
     EXPECT_EQ(f.state.setup.MonthBackDate[13], DateTime::fromCivil({2004, 5, 14, 8, 0, 0}));
 }
 
@@ -42,7 +42,7 @@ TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
     f.state.setup.DayBackSlot = 23;
     EXPECT_EQ(tickFrom(f, 23, 59, 58, 9), (std::vector<int>{0})); // 23:59:58 .. 00:00:06
     EXPECT_EQ(f.state.setup.DayBackSlot, 0);
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.daySlot(0) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands().at(0).archive, f.daySlot(0) + kSep + "BackUp.lzh");
     EXPECT_EQ(f.state.TimerDone[1], 0);
 }
 
@@ -71,7 +71,7 @@ TEST(HourBackup, SlotNumberFollowsTheRingNotTheHourAndAHandEditedOneRestartsIt)
         f.state.setup.DayBackSlot = slot;
         EXPECT_EQ(tickFrom(f, 14, 0, 0, 6), (std::vector<int>{0}));
         EXPECT_EQ(f.state.setup.DayBackSlot, next);
-        EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.daySlot(next) + kSep + "BackUp.lzh");
+        EXPECT_EQ(f.fakes.archiver.commands().at(0).archive, f.daySlot(next) + kSep + "BackUp.lzh");
         EXPECT_EQ(f.state.setup.DayBackDate[next], DateTime::fromCivil({2004, 5, 14, 14, 0, 0}));
     }
 }
@@ -83,8 +83,8 @@ TEST(TimerTick, TimedAndHourBackupsMeetingRunInOneTickMonthBackFirst)
     f.state.setup.DayBackHour[8] = 1;
     EXPECT_EQ(tickFrom(f, 8, 0, 1, 1), (std::vector<int>{1}));
     ASSERT_EQ(f.fakes.archiver.commands().size(), 2u);
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[0]), f.monthSlot(14) + kSep + "BackUp.lzh");
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[1]), f.daySlot(1) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands()[0].archive, f.monthSlot(14) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands()[1].archive, f.daySlot(1) + kSep + "BackUp.lzh");
 }
 
 TEST(TimerTick, WhileAnArchiveRunsATickOnlySetsTheTitle)
@@ -154,8 +154,8 @@ TEST(StartupBackup, WritesTodaysSlotThenTheNextRingSlotSilently)
     f.state.TimerDone = {-1, 0};
     core::runStartupBackup(f.state, f.fakes.services);
     ASSERT_EQ(f.fakes.archiver.commands().size(), 2u);
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[0]), f.monthSlot(14) + kSep + "BackUp.lzh");
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[1]), f.daySlot(0) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands()[0].archive, f.monthSlot(14) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands()[1].archive, f.daySlot(0) + kSep + "BackUp.lzh");
     EXPECT_EQ(f.state.setup.DayBackSlot, 0);
     EXPECT_EQ(f.state.TimerDone, (std::array<std::int16_t, 2>{-1, 0}));
     EXPECT_TRUE(f.fakes.dialogs.shown().empty());
