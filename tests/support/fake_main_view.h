@@ -14,7 +14,6 @@ public:
     void processPendingEvents() override { ++m_eventPumps; }
 
     const std::vector<std::string>& titles() const { return m_titles; }
-    std::string lastTitle() const { return m_titles.empty() ? std::string() : m_titles.back(); }
     int eventPumps() const { return m_eventPumps; }
 
 private:

@@ -1,6 +1,7 @@
 #include "support/file_helpers.h"
 
 #include "platform/file_io.h"
+#include "platform/folder_listing.h"
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -61,53 +62,34 @@ std::vector<std::string> listFolder(const std::string& path)
     return names;
 }
 
-std::vector<std::string> listFoldersRecursively(const std::string& path)
-{
-    std::vector<std::string> folders;
-    for (const TreeEntry& found : walkTree(path))
-        if (found.entry.kind == platform::EntryKind::Folder)
-            folders.push_back(found.relative);
-    std::sort(folders.begin(), folders.end());
-    return folders;
-}
-
 namespace {
 
-void walkInto(const std::string& folder, const std::string& relative, std::vector<TreeEntry>& found)
+void walkInto(const std::string& folder, const std::string& relative, std::map<std::string, std::string>& files)
 {
+    if (!relative.empty())
+        files[relative] = "";
     const auto entries = platform::listFolder(folder);
     if (!entries.ok())
         return;
     for (const platform::FolderEntry& entry : *entries) {
-        TreeEntry item{relative + entry.name, platform::joinPath(folder, entry.name), entry};
-        found.push_back(item);
-        if (entry.kind == platform::EntryKind::Folder)
-            walkInto(item.path, item.relative + "/", found);
+        const std::string path = platform::joinPath(folder, entry.name);
+        std::error_code linkError;
+        if (entry.kind == platform::EntryKind::Link)
+            files[relative + entry.name] =
+                "link:" + platform::fromPath(fs::read_symlink(platform::toPath(path), linkError));
+        else if (entry.kind == platform::EntryKind::File)
+            files[relative + entry.name] = readFile(path);
+        else if (entry.kind == platform::EntryKind::Folder)
+            walkInto(path, relative + entry.name + "/", files);
     }
 }
 
 } // namespace
 
-std::vector<TreeEntry> walkTree(const std::string& path)
-{
-    std::vector<TreeEntry> found;
-    walkInto(path, "", found);
-    return found;
-}
-
 std::map<std::string, std::string> treeOf(const std::string& folder)
 {
     std::map<std::string, std::string> files;
-    for (const TreeEntry& found : walkTree(folder)) {
-        std::error_code linkError;
-        if (found.entry.kind == platform::EntryKind::Link)
-            files[found.relative] =
-                "link:" + platform::fromPath(fs::read_symlink(platform::toPath(found.path), linkError));
-        else if (found.entry.kind == platform::EntryKind::File)
-            files[found.relative] = readFile(found.path);
-        else if (found.entry.kind == platform::EntryKind::Folder)
-            files[found.relative + "/"] = "";
-    }
+    walkInto(folder, "", files);
     return files;
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 // Whole-file reads and writes for tests, by UTF-8 path.
 
-#include "platform/folder_listing.h"
-
 #include <map>
 #include <string>
 #include <string_view>
@@ -19,21 +17,9 @@ bool isFile(const std::string& path);
 bool makeFolder(const std::string& path);
 // Names of the entries directly inside folder, sorted.
 std::vector<std::string> listFolder(const std::string& path);
-// Every folder beneath path, as paths relative to it with '/' between parts, sorted.
-std::vector<std::string> listFoldersRecursively(const std::string& path);
-
-// An entry somewhere below a folder: its path relative to the folder with '/' between parts,
-// and its full path.
-struct TreeEntry {
-    std::string relative;
-    std::string path;
-    platform::FolderEntry entry;
-};
-// Every entry beneath path, each folder before its contents; links are not followed. Listed by
-// the platform, so that paths of any length work on Windows too.
-std::vector<TreeEntry> walkTree(const std::string& path);
 // Every entry beneath folder by its path relative to it ('/' between parts): a file's bytes, "" for
-// a folder (its path ends in '/'), "link:" and the target for a link.
+// a folder (its path ends in '/'), "link:" and the target for a link. Links are not followed;
+// listed by the platform, so that paths of any length work on Windows too.
 std::map<std::string, std::string> treeOf(const std::string& folder);
 
 // Bytes that pack to about half their size, so the codec does real work on them.

@@ -19,12 +19,6 @@ namespace fernhold::test {
 
 inline const std::string kSep(1, platform::kSeparator);
 
-// The first quoted path of a command line: the archive.
-inline std::string archiveOf(const core::archive::UnlhaCommand& command)
-{
-    return command.archive;
-}
-
 class BackupFixture {
 public:
     BackupFixture()
@@ -45,7 +39,7 @@ public:
     {
         fakes.archiver.setOnRun([content](const core::archive::UnlhaCommand& command) {
             if (command.command == 'a')
-                writeFile(archiveOf(command), content);
+                writeFile(command.archive, content);
         });
     }
 

@@ -70,7 +70,7 @@ TEST(MenuBackups, SlotEndsWithOnlyTheNewArchiveAndItsSubfolders)
     bool pendingGoneBeforePacking = false;
     f.fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand& command) {
         pendingGoneBeforePacking = !isFile(pending); // else the add would add onto it
-        writeFile(archiveOf(command), "new");
+        writeFile(command.archive, "new");
     });
 
     core::backUpCurrentState(f.state, f.fakes.services);
@@ -97,7 +97,7 @@ TEST(MenuBackups, FailedPackKeepsThePreviousArchiveAndStampAndSaysSo)
         f.state.setup.DayBackDate[5] = oldStamp;
         f.fakes.archiver.setResult(archiveFailure(code));
         f.fakes.archiver.setOnRun(
-            [](const core::archive::UnlhaCommand& command) { writeFile(archiveOf(command), "half"); });
+            [](const core::archive::UnlhaCommand& command) { writeFile(command.archive, "half"); });
 
         core::backUpCurrentState(f.state, f.fakes.services);
 

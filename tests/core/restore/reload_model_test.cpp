@@ -79,7 +79,9 @@ TEST_F(ReloadModelTest, BeforeActivationListClicksAreIgnoredAndFoldersMoveOnlyTh
     EXPECT_EQ(model.fileFolder(), core::monthSlotPath(kProgram, 12));
 }
 
-TEST_F(ReloadModelTest, ChoosingAnEntryMovesBothFolderListsAndTheDescription)
+// Once active, a chosen entry moves both folder lists, and a folder ending in a slot number selects
+// that entry of the model's own mode; other folders show their files but keep the selected slot.
+TEST_F(ReloadModelTest, EntriesAndSlotFoldersMoveTheSelectionOnceActive)
 {
     m_setup.DayBackDate[4] = at(2026, 12, 6, 4, 0, 2);
     ReloadModel date = byDate();
@@ -89,7 +91,6 @@ TEST_F(ReloadModelTest, ChoosingAnEntryMovesBothFolderListsAndTheDescription)
 
     date.entryClicked(4);
     time.entryClicked(4);
-
     EXPECT_EQ(date.slotPath(), core::monthSlotPath(kProgram, 5));
     EXPECT_EQ(date.dirFolder(), date.slotPath());
     EXPECT_EQ(date.fileFolder(), date.slotPath());
@@ -100,45 +101,24 @@ TEST_F(ReloadModelTest, ChoosingAnEntryMovesBothFolderListsAndTheDescription)
     EXPECT_EQ(core::restore::confirmationText(time.description(m_setup, m_locale)),
               "時刻 = 2026/12/06 4:00:02  の　データを復元します。\r\r現在のデータは上書きされてなくなります。\r\r"
               "それでも　実行しますか？");
-}
-
-TEST_F(ReloadModelTest, AFolderEndingInASlotNumberSelectsThatEntryOfTheCurrentMode)
-{
-    ReloadModel date = byDate();
-    ReloadModel time = byTime();
-    date.activate();
-    time.activate();
 
     date.folderChanged(core::monthSlotPath(kProgram, 12));
     time.folderChanged(core::monthSlotPath(kProgram, 12));
-
     EXPECT_EQ(date.selectedEntry(), 11);
     EXPECT_EQ(date.slotPath(), core::monthSlotPath(kProgram, 12));
     EXPECT_EQ(time.selectedEntry(), 12);
     EXPECT_EQ(time.dirFolder(), core::daySlotPath(kProgram, 12));
     EXPECT_EQ(time.fileFolder(), core::daySlotPath(kProgram, 12));
-    EXPECT_EQ(time.slotPath(), core::daySlotPath(kProgram, 12));
-}
-
-TEST_F(ReloadModelTest, OtherFoldersShowTheirFilesButKeepTheSelectedSlot)
-{
-    ReloadModel date = byDate();
-    ReloadModel time = byTime();
-    date.activate();
-    time.activate();
-    date.entryClicked(2);
-    time.entryClicked(2);
 
     for (const char* tail : {"Documents", "mback32", "mback00", "x-1", "x1.", "x 5", "7"})
         date.folderChanged(kSep + "elsewhere" + kSep + tail);
     for (const char* tail : {"hback24", "x-1", "x1.", "x+5", "99"})
         time.folderChanged(kSep + "elsewhere" + kSep + tail);
-
-    EXPECT_EQ(date.selectedEntry(), 2);
-    EXPECT_EQ(date.slotPath(), core::monthSlotPath(kProgram, 3));
+    EXPECT_EQ(date.selectedEntry(), 11);
+    EXPECT_EQ(date.slotPath(), core::monthSlotPath(kProgram, 12));
     EXPECT_EQ(date.fileFolder(), kSep + "elsewhere" + kSep + "7");
-    EXPECT_EQ(time.selectedEntry(), 2);
-    EXPECT_EQ(time.slotPath(), core::daySlotPath(kProgram, 2));
+    EXPECT_EQ(time.selectedEntry(), 12);
+    EXPECT_EQ(time.slotPath(), core::daySlotPath(kProgram, 12));
 }
 
 } // namespace

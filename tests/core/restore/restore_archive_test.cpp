@@ -55,59 +55,56 @@ TEST_F(RestoreArchiveTest, PaintsTheTitleThenTestsThenClearsThenExtracts)
     EXPECT_FALSE(m_state.archiveBusy);
 }
 
-TEST_F(RestoreArchiveTest, AMissingArchiveStopsBeforeTheArchiverAndTouchesNothing)
+// A missing archive stops before the archiver; one failing its test, or too large for the volume (a
+// pebibyte outgrows any disk), stops after the test alone. The target stays exactly as it was.
+TEST_F(RestoreArchiveTest, ARejectedArchiveLeavesTheTargetExactlyAsItWas)
 {
-    put("data/file.txt", "kept");
-    m_archive = core::archivePathInSlot(core::monthSlotPath(m_program, 6));
-
-    EXPECT_EQ(restore(m_protected), RestoreOutcome::ArchiveRejected);
-
-    EXPECT_TRUE(m_fakes.archiver.commands().empty());
-    EXPECT_EQ(treeOf(m_protected), (std::map<std::string, std::string>{{"file.txt", "kept"}}));
-    ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
-    EXPECT_EQ(m_fakes.dialogs.messages()[0].title, kRestoreTitle);
-    EXPECT_EQ(m_fakes.dialogs.messages()[0].text, m_archive +
-                                                      " が見つからないか、読み取れません。\r\r復元を中止しました。　" +
-                                                      m_protected + " は変更していません。");
-}
-
-TEST_F(RestoreArchiveTest, AnArchiveFailingItsTestLeavesTheTargetExactlyAsItWas)
-{
+    struct Case {
+        const char* what;
+        std::string archive;
+        core::archive::ArchiveResult result;
+        RestoreOutcome outcome;
+        std::size_t commands;
+        std::string message;
+    };
+    core::archive::ArchiveResult huge;
+    huge.bytesNeeded = std::uint64_t{1} << 50;
+    const std::string missing = core::archivePathInSlot(core::monthSlotPath(m_program, 6));
+    const std::vector<Case> cases = {
+        {"missing",
+         missing,
+         {},
+         RestoreOutcome::ArchiveRejected,
+         0,
+         missing + " が見つからないか、読み取れません。\r\r"},
+        {"corrupt", m_archive, archiveFailure(base::ErrorCode::Corrupt, "header checksum mismatch"),
+         RestoreOutcome::ArchiveRejected, 1, m_archive + " は壊れています。\r（error: header checksum mismatch）\r\r"},
+        {"too large", m_archive, huge, RestoreOutcome::NotEnoughSpace, 1,
+         m_archive + " を \r" + m_protected +
+             " に復元できませんでした！\r\rドライブの空きが足りません。\r（必要 1073741824.0 MB、"},
+    };
     put("data/a.txt", "A");
     put("data/sub/b.txt", "B");
     const auto before = treeOf(m_protected);
-    m_fakes.archiver.setResult(archiveFailure(base::ErrorCode::Corrupt, "header checksum mismatch"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_fakes.dialogs.clear();
+        m_fakes.archiver = {};
+        m_fakes.archiver.setResult(c.result);
+        m_archive = c.archive;
 
-    EXPECT_EQ(restore(m_protected), RestoreOutcome::ArchiveRejected);
+        EXPECT_EQ(restore(m_protected), c.outcome);
 
-    EXPECT_EQ(treeOf(m_protected), before);
-    EXPECT_EQ(m_fakes.archiver.commands().size(), 1u);
-    EXPECT_EQ(m_fakes.dialogs.messages()[0].text, m_archive +
-                                                      " は壊れています。\r（error: header checksum mismatch）\r\r" +
-                                                      "復元を中止しました。　" + m_protected + " は変更していません。");
+        EXPECT_EQ(treeOf(m_protected), before);
+        EXPECT_EQ(m_fakes.archiver.commands().size(), c.commands);
+        ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
+        EXPECT_EQ(m_fakes.dialogs.messages()[0].title, kRestoreTitle);
+        const std::string text = m_fakes.dialogs.messages()[0].text;
+        EXPECT_EQ(text.rfind(c.message, 0), 0u) << text;
+        EXPECT_NE(text.find("復元を中止しました。　" + m_protected + " は変更していません。"), std::string::npos)
+            << text;
+    }
     EXPECT_TRUE(isFile(core::setupFilePath(m_program)));
-}
-
-TEST_F(RestoreArchiveTest, AnArchiveTooLargeForTheVolumeIsRefusedBeforeAnythingIsDeleted)
-{
-    // A pebibyte outgrows any disk.
-    put("data/a.txt", "A");
-    put("prog/MonthBack/mback05/BackUp.lzh", "huge");
-    core::archive::ArchiveResult huge;
-    huge.bytesNeeded = std::uint64_t{1} << 50;
-    m_fakes.archiver.setResult(huge);
-
-    EXPECT_EQ(restore(m_protected), RestoreOutcome::NotEnoughSpace);
-
-    EXPECT_EQ(treeOf(m_protected), (std::map<std::string, std::string>{{"a.txt", "A"}}));
-    EXPECT_EQ(m_fakes.archiver.commands().size(), 1u) << "only the test may run";
-    const std::string text = m_fakes.dialogs.messages().at(0).text;
-    EXPECT_EQ(text.rfind(m_archive + " を \r" + m_protected +
-                             " に復元できませんでした！\r\rドライブの空きが足りません。\r（必要 1073741824.0 MB、",
-                         0),
-              0u)
-        << text;
-    EXPECT_NE(text.find("復元を中止しました。　" + m_protected + " は変更していません。"), std::string::npos) << text;
 }
 
 TEST_F(RestoreArchiveTest, RefusesTargetsWhoseClearingWouldDoHarmAndTouchesNothing)

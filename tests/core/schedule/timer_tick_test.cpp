@@ -31,19 +31,8 @@ TEST(TimedMonthBackup, FiresOnceOnTheFirstTickOfItsWindowAndReArmsAfterIt)
     EXPECT_EQ(f.state.TimerDone[0], -1);
     tickFrom(f, 8, 0, 6, 1);
     EXPECT_EQ(f.state.TimerDone[0], 0);
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.monthSlot(14) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands().at(0).archive, f.monthSlot(14) + kSep + "BackUp.lzh");
     EXPECT_EQ(f.state.setup.MonthBackDate[13], DateTime::fromCivil({2004, 5, 14, 8, 0, 0}));
-}
-
-TEST(TimedMonthBackup, StartInsideTheWindowFiresAtOnceButJustAfterItDoesNot)
-{
-    BackupFixture late;
-    late.state.setup.MonthBackOption[1] = 1;
-    EXPECT_EQ(tickFrom(late, 8, 0, 3, 5), (std::vector<int>{3}));
-
-    BackupFixture tooLate;
-    tooLate.state.setup.MonthBackOption[1] = 1;
-    EXPECT_TRUE(tickFrom(tooLate, 8, 0, 6, 5).empty());
 }
 
 TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
@@ -53,16 +42,24 @@ TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
     f.state.setup.DayBackSlot = 23;
     EXPECT_EQ(tickFrom(f, 23, 59, 58, 9), (std::vector<int>{0})); // 23:59:58 .. 00:00:06
     EXPECT_EQ(f.state.setup.DayBackSlot, 0);
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.daySlot(0) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands().at(0).archive, f.daySlot(0) + kSep + "BackUp.lzh");
     EXPECT_EQ(f.state.TimerDone[1], 0);
 }
 
-TEST(HourBackup, StartOnTheWindowsLastSecondFiresButJustAfterItDoesNot)
+// A start inside a window fires at once, up to its last second (:05); one a second later does not.
+TEST(TimerTick, StartInsideTheWindowFiresAtOnceButJustAfterItDoesNot)
 {
-    for (const auto& [second, fired] : {std::pair<int, std::size_t>{5, 1}, {6, 0}}) {
+    struct Case {
+        bool hourly;
+        int second;
+        std::vector<int> firedAt;
+    };
+    for (const Case& c : {Case{false, 3, {3}}, Case{false, 6, {}}, Case{true, 5, {5}}, Case{true, 6, {}}}) {
+        SCOPED_TRACE(testing::Message() << c.hourly << " " << c.second);
         BackupFixture f;
-        f.state.setup.DayBackHour[14] = 1;
-        EXPECT_EQ(tickFrom(f, 14, 0, second, 3).size(), fired) << second;
+        f.state.setup.MonthBackOption[1] = c.hourly ? 0 : 1;
+        f.state.setup.DayBackHour[8] = c.hourly ? 1 : 0;
+        EXPECT_EQ(tickFrom(f, 8, 0, c.second, 3), c.firedAt);
     }
 }
 
@@ -74,7 +71,7 @@ TEST(HourBackup, SlotNumberFollowsTheRingNotTheHourAndAHandEditedOneRestartsIt)
         f.state.setup.DayBackSlot = slot;
         EXPECT_EQ(tickFrom(f, 14, 0, 0, 6), (std::vector<int>{0}));
         EXPECT_EQ(f.state.setup.DayBackSlot, next);
-        EXPECT_EQ(archiveOf(f.fakes.archiver.commands().at(0)), f.daySlot(next) + kSep + "BackUp.lzh");
+        EXPECT_EQ(f.fakes.archiver.commands().at(0).archive, f.daySlot(next) + kSep + "BackUp.lzh");
         EXPECT_EQ(f.state.setup.DayBackDate[next], DateTime::fromCivil({2004, 5, 14, 14, 0, 0}));
     }
 }
@@ -86,8 +83,8 @@ TEST(TimerTick, TimedAndHourBackupsMeetingRunInOneTickMonthBackFirst)
     f.state.setup.DayBackHour[8] = 1;
     EXPECT_EQ(tickFrom(f, 8, 0, 1, 1), (std::vector<int>{1}));
     ASSERT_EQ(f.fakes.archiver.commands().size(), 2u);
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[0]), f.monthSlot(14) + kSep + "BackUp.lzh");
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[1]), f.daySlot(1) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands()[0].archive, f.monthSlot(14) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands()[1].archive, f.daySlot(1) + kSep + "BackUp.lzh");
 }
 
 TEST(TimerTick, WhileAnArchiveRunsATickOnlySetsTheTitle)
@@ -157,8 +154,8 @@ TEST(StartupBackup, WritesTodaysSlotThenTheNextRingSlotSilently)
     f.state.TimerDone = {-1, 0};
     core::runStartupBackup(f.state, f.fakes.services);
     ASSERT_EQ(f.fakes.archiver.commands().size(), 2u);
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[0]), f.monthSlot(14) + kSep + "BackUp.lzh");
-    EXPECT_EQ(archiveOf(f.fakes.archiver.commands()[1]), f.daySlot(0) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands()[0].archive, f.monthSlot(14) + kSep + "BackUp.lzh");
+    EXPECT_EQ(f.fakes.archiver.commands()[1].archive, f.daySlot(0) + kSep + "BackUp.lzh");
     EXPECT_EQ(f.state.setup.DayBackSlot, 0);
     EXPECT_EQ(f.state.TimerDone, (std::array<std::int16_t, 2>{-1, 0}));
     EXPECT_TRUE(f.fakes.dialogs.shown().empty());

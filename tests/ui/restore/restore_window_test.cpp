@@ -148,37 +148,30 @@ TEST_F(RestoreWindowTest, RestoreStaysOpenOnNoAndRunsAndClosesOnYes)
     EXPECT_EQ(m_window->result(), QDialog::Accepted);
 }
 
-TEST_F(RestoreWindowTest, CopyStaysOpenOnCancelAndClosesAfterCopying)
-{
-    writeFile(core::archivePathInSlot(core::daySlotPath(m_program, 0)), "lzh");
-    open(1);
-
-    QTest::mouseClick(control<QPushButton>("cmdRead"), Qt::LeftButton);
-    EXPECT_TRUE(m_window->isVisible());
-
-    m_fakes.dialogs.chooseFolderAnswer(core::tmpReadFolder(m_program));
-    QTest::mouseClick(control<QPushButton>("cmdRead"), Qt::LeftButton);
-
-    EXPECT_EQ(m_fakes.archiver.commands().size(), 2u);
-    EXPECT_EQ(m_fakes.dialogs.messages().back().title, "つむぎ君：　保存ファイルのコピー");
-    EXPECT_FALSE(m_window->isVisible());
-}
-
 // With the default settings the chooser opens in TmpRead, which is also the protected folder:
 // confirming it at once must not empty it without the question.
-TEST_F(RestoreWindowTest, CopyIntoTheDefaultProtectedFolderAsksFirst)
+TEST_F(RestoreWindowTest, CopyStaysOpenOnCancelOrNoAndClosesAfterCopying)
 {
     writeFile(core::archivePathInSlot(core::daySlotPath(m_program, 0)), "lzh");
-    m_state.setup.BackupFolder = core::tmpReadFolder(m_program); // the default setting
+    m_state.setup.BackupFolder = core::tmpReadFolder(m_program);
     put("prog/TmpRead/mine.txt", "mine");
     open(1);
 
+    QTest::mouseClick(control<QPushButton>("cmdRead"), Qt::LeftButton);
+    EXPECT_TRUE(m_window->isVisible());
+
     m_fakes.dialogs.chooseFolderAnswer(core::tmpReadFolder(m_program));
     QTest::mouseClick(control<QPushButton>("cmdRead"), Qt::LeftButton);
-
     EXPECT_EQ(m_fakes.dialogs.questions().size(), 1u);
     EXPECT_EQ(readFile(path("prog/TmpRead/mine.txt")), "mine");
     EXPECT_TRUE(m_window->isVisible());
+
+    m_fakes.dialogs.chooseFolderAnswer(core::tmpReadFolder(m_program));
+    m_fakes.dialogs.answerYes();
+    QTest::mouseClick(control<QPushButton>("cmdRead"), Qt::LeftButton);
+    EXPECT_EQ(m_fakes.archiver.commands().size(), 2u);
+    EXPECT_EQ(m_fakes.dialogs.messages().back().title, "つむぎ君：　保存ファイルのコピー");
+    EXPECT_FALSE(m_window->isVisible());
 }
 
 } // namespace
