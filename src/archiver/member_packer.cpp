@@ -279,7 +279,9 @@ void MemberPacker::completeRecord(PreparedMember& member, Outcome outcome)
     if (outcome == Outcome::StoreRead)
         member.record->content = lzh::sha256(first.head.data(), first.head.size());
     if (member.parts.size() == 1 && !first.rest) {
-        member.record->packed = lzh::sha256(first.head.data(), first.head.size());
+        // Stored bytes are the content itself: one pass over them gives both digests.
+        member.record->packed =
+            outcome == Outcome::StoreRead ? member.record->content : lzh::sha256(first.head.data(), first.head.size());
         member.packedDigestKnown = true;
     }
 }
