@@ -39,7 +39,7 @@ base::Result<std::optional<MemberInfo>> ArchiveReader::next()
     }
     m_haveMember = false;
     const std::uint64_t start = m_stream->offset();
-    auto header = readHeader(*m_stream);
+    auto header = readHeader(*m_stream, &m_names);
     if (!header.ok())
         return header.status();
     if (!header->has_value()) {

@@ -7,6 +7,7 @@
 #include "lzh/codec.h"
 #include "lzh/input_stream.h"
 #include "lzh/member.h"
+#include "lzh/member_name.h"
 
 #include <array>
 #include <memory>
@@ -49,6 +50,7 @@ private:
     bool m_haveMember = false;
     bool m_endMarkSeen = false;
     std::uint64_t m_dataEnd = 0;
+    DirectoryNameCache m_names;
     std::vector<std::uint8_t> m_copyBuffer; // copyPacked's
     std::array<std::unique_ptr<Decoder>, kMethodCount> m_decoders;
 };

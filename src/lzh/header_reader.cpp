@@ -322,7 +322,7 @@ void classify(MemberInfo& info)
 
 } // namespace
 
-base::Result<std::optional<ParsedHeader>> readHeader(InputStream& file)
+base::Result<std::optional<ParsedHeader>> readHeader(InputStream& file, DirectoryNameCache* names)
 {
     ParsedHeader out;
     out.info.headerOffset = file.offset();
@@ -368,7 +368,7 @@ base::Result<std::optional<ParsedHeader>> readHeader(InputStream& file)
     if (ext.originalSize64)
         info.originalSize = *ext.originalSize64;
     info.dataOffset = file.offset();
-    auto name = decodeStoredName(ext.name);
+    auto name = decodeStoredName(ext.name, names);
     if (name.ok()) {
         info.path = *name;
         lowerDosCapitals(info.path, info.level, ext);

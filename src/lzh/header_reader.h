@@ -5,6 +5,7 @@
 #include "base/status.h"
 #include "lzh/input_stream.h"
 #include "lzh/member.h"
+#include "lzh/member_name.h"
 
 #include <optional>
 #include <string>
@@ -21,7 +22,7 @@ struct ParsedHeader {
 
 // Reads the header at the stream's offset. nullopt at the end of the archive: the 0x00 end mark
 // (then read, one byte on) or the end of the stream (nothing read). On success the stream stands at
-// the member's first data byte.
-base::Result<std::optional<ParsedHeader>> readHeader(InputStream& file);
+// the member's first data byte. A reader going through many headers passes its name cache.
+base::Result<std::optional<ParsedHeader>> readHeader(InputStream& file, DirectoryNameCache* names = nullptr);
 
 } // namespace lzh

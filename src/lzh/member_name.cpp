@@ -91,27 +91,23 @@ bool appendEncoded(std::vector<std::string>& out, std::string_view bytes, std::o
     return true;
 }
 
-// The components of a directory field into empty out. Members of one folder follow each other
-// and share its path: the last one's is kept, so a folder's path is converted once, not once a
-// member.
+// The components of a directory field into empty out, through the reader's cache when it has one.
 bool decodeDirectory(std::vector<std::string>& out, std::string_view bytes, std::optional<std::uint32_t> codePage,
-                     bool& absolute)
+                     bool& absolute, DirectoryNameCache* cache)
 {
-    struct Last {
-        std::string bytes;
-        std::optional<std::uint32_t> codePage;
-        std::vector<std::string> components;
-        bool absolute = false;
-        bool decoded = false;
-    };
-    thread_local std::optional<Last> last;
-    if (!last || last->bytes != bytes || last->codePage != codePage) {
-        last = Last{std::string(bytes), codePage, {}, false, false};
-        last->decoded = appendEncoded(last->components, bytes, codePage, last->absolute);
+    if (!cache)
+        return appendEncoded(out, bytes, codePage, absolute);
+    if (!cache->filled || cache->bytes != bytes || cache->codePage != codePage) {
+        cache->bytes.assign(bytes);
+        cache->codePage = codePage;
+        cache->components.clear();
+        cache->absolute = false;
+        cache->decoded = appendEncoded(cache->components, bytes, codePage, cache->absolute);
+        cache->filled = true;
     }
-    out = last->components;
-    absolute = last->absolute;
-    return last->decoded;
+    out = cache->components;
+    absolute = cache->absolute;
+    return cache->decoded;
 }
 
 // 0x45 separates components with the unit FF FF.
@@ -167,7 +163,7 @@ StoredName encodeStoredName(std::string_view logicalPath, bool isDirectory)
     return stored;
 }
 
-base::Result<std::string> decodeStoredName(const RawName& raw)
+base::Result<std::string> decodeStoredName(const RawName& raw, DirectoryNameCache* cache)
 {
     std::vector<std::string> components;
     bool absolute = false;
@@ -181,7 +177,7 @@ base::Result<std::string> decodeStoredName(const RawName& raw)
                 return badName();
             for (const std::string& part : *parts)
                 appendComponents(components, part, absolute);
-        } else if (!decodeDirectory(components, raw.dirBytes, raw.codePage, absolute)) {
+        } else if (!decodeDirectory(components, raw.dirBytes, raw.codePage, absolute, cache)) {
             return badName();
         }
         const bool dirWasEmpty = components.empty() && !absolute;

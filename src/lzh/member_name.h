@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lzh {
 
@@ -36,9 +37,21 @@ struct RawName {
     std::optional<std::uint32_t> codePage; // 0x46
 };
 
+// Members of one folder follow each other and share its directory field: a reader keeps the last
+// one's decoding here so a folder's path is converted once, not once a member. Owned by the reader
+// rather than kept per thread, since a thread's own objects are torn down unsafely on Windows.
+struct DirectoryNameCache {
+    std::string bytes;
+    std::optional<std::uint32_t> codePage;
+    std::vector<std::string> components;
+    bool absolute = false;
+    bool decoded = false;
+    bool filled = false;
+};
+
 // The member's path in UTF-8 with '/' between components; a leading '/' marks a name that was
 // stored as absolute. Components are not judged here (".." and drive letters pass through) so a
 // listing shows them; extraction refuses them. Corrupt when the bytes are no known encoding.
-base::Result<std::string> decodeStoredName(const RawName& raw);
+base::Result<std::string> decodeStoredName(const RawName& raw, DirectoryNameCache* cache = nullptr);
 
 } // namespace lzh

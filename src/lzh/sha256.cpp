@@ -4,6 +4,7 @@
 #include <cstring>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
 #include <immintrin.h>
 #define FERNHOLD_SHA_NI 1
 #endif
@@ -119,7 +120,13 @@ __attribute__((target("sha,sse4.1"))) void compressSha(std::array<std::uint32_t,
 
 bool hasShaInstructions()
 {
-    static const bool has = __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1");
+    // Asked of the processor itself: not every compiler knows "sha" as a feature name.
+    static const bool has = [] {
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_SSE4_1))
+            return false;
+        return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & bit_SHA) != 0;
+    }();
     return has;
 }
 #endif
