@@ -132,7 +132,7 @@ bool CarrySource::Reader::packedBytesMatch(const lzh::MemberInfo& member)
         digest.update(data, size);
         return true;
     });
-    return read && digest.finish() == member.record->packed;
+    return read && lzh::recordDigest(digest.finish()) == member.record->packed;
 }
 
 } // namespace archiver

@@ -179,7 +179,7 @@ private:
             digest.update(data, size);
             return chunkDone();
         });
-        if (status.ok() && digest.finish() != member.record->packed)
+        if (status.ok() && lzh::recordDigest(digest.finish()) != member.record->packed)
             return base::Status::error(base::ErrorCode::Corrupt, "packed data differs from its record", member.path);
         return status;
     }

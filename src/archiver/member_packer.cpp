@@ -17,6 +17,8 @@ constexpr std::uint64_t kMinimumPackedSize = 8;
 // Members up to -lh5-'s window get the same matches under -lh5- as under -lh6-/-lh7-, and its
 // smaller position alphabet makes the trees cheaper to send; every reader takes mixed methods.
 constexpr std::size_t kSmallMemberLimit = 8 * 1024;
+// A file no longer than a record costs less to pack again than to describe: it gets none.
+constexpr std::uint64_t kRecordedSizeFloor = 64;
 // Files up to this size are always given to the encoder: it costs little, and small "compressed"
 // files such as icons often still shrink by a few per cent, which the guess would miss.
 constexpr std::size_t kAlwaysTryLimit = 16 * 1024;
@@ -39,7 +41,7 @@ std::uint16_t packingOf(const lzh::WriterSettings& settings)
 
 // The digest lzh::ContentHasher gives the file's content now, read as a pack with the parts of
 // its size would read it; nullopt when it cannot be read.
-std::optional<lzh::Sha256Digest> contentDigestOf(const std::string& path, std::uint64_t size,
+std::optional<lzh::RecordDigest> contentDigestOf(const std::string& path, std::uint64_t size,
                                                  std::vector<std::uint8_t>& buffer)
 {
     std::FILE* file = platform::openFile(path, "rb");
@@ -54,7 +56,7 @@ std::optional<lzh::Sha256Digest> contentDigestOf(const std::string& path, std::u
     std::fclose(file);
     if (failed)
         return std::nullopt;
-    return hasher.finish();
+    return lzh::recordDigest(hasher.finish());
 }
 
 bool hasWiderWindowThanLh5(lzh::Method method)
@@ -186,7 +188,7 @@ bool MemberPacker::prepare(Queue::Slot& slot, Encoders& encoders)
     std::optional<platform::FileIdentity> identity = member.entry.identity;
     if (!identity)
         identity = platform::fileIdentity(member.entry.sourcePath);
-    if (identity) {
+    if (identity && identity->size > kRecordedSizeFloor) {
         member.record = recordOf(*identity);
         if (m_carry.source && carry(member, *identity, encoders))
             return true;
@@ -277,11 +279,12 @@ void MemberPacker::completeRecord(PreparedMember& member, Outcome outcome)
         return;
     const lzh::PackedPart& first = member.parts.front();
     if (outcome == Outcome::StoreRead)
-        member.record->content = lzh::sha256(first.head.data(), first.head.size());
+        member.record->content = lzh::recordDigest(lzh::sha256(first.head.data(), first.head.size()));
     if (member.parts.size() == 1 && !first.rest) {
         // Stored bytes are the content itself: one pass over them gives both digests.
-        member.record->packed =
-            outcome == Outcome::StoreRead ? member.record->content : lzh::sha256(first.head.data(), first.head.size());
+        member.record->packed = outcome == Outcome::StoreRead
+                                    ? member.record->content
+                                    : lzh::recordDigest(lzh::sha256(first.head.data(), first.head.size()));
         member.packedDigestKnown = true;
     }
 }
@@ -377,7 +380,7 @@ MemberPacker::Outcome MemberPacker::compress(Queue::Slot& slot, std::FILE* sourc
     }
     packedPart.bits = encoder.compressedBits();
     if (member.record)
-        member.record->content = content.finish();
+        member.record->content = lzh::recordDigest(content.finish());
     member.originalSize = consumed;
     member.method = method;
     member.crc = crc;
@@ -449,7 +452,7 @@ void MemberPacker::joinParts(Split& split)
             digests.push_back(result.digest);
         }
         if (member.record)
-            member.record->content = lzh::combinePartDigests(digests);
+            member.record->content = lzh::recordDigest(lzh::combinePartDigests(digests));
         member.method = m_settings.method;
         member.crc = crc;
         member.originalSize = read;

@@ -182,8 +182,8 @@ base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgre
     }
     std::fclose(source);
     if (status.ok() && record) {
-        member.fields.record->content = content->finish();
-        member.fields.record->packed = packed.finish();
+        member.fields.record->content = recordDigest(content->finish());
+        member.fields.record->packed = recordDigest(packed.finish());
     }
     if (status.ok())
         return endMember(member);
@@ -228,7 +228,7 @@ base::Status ArchiveWriter::addPrepared(const SourceEntry& entry, const PackedDa
     m_digest = nullptr;
     if (!status.ok() || !rewrite)
         return status;
-    fields.record->packed = packed.finish();
+    fields.record->packed = recordDigest(packed.finish());
     return endMember(member);
 }
 

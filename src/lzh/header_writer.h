@@ -25,7 +25,7 @@ struct HeaderFields {
     std::uint16_t unixMode = 0; // permission bits; the type bits are added from kind
     bool readOnly = false;
     bool wideSizes = false;             // add the 0x42 ext header (members of 4 GiB and more)
-    std::optional<MemberRecord> record; // files only; its length is fixed
+    std::optional<MemberRecord> record; // files only; its length does not depend on its digests
 };
 
 // InvalidArgument when the name does not fit a header.

@@ -51,7 +51,7 @@ void damagePackedData(const std::string& archive, const std::string& member)
 struct CarryCase {
     const char* name;
     std::function<void(const fs::path& src, const std::string& base)> change;
-    int carried; // of the 5 files
+    int carried; // of the 4 files with a record: the empty one is too small for one
     int settleSeconds = 0;
     lzh::Method baseMethod = lzh::Method::Lh7;
     bool addOnto = false; // pack onto the carry archive itself rather than naming it
@@ -60,19 +60,19 @@ struct CarryCase {
 TEST(LzhCarry, CopiesOnlyWhatIsShownUnchangedAndPacksAsAFullPackWould)
 {
     const CarryCase cases[] = {
-        {"unchanged", [](const fs::path&, const std::string&) {}, 5},
-        {"unchanged, change times too recent to trust", [](const fs::path&, const std::string&) {}, 5, 3600},
-        {"unchanged, added onto", [](const fs::path&, const std::string&) {}, 5, 0, lzh::Method::Lh7, true},
+        {"unchanged", [](const fs::path&, const std::string&) {}, 4},
+        {"unchanged, change times too recent to trust", [](const fs::path&, const std::string&) {}, 4, 3600},
+        {"unchanged, added onto", [](const fs::path&, const std::string&) {}, 4, 0, lzh::Method::Lh7, true},
         {"one file grown",
-         [](const fs::path& src, const std::string&) { test::writeFile(src / "a.txt", text(21000, 2)); }, 4},
+         [](const fs::path& src, const std::string&) { test::writeFile(src / "a.txt", text(21000, 2)); }, 3},
         {"content changed, size and time set back",
-         [](const fs::path& src, const std::string&) { rewriteKeepingStamp(src / "sub" / "b.txt", 10); }, 4},
+         [](const fs::path& src, const std::string&) { rewriteKeepingStamp(src / "sub" / "b.txt", 10); }, 3},
         {"content changed, size and time set back, change times too recent to trust",
-         [](const fs::path& src, const std::string&) { rewriteKeepingStamp(src / "sub" / "b.txt", 10); }, 4, 3600},
+         [](const fs::path& src, const std::string&) { rewriteKeepingStamp(src / "sub" / "b.txt", 10); }, 3, 3600},
         {"large file changed in its middle, time set back",
-         [](const fs::path& src, const std::string&) { rewriteKeepingStamp(src / "big.txt", 1500000); }, 4, 3600},
+         [](const fs::path& src, const std::string&) { rewriteKeepingStamp(src / "big.txt", 1500000); }, 3, 3600},
         {"packed bytes damaged in the carry archive",
-         [](const fs::path&, const std::string& base) { damagePackedData(base, "a.txt"); }, 4},
+         [](const fs::path&, const std::string& base) { damagePackedData(base, "a.txt"); }, 3},
         {"carry archive packed with another method", [](const fs::path&, const std::string&) {}, 0, 0,
          lzh::Method::Lh0},
     };

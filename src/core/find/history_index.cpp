@@ -20,7 +20,7 @@ struct StoredVersion {
     std::uint64_t size = 0;
     std::uint16_t crc = 0;
     SlotMask slots = 0;
-    std::optional<lzh::Sha256Digest> content; // from the member's record, when it has one
+    std::optional<lzh::RecordDigest> content; // from the member's record, when it has one
 
     // The content's digest where both members carry one: it tells apart contents that share a
     // size, a CRC-16 and a time set back by a program, and joins a file only touched since.
@@ -105,7 +105,7 @@ struct HistoryIndex::Data {
                 version.slots |= bit(slot);
                 return;
             }
-        std::optional<lzh::Sha256Digest> content;
+        std::optional<lzh::RecordDigest> content;
         if (member.record)
             content = member.record->content;
         entry.versions.push_back({member.mtime, member.originalSize, member.crc, bit(slot), content});

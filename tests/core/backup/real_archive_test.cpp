@@ -37,7 +37,7 @@ public:
     {
         makeFolder(platform::joinPath(source, "sub"));
         writeFile(platform::joinPath(source, "sub" + kSep + "日本語.bin"), mixedBytes(200000, 1));
-        writeFile(platform::joinPath(source, "b.txt"), "bbb");
+        writeFile(platform::joinPath(source, "b.txt"), std::string(100, 'b'));
     }
 
     std::map<std::string, std::string> extracted(const std::string& slot)
@@ -59,9 +59,9 @@ private:
 TEST(RealArchive, BackupsCopyUnchangedFilesFromTheNewestArchiveAndPackChangedOnes)
 {
     RealBackup f;
-    int files = 0;
+    int files = 0; // that get a record: the fixture's one-byte a.txt is packed again each time
     for (const auto& [path, bytes] : treeOf(f.source))
-        files += path.back() != '/';
+        files += path.back() != '/' && bytes.size() > 64;
     core::backUpCurrentState(f.state, f.services); // hback01, from nothing
     // Same size and modification time, other content: only the change time tells.
     const fs::path changed = platform::toPath(platform::joinPath(f.source, "sub" + kSep + "日本語.bin"));
