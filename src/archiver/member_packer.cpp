@@ -80,8 +80,8 @@ bool middleLooksIncompressible(std::FILE* source, std::uint64_t size, std::vecto
 struct MemberPacker::Encoders {
     std::vector<std::uint8_t> input = std::vector<std::uint8_t>(kInMemoryLimit);
     std::unique_ptr<lzh::Encoder> main;
-    std::unique_ptr<lzh::Encoder> small; // -lh5-, for small members when the method is wider
-    std::unique_ptr<CarrySource::Reader> carried;
+    std::unique_ptr<lzh::Encoder> small;                       // -lh5-, for small members when the method is wider
+    std::vector<std::unique_ptr<CarrySource::Reader>> carried; // one for each carry source
 
     lzh::Encoder& forSize(std::uint64_t size, const lzh::WriterSettings& settings, lzh::Method& method)
     {
@@ -190,7 +190,7 @@ bool MemberPacker::prepare(Queue::Slot& slot, Encoders& encoders)
         identity = platform::fileIdentity(member.entry.sourcePath);
     if (identity && identity->size > kRecordedSizeFloor) {
         member.record = recordOf(*identity);
-        if (m_carry.source && carry(member, *identity, encoders))
+        if (!m_carry.sources.empty() && carry(member, *identity, encoders))
             return true;
     }
     std::FILE* source = platform::openFile(member.entry.sourcePath, "rb");
@@ -242,33 +242,43 @@ lzh::MemberRecord MemberPacker::recordOf(const platform::FileIdentity& identity)
     return record;
 }
 
-// Takes the packed bytes of the carry source's member of the same name when the file is shown
-// unchanged since: by its size, times and identity when its change time had settled then, else by
-// the digest of its content; and when those bytes are still the ones the record names.
+// Takes the packed bytes of the first carry source's member of the same name when the file is
+// shown unchanged since: by its size, times and identity when its change time had settled then,
+// else by the digest of its content; and when those bytes are still the ones the record names.
 bool MemberPacker::carry(PreparedMember& member, const platform::FileIdentity& identity, Encoders& encoders)
 {
-    if (!encoders.carried)
-        encoders.carried = std::make_unique<CarrySource::Reader>(*m_carry.source);
-    std::optional<lzh::MemberInfo> old = encoders.carried->find(member.entry.archivePath);
-    if (!old || !old->method || old->record->packing != member.record->packing || old->record->size != identity.size ||
-        old->originalSize != identity.size)
-        return false;
-    const lzh::MemberRecord& was = *old->record;
-    const bool sameStamps = was.settled && identity.changed != 0 && was.changed == identity.changed &&
-                            was.modified == identity.modified && was.device == identity.device &&
-                            was.number == identity.number;
-    if (!sameStamps && contentDigestOf(member.entry.sourcePath, identity.size, encoders.input) != was.content)
-        return false;
-    if (!encoders.carried->packedBytesMatch(*old))
-        return false;
-    member.record->content = was.content;
-    member.record->packed = was.packed;
-    member.packedDigestKnown = true;
-    member.method = *old->method;
-    member.crc = old->crc;
-    member.originalSize = old->originalSize;
-    member.carried = std::move(old);
-    return true;
+    std::optional<std::optional<lzh::RecordDigest>> content; // the file is read once at most
+    for (std::size_t source = 0; source < m_carry.sources.size(); ++source) {
+        if (encoders.carried.size() == source)
+            encoders.carried.push_back(std::make_unique<CarrySource::Reader>(*m_carry.sources[source]));
+        CarrySource::Reader& reader = *encoders.carried[source];
+        std::optional<lzh::MemberInfo> old = reader.find(member.entry.archivePath);
+        if (!old || !old->method || old->record->packing != member.record->packing ||
+            old->record->size != identity.size || old->originalSize != identity.size)
+            continue;
+        const lzh::MemberRecord& was = *old->record;
+        const bool sameStamps = was.settled && identity.changed != 0 && was.changed == identity.changed &&
+                                was.modified == identity.modified && was.device == identity.device &&
+                                was.number == identity.number;
+        if (!sameStamps) {
+            if (!content)
+                content = contentDigestOf(member.entry.sourcePath, identity.size, encoders.input);
+            if (*content != was.content)
+                continue;
+        }
+        if (!reader.packedBytesMatch(*old))
+            continue;
+        member.record->content = was.content;
+        member.record->packed = was.packed;
+        member.packedDigestKnown = true;
+        member.method = *old->method;
+        member.crc = old->crc;
+        member.originalSize = old->originalSize;
+        member.carried = std::move(old);
+        member.carriedSource = source;
+        return true;
+    }
+    return false;
 }
 
 // Fills in the digests the worker knows: the content's, and the packed bytes' when they are all

@@ -43,12 +43,14 @@ struct PreparedMember {
     std::optional<lzh::MemberRecord> record; // what the header keeps about a file's source
     bool packedDigestKnown = false;          // record->packed is final; else the writer takes it
     std::optional<lzh::MemberInfo> carried;  // unchanged: copy this member's packed bytes instead
+    std::size_t carriedSource = 0;           // from this one of CarryFrom::sources
 };
 
-// What lets a pack copy the packed bytes of unchanged files: the archive to copy them from, and
-// the moment before which a file's change time proves it settled (fileTimeNow's unit).
+// What lets a pack copy the packed bytes of unchanged files: the archives to copy them from, in the
+// order they are asked, and the moment before which a file's change time proves it settled
+// (fileTimeNow's unit).
 struct CarryFrom {
-    const CarrySource* source = nullptr;
+    std::vector<const CarrySource*> sources;
     std::int64_t settledBefore = 0;
 };
 

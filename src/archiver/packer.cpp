@@ -50,12 +50,19 @@ public:
             return failed(status, true);
         base::Status status = hasOld ? copyOld(archive, walk) : base::Status::success();
         if (status.ok()) {
-            const std::string& carryFrom = m_settings.carryFrom.empty() && hasOld ? archive : m_settings.carryFrom;
-            // Its readers are closed when addNew returns: Windows renames nothing over an open file.
-            std::optional<CarrySource> source;
-            if (!carryFrom.empty() && !samePath(carryFrom, temporary))
-                source.emplace(carryFrom);
-            status = addNew(walk, temporary, CarryFrom{source && !source->empty() ? &*source : nullptr, settledBefore});
+            // The archive named first, as the newer; then the one added onto. Their readers are
+            // closed when addNew returns: Windows renames nothing over an open file.
+            std::vector<std::unique_ptr<CarrySource>> sources;
+            CarryFrom carry{{}, settledBefore};
+            for (const std::string& path : {m_settings.carryFrom, hasOld ? archive : std::string()}) {
+                if (path.empty() || samePath(path, temporary) ||
+                    (!sources.empty() && samePath(path, sources[0]->path())))
+                    continue;
+                sources.push_back(std::make_unique<CarrySource>(path));
+                if (!sources.back()->empty())
+                    carry.sources.push_back(sources.back().get());
+            }
+            status = addNew(walk, temporary, carry);
         }
         if (status.ok())
             status = m_writer.finish();
@@ -128,9 +135,9 @@ private:
     base::Status addNew(FolderWalk& walk, const std::string& temporary, CarryFrom carry)
     {
         MemberPacker members(m_settings.writer, workerCount(), temporary, carry);
-        std::optional<CarrySource::Reader> carried;
-        if (carry.source)
-            carried.emplace(*carry.source);
+        std::vector<std::unique_ptr<CarrySource::Reader>> carried;
+        for (const CarrySource* source : carry.sources)
+            carried.push_back(std::make_unique<CarrySource::Reader>(*source));
         bool walkOver = false;
         for (;;) {
             // The walk runs here, on the writer's thread, so its reports come one at a time.
@@ -146,7 +153,7 @@ private:
             PreparedMember* member = members.front([&](std::uint64_t consumed) { return reportProgress(consumed); });
             if (!member || !reportProgress(0))
                 return base::Status::error(base::ErrorCode::Cancelled, "cancelled");
-            base::Status status = write(*member, carried ? &*carried : nullptr);
+            base::Status status = write(*member, carried);
             if (status.ok() && m_hooks.onFilePacked && member->entry.kind == lzh::MemberKind::File)
                 m_hooks.onFilePacked(member->carried.has_value());
             members.pop();
@@ -159,13 +166,13 @@ private:
         }
     }
 
-    base::Status write(PreparedMember& member, CarrySource::Reader* carried)
+    base::Status write(PreparedMember& member, const std::vector<std::unique_ptr<CarrySource::Reader>>& carried)
     {
         const lzh::SourceEntry& entry = member.entry;
         if (!member.status.ok())
             return member.scratchFailed ? brokenBy(member.status) : member.status;
         if (member.carried)
-            return writeCarried(member, *carried);
+            return writeCarried(member, *carried[member.carriedSource]);
         if (member.copyFromSource) {
             std::optional<lzh::RecordToComplete> record;
             if (member.record)

@@ -54,7 +54,8 @@ struct CarryCase {
     int carried; // of the 4 files with a record: the empty one is too small for one
     int settleSeconds = 0;
     lzh::Method baseMethod = lzh::Method::Lh7;
-    bool addOnto = false; // pack onto the carry archive itself rather than naming it
+    bool addOnto = false;   // pack onto the carry archive itself rather than naming it
+    bool nameNewer = false; // and name an archive packed after the change as well
 };
 
 TEST(LzhCarry, CopiesOnlyWhatIsShownUnchangedAndPacksAsAFullPackWould)
@@ -65,6 +66,9 @@ TEST(LzhCarry, CopiesOnlyWhatIsShownUnchangedAndPacksAsAFullPackWould)
         {"unchanged, added onto", [](const fs::path&, const std::string&) {}, 4, 0, lzh::Method::Lh7, true},
         {"one file grown",
          [](const fs::path& src, const std::string&) { test::writeFile(src / "a.txt", text(21000, 2)); }, 3},
+        {"one file grown, added onto the old archive with a newer one named",
+         [](const fs::path& src, const std::string&) { test::writeFile(src / "a.txt", text(21000, 2)); }, 4, 0,
+         lzh::Method::Lh7, true, true},
         {"content changed, size and time set back",
          [](const fs::path& src, const std::string&) { rewriteKeepingStamp(src / "sub" / "b.txt", 10); }, 3},
         {"content changed, size and time set back, change times too recent to trust",
@@ -91,11 +95,16 @@ TEST(LzhCarry, CopiesOnlyWhatIsShownUnchangedAndPacksAsAFullPackWould)
         settings.writer.method = c.baseMethod;
         ASSERT_TRUE(packFolder(base, src.string(), settings, {}).archiveStatus.ok());
         c.change(src, base);
+        if (c.nameNewer) { // without random.bin, which then only the old archive holds
+            fs::rename(src / "random.bin", folder.path() / "random.bin");
+            ASSERT_TRUE(packFolder(folder / "newer.lzh", src.string(), settings, {}).archiveStatus.ok());
+            fs::rename(folder.path() / "random.bin", src / "random.bin");
+        }
 
         settings.writer.method = lzh::Method::Lh7;
         ASSERT_TRUE(packFolder(folder / "full.lzh", src.string(), settings, {}).archiveStatus.ok());
         const std::string carried = c.addOnto ? base : folder / "carried.lzh";
-        settings.carryFrom = c.addOnto ? "" : base;
+        settings.carryFrom = c.nameNewer ? folder / "newer.lzh" : c.addOnto ? "" : base;
         const RunSummary summary = packFolder(carried, src.string(), settings, {});
         ASSERT_TRUE(summary.archiveStatus.ok()) << summary.archiveStatus.detail();
         EXPECT_EQ(summary.members, 6);

@@ -72,11 +72,9 @@ CompressOutcome packInto(AppState& state, Services& services, const std::string&
 {
     archive::ArchiveOptions options;
     options.excludedPaths = ownTreeInside(state.programFolder, source, slot, archivePath);
-    // An add onto the slot's archive copies unchanged files from it; a fresh archive (a menu
-    // backup, an empty slot) from the newest one in the tree.
-    std::error_code ec;
-    const bool addsOnto = std::filesystem::exists(platform::toPath(archivePath), ec);
-    const std::string carryFrom = addsOnto ? "" : newestArchive(state.programFolder, archivePath);
+    // Unchanged files are copied from the newest other archive in the tree and, for an add onto
+    // the slot's archive (a day's slot is a day old), from that archive too.
+    const std::string carryFrom = newestArchive(state.programFolder, archivePath);
     CompressOutcome outcome;
     outcome.archive =
         runArchiveCommand(state.archiveBusy, services.archiver, addCommand(archivePath, source, carryFrom), options);

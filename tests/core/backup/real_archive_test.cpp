@@ -70,14 +70,14 @@ TEST(RealArchive, BackupsCopyUnchangedFilesFromTheNewestArchiveAndPackChangedOne
     fs::last_write_time(changed, stamp);
     core::backUpCurrentState(f.state, f.services); // hback02, a menu backup: from hback01
     core::runStartupBackup(f.state, f.services);   // mback14 from hback02; hback03
-    core::runStartupBackup(f.state, f.services);   // onto mback14's own archive; hback04
+    core::runStartupBackup(f.state, f.services);   // onto mback14's own archive, from hback03 too; hback04
 
     ASSERT_EQ(f.runner.results.size(), 6u);
     EXPECT_EQ(f.runner.results[0].carriedMembers, 0);
     EXPECT_EQ(f.runner.commands[1].carryFrom, f.daySlot(1) + kSep + "BackUp.lzh");
     EXPECT_EQ(f.runner.results[1].carriedMembers, files - 1);
     EXPECT_EQ(f.runner.commands[2].carryFrom, f.daySlot(2) + kSep + "BackUp.lzh");
-    EXPECT_EQ(f.runner.commands[4].carryFrom, "");
+    EXPECT_EQ(f.runner.commands[4].carryFrom, f.daySlot(3) + kSep + "BackUp.lzh");
     for (int i : {2, 3, 4, 5})
         EXPECT_EQ(f.runner.results[i].carriedMembers, files) << i;
     for (const std::string& slot : {f.daySlot(2), f.monthSlot(14)})
