@@ -35,17 +35,6 @@ Outcome extractBytes(const test::TempFolder& folder, const std::string& archive,
     return outcome;
 }
 
-lzh::HeaderFields linkFields(const std::string& path, const std::string& target)
-{
-    lzh::HeaderFields fields;
-    fields.kind = lzh::MemberKind::Symlink;
-    fields.path = path;
-    fields.linkTarget = target;
-    fields.method = lzh::Method::Lhd;
-    fields.unixMode = 0777;
-    return fields;
-}
-
 // Rooted names of every header level land under the target, as other LZH readers put them, and
 // the caller hears which; ".." stays refused everywhere.
 TEST(LzhExtract, PutsRootedNamesUnderTheTargetAndRefusesNamesThatClimbOut)
@@ -103,25 +92,21 @@ TEST(LzhExtract, MakesEveryLinkAsALinkAndNeverWritesThroughOne)
     fs::create_directory_symlink("../outside", folder.path() / "out" / "d", noLinks);
     if (noLinks) {
         // Where the system makes no links (Windows without the right), each is reported by name.
-        const Outcome outcome =
-            extractBytes(folder, test::level2Member(linkFields("up-link", "../../etc"), "") +
-                                     test::level2Member(linkFields("in/link", "x"), "") + std::string(1, '\0'));
+        const Outcome outcome = extractBytes(folder, test::linkMember("up-link", "../../etc") +
+                                                         test::linkMember("in/link", "x") + std::string(1, '\0'));
         ASSERT_EQ(outcome.errors.size(), 2u);
         EXPECT_EQ(outcome.errors[0].path() + " " + outcome.errors[1].path(), "up-link in/link");
         EXPECT_TRUE(fs::is_empty(folder.path() / "outside"));
         return;
     }
-    const std::string archive = test::level2Member(linkFields("up-link", "../../etc"), "") +
-                                test::level2Member(linkFields("abs-link", "/etc"), "") +
-                                test::level2Member(linkFields("ok/l1", "../outside"), "") +
-                                test::level2Member(linkFields("ok/climb", "l1/../.."), "") +
-                                test::storedFile("ok/in.txt", "fine") +
-                                test::level2Member(linkFields("ok/in-link", "../ok/in.txt"), "") +
+    const std::string archive = test::linkMember("up-link", "../../etc") + test::linkMember("abs-link", "/etc") +
+                                test::linkMember("ok/l1", "../outside") + test::linkMember("ok/climb", "l1/../..") +
+                                test::storedFile("ok/in.txt", "fine") + test::linkMember("ok/in-link", "../ok/in.txt") +
                                 // Below links of the archive, and below the link already in the target.
                                 test::storedFile("up-link/pwned.txt", "x") + test::storedFile("abs-link/a/b.txt", "x") +
                                 test::storedFile("ok/climb/x.txt", "x") + test::storedFile("d/x.txt", "x") +
-                                test::storedFile("d/two/levels.txt", "x") +
-                                test::level2Member(linkFields("d/inner-link", "."), "") + std::string(1, '\0');
+                                test::storedFile("d/two/levels.txt", "x") + test::linkMember("d/inner-link", ".") +
+                                std::string(1, '\0');
     const Outcome outcome = extractBytes(folder, archive);
     EXPECT_EQ(outcome.summary.failedMembers, 6);
     EXPECT_EQ(outcome.summary.members, 6);
