@@ -35,17 +35,6 @@ Outcome extractBytes(const test::TempFolder& folder, const std::string& archive,
     return outcome;
 }
 
-lzh::HeaderFields linkFields(const std::string& path, const std::string& target)
-{
-    lzh::HeaderFields fields;
-    fields.kind = lzh::MemberKind::Symlink;
-    fields.path = path;
-    fields.linkTarget = target;
-    fields.method = lzh::Method::Lhd;
-    fields.unixMode = 0777;
-    return fields;
-}
-
 // Rooted names of every header level land under the target, as other LZH readers put them, and
 // the caller hears which; ".." stays refused everywhere.
 TEST(LzhExtract, PutsRootedNamesUnderTheTargetAndRefusesNamesThatClimbOut)
@@ -103,25 +92,21 @@ TEST(LzhExtract, MakesEveryLinkAsALinkAndNeverWritesThroughOne)
     fs::create_directory_symlink("../outside", folder.path() / "out" / "d", noLinks);
     if (noLinks) {
         // Where the system makes no links (Windows without the right), each is reported by name.
-        const Outcome outcome =
-            extractBytes(folder, test::level2Member(linkFields("up-link", "../../etc"), "") +
-                                     test::level2Member(linkFields("in/link", "x"), "") + std::string(1, '\0'));
+        const Outcome outcome = extractBytes(folder, test::linkMember("up-link", "../../etc") +
+                                                         test::linkMember("in/link", "x") + std::string(1, '\0'));
         ASSERT_EQ(outcome.errors.size(), 2u);
         EXPECT_EQ(outcome.errors[0].path() + " " + outcome.errors[1].path(), "up-link in/link");
         EXPECT_TRUE(fs::is_empty(folder.path() / "outside"));
         return;
     }
-    const std::string archive = test::level2Member(linkFields("up-link", "../../etc"), "") +
-                                test::level2Member(linkFields("abs-link", "/etc"), "") +
-                                test::level2Member(linkFields("ok/l1", "../outside"), "") +
-                                test::level2Member(linkFields("ok/climb", "l1/../.."), "") +
-                                test::storedFile("ok/in.txt", "fine") +
-                                test::level2Member(linkFields("ok/in-link", "../ok/in.txt"), "") +
+    const std::string archive = test::linkMember("up-link", "../../etc") + test::linkMember("abs-link", "/etc") +
+                                test::linkMember("ok/l1", "../outside") + test::linkMember("ok/climb", "l1/../..") +
+                                test::storedFile("ok/in.txt", "fine") + test::linkMember("ok/in-link", "../ok/in.txt") +
                                 // Below links of the archive, and below the link already in the target.
                                 test::storedFile("up-link/pwned.txt", "x") + test::storedFile("abs-link/a/b.txt", "x") +
                                 test::storedFile("ok/climb/x.txt", "x") + test::storedFile("d/x.txt", "x") +
-                                test::storedFile("d/two/levels.txt", "x") +
-                                test::level2Member(linkFields("d/inner-link", "."), "") + std::string(1, '\0');
+                                test::storedFile("d/two/levels.txt", "x") + test::linkMember("d/inner-link", ".") +
+                                std::string(1, '\0');
     const Outcome outcome = extractBytes(folder, archive);
     EXPECT_EQ(outcome.summary.failedMembers, 6);
     EXPECT_EQ(outcome.summary.members, 6);
@@ -158,18 +143,22 @@ TEST(LzhExtract, RefusesWindowsDeviceNamesAndTrailingDotsOnlyOnWindows)
     EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
 }
 
-TEST(LzhExtract, ReportsDamagedAndUnsupportedMembersLeavingNoPartOfThemAndExtractsTheRest)
+// A damaged or unsupported member is reported and left out, the rest extracted; a member whose
+// data runs past the archive's end is refused at its header, and the archive reported damaged.
+TEST(LzhExtract, ReportsBadMembersLeavingNoPartOfThemAndStopsAtATruncatedOne)
 {
     test::TempFolder folder;
     lzh::HeaderFields bad;
     bad.path = "bad.txt";
-    const std::string archive = test::storedFile("first.txt", "one") + test::level2Member(bad, "damaged", 0x1234) +
-                                test::level0Member("old.txt", "xxxx", "-lh2-") +
-                                test::level0Member("pmarc.txt", "xxxx", "-pm1-") +
-                                test::storedFile("last.txt", "three") + std::string(1, '\0');
+    std::string archive = test::storedFile("first.txt", "one") + test::level2Member(bad, "damaged", 0x1234) +
+                          test::level0Member("old.txt", "xxxx", "-lh2-") +
+                          test::level0Member("pmarc.txt", "xxxx", "-pm1-") + test::storedFile("last.txt", "three") +
+                          test::storedFile("cut.txt", std::string(1000, 'c'));
+    archive.resize(archive.size() - 10);
     const Outcome outcome = extractBytes(folder, archive);
     EXPECT_EQ(outcome.summary.members, 2);
     EXPECT_EQ(outcome.summary.failedMembers, 3);
+    EXPECT_EQ(outcome.summary.archiveStatus.code(), base::ErrorCode::Corrupt);
     std::map<std::string, base::ErrorCode> errors;
     for (const base::Status& error : outcome.errors)
         errors[error.path()] = error.code();
@@ -178,19 +167,6 @@ TEST(LzhExtract, ReportsDamagedAndUnsupportedMembersLeavingNoPartOfThemAndExtrac
                                                               {"pmarc.txt", base::ErrorCode::Unsupported}}));
     const std::map<std::string, std::string> expected = {{"first.txt", "one"}, {"last.txt", "three"}};
     EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
-}
-
-// A member whose data runs past the archive's end is refused at its header: the archive is
-// reported damaged, not the member alone.
-TEST(LzhExtract, StopsAtATruncatedMemberKeepingEarlierOnes)
-{
-    test::TempFolder folder;
-    std::string archive = test::storedFile("a.txt", "alpha") + test::storedFile("b.txt", std::string(1000, 'b'));
-    archive.resize(archive.size() - 10);
-    const Outcome outcome = extractBytes(folder, archive);
-    EXPECT_EQ(outcome.summary.members, 1);
-    EXPECT_EQ(outcome.summary.archiveStatus.code(), base::ErrorCode::Corrupt);
-    EXPECT_EQ(test::treeOf(folder.path() / "out"), (std::map<std::string, std::string>{{"a.txt", "alpha"}}));
 }
 
 TEST(LzhExtract, RestoresModificationTimesAndPermissionsOfFilesAndFolders)

@@ -61,22 +61,6 @@ TEST(LzhPack, RoundTripsAVariedTree)
     EXPECT_EQ(unpacked(folder, folder / "x.lzh"), test::treeOf(src));
 }
 
-TEST(LzhPack, PacksSmallFilesAsLh5AndLargerOnesWithTheChosenMethod)
-{
-    // -lh5- sends smaller trees, and its window holds a small file whole.
-    test::TempFolder folder;
-    const fs::path src = folder.path() / "src";
-    std::string text;
-    while (text.size() < 20000)
-        text += "line " + std::to_string(text.size() % 977) + " of some text\n";
-    test::writeFile(src / "small.txt", text.substr(0, 8192));
-    test::writeFile(src / "large.txt", text);
-    ASSERT_TRUE(pack(folder / "x.lzh", src.string()).archiveStatus.ok());
-    EXPECT_EQ(methodsOf(folder / "x.lzh"),
-              (std::map<std::string, std::string>{{"small.txt", "-lh5-"}, {"large.txt", "-lh7-"}}));
-    EXPECT_EQ(unpacked(folder, folder / "x.lzh"), test::treeOf(src));
-}
-
 TEST(LzhPack, PacksLargeFilesByWhatTheirContentAllows)
 {
     // Large packed members pass through a scratch file, and files over a few MB are packed in

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <vector>
 
@@ -27,20 +27,18 @@ fs::path samplesFolder()
 // The manifest's form: "F <sha256> <size> <path>", "D - - <path>/", "L - - <path> -> <target>".
 std::vector<std::string> manifestOf(const fs::path& root)
 {
-    std::vector<std::pair<std::string, std::string>> byPath;
-    const auto add = [&](const std::string& path, const std::string& line) { byPath.emplace_back(path, line); };
+    std::map<std::string, std::string> byPath;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
         const std::string rel = it->path().lexically_relative(root).generic_string();
         if (it->is_symlink()) {
-            add(rel, "L - - " + rel + " -> " + fs::read_symlink(it->path()).generic_string());
+            byPath[rel] = "L - - " + rel + " -> " + fs::read_symlink(it->path()).generic_string();
         } else if (it->is_directory()) {
-            add(rel + "/", "D - - " + rel + "/");
+            byPath[rel + "/"] = "D - - " + rel + "/";
         } else {
             const std::string data = test::readFile(it->path());
-            add(rel, "F " + test::sha256Hex(data) + " " + std::to_string(data.size()) + " " + rel);
+            byPath[rel] = "F " + test::sha256Hex(data) + " " + std::to_string(data.size()) + " " + rel;
         }
     }
-    std::sort(byPath.begin(), byPath.end());
     std::vector<std::string> lines;
     for (const auto& [path, line] : byPath)
         lines.push_back(line);

@@ -3,13 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/file_io.h"
 #include "platform/paths.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,27 +30,14 @@ std::vector<std::string> corpusFiles()
     return files;
 }
 
-std::string readFile(const std::string& path)
-{
-    std::string bytes;
-    std::FILE* file = platform::openFile(path, "rb");
-    if (!file)
-        return bytes;
-    char buffer[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, got);
-    std::fclose(file);
-    return bytes;
-}
-
 TEST(FuzzCorpusReplay, EveryCorpusFileRunsWithoutFault)
 {
     const std::vector<std::string> files = corpusFiles();
     ASSERT_FALSE(files.empty()) << "no corpus in " << FERNHOLD_FUZZ_CORPUS_DIR;
     for (const std::string& file : files) {
         std::fprintf(stderr, "replaying %s\n", file.c_str());
-        const std::string bytes = readFile(file);
+        std::ifstream in(platform::toPath(file), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), 0) << file;
     }
 }

@@ -199,16 +199,10 @@ TEST_F(HostileSlot, NamesClimbingOutAreRefusedBeforeAnythingIsClearedAndRootedOn
 // is cleared, so nothing is ever written through it.
 TEST_F(HostileSlot, ALinkOutOfTheTargetFollowedByAFileThroughItIsRefused)
 {
-    lzh::HeaderFields link;
-    link.kind = lzh::MemberKind::Symlink;
-    link.path = "escape";
-    link.method = lzh::Method::Lhd;
-    link.unixMode = 0755;
     for (const std::string& target :
          {std::string("../outside"), m_temp.file("outside"), std::string("/etc"), std::string("d/l1/../..")}) {
         SCOPED_TRACE(target);
-        link.linkTarget = target;
-        const std::string linkMember = lzh::test::level2Member(link, "");
+        const std::string linkMember = lzh::test::linkMember("escape", target);
         const std::string archive =
             archiveOf({linkMember, lzh::test::storedFile("escape/deeper/pwned.txt", "through the link")});
         EXPECT_EQ(restore(archive), RestoreOutcome::ArchiveRejected);

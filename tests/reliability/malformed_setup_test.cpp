@@ -51,14 +51,11 @@ std::vector<Malformed> malformedForms(const std::string& good)
         {"header unquoted", replaceLine(good, 1, "Lumo-Tree Setup v1.1")},
         {"header of a later version", replaceLine(good, 1, "\"Lumo-Tree Setup v1.2\"")},
         {"header in other case", "\"lumo-tree setup v1.1\"\r\n" + good.substr(firstLines(good, 1).size())},
-        {"header without version", "\"Lumo-Tree Setup\"\r\n" + good.substr(firstLines(good, 1).size())},
         {"cut in the last line", good.substr(0, good.size() - 5)},
         {"integer out of range", replaceLine(good, 12, "40000")},
         {"integer below range", replaceLine(good, 13, "-32769")},
         {"integer with blank", replaceLine(good, 37, " 3")},
-        {"empty integer", replaceLine(good, 37, "")},
         {"text where an integer belongs", replaceLine(good, 3, "\"0\"")},
-        {"date where an integer belongs", replaceLine(good, 3, "#2004-05-14#")},
         {"integer where a text belongs", replaceLine(good, 2, "17")},
         {"integer where a date belongs", replaceLine(good, 38, "0")},
         {"text where a date belongs", replaceLine(good, 92, "\"2004-05-14\"")},
@@ -75,7 +72,6 @@ std::vector<Malformed> malformedForms(const std::string& good)
         {"one megabyte line", replaceLine(good, 2, "\"" + std::string(1 << 20, 'a') + "\"")},
         {"binary noise", mixedBytes(5000, 3)},
         {"only line feeds", std::string(200, '\n')},
-        {"lone carriage returns", std::string(200, '\r')},
     };
     for (int cut : {1, 2, 10, 36, 37, 61, 91})
         forms.push_back({"cut after line " + std::to_string(cut), firstLines(good, cut)});

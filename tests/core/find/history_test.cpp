@@ -127,6 +127,24 @@ TEST_F(HistoryTest, JoinsMembersOfTheSameContentByTheirRecordedDigest)
     EXPECT_EQ(versions[0].slots.size(), 2u);
 }
 
+// Other archivers' members carry no content digest: their size, CRC and time tell versions apart,
+// so a rewrite that kept the size and the time is a version of its own.
+TEST_F(HistoryTest, TellsMembersWithoutADigestApartBySizeCrcAndTime)
+{
+    const char* contents[] = {"one", "one", "two"};
+    for (std::size_t slot = 0; slot < 3; ++slot) {
+        lzh::HeaderFields fields;
+        fields.path = "a.txt";
+        fields.method = lzh::Method::Lh0;
+        fields.mtime = kMonday;
+        ASSERT_TRUE(fernhold::test::writeFile(m_slots[slot].archivePath,
+                                              lzh::test::level2Member(fields, contents[slot]) + std::string(1, '\0')));
+    }
+    const auto versions = HistoryIndex::build(m_slots).versions("a.txt");
+    ASSERT_EQ(versions.size(), 2u);
+    EXPECT_EQ(versions[0].slots.size() * versions[1].slots.size(), 2u);
+}
+
 TEST_F(HistoryTest, TellsWhetherTheFileNowIsAVersionChangedOrGone)
 {
     const HistoryIndex index = threeGenerations();

@@ -72,4 +72,15 @@ std::string storedFile(const std::string& path, const std::string& data)
     return level2Member(fields, data);
 }
 
+std::string linkMember(const std::string& path, const std::string& target)
+{
+    HeaderFields fields;
+    fields.kind = MemberKind::Symlink;
+    fields.path = path;
+    fields.linkTarget = target;
+    fields.method = Method::Lhd;
+    fields.unixMode = 0777;
+    return level2Member(fields, "");
+}
+
 } // namespace lzh::test

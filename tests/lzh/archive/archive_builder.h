@@ -17,5 +17,7 @@ std::string level1Member(const std::string& pathBytes, const std::string& data);
 std::string level2Member(const HeaderFields& fields, const std::string& data, int crc = -1);
 // A stored file member of the given path and content.
 std::string storedFile(const std::string& path, const std::string& data);
+// A symbolic link member from path to target.
+std::string linkMember(const std::string& path, const std::string& target);
 
 } // namespace lzh::test

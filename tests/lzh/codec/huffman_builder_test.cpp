@@ -40,18 +40,5 @@ TEST(HuffmanBuilder, FibonacciFrequenciesAreLimitedTo16BitsAndStayComplete)
     EXPECT_TRUE(table.build(lengths, 510));
 }
 
-TEST(HuffmanBuilder, OneSymbolGetsTheConstantFormAndTwoGetOneBitEach)
-{
-    std::uint32_t freqs[19] = {};
-    std::uint8_t lengths[19];
-    freqs[7] = 100;
-    EXPECT_EQ(codec::buildCodeLengths(freqs, 19, 16, lengths), 1);
-    EXPECT_EQ(lengths[7], 0);
-    freqs[3] = 1;
-    EXPECT_EQ(codec::buildCodeLengths(freqs, 19, 16, lengths), 2);
-    EXPECT_EQ(lengths[3], 1);
-    EXPECT_EQ(lengths[7], 1);
-}
-
 } // namespace
 } // namespace lzh::test

@@ -133,24 +133,39 @@ TEST_F(FindWindowTest, FindsByKanaListsVersionsNewestFirstAndPreviewsTextAndPict
     EXPECT_FALSE(control<QLabel>("imgPreview")->pixmap().isNull());
 }
 
-TEST_F(FindWindowTest, AsksBeforeReplacingAChangedFileAndGoesAheadOnlyOnYes)
+// A changed file, alone or in its folder of the chosen generation, is replaced only after a Yes;
+// the folder's other files stay.
+TEST_F(FindWindowTest, ReplacesAChangedFileOrItsWholeFolderOnlyAfterAYes)
 {
-    put("data/docs/メモ.txt", "changed since");
+    put("data/docs/added.txt", "kept");
     open();
-    find(QStringLiteral("メモ"));
-    pickVersion(1);
-    m_fakes.dialogs.answerNo();
-    control<QPushButton>("cmdRestore")->click();
-    ASSERT_EQ(m_fakes.dialogs.questions().size(), 1u);
-    EXPECT_EQ(m_fakes.dialogs.questions()[0].title, "つむぎ君：　ファイルを探して復元");
-    EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "changed since");
-    EXPECT_TRUE(m_fakes.dialogs.messages().empty());
-
-    m_fakes.dialogs.answerYes();
-    control<QPushButton>("cmdRestore")->click();
-    EXPECT_EQ(m_fakes.dialogs.questions().size(), 2u);
-    EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "first memo");
-    EXPECT_EQ(m_fakes.dialogs.messages().size(), 1u);
+    for (const std::string button : {"cmdRestore", "cmdRestoreFolder"}) {
+        SCOPED_TRACE(button);
+        put("data/docs/メモ.txt", "changed since");
+        if (button == "cmdRestore") {
+            find(QStringLiteral("メモ"));
+            pickVersion(1);
+        } else {
+            QTreeWidget* tree = control<QTreeWidget>("treeFolders");
+            ASSERT_EQ(tree->topLevelItem(0)->childCount(), 2); // docs, pics
+            tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+            QComboBox* generations = control<QComboBox>("cmbGeneration");
+            ASSERT_EQ(generations->count(), 2); // newest first
+            generations->setCurrentIndex(1);
+        }
+        const std::size_t asked = m_fakes.dialogs.questions().size();
+        const std::size_t told = m_fakes.dialogs.messages().size();
+        m_fakes.dialogs.answerNo();
+        control<QPushButton>(button.c_str())->click();
+        ASSERT_EQ(m_fakes.dialogs.questions().size(), asked + 1);
+        EXPECT_EQ(m_fakes.dialogs.questions().back().title, "つむぎ君：　ファイルを探して復元");
+        EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "changed since");
+        EXPECT_EQ(m_fakes.dialogs.messages().size(), told);
+        m_fakes.dialogs.answerYes();
+        control<QPushButton>(button.c_str())->click();
+        EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "first memo");
+        EXPECT_EQ(readFile(path("data/docs/added.txt")), "kept");
+    }
     EXPECT_TRUE(isFile(path("data/pics/dot.png")));
 }
 
@@ -169,28 +184,6 @@ TEST_F(FindWindowTest, BringsBackADeletedFileAndSavesAVersionIntoAnotherFolder)
     control<QPushButton>("cmdSaveTo")->click();
     EXPECT_EQ(readFile(path("elsewhere/メモ.txt")), "first memo");
     EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "second memo, longer");
-}
-
-TEST_F(FindWindowTest, PutsBackAWholeFolderOfTheChosenGenerationOnlyAfterAYes)
-{
-    put("data/docs/メモ.txt", "changed since");
-    put("data/docs/added.txt", "kept");
-    open();
-    QTreeWidget* tree = control<QTreeWidget>("treeFolders");
-    QTreeWidgetItem* root = tree->topLevelItem(0);
-    ASSERT_EQ(root->childCount(), 2); // docs, pics
-    tree->setCurrentItem(root->child(0));
-    QComboBox* generations = control<QComboBox>("cmbGeneration");
-    ASSERT_EQ(generations->count(), 2); // newest first
-    generations->setCurrentIndex(1);
-    m_fakes.dialogs.answerNo();
-    control<QPushButton>("cmdRestoreFolder")->click();
-    ASSERT_EQ(m_fakes.dialogs.questions().size(), 1u);
-    EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "changed since");
-    m_fakes.dialogs.answerYes();
-    control<QPushButton>("cmdRestoreFolder")->click();
-    EXPECT_EQ(readFile(path("data/docs/メモ.txt")), "first memo");
-    EXPECT_EQ(readFile(path("data/docs/added.txt")), "kept");
 }
 
 TEST_F(FindWindowTest, ReadsASlotAgainWhenABackupWroteIt)
