@@ -160,9 +160,8 @@ TEST(Startup, AProtectedFolderThatCouldNeverBeRestoredIsToldAndNotBackedUp)
     const auto messages = start.fakes.dialogs.messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, core::kProductName);
-    EXPECT_EQ(messages[0].text, program +
-                                    " は\rつむぎ君のプログラムフォルダであるので　バックアップしても復元できません。"
-                                    "\r\rバックアップするフォルダには　別のフォルダを設定してください。");
+    // Worded as PickFolder's refusal, whose test has the whole text.
+    EXPECT_EQ(messages[0].text.rfind(program + " は\rつむぎ君のプログラムフォルダであるので", 0), 0u);
 }
 
 TEST(Startup, RunsTheStartupBackupAfterLoadingAndBeforeTmpRead)
