@@ -60,30 +60,6 @@ TEST(FolderListing, GivesEachFileAndFolderWithItsKindSizeTimeAndWritability)
     fs::permissions(platform::toPath(folder.file("locked.txt")), fs::perms::owner_write, fs::perm_options::add, error);
 }
 
-// MinGW's own folder listing gives the working folder's entries for such a folder.
-TEST(FolderListing, AFolderPastThreeHundredCharactersListsItsOwnEntries)
-{
-    TempFolder folder;
-    std::string deep = folder.path();
-    for (int depth = 0; deep.size() <= 320; ++depth) {
-        deep = platform::joinPath(deep, std::string(40, 'd') + std::to_string(depth));
-        ASSERT_TRUE(makeFolder(deep)) << deep;
-    }
-    ASSERT_TRUE(writeFile(platform::joinPath(deep, "底.txt"), "bottom"));
-    ASSERT_TRUE(makeFolder(platform::joinPath(deep, "below")));
-
-    const auto listing = platform::listFolder(deep);
-    ASSERT_TRUE(listing.ok()) << listing.status().detail();
-    std::vector<std::string> names;
-    for (const FolderEntry& entry : *listing)
-        names.push_back(entry.name);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"below", "底.txt"}));
-    const auto empty = platform::listFolder(platform::joinPath(deep, "below"));
-    ASSERT_TRUE(empty.ok());
-    EXPECT_TRUE(empty->empty());
-}
-
 #ifdef _WIN32
 // Wine cannot make the profile's compatibility junctions, so the rule is tried on find data.
 TEST(FolderListingWin32, LeavesOutOnlyLinksThatAreBothHiddenAndSystem)

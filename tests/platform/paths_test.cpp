@@ -19,6 +19,7 @@ TEST(Paths, ExecutableFolderHoldsTheRunningTestProgram)
     const std::string folder = platform::executableFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_NE(folder.back(), platform::kSeparator);
+    EXPECT_EQ(folder.find("\\\\?\\"), std::string::npos); // the plain form, never Windows' extended one
     std::error_code error;
     EXPECT_TRUE(std::filesystem::is_directory(platform::toPath(folder), error));
     bool found = false;

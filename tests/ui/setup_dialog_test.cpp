@@ -6,15 +6,6 @@
 #include "ui/setup_dialog.h"
 #include "window_helpers.h"
 
-#ifdef _WIN32
-#include "platform/autostart.h"
-#include "ui/qt_dialogs.h"
-
-#include <QMessageBox>
-#include <QProcess>
-#include <QRegularExpression>
-#endif
-
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -69,16 +60,6 @@ TEST_F(SetupDialogTest, ShowsEveryControlUncut)
     EXPECT_TRUE(child<QLineEdit>(dialog.get(), "txtFolder")->isReadOnly());
     EXPECT_EQ(child<QLineEdit>(dialog.get(), "txtFolder")->text(), QString::fromStdString(m_state.setup.BackupFolder));
     EXPECT_EQ(child<QComboBox>(dialog.get(), "cmbTime")->count(), 48);
-
-    // Three rows of eight hour boxes.
-    for (int hour = 0; hour < 24; ++hour) {
-        const auto* box = child<QCheckBox>(dialog.get(), ("chk02_" + std::to_string(hour)).c_str());
-        ASSERT_NE(box, nullptr) << hour;
-        const auto* rowStart = child<QCheckBox>(dialog.get(), ("chk02_" + std::to_string(hour / 8 * 8)).c_str());
-        const auto* columnTop = child<QCheckBox>(dialog.get(), ("chk02_" + std::to_string(hour % 8)).c_str());
-        EXPECT_EQ(box->y(), rowStart->y());
-        EXPECT_EQ(box->x(), columnTop->x());
-    }
 
     // Nothing cuts its text, and the all-on/all-off buttons clear the first row of hours.
     EXPECT_EQ(fernhold::test::cutTexts(dialog.get()), "");
@@ -187,33 +168,5 @@ TEST_F(SetupDialogTest, AutostartItemsAskFirstAndTouchNeitherRecordNorFile)
     EXPECT_EQ(m_state.setup, before);
     EXPECT_FALSE(fernhold::test::isFile(core::setupFilePath(m_program.path())));
 }
-
-#ifdef _WIN32
-// What a Windows user does: the real question box answered Yes, then the Run key as the
-// system's own reg tool reads it.
-TEST_F(SetupDialogTest, AutostartYesWritesTheRunValueThatRegReads)
-{
-    ui::QtDialogs dialogs;
-    core::Services services{m_fakes.clock, dialogs, m_fakes.mainView, m_fakes.archiver, m_fakes.locale};
-    ui::SetupDialog dialog(m_state, services);
-    dialog.show();
-    fernhold::test::whenModalOpens([](QWidget* box) {
-        QTest::mouseClick(qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes), Qt::LeftButton);
-    });
-    child<QAction>(&dialog, "menuAuto")->trigger();
-
-    QProcess reg;
-    reg.start(QStringLiteral("reg"),
-              {QStringLiteral("query"), QStringLiteral("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
-               QStringLiteral("/v"), QStringLiteral("LTApp")});
-    ASSERT_TRUE(reg.waitForFinished(60000));
-    const QString shown = QString::fromLocal8Bit(reg.readAllStandardOutput());
-    platform::unregisterAutostart();
-    EXPECT_TRUE(shown.contains(
-        QRegularExpression(QStringLiteral("LTApp\\s+REG_SZ\\s+") +
-                           QRegularExpression::escape(QString::fromStdString(m_program.path() + "\\Fernhold.exe")))))
-        << shown.toStdString();
-}
-#endif
 
 } // namespace

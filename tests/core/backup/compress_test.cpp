@@ -13,21 +13,15 @@ bool contains(const std::vector<std::string>& list, const std::string& item)
     return std::find(list.begin(), list.end(), item) != list.end();
 }
 
-TEST(Compress, MarksTheProgramBusyForTheWholeArchiveCallOnly)
+TEST(Compress, MarksTheProgramBusyForTheCallOnlyAndLeavesOutItsOwnTreeWhenTheSourceHoldsIt)
 {
     BackupFixture f;
     bool busyDuringCall = false;
     f.fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand&) { busyDuringCall = f.state.archiveBusy; });
-    core::compress(f.state, f.fakes.services, f.source, f.daySlot(1));
-    EXPECT_TRUE(busyDuringCall);
-    EXPECT_FALSE(f.state.archiveBusy);
-}
-
-TEST(Compress, LeavesOutTheProgramsOwnTreeWhenTheSourceHoldsIt)
-{
-    BackupFixture f;
     const std::string& program = f.state.programFolder;
     core::compress(f.state, f.fakes.services, f.temp.path(), f.monthSlot(14));
+    EXPECT_TRUE(busyDuringCall);
+    EXPECT_FALSE(f.state.archiveBusy);
     const std::vector<std::string> excluded = f.fakes.archiver.calls().back().options.excludedPaths;
     for (const char* own : {"MonthBack", "DayBack", "setup.def", "TmpRead"})
         EXPECT_TRUE(contains(excluded, program + kSep + own)) << own;

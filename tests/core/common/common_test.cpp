@@ -25,23 +25,6 @@ TEST(DateTime, CountsDaysAcrossLeapYearsAndCenturies)
         expectCivil(DateTime::fromCivil(c).civil(), c.year, c.month, c.day, c.hour, c.minute, c.second);
 }
 
-// Zero is the last day of 1899 at midnight, and a value under a day is a time alone.
-TEST(DateTime, TellsZeroMidnightAndTimeOnlyValues)
-{
-    const DateTime zero;
-    EXPECT_TRUE(zero.isZero());
-    EXPECT_TRUE(zero.isMidnight());
-    EXPECT_FALSE(zero.hasDatePart());
-    expectCivil(zero.civil(), 1899, 12, 30, 0, 0, 0);
-    EXPECT_EQ(DateTime::fromCivil({1899, 12, 30, 0, 0, 0}), zero);
-    EXPECT_TRUE(DateTime::fromCivil({2004, 5, 14, 0, 0, 0}).isMidnight());
-    EXPECT_FALSE(DateTime::fromCivil({2004, 5, 14, 0, 0, 1}).isMidnight());
-    EXPECT_FALSE(DateTime::fromSeconds(3600).hasDatePart());
-    EXPECT_TRUE(DateTime::fromSeconds(86400).hasDatePart());
-    EXPECT_TRUE(DateTime::fromSeconds(-86400).isMidnight());
-    expectCivil(DateTime::fromSeconds(-1).civil(), 1899, 12, 29, 23, 59, 59);
-}
-
 TEST(Utf8, TellsWellFormedText)
 {
     EXPECT_TRUE(core::isValidUtf8("つむぎ君 é 한 😀"));

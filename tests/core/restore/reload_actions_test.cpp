@@ -34,23 +34,6 @@ TEST_F(ReloadActionsTest, ASlotWithoutBackUpLzhIsReportedAndNothingIsAsked)
     EXPECT_TRUE(m_fakes.archiver.commands().empty());
 }
 
-TEST_F(ReloadActionsTest, AnsweringNoChangesNothingAndKeepsTheWindowOpen)
-{
-    put("prog/MonthBack/mback05/BackUp.lzh");
-    put("data/a.txt", "A");
-    m_fakes.dialogs.answerNo();
-
-    EXPECT_FALSE(core::restore::restoreSelectedSlot(m_state, m_fakes.services, openedModel(0, 4)));
-
-    ASSERT_EQ(m_fakes.dialogs.questions().size(), 1u);
-    EXPECT_EQ(m_fakes.dialogs.questions()[0].title, "つむぎ君：　復元する");
-    EXPECT_EQ(m_fakes.dialogs.questions()[0].text,
-              "05日の　データを復元します。\r\r現在のデータは上書きされてなくなります。\r\rそれでも　実行しますか？");
-    EXPECT_TRUE(m_fakes.archiver.commands().empty());
-    EXPECT_TRUE(m_fakes.mainView.titles().empty());
-    EXPECT_EQ(readFile(path("data/a.txt")), "A");
-}
-
 TEST_F(ReloadActionsTest, YesRestoresTheSelectedSlotOverTheProtectedFolderLessItsTrailingSeparator)
 {
     put("prog/DayBack/hback07/BackUp.lzh");

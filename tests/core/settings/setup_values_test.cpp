@@ -18,9 +18,9 @@ TEST(SetupValues, WritesDateTimesInTheirFullAndShortForms)
 TEST(SetupValues, ReadsEveryFormBackToTheSecond)
 {
     for (const DateTime value :
-         {DateTime(), DateTime::fromSeconds(1), DateTime::fromSeconds(86399),
-          DateTime::fromCivil({2004, 5, 14, 8, 0, 3}), DateTime::fromCivil({2000, 2, 29, 0, 0, 0}),
-          DateTime::fromCivil({9999, 12, 31, 23, 59, 59})})
+         {DateTime(), DateTime::fromSeconds(1), DateTime::fromSeconds(86399), DateTime::fromSeconds(86400),
+          DateTime::fromSeconds(-86400), DateTime::fromCivil({2004, 5, 14, 8, 0, 3}),
+          DateTime::fromCivil({2000, 2, 29, 0, 0, 0}), DateTime::fromCivil({9999, 12, 31, 23, 59, 59})})
         EXPECT_EQ(setup::parseDateTime(setup::formatDateTime(value)), value) << setup::formatDateTime(value);
     // Both short forms of the zero value, and the full forms of short values, are zero and times.
     EXPECT_EQ(setup::parseDateTime("#00:00:00#"), DateTime());

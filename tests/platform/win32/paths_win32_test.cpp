@@ -12,17 +12,6 @@ bool hasExtendedPrefix(const std::filesystem::path& path)
     return path.native().rfind(L"\\\\?\\", 0) == 0;
 }
 
-TEST(PathsWin32, ExecutableFolderNamesTheProgramsFolderInItsPlainForm)
-{
-    const std::string folder = platform::executableFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_NE(folder.back(), '\\');
-    EXPECT_EQ(folder.find("\\\\?\\"), std::string::npos);
-    std::error_code ignored;
-    EXPECT_TRUE(
-        std::filesystem::is_regular_file(toPath(platform::joinPath(folder, "platform_paths_win32_test.exe")), ignored));
-}
-
 TEST(PathsWin32, ShortPathsReachTheSystemAsGiven)
 {
     const std::string path = "C:\\Users\\太郎\\つむぎ君\\TmpRead";

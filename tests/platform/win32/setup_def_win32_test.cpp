@@ -1,9 +1,8 @@
-// setup.def and the slot tree as the Windows build writes them: backslashes, CP932 bytes, and
-// Japanese names whose second byte is the byte of a backslash.
+// setup.def as the Windows build writes it: backslashes, CP932 bytes, and Japanese names whose
+// second byte is the byte of a backslash.
 
 #include "core/app_state.h"
 #include "core/settings/setup_file.h"
-#include "core/store/backup_tree.h"
 #include "support/file_helpers.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_folder.h"
@@ -49,23 +48,6 @@ TEST(SetupDefWin32, JapaneseProgramFolderSurvivesSaveAndLoadOnDisk)
     EXPECT_TRUE(core::LoadSetup(loaded, dialogs));
     EXPECT_EQ(loaded.setup.BackupFolder, "D:\\データ\\ソ表\\");
     EXPECT_EQ(fernhold::test::listFolder(state.programFolder), std::vector<std::string>{"setup.def"});
-}
-
-TEST(SlotTreeWin32, SlotPathsUseBackslashes)
-{
-    EXPECT_EQ(core::monthSlotPath("C:\\つむぎ君", 5), "C:\\つむぎ君\\MonthBack\\mback05");
-    EXPECT_EQ(core::daySlotPath("C:\\つむぎ君", 0), "C:\\つむぎ君\\DayBack\\hback00");
-    EXPECT_EQ(core::archivePathInSlot(core::daySlotPath("C:\\つむぎ君", 23)),
-              "C:\\つむぎ君\\DayBack\\hback23\\BackUp.lzh");
-    EXPECT_EQ(core::tmpReadFolder("C:\\つむぎ君"), "C:\\つむぎ君\\TmpRead");
-}
-
-TEST(SlotTreeWin32, SourcePathLosesOneTrailingBackslash)
-{
-    EXPECT_EQ(core::sourcePath("D:\\データ\\"), "D:\\データ");
-    EXPECT_EQ(core::sourcePath("D:\\データ\\\\"), "D:\\データ\\");
-    EXPECT_EQ(core::sourcePath("D:\\データ"), "D:\\データ");
-    EXPECT_EQ(core::sourcePath("\\\\server\\share\\"), "\\\\server\\share");
 }
 
 } // namespace

@@ -83,7 +83,7 @@ protected:
     std::unique_ptr<ui::RestoreWindow> m_window;
 };
 
-TEST_F(RestoreWindowTest, LoadsByDateWithThirtyOneEntriesItsLayoutAndTabOrder)
+TEST_F(RestoreWindowTest, LoadsByDateWithThirtyOneEntriesAndItsTabOrder)
 {
     load(0);
 
@@ -92,12 +92,6 @@ TEST_F(RestoreWindowTest, LoadsByDateWithThirtyOneEntriesItsLayoutAndTabOrder)
     EXPECT_EQ(cmb01->itemText(30), "31日  0:00:00");
     EXPECT_EQ(control<QPushButton>("cmdReload")->text(), "指定日付の復元（上書き）");
     EXPECT_EQ(m_window->windowTitle(), q(title(std::string("MonthBack") + platform::kSeparator + "mback01")));
-
-    const int dpi = m_window->logicalDpiX();
-    EXPECT_EQ(m_window->width(), 4755 * dpi / 1440);
-    EXPECT_EQ(control<QListWidget>("Dir1")->geometry().left(), 0);
-    EXPECT_EQ(control<QPushButton>("cmdReload")->geometry().left(), 2250 * dpi / 1440);
-    EXPECT_EQ(m_window->palette().color(QPalette::Window), QColor(0, 0, 255));
 
     QWidget* expected[] = {control<QPushButton>("cmdReload"), control<QListWidget>("Dir1"),
                            control<QListWidget>("File1"), control<QComboBox>("cmb01"), control<QPushButton>("cmdRead")};
@@ -136,6 +130,7 @@ TEST_F(RestoreWindowTest, RestoreStaysOpenOnNoAndRunsAndClosesOnYes)
     m_fakes.dialogs.answerNo();
     QTest::mouseClick(control<QPushButton>("cmdReload"), Qt::LeftButton);
     ASSERT_EQ(m_fakes.dialogs.questions().size(), 1u);
+    EXPECT_EQ(m_fakes.dialogs.questions()[0].title, "つむぎ君：　復元する");
     EXPECT_TRUE(m_fakes.archiver.commands().empty());
     EXPECT_TRUE(m_window->isVisible());
 
