@@ -19,6 +19,13 @@ constexpr std::uint64_t kMinimumPackedSize = 8;
 constexpr std::size_t kSmallMemberLimit = 8 * 1024;
 // A file no longer than a record costs less to pack again than to describe: it gets none.
 constexpr std::uint64_t kRecordedSizeFloor = 64;
+
+// Nor does the best-ratio mode keep records: it is asked for the smallest archive, which they
+// would grow by a percent and more, and the program's own backups never use it.
+bool keepsRecords(const lzh::WriterSettings& settings)
+{
+    return settings.effort != lzh::Effort::Best;
+}
 // Files up to this size are always given to the encoder: it costs little, and small "compressed"
 // files such as icons often still shrink by a few per cent, which the guess would miss.
 constexpr std::size_t kAlwaysTryLimit = 16 * 1024;
@@ -188,7 +195,7 @@ bool MemberPacker::prepare(Queue::Slot& slot, Encoders& encoders)
     std::optional<platform::FileIdentity> identity = member.entry.identity;
     if (!identity)
         identity = platform::fileIdentity(member.entry.sourcePath);
-    if (identity && identity->size > kRecordedSizeFloor) {
+    if (identity && identity->size > kRecordedSizeFloor && keepsRecords(m_settings)) {
         member.record = recordOf(*identity);
         if (!m_carry.sources.empty() && carry(member, *identity, encoders))
             return true;
