@@ -16,6 +16,25 @@ constexpr std::size_t kChunkSize = 64 * 1024;
 // From this size on a member gets 64-bit sizes; the margin lets a file grow while it is read.
 constexpr std::uint64_t kWideSizeThreshold = 0xF0000000u;
 
+// The header of a file member whose data is known before it is written.
+HeaderFields fileFields(const SourceEntry& entry, Method method, std::uint16_t crc, std::uint64_t originalSize,
+                        std::uint64_t packedSize, const std::optional<MemberRecord>& record)
+{
+    HeaderFields fields;
+    fields.kind = MemberKind::File;
+    fields.path = entry.archivePath;
+    fields.mtime = entry.mtime;
+    fields.unixMode = entry.unixMode;
+    fields.readOnly = entry.readOnly;
+    fields.method = method;
+    fields.crc = crc;
+    fields.originalSize = originalSize;
+    fields.packedSize = packedSize;
+    fields.wideSizes = originalSize > 0xFFFFFFFFu || packedSize > 0xFFFFFFFFu;
+    fields.record = record;
+    return fields;
+}
+
 } // namespace
 
 base::Status sourceError(const std::string& path)
@@ -194,22 +213,12 @@ base::Status ArchiveWriter::addEntry(const SourceEntry& entry, const ChunkProgre
 
 base::Status ArchiveWriter::addPrepared(const SourceEntry& entry, const PackedData& data)
 {
-    Member member;
-    HeaderFields& fields = member.fields;
-    fields.kind = MemberKind::File;
-    fields.path = entry.archivePath;
-    fields.mtime = entry.mtime;
-    fields.unixMode = entry.unixMode;
-    fields.readOnly = entry.readOnly;
-    fields.method = data.method;
-    fields.crc = data.crc;
-    fields.originalSize = data.originalSize;
-    fields.record = data.record;
     std::uint64_t bits = 0;
     for (const PackedPart& part : data.parts)
         bits += part.bits;
-    fields.packedSize = (bits + 7) / 8;
-    fields.wideSizes = fields.originalSize > 0xFFFFFFFFu || fields.packedSize > 0xFFFFFFFFu;
+    Member member;
+    member.fields = fileFields(entry, data.method, data.crc, data.originalSize, (bits + 7) / 8, data.record);
+    HeaderFields& fields = member.fields;
     // A record still without its packed digest: the header is rewritten once the data is out.
     const bool rewrite = data.record && !data.packedDigestKnown;
     if (rewrite) {
@@ -248,18 +257,8 @@ base::Status ArchiveWriter::writeParts(const std::vector<PackedPart>& parts)
 
 base::Status ArchiveWriter::addCopied(const SourceEntry& entry, const CopiedData& data)
 {
-    HeaderFields fields;
-    fields.kind = MemberKind::File;
-    fields.path = entry.archivePath;
-    fields.mtime = entry.mtime;
-    fields.unixMode = entry.unixMode;
-    fields.readOnly = entry.readOnly;
-    fields.method = data.method;
-    fields.crc = data.crc;
-    fields.originalSize = data.originalSize;
-    fields.packedSize = data.packedSize;
-    fields.wideSizes = fields.originalSize > 0xFFFFFFFFu || fields.packedSize > 0xFFFFFFFFu;
-    fields.record = data.record;
+    const HeaderFields fields =
+        fileFields(entry, data.method, data.crc, data.originalSize, data.packedSize, data.record);
     auto header = buildLevel2Header(fields);
     if (!header.ok())
         return base::Status::error(header.status().code(), header.status().detail(), entry.sourcePath);

@@ -7,6 +7,7 @@
 
 #include "core/archive/unlha.h"
 #include "platform/terminal.h"
+#include "time_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,15 +22,6 @@ constexpr const char* kUsage = "usage: unlha a [-jm0|-jm1|-jm2|-jm5|-jm6|-jm7] [
                                "       unlha t ARCHIVE\n"
                                "       unlha l ARCHIVE\n"
                                "(-d1 -y1 -h2 are accepted as the program passes them; see docs/unlha.md)\n";
-
-std::string formatTime(std::int64_t unixSeconds)
-{
-    const std::time_t t = static_cast<std::time_t>(unixSeconds);
-    char text[32] = "-";
-    if (const std::tm* tm = std::localtime(&t))
-        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", tm);
-    return text;
-}
 
 // A stored comment's bytes, with control characters shown as '?' so they cannot drive the terminal.
 std::string printable(std::string text)
@@ -57,7 +49,7 @@ int list(const core::archive::UnlhaCommand& command, core::archive::ArchiveOptio
             name += "  [" + m.defect + "]";
         std::printf("%12llu %12llu %5.1f%% %-5s %-19s %04X %s\n", static_cast<unsigned long long>(m.originalSize),
                     static_cast<unsigned long long>(m.packedSize), ratio, m.methodId.substr(1, 3).c_str(),
-                    formatTime(m.mtime).c_str(), m.crc, name.c_str());
+                    localTimeText(m.mtime).c_str(), m.crc, name.c_str());
     };
     options.onMember = print;
     const core::archive::ArchiveResult result = core::archive::runArchive(command, options);

@@ -11,6 +11,7 @@
 #include "core/settings/setup_file.h"
 #include "platform/file_io.h"
 #include "platform/terminal.h"
+#include "time_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -42,15 +43,6 @@ core::SetupRecord readSetup(const std::string& programFolder)
     if (core::parseSetup(bytes, parsed).ok())
         record = parsed;
     return record;
-}
-
-std::string unixTime(std::int64_t seconds)
-{
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    char text[32] = "-";
-    if (const std::tm* tm = std::localtime(&t))
-        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", tm);
-    return text;
 }
 
 std::string stampText(core::DateTime stamp)
@@ -99,7 +91,7 @@ int versions(const core::find::HistoryIndex& index, const std::string& protected
         for (const auto& slot : version.slots)
             slots += (slots.empty() ? "" : ", ") + slot.name + " (" + stampText(slot.stamp) + ")";
         std::printf("%3zu %12llu %-19s %04X %s\n", k + 1, static_cast<unsigned long long>(version.size),
-                    unixTime(version.mtime).c_str(), version.crc, slots.c_str());
+                    localTimeText(version.mtime).c_str(), version.crc, slots.c_str());
     }
     if (!protectedFolder.empty()) {
         const auto now = core::find::currentState(protectedFolder, path, found);
