@@ -1,11 +1,8 @@
 #include "reliability/reliability_support.h"
 
 #include "core/archive/unlha.h"
-#include "core/settings/setup_file.h"
 #include "core/store/backup_tree.h"
-#include "platform/file_io.h"
 #include "platform/paths.h"
-#include "support/file_helpers.h"
 
 #include <chrono>
 #include <filesystem>
@@ -23,40 +20,15 @@ namespace fs = std::filesystem;
 
 namespace fernhold::test {
 
-ProgramRun::ProgramRun(const std::string& programFolder, bool load)
+void setUpProgram(core::AppState& state, const std::string& programFolder, const std::string& protectedFolder)
 {
     state.programFolder = programFolder;
-    if (load)
-        core::LoadSetup(state, real.dialogs);
-}
-
-void fillSource(const std::string& folder, int files, std::size_t bytesEach, unsigned seed)
-{
-    makeFolder(folder);
-    for (const char* sub : {"一", "two"})
-        makeFolder(platform::joinPath(folder, sub));
-    for (int i = 0; i < files; ++i) {
-        const std::string sub = i % 2 == 0 ? "一" : "two";
-        writeFile(platform::joinPath(platform::joinPath(folder, sub), "f" + std::to_string(i) + ".bin"),
-                  mixedBytes(bytesEach, seed + static_cast<unsigned>(i)));
-    }
-}
-
-std::vector<std::string> entriesNamed(const std::string& folder, const std::string& part)
-{
-    std::vector<std::string> found;
-    for (const auto& [name, bytes] : treeOf(folder))
-        if (name.find(part) != std::string::npos)
-            found.push_back(name);
-    return found;
-}
-
-bool copyTree(const std::string& from, const std::string& to)
-{
-    std::error_code error;
-    fs::copy(platform::toPath(from), platform::toPath(to),
-             fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
-    return !error;
+    core::ApplyDefaults(state.setup, programFolder);
+    state.setup.BackupFolder = protectedFolder;
+    makeFolder(programFolder);
+    writeFile(core::setupFilePath(programFolder), core::serializeSetup(state.setup));
+    core::createBackupTree(programFolder);
+    core::createTmpRead(programFolder);
 }
 
 int packFolder(const std::string& archivePath, const std::string& folder)
@@ -71,50 +43,35 @@ int testArchive(const std::string& archivePath)
     return core::archive::Unlha(nullptr, command.c_str(), nullptr, 0);
 }
 
-void makeProgramFolder(const std::string& programFolder, const core::SetupRecord& record)
+std::vector<std::string> temporariesIn(const std::string& folder)
 {
-    makeFolder(programFolder);
-    writeFile(core::setupFilePath(programFolder), core::serializeSetup(record));
-    core::createBackupTree(programFolder);
-    core::createTmpRead(programFolder);
-}
-
-void setUpProgram(core::AppState& state, const std::string& programFolder, const std::string& protectedFolder)
-{
-    state.programFolder = programFolder;
-    core::ApplyDefaults(state.setup, programFolder);
-    state.setup.BackupFolder = protectedFolder;
-    makeProgramFolder(programFolder, state.setup);
-}
-
-std::uint64_t freeSpace(const std::string& path)
-{
-    std::error_code error;
-    const fs::space_info space = fs::space(platform::toPath(path), error);
-    return error ? 0 : space.available;
+    std::vector<std::string> found;
+    for (const auto& [name, bytes] : treeOf(folder))
+        for (const char* mark : {".fernhold-new", ".fernhold-part", "BackUp.new.lzh", "setup.def.tmp"})
+            if (name.find(mark) != std::string::npos) {
+                found.push_back(name);
+                break;
+            }
+    return found;
 }
 
 #ifndef _WIN32
-ChildEnd runChild(const std::function<int()>& work, const ChildLimits& limits, const std::function<bool()>& killWhen)
+ChildEnd runChild(const std::function<int()>& work, std::uint64_t fileSizeLimit, const std::function<bool()>& killWhen)
 {
     const pid_t child = ::fork();
     if (child == 0) {
-        if (limits.fileSizeLimit != 0) {
+        if (fileSizeLimit != 0) {
             std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{limits.fileSizeLimit, limits.fileSizeLimit};
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
-        const int code = work();
-        ::_exit(code); // no destructors of the parent's test objects run twice
+        ::_exit(work()); // no destructors of the parent's test objects run twice
     }
     ChildEnd end;
     if (child < 0)
         return end;
     int status = 0;
-    for (;;) {
-        const pid_t done = ::waitpid(child, &status, killWhen ? WNOHANG : 0);
-        if (done == child)
-            break;
+    while (::waitpid(child, &status, killWhen ? WNOHANG : 0) != child) {
         if (killWhen && killWhen()) {
             ::kill(child, SIGKILL);
             ::waitpid(child, &status, 0);
@@ -122,29 +79,22 @@ ChildEnd runChild(const std::function<int()>& work, const ChildLimits& limits, c
         }
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    if (WIFEXITED(status)) {
-        end.exited = true;
+    if (WIFEXITED(status))
         end.exitCode = WEXITSTATUS(status);
-    } else if (WIFSIGNALED(status)) {
+    else if (WIFSIGNALED(status)) {
         end.killed = WTERMSIG(status) == SIGKILL;
-        if (!end.killed)
-            end.otherSignal = WTERMSIG(status);
+        end.otherSignal = end.killed ? 0 : WTERMSIG(status);
     }
     return end;
 }
 
-std::function<bool()> afterMicroseconds(long long microseconds)
+std::function<bool()> killPoint(long long microseconds, const std::string& path, std::uint64_t bytes)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(microseconds);
-    return [deadline] { return std::chrono::steady_clock::now() >= deadline; };
-}
-
-std::function<bool()> onceFileReaches(const std::string& path, std::uint64_t bytes)
-{
-    return [path, bytes] {
+    return [deadline, path, bytes] {
         std::error_code error;
-        const auto size = fs::file_size(platform::toPath(path), error);
-        return !error && size >= bytes;
+        const auto size = path.empty() ? 0 : fs::file_size(platform::toPath(path), error);
+        return std::chrono::steady_clock::now() >= deadline && !error && size >= bytes;
     };
 }
 #endif
