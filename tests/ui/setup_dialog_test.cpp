@@ -1,4 +1,5 @@
 #include "core/settings/setup_file.h"
+#include "core/shell/autostart_questions.h"
 #include "platform/paths.h"
 #include "support/fake_services.h"
 #include "support/file_helpers.h"
@@ -15,158 +16,104 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using fernhold::test::child;
 
 class SetupDialogTest : public ::testing::Test {
 protected:
+    // Hour 3 hand-edited to a value other than 0 or 1.
     SetupDialogTest()
     {
         m_state.programFolder = m_program.path();
         core::ApplyDefaults(m_state.setup, m_state.programFolder);
+        m_state.setup.DayBackHour[3] = 2;
+        m_dialog = std::make_unique<ui::SetupDialog>(m_state, m_fakes.services);
+        m_dialog->show();
     }
 
-    std::unique_ptr<ui::SetupDialog> open()
-    {
-        auto dialog = std::make_unique<ui::SetupDialog>(m_state, m_fakes.services);
-        dialog->show();
-        return dialog;
-    }
+    template <typename T = QCheckBox> T* control(const char* name) const { return child<T>(m_dialog.get(), name); }
+    void click(const char* name) { QTest::mouseClick(control<QAbstractButton>(name), Qt::LeftButton); }
+    QString text(const char* name) const { return control<QLineEdit>(name)->text(); }
 
-    // The hours as setup.def holds them.
-    std::array<std::int16_t, 24> savedHours() const
+    // How many hours setup.def has ticked.
+    std::ptrdiff_t savedHours() const
     {
         core::SetupRecord saved;
         EXPECT_TRUE(core::parseSetup(fernhold::test::readFile(core::setupFilePath(m_program.path())), saved).ok());
-        return saved.DayBackHour;
-    }
-
-    void click(ui::SetupDialog& dialog, const char* name)
-    {
-        QTest::mouseClick(child<QAbstractButton>(&dialog, name), Qt::LeftButton);
+        return std::count(saved.DayBackHour.begin(), saved.DayBackHour.end(), 1);
     }
 
     fernhold::test::TempFolder m_program;
     fernhold::test::FakeServices m_fakes;
     core::AppState m_state;
+    std::unique_ptr<ui::SetupDialog> m_dialog;
 };
 
-TEST_F(SetupDialogTest, ShowsEveryControlUncut)
+// A hand-edited hour shows clear, and the record follows what is shown.
+TEST_F(SetupDialogTest, ShowsTheRecordUncutUnderItsJapaneseTitle)
 {
-    auto dialog = open();
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("つむぎ君:  バックアップの設定"));
-    EXPECT_TRUE(child<QCheckBox>(dialog.get(), "Check1")->isChecked());
-    EXPECT_TRUE(child<QLineEdit>(dialog.get(), "txtFolder")->isReadOnly());
-    EXPECT_EQ(child<QLineEdit>(dialog.get(), "txtFolder")->text(), QString::fromStdString(m_state.setup.BackupFolder));
-    EXPECT_EQ(child<QComboBox>(dialog.get(), "cmbTime")->count(), 48);
-
-    // Nothing cuts its text, and the all-on/all-off buttons clear the first row of hours.
-    EXPECT_EQ(fernhold::test::cutTexts(dialog.get()), "");
-    EXPECT_LT(child<QPushButton>(dialog.get(), "cmdOnOff_0")->geometry().bottom(),
-              child<QCheckBox>(dialog.get(), "chk02_0")->y());
-
-    EXPECT_TRUE(dialog->rect().contains(child<QPushButton>(dialog.get(), "cmdSet")->geometry()));
-}
-
-TEST_F(SetupDialogTest, OpeningShowsHandEditedValuesAsTheNearestSoundChoice)
-{
-    m_state.setup.MonthBackTimeIndex = 16;
-    m_state.setup.MonthBackTime = "10:00";
-    auto dialog = open();
-    EXPECT_EQ(m_state.setup.MonthBackTime, "08:00");
-    EXPECT_EQ(child<QLineEdit>(dialog.get(), "txttime")->text(), QStringLiteral("08:00"));
-    EXPECT_EQ(child<QComboBox>(dialog.get(), "cmbTime")->currentIndex(), 16);
-
-    m_state.setup.MonthBackTimeIndex = 99;
-    m_state.setup.MonthBackTime = "10:30";
-    m_state.setup.DayBackHour[3] = 2;
-    m_state.setup.MonthBackOption[2] = -1;
-    dialog = open();
-    EXPECT_EQ(m_state.setup.MonthBackTimeIndex, 21);
-    EXPECT_EQ(m_state.setup.MonthBackTime, "10:30");
-    EXPECT_FALSE(child<QCheckBox>(dialog.get(), "chk02_3")->isChecked());
+    EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("つむぎ君:  バックアップの設定"));
+    EXPECT_EQ(text("txtFolder"), QString::fromStdString(m_state.setup.BackupFolder));
+    EXPECT_FALSE(control("chk02_3")->isChecked());
     EXPECT_EQ(m_state.setup.DayBackHour[3], 0);
-    EXPECT_EQ(m_state.setup.MonthBackOption[2], 0);
+    // Nothing cuts its text, and the all-on/all-off buttons clear the first row of hours.
+    EXPECT_EQ(fernhold::test::cutTexts(m_dialog.get()), "");
+    EXPECT_LT(control<QPushButton>("cmdOnOff_0")->geometry().bottom(), control("chk02_0")->y());
 }
 
 TEST_F(SetupDialogTest, EveryClickGoesIntoTheRecordAtOnce)
 {
-    auto dialog = open();
-    click(*dialog, "chk02_5");
+    click("chk02_5");
+    click("chk01_2");
     EXPECT_EQ(m_state.setup.DayBackHour[5], 1);
-    click(*dialog, "chk01_0");
-    click(*dialog, "chk01_2");
-    EXPECT_EQ(m_state.setup.MonthBackOption[0], 1);
     EXPECT_EQ(m_state.setup.MonthBackOption[2], 1);
-    click(*dialog, "chk01_0");
-    EXPECT_EQ(m_state.setup.MonthBackOption[0], 0);
+    click("chk01_2");
+    EXPECT_EQ(m_state.setup.MonthBackOption[2], 0);
+    click("Check1"); // a sample of the mark, never cleared
+    EXPECT_TRUE(control("Check1")->isChecked());
 
-    const core::SetupRecord before = m_state.setup;
-    click(*dialog, "Check1");
-    EXPECT_TRUE(child<QCheckBox>(dialog.get(), "Check1")->isChecked());
-    EXPECT_EQ(m_state.setup, before);
-
-    auto* times = child<QComboBox>(dialog.get(), "cmbTime");
-    times->setCurrentIndex(47);
-    emit times->activated(47);
-    EXPECT_EQ(m_state.setup.MonthBackTimeIndex, 47);
+    control<QComboBox>("cmbTime")->setCurrentIndex(47);
+    emit control<QComboBox>("cmbTime")->activated(47);
     EXPECT_EQ(m_state.setup.MonthBackTime, "23:30");
-    EXPECT_EQ(child<QLineEdit>(dialog.get(), "txttime")->text(), QStringLiteral("23:30"));
+    EXPECT_EQ(text("txttime"), QStringLiteral("23:30"));
 }
 
-TEST_F(SetupDialogTest, SaveAllOnAndAllOffReachTheFile)
+TEST_F(SetupDialogTest, SetSavesAndStaysOpenAndClosingSavesToo)
 {
-    auto dialog = open();
-    click(*dialog, "cmdSet"); // saves and stays open
-    EXPECT_TRUE(fernhold::test::isFile(core::setupFilePath(m_program.path())));
-    EXPECT_TRUE(dialog->isVisible());
-    click(*dialog, "cmdOnOff_0");
-    EXPECT_EQ(dialog->focusWidget(), child<QWidget>(dialog.get(), "cmdSet"));
-    dialog->close();
-    std::array<std::int16_t, 24> hours;
-    hours.fill(1);
-    EXPECT_EQ(savedHours(), hours);
+    click("cmdOnOff_0");
+    click("cmdSet");
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(savedHours(), 24);
 
-    dialog = open();
-    EXPECT_TRUE(child<QCheckBox>(dialog.get(), "chk02_23")->isChecked());
-    click(*dialog, "cmdOnOff_1");
-    dialog->reject(); // Escape
-    EXPECT_EQ(savedHours(), decltype(hours){});
+    click("cmdOnOff_1");
+    m_dialog->reject(); // Escape
+    EXPECT_EQ(savedHours(), 0);
 }
 
-// The program folder itself could never be restored into: refused, and the old folder stays.
-TEST_F(SetupDialogTest, APickedFolderIsStoredAndShownUnlessItCouldNeverBeRestored)
+// The program folder itself could never be restored into: refused, and the old folder stays shown.
+TEST_F(SetupDialogTest, APickedFolderIsShownUnlessItIsRefused)
 {
     const std::string work = m_program.file("work");
     fernhold::test::makeFolder(work);
-    auto dialog = open();
-    m_fakes.dialogs.chooseFolderAnswer(work);
-    click(*dialog, "cmdFolder");
-    const std::string stored = work + platform::kSeparator;
-    EXPECT_EQ(m_state.setup.BackupFolder, stored);
-    EXPECT_EQ(child<QLineEdit>(dialog.get(), "txtFolder")->text(), QString::fromStdString(stored));
-    EXPECT_TRUE(m_fakes.dialogs.messages().empty());
-
-    m_fakes.dialogs.chooseFolderAnswer(m_program.path());
-    click(*dialog, "cmdFolder");
-    EXPECT_EQ(m_state.setup.BackupFolder, stored);
-    EXPECT_EQ(child<QLineEdit>(dialog.get(), "txtFolder")->text(), QString::fromStdString(stored));
-    ASSERT_EQ(m_fakes.dialogs.messages().size(), 1u);
-    EXPECT_EQ(m_fakes.dialogs.messages()[0].text.rfind(m_program.path() + " は\rつむぎ君のプログラムフォルダである", 0),
-              0u);
+    for (const std::string& picked : {work, m_program.path()}) {
+        m_fakes.dialogs.chooseFolderAnswer(picked);
+        click("cmdFolder");
+        EXPECT_EQ(text("txtFolder"), QString::fromStdString(work + platform::kSeparator));
+    }
+    EXPECT_EQ(m_fakes.dialogs.messages().size(), 1u);
 }
 
-TEST_F(SetupDialogTest, AutostartItemsAskFirstAndTouchNeitherRecordNorFile)
+TEST_F(SetupDialogTest, AutostartItemsAskTheirOwnQuestion)
 {
-    auto dialog = open();
-    const core::SetupRecord before = m_state.setup;
-    child<QAction>(dialog.get(), "menuAuto")->trigger(); // both answered No
-    child<QAction>(dialog.get(), "menuManu")->trigger();
-    ASSERT_EQ(m_fakes.dialogs.questions().size(), 2u);
-    EXPECT_EQ(m_fakes.dialogs.questions()[0].title, "つむぎ君：自動起動の設定");
-    EXPECT_EQ(m_state.setup, before);
-    EXPECT_FALSE(fernhold::test::isFile(core::setupFilePath(m_program.path())));
+    control<QAction>("menuAuto")->trigger(); // both answered No
+    control<QAction>("menuManu")->trigger();
+    const auto questions = m_fakes.dialogs.questions();
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_EQ(questions[0].text, core::kAutostartSetQuestion);
+    EXPECT_EQ(questions[1].text, core::kAutostartRemoveQuestion);
 }
 
 } // namespace

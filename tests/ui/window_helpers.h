@@ -10,7 +10,6 @@
 #include <QWidget>
 
 #include <functional>
-#include <memory>
 #include <string>
 
 namespace fernhold::test {
@@ -42,30 +41,22 @@ inline QWidget* visibleWindow(const char* name)
 }
 
 // The labels, buttons and check boxes of `window` that cut their text: lower than the font's line
-// (a button also needs room for its frame), narrower than the text, or with the text reaching past
-// the window's edge.
+// (a button also needs room for its frame), narrower than the text, or reaching past the window.
 inline std::string cutTexts(const QWidget* window)
 {
     std::string cut;
     for (const QWidget* widget : window->findChildren<QWidget*>()) {
-        QString text;
-        int needed = 0;
-        if (const auto* label = qobject_cast<const QLabel*>(widget)) {
-            text = label->text();
-            needed = label->fontMetrics().height();
-        } else if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
-            text = button->text();
-            needed = button->fontMetrics().height() + 6;
-        } else if (const auto* box = qobject_cast<const QCheckBox*>(widget)) {
-            text = box->text();
-            if (box->width() < box->sizeHint().width())
-                cut += box->objectName().toStdString() + " ";
-        }
+        const auto* box = qobject_cast<const QCheckBox*>(widget);
+        const auto* button = qobject_cast<const QPushButton*>(widget);
+        const auto* label = qobject_cast<const QLabel*>(widget);
+        const QString text = box ? box->text() : button ? button->text() : label ? label->text() : QString();
         if (text.isEmpty() || !widget->isVisibleTo(window))
             continue;
+        const int needed = box ? 0 : widget->fontMetrics().height() + (button ? 6 : 0);
         const QRect shown(widget->mapTo(window, QPoint(0, 0)),
                           QSize(widget->fontMetrics().horizontalAdvance(text), widget->height()));
-        if (widget->height() < needed || !window->rect().contains(shown))
+        if (widget->height() < needed || (box && box->width() < box->sizeHint().width()) ||
+            !window->rect().contains(shown))
             cut += widget->objectName().toStdString() + " ";
     }
     return cut;
