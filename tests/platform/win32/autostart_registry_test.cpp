@@ -1,4 +1,4 @@
-// These tests write the real Run value of the current user, so they run only where it is not set.
+// This test writes the real Run value of the current user, so it runs only where that is not set.
 
 #include "platform/autostart.h"
 #include "platform/text_codec.h"
@@ -40,44 +40,29 @@ std::optional<std::string> ltAppAnsiBytes()
     return std::string(data, size);
 }
 
-class AutostartRegistry : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (runText(L"LTApp") != L"(none)")
-            GTEST_SKIP() << "this user starts the program at logon; the test would change that";
-    }
-    void TearDown() override { platform::unregisterAutostart(); }
-};
-
-TEST_F(AutostartRegistry, SettingUpTwiceLeavesOneValueWithTheSecondPathAndRemovingTouchesNothingElse)
+// The A call stores the bytes of the system code page, terminating null included; a folder that
+// code page cannot hold (Hangul and an emoji fit none) is stored whole through the W call.
+TEST(AutostartRegistry, StoresTheLastFolderWholeAndRemovesOnlyItsOwnValue)
 {
+    if (runText(L"LTApp") != L"(none)")
+        GTEST_SKIP() << "this user starts the program at logon; the test would change that";
     const wchar_t* neighbour = L"FernholdTestNeighbour";
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, neighbour, REG_SZ, L"kept", sizeof L"kept"), ERROR_SUCCESS);
-    platform::registerAutostart("C:\\Tools\\first");
+    platform::registerAutostart("C:\\사용자\\😀\\つむぎ君");
+    EXPECT_EQ(runText(L"LTApp"), platform::win32::toWide("C:\\사용자\\😀\\つむぎ君\\Fernhold.exe"));
+    const std::string japanese = "C:\\Users\\太郎\\デスクトップ\\つむぎ君\\Fernhold.exe";
+    platform::registerAutostart("C:\\Users\\太郎\\デスクトップ\\つむぎ君");
+    EXPECT_EQ(runText(L"LTApp"), platform::win32::toWide(japanese));
+    if (GetACP() == 932)
+        EXPECT_EQ(ltAppAnsiBytes(), platform::utf8ToCp932(japanese).value_or("?") + '\0');
     platform::registerAutostart("C:\\Program Files\\second");
     EXPECT_EQ(ltAppAnsiBytes(), std::string("C:\\Program Files\\second\\Fernhold.exe") + '\0');
+
     platform::unregisterAutostart();
     EXPECT_EQ(runText(L"LTApp"), L"(none)");
     platform::unregisterAutostart(); // nothing left to remove is no failure
     EXPECT_EQ(runText(neighbour), L"kept");
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, neighbour);
-}
-
-TEST_F(AutostartRegistry, JapaneseProgramFolderIsStoredWholeAndOneNoCodePageHoldsAsUnicode)
-{
-    // Hangul and an emoji have no form in CP932 or in any Western code page.
-    platform::registerAutostart("C:\\사용자\\😀\\つむぎ君");
-    EXPECT_EQ(runText(L"LTApp"), platform::win32::toWide("C:\\사용자\\😀\\つむぎ君\\Fernhold.exe"));
-
-    platform::registerAutostart("C:\\Users\\太郎\\デスクトップ\\つむぎ君");
-    EXPECT_EQ(runText(L"LTApp"), L"C:\\Users\\太郎\\デスクトップ\\つむぎ君\\Fernhold.exe");
-    if (GetACP() != 932)
-        GTEST_SKIP() << "the stored bytes are CP932 only where the system code page is 932, not " << GetACP();
-    const std::optional<std::string> cp932 =
-        platform::utf8ToCp932("C:\\Users\\太郎\\デスクトップ\\つむぎ君\\Fernhold.exe");
-    ASSERT_TRUE(cp932.has_value());
-    EXPECT_EQ(ltAppAnsiBytes(), *cp932 + '\0');
 }
 
 } // namespace
