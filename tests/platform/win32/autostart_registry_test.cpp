@@ -53,8 +53,9 @@ TEST(AutostartRegistry, StoresTheLastFolderWholeAndRemovesOnlyItsOwnValue)
     const std::string japanese = "C:\\Users\\太郎\\デスクトップ\\つむぎ君\\Fernhold.exe";
     platform::registerAutostart("C:\\Users\\太郎\\デスクトップ\\つむぎ君");
     EXPECT_EQ(runText(L"LTApp"), platform::win32::toWide(japanese));
-    if (GetACP() == 932)
+    if (GetACP() == 932) {
         EXPECT_EQ(ltAppAnsiBytes(), platform::utf8ToCp932(japanese).value_or("?") + '\0');
+    }
     platform::registerAutostart("C:\\Program Files\\second");
     EXPECT_EQ(ltAppAnsiBytes(), std::string("C:\\Program Files\\second\\Fernhold.exe") + '\0');
 
