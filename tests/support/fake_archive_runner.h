@@ -9,11 +9,24 @@
 namespace fernhold::test {
 
 // The typed command a command line parses to; fails the test when it does not parse.
-core::archive::UnlhaCommand commandOf(const std::string& line);
+inline core::archive::UnlhaCommand commandOf(const std::string& line)
+{
+    return core::archive::parseUnlhaCommand(line, nullptr).value();
+}
 
 // An archiver result whose archive failed with code, or whose n members (files) failed.
-core::archive::ArchiveResult archiveFailure(base::ErrorCode code, const std::string& detail = {});
-core::archive::ArchiveResult memberFailures(int count);
+inline core::archive::ArchiveResult archiveFailure(base::ErrorCode code, const std::string& detail = {})
+{
+    core::archive::ArchiveResult result;
+    result.archiveStatus = base::Status::error(code, detail);
+    return result;
+}
+inline core::archive::ArchiveResult memberFailures(int count)
+{
+    core::archive::ArchiveResult result;
+    result.memberFailures.assign(count, base::Status::error(base::ErrorCode::IoError, "unreadable"));
+    return result;
+}
 
 // Records each command and answers with a set result; runs nothing.
 class FakeArchiveRunner final : public core::ArchiveRunner {

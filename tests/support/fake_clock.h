@@ -9,10 +9,9 @@ class FakeClock final : public core::Clock {
 public:
     core::ClockReading now() const override { return m_reading; }
 
-    void set(core::DateTime time, int millisecond = 0) { m_reading = {time, millisecond}; }
     void set(int year, int month, int day, int hour, int minute, int second, int millisecond = 0)
     {
-        set(core::DateTime::fromCivil({year, month, day, hour, minute, second}), millisecond);
+        m_reading = {core::DateTime::fromCivil({year, month, day, hour, minute, second}), millisecond};
     }
     void advanceSeconds(long long seconds)
     {

@@ -3,9 +3,12 @@
 #include "platform/file_io.h"
 #include "platform/folder_listing.h"
 #include "platform/paths.h"
+#include "support/temp_folder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 namespace fernhold::test {
@@ -14,23 +17,19 @@ namespace fs = std::filesystem;
 bool writeFile(const std::string& path, std::string_view bytes)
 {
     std::FILE* file = platform::openFile(path, "wb");
-    if (file == nullptr)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    const bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return file != nullptr && std::fclose(file) == 0 && written;
 }
 
 std::string readFile(const std::string& path)
 {
-    std::FILE* file = platform::openFile(path, "rb");
-    if (file == nullptr)
-        return {};
     std::string bytes;
-    char buffer[65536];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, got);
-    std::fclose(file);
+    if (std::FILE* file = platform::openFile(path, "rb")) {
+        char buffer[65536];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            bytes.append(buffer, got);
+        std::fclose(file);
+    }
     return bytes;
 }
 
@@ -119,6 +118,31 @@ bool removeAll(const std::string& path)
                 removeAll(platform::joinPath(path, entry.name));
     }
     return fs::remove(root, error) && !error;
+}
+
+TempFolder::TempFolder()
+{
+    static std::atomic<unsigned> counter{0};
+    std::error_code error;
+    const fs::path base = fs::temp_directory_path(error);
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const std::string name = "fernhold-test-" + std::to_string(random()) + "-" + std::to_string(counter++);
+        if (fs::create_directory(base / name, error))
+            m_path = platform::fromPath(base / name);
+    }
+}
+
+TempFolder::~TempFolder()
+{
+    // Tests take write permission away; removeAll gives it back so everything can go.
+    if (!m_path.empty())
+        removeAll(m_path);
+}
+
+std::string TempFolder::file(const std::string& name) const
+{
+    return platform::joinPath(m_path, name);
 }
 
 } // namespace fernhold::test

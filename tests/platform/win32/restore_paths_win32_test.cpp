@@ -16,23 +16,17 @@ namespace {
 using core::restore::checkTarget;
 using core::restore::TargetRefusal;
 
-const std::string kProgram = "C:\\Tools\\つむぎ君";
-
-TEST(RestoreTargetWin32, RefusesABareDriveAndDriveRoots)
-{
-    EXPECT_EQ(checkTarget("C:", kProgram), TargetRefusal::DriveDesignator);
-    EXPECT_EQ(checkTarget("d:", kProgram), TargetRefusal::DriveDesignator);
-    EXPECT_EQ(checkTarget("C:\\", kProgram), TargetRefusal::FileSystemRoot);
-    EXPECT_EQ(checkTarget("Z:\\", kProgram), TargetRefusal::FileSystemRoot);
-    EXPECT_EQ(checkTarget("C:/", kProgram), TargetRefusal::FileSystemRoot);
-    EXPECT_EQ(checkTarget("C:\\Users\\..", kProgram), TargetRefusal::FileSystemRoot);
-}
-
-TEST(RestoreTargetWin32, RefusesDriveRelativeAndRootRelativeFolders)
+TEST(RestoreTargetWin32, RefusesDrivesRootsAndDriveOrRootRelativeFolders)
 {
     // "C:data" is data in the drive's current folder, "\data" is on the current drive.
-    EXPECT_EQ(checkTarget("C:data", kProgram), TargetRefusal::NotAbsolute);
-    EXPECT_EQ(checkTarget("\\data", kProgram), TargetRefusal::NotAbsolute);
+    const std::pair<const char*, TargetRefusal> cases[] = {
+        {"C:", TargetRefusal::DriveDesignator},  {"d:", TargetRefusal::DriveDesignator},
+        {"C:\\", TargetRefusal::FileSystemRoot}, {"Z:\\", TargetRefusal::FileSystemRoot},
+        {"C:/", TargetRefusal::FileSystemRoot},  {"C:\\Users\\..", TargetRefusal::FileSystemRoot},
+        {"C:data", TargetRefusal::NotAbsolute},  {"\\data", TargetRefusal::NotAbsolute},
+    };
+    for (const auto& [target, refusal] : cases)
+        EXPECT_EQ(checkTarget(target, "C:\\Tools\\つむぎ君"), refusal) << target;
 }
 
 TEST(RestoreTargetWin32, RefusesTheProgramFolderAndItsSlotsInAnyLetterCase)
@@ -52,23 +46,13 @@ TEST(RestoreTargetWin32, RefusesTheProgramFolderAndItsSlotsInAnyLetterCase)
     EXPECT_EQ(checkTarget(temp.file("データ"), program), TargetRefusal::None);
 }
 
-// Roots, drives and shares are dropped as other LZH readers do; what climbs out or names
-// something else than a file on Windows is refused.
-TEST(MemberNamesWin32, RootsAreDroppedAndNamesThatLeaveTheTargetAreRefused)
+// Roots, drives and ".." are every platform's extraction test; here, what names something else
+// than a plain file on Windows: a stream, a name Windows would trim.
+TEST(MemberNamesWin32, StreamsAndNamesWindowsWouldTrimAreRefused)
 {
-    using Parts = std::vector<std::string>;
-    for (const char* name : {"..\\evil.txt", "a\\..\\..\\evil.txt", "C:..\\evil.txt", "\\..\\evil.txt",
-                             "file.txt:hidden", "...\\x", "a\\ \\b"})
+    for (const char* name : {"file.txt:hidden", "...\\x", "a\\ \\b"})
         EXPECT_EQ(archiver::safeComponents(name), std::nullopt) << name;
-    const std::pair<const char*, Parts> kept[] = {
-        {"C:\\Windows\\evil.dll", Parts{"Windows", "evil.dll"}},
-        {"C:evil.txt", Parts{"evil.txt"}},
-        {"\\evil.txt", Parts{"evil.txt"}},
-        {"\\\\server\\share\\evil.txt", Parts{"server", "share", "evil.txt"}},
-        {"データ\\ソ表.txt", Parts{"データ", "ソ表.txt"}},
-    };
-    for (const auto& [name, parts] : kept)
-        EXPECT_EQ(archiver::safeComponents(name), parts) << name;
+    EXPECT_EQ(archiver::safeComponents("データ\\ソ表.txt"), (std::vector<std::string>{"データ", "ソ表.txt"}));
 }
 
 } // namespace
