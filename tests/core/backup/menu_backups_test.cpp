@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -139,11 +140,10 @@ TEST(MenuBackups, MissingEmptyOrPlainFileSourceIsReportedWithoutPacking)
 
         EXPECT_TRUE(f.fakes.archiver.commands().empty());
         EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
-        const std::string expected = name.empty() ? "バックアップするフォルダが設定されていないため、\r" +
-                                                        f.monthSlot(14) + " にバックアップできませんでした"
-                                                  : "バックアップするフォルダ " + folder +
-                                                        " が見つからないか読み込めないため、\r" + f.monthSlot(14) +
-                                                        " にバックアップできませんでした";
+        const std::string why = name.empty()
+                                    ? "バックアップするフォルダが設定されていないため、"
+                                    : "バックアップするフォルダ " + folder + " が見つからないか読み込めないため、";
+        const std::string expected = why + "\r" + f.monthSlot(14) + " にバックアップできませんでした";
         EXPECT_EQ(f.fakes.dialogs.messages().at(0).text, expected);
     }
 }
@@ -154,25 +154,40 @@ TEST(MenuBackups, AFolderThatCouldNeverBeRestoredIsNotBackedUp)
 {
     for (const bool daily : {false, true}) {
         BackupFixture f;
-        for (const std::string& folder : {f.state.programFolder + kSep, f.daySlot(4)}) {
-            SCOPED_TRACE(folder);
-            f.state.setup.BackupFolder = folder;
-            f.fakes.dialogs.clear();
-            if (daily)
-                core::backUpToday(f.state, f.fakes.services);
-            else
-                core::backUpCurrentState(f.state, f.fakes.services);
+        f.state.setup.BackupFolder = f.daySlot(4);
+        daily ? core::backUpToday(f.state, f.fakes.services) : core::backUpCurrentState(f.state, f.fakes.services);
 
-            ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
-            EXPECT_EQ(f.fakes.dialogs.messages()[0].title, daily ? kDayTitle : kNowTitle);
-            EXPECT_NE(f.fakes.dialogs.messages()[0].text.find("ので　バックアップしても復元できません。"),
-                      std::string::npos);
-        }
+        ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
+        EXPECT_EQ(f.fakes.dialogs.messages()[0].title, daily ? kDayTitle : kNowTitle);
+        EXPECT_NE(f.fakes.dialogs.messages()[0].text.find("ので　バックアップしても復元できません。"),
+                  std::string::npos);
         EXPECT_TRUE(f.fakes.archiver.commands().empty());
         EXPECT_EQ(f.state.setup.DayBackSlot, 0);
         EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
         EXPECT_FALSE(isFile(f.setupFile()));
     }
+}
+
+TEST(Compress, MarksTheProgramBusyForTheCallOnlyAndLeavesOutItsOwnTreeWhenTheSourceHoldsIt)
+{
+    BackupFixture f;
+    bool busyDuringCall = false;
+    f.fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand&) { busyDuringCall = f.state.archiveBusy; });
+    const std::string& program = f.state.programFolder;
+    const auto excluded = [&](const std::string& source) {
+        core::compress(f.state, f.fakes.services, source, f.monthSlot(14));
+        return f.fakes.archiver.calls().back().options.excludedPaths;
+    };
+    const std::vector<std::string> whole = excluded(f.temp.path());
+    EXPECT_TRUE(busyDuringCall);
+    EXPECT_FALSE(f.state.archiveBusy);
+    for (const char* own : {"MonthBack", "DayBack", "setup.def", "TmpRead"})
+        EXPECT_NE(std::find(whole.begin(), whole.end(), program + kSep + own), whole.end()) << own;
+    // The default protected folder is TmpRead itself: nothing of it may be left out.
+    EXPECT_TRUE(excluded(program + kSep + "TmpRead").empty());
+    // A protected folder inside the tree never packs the archive being written.
+    EXPECT_EQ(excluded(program + kSep + "MonthBack"),
+              (std::vector<std::string>{f.monthSlot(14), f.monthSlot(14) + kSep + "BackUp.lzh"}));
 }
 
 } // namespace

@@ -30,13 +30,16 @@ protected:
     FixedLocaleFormat m_locale;
 };
 
+// Until the window is active, list clicks are ignored and a folder moves the folder lists alone.
 TEST_F(ReloadModelTest, ByDateListsThirtyOneDaysWithTheirTimesAndOpensOnDayOne)
 {
     m_setup.MonthBackDate[0] = at(2004, 5, 1, 8, 0, 3);
     m_setup.MonthBackDate[4] = at(2004, 5, 5);             // midnight: the date alone
     m_setup.MonthBackDate[30] = DateTime::fromSeconds(61); // no date part: the time alone
 
-    const ReloadModel model = byDate();
+    ReloadModel model = byDate();
+    model.entryClicked(4);
+    model.folderChanged(core::monthSlotPath(kProgram, 12));
 
     ASSERT_EQ(model.entries().size(), 31u);
     EXPECT_EQ(model.entries()[0], "01日  2004/05/01 8:00:03");
@@ -44,11 +47,9 @@ TEST_F(ReloadModelTest, ByDateListsThirtyOneDaysWithTheirTimesAndOpensOnDayOne)
     EXPECT_EQ(model.entries()[4], "05日  2004/05/05");
     EXPECT_EQ(model.entries()[30], "31日  0:01:01");
     EXPECT_EQ(model.restoreButtonCaption(), "指定日付の復元（上書き）");
-    // It opens on entry zero, with both folder lists on that entry's slot.
     EXPECT_EQ(model.selectedEntry(), 0);
     EXPECT_EQ(model.slotPath(), core::monthSlotPath(kProgram, 1));
-    EXPECT_EQ(model.dirFolder(), model.slotPath());
-    EXPECT_EQ(model.fileFolder(), model.slotPath());
+    EXPECT_EQ(model.fileFolder(), core::monthSlotPath(kProgram, 12));
     EXPECT_EQ(model.title(), ".." + kSep + "Keeper" + kSep + "MonthBack" + kSep + "mback01");
 }
 
@@ -66,17 +67,6 @@ TEST_F(ReloadModelTest, ByTimeListsTheTwentyFourRingSlotsForAnyNonZeroModeAndOpe
         EXPECT_EQ(model.slotPath(), core::daySlotPath(kProgram, 0));
         EXPECT_EQ(model.title(), ".." + kSep + "Keeper" + kSep + "DayBack" + kSep + "hback00");
     }
-}
-
-TEST_F(ReloadModelTest, BeforeActivationListClicksAreIgnoredAndFoldersMoveOnlyTheFileList)
-{
-    ReloadModel model = byDate();
-    model.entryClicked(4);
-    model.folderChanged(core::monthSlotPath(kProgram, 12));
-
-    EXPECT_EQ(model.selectedEntry(), 0);
-    EXPECT_EQ(model.slotPath(), core::monthSlotPath(kProgram, 1));
-    EXPECT_EQ(model.fileFolder(), core::monthSlotPath(kProgram, 12));
 }
 
 // Once active, a chosen entry moves both folder lists, and a folder ending in a slot number selects

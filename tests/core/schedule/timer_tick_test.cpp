@@ -1,4 +1,5 @@
 #include "../backup/backup_fixture.h"
+#include "core/schedule/schedule_time.h"
 #include "core/schedule/timer_tick.h"
 
 #include <gtest/gtest.h>
@@ -60,19 +61,6 @@ TEST(TimerTick, StartInsideTheWindowFiresAtOnceButJustAfterItDoesNot)
         f.state.setup.MonthBackOption[1] = c.hourly ? 0 : 1;
         f.state.setup.DayBackHour[8] = c.hourly ? 1 : 0;
         EXPECT_EQ(tickFrom(f, 8, 0, c.second, 3), c.firedAt);
-    }
-}
-
-TEST(HourBackup, SlotNumberFollowsTheRingNotTheHourAndAHandEditedOneRestartsIt)
-{
-    for (const auto& [slot, next] : {std::pair<std::int16_t, int>{7, 8}, {-7, 0}, {24, 0}, {99, 0}}) {
-        BackupFixture f;
-        f.state.setup.DayBackHour[14] = 1;
-        f.state.setup.DayBackSlot = slot;
-        EXPECT_EQ(tickFrom(f, 14, 0, 0, 6), (std::vector<int>{0}));
-        EXPECT_EQ(f.state.setup.DayBackSlot, next);
-        EXPECT_EQ(f.fakes.archiver.commands().at(0).archive, f.daySlot(next) + kSep + "BackUp.lzh");
-        EXPECT_EQ(f.state.setup.DayBackDate[next], DateTime::fromCivil({2004, 5, 14, 14, 0, 0}));
     }
 }
 
@@ -160,6 +148,30 @@ TEST(StartupBackup, WritesTodaysSlotThenTheNextRingSlotSilently)
     EXPECT_EQ(f.state.TimerDone, (std::array<std::int16_t, 2>{-1, 0}));
     EXPECT_TRUE(f.fakes.dialogs.shown().empty());
     EXPECT_FALSE(isFile(f.setupFile()));
+}
+
+TEST(MonthBackTarget, ReadsHoursAndMinutesAsTheLeadingNumbers)
+{
+    EXPECT_EQ(core::monthBackTargetSecond("08:00"), 8 * 3600);
+    EXPECT_EQ(core::monthBackTargetSecond("23:30"), 23 * 3600 + 30 * 60);
+    EXPECT_EQ(core::monthBackTargetSecond(" 8: 5"), 8 * 3600 + 5 * 60);
+    EXPECT_EQ(core::monthBackTargetSecond("8x:3y"), 8 * 3600 + 3 * 60);
+    EXPECT_EQ(core::monthBackTargetSecond(".5:.5"), 1800 + 30);
+    EXPECT_EQ(core::monthBackTargetSecond(""), 0);
+    EXPECT_EQ(core::monthBackTargetSecond("ab:cd"), 0);
+    EXPECT_EQ(core::monthBackTargetSecond("８時:30"), 30 * 60); // cut by characters, not bytes
+}
+
+TEST(SecondOfDay, RoundsMillisecondsHalfToEven)
+{
+    auto at = [](int h, int m, int s, int ms) {
+        return core::secondOfDay({core::DateTime::fromCivil({2004, 5, 14, h, m, s}), ms});
+    };
+    EXPECT_EQ(at(0, 0, 0, 0), 0);
+    EXPECT_EQ(at(0, 0, 2, 500), 2);
+    EXPECT_EQ(at(0, 0, 3, 500), 4);
+    EXPECT_EQ(at(0, 0, 2, 501), 3);
+    EXPECT_EQ(at(23, 59, 59, 999), 86400);
 }
 
 } // namespace
