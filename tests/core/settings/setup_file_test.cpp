@@ -1,5 +1,6 @@
 #include "core/common/product.h"
 #include "core/settings/setup_file.h"
+#include "core/settings/setup_values.h"
 #include "platform/paths.h"
 #include "platform/text_codec.h"
 
@@ -8,6 +9,7 @@
 namespace {
 using core::DateTime;
 using core::SetupRecord;
+namespace setup = core::setup;
 
 const std::string kSep(1, platform::kSeparator);
 
@@ -77,25 +79,18 @@ TEST(SetupFile, RoundTripsEveryFieldInCp932OrElseUtf8)
         const std::string bytes = core::serializeSetup(written);
         const std::string bom = cp932 ? "" : "\xEF\xBB\xBF";
         ASSERT_EQ(bytes.substr(0, bom.size()), bom);
-        const auto lines = splitCrlf(bytes.substr(bom.size()));
+        const std::string body = bytes.substr(bom.size());
+        const auto lines = splitCrlf(body);
         EXPECT_EQ(lines.size(), 92u);
         EXPECT_EQ(lines[1],
                   "\"" + (cp932 ? *platform::utf8ToCp932(written.BackupFolder) : written.BackupFolder) + "\"");
-        SetupRecord read;
-        ASSERT_TRUE(core::parseSetup(bytes, read).ok());
-        EXPECT_EQ(read, written);
-    }
-}
-
-TEST(SetupFile, ReadsLfLineEndsAFinalLineWithoutEndingAndIgnoresLinesAfterTheLast)
-{
-    const SetupRecord written = everyFieldSet();
-    const std::vector<std::string> lines = splitCrlf(core::serializeSetup(written));
-    const std::string lf = joinLines(lines, "\n");
-    for (const std::string& bytes : {lf, lf.substr(0, lf.size() - 1), joinLines(lines) + "extra\r\n\x01\x02 junk"}) {
-        SetupRecord read;
-        ASSERT_TRUE(core::parseSetup(bytes, read).ok());
-        EXPECT_EQ(read, written);
+        // LF line ends, a last line without its end and lines after the last are read alike.
+        const std::string lf = joinLines(lines, "\n");
+        for (const std::string& form : {body, lf, lf.substr(0, lf.size() - 1), body + "extra\r\n\x01\x02 junk"}) {
+            SetupRecord read;
+            ASSERT_TRUE(core::parseSetup(bom + form, read).ok());
+            EXPECT_EQ(read, written);
+        }
     }
 }
 
@@ -123,6 +118,52 @@ TEST(SetupFile, RefusesAFileCutAfterAnyLine)
                   base::ErrorCode::Corrupt)
             << kept << " lines";
     }
+}
+
+TEST(SetupValues, WritesAndReadsDateTimesInTheirFullAndShortForms)
+{
+    const std::pair<DateTime, const char*> forms[] = {
+        {DateTime::fromCivil({2004, 5, 14, 8, 0, 3}), "#2004-05-14 08:00:03#"},
+        {DateTime::fromCivil({2004, 5, 14, 0, 0, 0}), "#2004-05-14#"},
+        {DateTime::fromSeconds(8 * 3600 + 3), "#08:00:03#"},
+        {DateTime(), "#1899-12-30#"},
+        {DateTime::fromSeconds(-1), "#1899-12-29 23:59:59#"},
+        {DateTime::fromSeconds(86400), "#1899-12-31#"},
+        {DateTime::fromCivil({2000, 2, 29, 0, 0, 0}), "#2000-02-29#"},
+        {DateTime::fromCivil({9999, 12, 31, 23, 59, 59}), "#9999-12-31 23:59:59#"},
+    };
+    for (const auto& [value, text] : forms) {
+        EXPECT_EQ(setup::formatDateTime(value), text);
+        EXPECT_EQ(setup::parseDateTime(text), value) << text;
+    }
+    // Both short forms of the zero value, and the full forms of short values, are zero and times.
+    EXPECT_EQ(setup::parseDateTime("#00:00:00#"), DateTime());
+    EXPECT_EQ(setup::parseDateTime("#1899-12-30 00:00:00#"), DateTime());
+    EXPECT_EQ(setup::parseDateTime("#2004-05-14 00:00:00#"), DateTime::fromCivil({2004, 5, 14, 0, 0, 0}));
+}
+
+TEST(SetupValues, RefusesLinesThatAreNoDateTime)
+{
+    for (const char* line :
+         {"", "#", "##", "2004-05-14", "#2004-05-14", "#2004-02-30#", "#1900-02-29#", "#2004-13-01#", "#0000-01-01#",
+          "#2004-5-14#", "#24:00:00#", "#12:60:00#", "#8:00:03#", "#2004-05-14T08:00:03#", "#2004-05-14  08:00:03#",
+          " #2004-05-14#", "#2004-05-14# ", "#abcd-ef-gh#", "0"})
+        EXPECT_EQ(setup::parseDateTime(line), std::nullopt) << line;
+}
+
+TEST(SetupValues, ReadsSixteenBitIntegersAndQuotedTextOnly)
+{
+    EXPECT_EQ(setup::parseInteger("-32768"), -32768);
+    EXPECT_EQ(setup::parseInteger("32767"), 32767);
+    EXPECT_EQ(setup::parseInteger("007"), 7);
+    for (const char* line :
+         {"", "-", "32768", "-32769", "99999999999999999999999", "+1", " 1", "1 ", "1.0", "\"1\"", "#1#", "0x10", "一"})
+        EXPECT_EQ(setup::parseInteger(line), std::nullopt) << line;
+    // Text is what lies between the outer quotation marks.
+    EXPECT_EQ(setup::parseText("\"\""), "");
+    EXPECT_EQ(setup::parseText("\"a\"b\""), "a\"b");
+    for (const char* line : {"", "\"", "08:00", "\"08:00", "08:00\"", " \"a\""})
+        EXPECT_EQ(setup::parseText(line), std::nullopt) << line;
 }
 
 } // namespace
