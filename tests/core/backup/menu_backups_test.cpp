@@ -21,44 +21,29 @@ core::SetupRecord parsed(const std::string& bytes)
     return record;
 }
 
-TEST(CurrentStateBackup, StampsTheNextRingSlotSavesThenConfirms)
+// The current state goes into the next ring slot, saved before the confirmation; the day's backup
+// into today's month slot, confirmed before the save. Neither stamps the other's slots.
+TEST(MenuBackups, StampTheirSlotAndSaveAroundTheConfirmation)
 {
-    BackupFixture f;
-    std::optional<std::string> setupAtMessage;
-    f.fakes.dialogs.setOnMessage([&] { setupAtMessage = readFile(f.setupFile()); });
-    f.state.setup.DayBackSlot = 4;
-    const DateTime now = f.fakes.clock.now().time;
+    for (const bool daily : {false, true}) {
+        BackupFixture f;
+        std::optional<std::string> setupAtMessage;
+        f.fakes.dialogs.setOnMessage([&] { setupAtMessage = readFile(f.setupFile()); });
+        f.state.setup.DayBackSlot = 4;
+        const core::SetupRecord before = f.state.setup;
+        const DateTime now = f.fakes.clock.now().time;
 
-    core::backUpCurrentState(f.state, f.fakes.services);
+        daily ? core::backUpToday(f.state, f.fakes.services) : core::backUpCurrentState(f.state, f.fakes.services);
 
-    EXPECT_EQ(f.state.setup.DayBackSlot, 5);
-    EXPECT_EQ(f.state.setup.DayBackDate[5], now);
-    ASSERT_TRUE(setupAtMessage.has_value());
-    EXPECT_EQ(parsed(*setupAtMessage), f.state.setup);
-    ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
-    EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kNowTitle);
-    EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.doneText(f.daySlot(5)));
-    EXPECT_EQ(readFile(f.daySlot(5) + kSep + "BackUp.lzh"), "new");
-}
-
-TEST(DailyBackup, StampsTodaysSlotConfirmsThenSaves)
-{
-    BackupFixture f;
-    std::optional<std::string> setupAtMessage;
-    f.fakes.dialogs.setOnMessage([&] { setupAtMessage = readFile(f.setupFile()); });
-    f.fakes.clock.set(2004, 5, 31, 23, 59, 59);
-    const core::SetupRecord before = f.state.setup;
-
-    core::backUpToday(f.state, f.fakes.services);
-
-    EXPECT_EQ(f.state.setup.MonthBackDate[30], f.fakes.clock.now().time);
-    EXPECT_EQ(f.state.setup.DayBackSlot, before.DayBackSlot);
-    EXPECT_EQ(f.state.setup.DayBackDate, before.DayBackDate);
-    EXPECT_EQ(setupAtMessage, "");
-    EXPECT_EQ(parsed(readFile(f.setupFile())), f.state.setup);
-    ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
-    EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kDayTitle);
-    EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.doneText(f.monthSlot(31)));
+        EXPECT_EQ(f.state.setup.DayBackSlot, daily ? 4 : 5);
+        EXPECT_EQ(f.state.setup.DayBackDate[5], daily ? before.DayBackDate[5] : now);
+        EXPECT_EQ(f.state.setup.MonthBackDate[13], daily ? now : before.MonthBackDate[13]);
+        EXPECT_EQ(parsed(readFile(f.setupFile())), f.state.setup);
+        EXPECT_EQ(setupAtMessage, daily ? "" : readFile(f.setupFile()));
+        ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
+        EXPECT_EQ(f.fakes.dialogs.messages()[0].title, daily ? kDayTitle : kNowTitle);
+        EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.doneText(daily ? f.monthSlot(14) : f.daySlot(5)));
+    }
 }
 
 TEST(MenuBackups, SlotEndsWithOnlyTheNewArchiveAndItsSubfolders)

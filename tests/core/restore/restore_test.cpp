@@ -29,7 +29,11 @@ const std::string kNoBackup = "指定された場所には　バックアップ�
 
 class RestoreTest : public RestoreFixture {
 protected:
-    RestoreTest() { put("prog/MonthBack/mback05/BackUp.lzh", "archive bytes"); }
+    RestoreTest()
+    {
+        put("prog/MonthBack/mback05/BackUp.lzh", "archive bytes");
+        put("prog/DayBack/hback09/BackUp.lzh"); // copied by the copy tests
+    }
 
     RestoreOutcome restore(const std::string& target)
     {
@@ -253,13 +257,12 @@ TEST_F(RestoreTest, ASlotWrittenWhileTheQuestionIsOpenIsNotRestored)
     }
 }
 
-TEST_F(RestoreTest, TheCopyChooserStartsInARecreatedTmpReadAndACancelStopsSilently)
+// The chooser opens in TmpRead, made again if gone, and a cancel stops silently; TmpRead itself is
+// cleared without a question.
+TEST_F(RestoreTest, ACopyIntoTmpReadClearsItWithoutAskingAndReportsTheSlot)
 {
-    put("prog/DayBack/hback09/BackUp.lzh");
     fs::remove_all(platform::toPath(core::tmpReadFolder(m_program)));
-
     EXPECT_EQ(copy(), CopyOutcome::Cancelled);
-
     ASSERT_EQ(m_fakes.dialogs.shown().size(), 1u);
     const ScriptedDialogs::Shown& chooser = m_fakes.dialogs.shown()[0];
     EXPECT_EQ(chooser.kind, ScriptedDialogs::Kind::FolderChoice);
@@ -268,11 +271,7 @@ TEST_F(RestoreTest, TheCopyChooserStartsInARecreatedTmpReadAndACancelStopsSilent
     EXPECT_EQ(chooser.startFolder, core::tmpReadFolder(m_program));
     EXPECT_TRUE(isFolder(core::tmpReadFolder(m_program)));
     EXPECT_FALSE(core::restore::closesWindow(CopyOutcome::Cancelled));
-}
 
-TEST_F(RestoreTest, ACopyIntoTmpReadClearsItWithoutAskingAndReportsTheSlot)
-{
-    put("prog/DayBack/hback09/BackUp.lzh");
     put("prog/TmpRead/old/file.txt");
     m_fakes.dialogs.chooseFolderAnswer(core::tmpReadFolder(m_program));
 
@@ -296,7 +295,6 @@ TEST_F(RestoreTest, ACopyIntoTmpReadClearsItWithoutAskingAndReportsTheSlot)
 // every file.
 TEST_F(RestoreTest, ACopyClearsTheProtectedFolderOrAnotherOneOnlyAfterTheQuestion)
 {
-    put("prog/DayBack/hback09/BackUp.lzh");
     put("prog/TmpRead/sub/mine.txt", "mine");
     put("work/mine.txt", "mine");
     const std::string tmpRead = core::tmpReadFolder(m_program);
@@ -335,7 +333,6 @@ TEST_F(RestoreTest, ACopyClearsTheProtectedFolderOrAnotherOneOnlyAfterTheQuestio
 
 TEST_F(RestoreTest, ACopyRefusesTheGuardedFoldersAndTouchesNothing)
 {
-    put("prog/DayBack/hback09/BackUp.lzh");
     const std::string slot = core::monthSlotPath(m_program, 2);
     const auto before = treeOf(m_temp.path());
     m_fakes.dialogs.chooseFolderAnswer(slot);
@@ -352,7 +349,6 @@ TEST_F(RestoreTest, ACopyRefusesTheGuardedFoldersAndTouchesNothing)
 
 TEST_F(RestoreTest, AFailedCopyIsNotReportedAsRead)
 {
-    put("prog/DayBack/hback09/BackUp.lzh");
     // The test passes; the extraction refuses one member.
     m_fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand& command) {
         core::archive::ArchiveResult result;
