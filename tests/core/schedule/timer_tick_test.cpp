@@ -24,43 +24,32 @@ std::vector<int> tickFrom(BackupFixture& f, int h, int m, int s, int count)
     return firedAt;
 }
 
-TEST(TimedMonthBackup, FiresOnceOnTheFirstTickOfItsWindowAndReArmsAfterIt)
-{
-    BackupFixture f;
-    f.state.setup.MonthBackOption[1] = 1;
-    EXPECT_EQ(tickFrom(f, 7, 59, 58, 8), (std::vector<int>{0})); // 07:59:58 .. 08:00:05
-    EXPECT_EQ(f.state.TimerDone[0], -1);
-    tickFrom(f, 8, 0, 6, 1);
-    EXPECT_EQ(f.state.TimerDone[0], 0);
-    EXPECT_EQ(f.fakes.archiver.commands().at(0).archive, f.monthSlot(14) + kSep + "BackUp.lzh");
-    EXPECT_EQ(f.state.setup.MonthBackDate[13], DateTime::fromCivil({2004, 5, 14, 8, 0, 0}));
-}
-
-TEST(HourBackup, MidnightWindowFiresOnceIntoTheNextRingSlot)
-{
-    BackupFixture f;
-    f.state.setup.DayBackHour[0] = 1;
-    f.state.setup.DayBackSlot = 23;
-    EXPECT_EQ(tickFrom(f, 23, 59, 58, 9), (std::vector<int>{0})); // 23:59:58 .. 00:00:06
-    EXPECT_EQ(f.state.setup.DayBackSlot, 0);
-    EXPECT_EQ(f.fakes.archiver.commands().at(0).archive, f.daySlot(0) + kSep + "BackUp.lzh");
-    EXPECT_EQ(f.state.TimerDone[1], 0);
-}
-
-// A start inside a window fires at once, up to its last second (:05); one a second later does not.
-TEST(TimerTick, StartInsideTheWindowFiresAtOnceButJustAfterItDoesNot)
+// A backup fires once, on the first tick of its window (its second and the five after it) or at
+// once on a start inside it; a start a second later does not fire, and past the window it is armed
+// again. The hour's window opens on the tick past midnight.
+TEST(TimerTick, EachBackupFiresOnceInItsWindowAndIsArmedAgainAfterIt)
 {
     struct Case {
+        const char* what;
         bool hourly;
-        int second;
+        int h, m, s, ticks;
         std::vector<int> firedAt;
     };
-    for (const Case& c : {Case{false, 3, {3}}, Case{false, 6, {}}, Case{true, 5, {5}}, Case{true, 6, {}}}) {
-        SCOPED_TRACE(testing::Message() << c.hourly << " " << c.second);
+    const Case cases[] = {
+        {"timed, from before", false, 7, 59, 58, 9, {0}},
+        {"timed, from its last second", false, 8, 0, 5, 2, {5}},
+        {"timed, just after", false, 8, 0, 6, 2, {}},
+        {"hourly, across midnight", true, 23, 59, 58, 9, {0}},
+        {"hourly, from its last second", true, 8, 0, 5, 2, {5}},
+        {"hourly, just after", true, 8, 0, 6, 2, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         BackupFixture f;
         f.state.setup.MonthBackOption[1] = c.hourly ? 0 : 1;
-        f.state.setup.DayBackHour[8] = c.hourly ? 1 : 0;
-        EXPECT_EQ(tickFrom(f, 8, 0, c.second, 3), c.firedAt);
+        f.state.setup.DayBackHour[c.h == 23 ? 0 : c.h] = c.hourly ? 1 : 0;
+        EXPECT_EQ(tickFrom(f, c.h, c.m, c.s, c.ticks), c.firedAt);
+        EXPECT_EQ(f.state.TimerDone, (std::array<std::int16_t, 2>{0, 0}));
     }
 }
 
