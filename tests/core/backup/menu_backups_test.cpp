@@ -112,44 +112,37 @@ TEST(MenuBackups, PartialPackCountsAsWrittenButNamesTheSkippedFiles)
                   " にバックアップしましたが、\r読み込めなかったファイル 3 個は含まれていません");
 }
 
-TEST(MenuBackups, MissingEmptyOrPlainFileSourceIsReportedWithoutPacking)
+// A source that is not set, missing or a plain file is told about instead of backed up; so is one
+// no restore could go back into, by either menu, and then nothing is saved either.
+TEST(MenuBackups, AnUnusableSourceIsToldAndNotBackedUp)
 {
-    for (const std::string name : {"", "missing", "plain.txt"}) {
+    for (const std::string name : {"", "missing", "plain.txt", "slot", "slot, now"}) {
         SCOPED_TRACE(name);
         BackupFixture f;
-        const std::string folder = name.empty() ? std::string() : f.temp.file(name);
+        const bool daily = name != "slot, now";
+        const bool slot = name.rfind("slot", 0) == 0;
+        const std::string folder = name.empty() ? "" : slot ? f.daySlot(4) : f.temp.file(name);
         if (name == "plain.txt")
             writeFile(folder, "x");
         f.state.setup.BackupFolder = folder;
-        core::backUpToday(f.state, f.fakes.services);
 
-        EXPECT_TRUE(f.fakes.archiver.commands().empty());
-        EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
-        const std::string why = name.empty()
-                                    ? "バックアップするフォルダが設定されていないため、"
-                                    : "バックアップするフォルダ " + folder + " が見つからないか読み込めないため、";
-        const std::string expected = why + "\r" + f.monthSlot(14) + " にバックアップできませんでした";
-        EXPECT_EQ(f.fakes.dialogs.messages().at(0).text, expected);
-    }
-}
-
-// A protected folder no restore could go back into is told about instead of backed up: no slot,
-// stamp or file changes.
-TEST(MenuBackups, AFolderThatCouldNeverBeRestoredIsNotBackedUp)
-{
-    for (const bool daily : {false, true}) {
-        BackupFixture f;
-        f.state.setup.BackupFolder = f.daySlot(4);
         daily ? core::backUpToday(f.state, f.fakes.services) : core::backUpCurrentState(f.state, f.fakes.services);
 
-        ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
-        EXPECT_EQ(f.fakes.dialogs.messages()[0].title, daily ? kDayTitle : kNowTitle);
-        EXPECT_NE(f.fakes.dialogs.messages()[0].text.find("ので　バックアップしても復元できません。"),
-                  std::string::npos);
         EXPECT_TRUE(f.fakes.archiver.commands().empty());
         EXPECT_EQ(f.state.setup.DayBackSlot, 0);
         EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
-        EXPECT_FALSE(isFile(f.setupFile()));
+        ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
+        EXPECT_EQ(f.fakes.dialogs.messages()[0].title, daily ? kDayTitle : kNowTitle);
+        const std::string notBackedUp = "、\r" + f.monthSlot(14) + " にバックアップできませんでした";
+        const std::string why =
+            slot           ? "ので　バックアップしても復元できません。"
+            : name.empty() ? "バックアップするフォルダが設定されていないため" + notBackedUp
+                           : "バックアップするフォルダ " + folder + " が見つからないか読み込めないため" + notBackedUp;
+        EXPECT_NE(f.fakes.dialogs.messages()[0].text.find(why), std::string::npos)
+            << f.fakes.dialogs.messages()[0].text;
+        if (slot) {
+            EXPECT_FALSE(isFile(f.setupFile()));
+        }
     }
 }
 
