@@ -316,7 +316,6 @@ TEST_F(RestoreTest, ACopyClearsTheProtectedFolderOrAnotherOneOnlyAfterTheQuestio
         EXPECT_EQ(copy(), CopyOutcome::Cancelled);
 
         ASSERT_EQ(m_fakes.dialogs.questions().size(), 1u);
-        EXPECT_EQ(m_fakes.dialogs.questions()[0].title, kCopyTitle);
         EXPECT_EQ(m_fakes.dialogs.questions()[0].text,
                   destination + " の中身は　すべて削除されます。\r\r削除してから　バックアップをコピーします。\r\r"
                                 "それでも　実行しますか？");
