@@ -115,25 +115,7 @@ TEST(Startup, FailsWhenSetupDefCannotBeWritten)
     }
 }
 
-// A hand-edited setup.def naming the program folder: told at start-up, and no start-up backup.
-TEST(Startup, AProtectedFolderThatCouldNeverBeRestoredIsToldAndNotBackedUp)
-{
-    Start start;
-    const std::string program = start.folder.path();
-    start.saveWith([&](core::SetupRecord& r) {
-        r.MonthBackOption[0] = 1;
-        r.BackupFolder = program + platform::kSeparator;
-    });
-    ASSERT_TRUE(start.run().ok());
-
-    EXPECT_EQ(start.backups, 0);
-    const auto messages = start.fakes.dialogs.messages();
-    ASSERT_EQ(messages.size(), 1u);
-    // Worded as PickFolder's refusal, whose test has the whole text.
-    EXPECT_EQ(messages[0].text.rfind(program + " は\rつむぎ君のプログラムフォルダであるので", 0), 0u);
-}
-
-TEST(Startup, RunsTheStartupBackupAfterLoadingAndBeforeTmpRead)
+TEST(Startup, RunsTheStartupBackupAfterLoadingAndBeforeTmpReadForAFolderThatCanBeRestored)
 {
     Start start;
     start.saveWith([](core::SetupRecord& r) {
@@ -155,6 +137,19 @@ TEST(Startup, RunsTheStartupBackupAfterLoadingAndBeforeTmpRead)
     start.saveWith([](core::SetupRecord& r) { r.MonthBackOption[0] = 2; });
     ASSERT_TRUE(start.run().ok());
     EXPECT_EQ(start.backups, 0);
+
+    // A hand-edited setup.def naming the program folder is told, and not backed up.
+    const std::string program = start.folder.path();
+    start.saveWith([&](core::SetupRecord& r) {
+        r.MonthBackOption[0] = 1;
+        r.BackupFolder = program + platform::kSeparator;
+    });
+    ASSERT_TRUE(start.run().ok());
+    EXPECT_EQ(start.backups, 0);
+    const auto messages = start.fakes.dialogs.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    // Worded as PickFolder's refusal, whose test has the whole text.
+    EXPECT_EQ(messages[0].text.rfind(program + " は\rつむぎ君のプログラムフォルダであるので", 0), 0u);
 }
 
 } // namespace
