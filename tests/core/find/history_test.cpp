@@ -213,7 +213,7 @@ TEST_F(HistoryTest, LeavesADamagedSlotOutAndNamesIt)
     EXPECT_EQ(index.versions("a.txt").size(), 2u);
 }
 
-TEST_F(HistoryTest, RestoresOneFileLeavingEverythingElseAsItIs)
+TEST_F(HistoryTest, RestoresOneFileLeavingEverythingElseAsItIsOrIntoAnotherFolder)
 {
     const HistoryIndex index = threeGenerations();
     put("a.txt", "edited today", kMonday + 999);
@@ -227,7 +227,7 @@ TEST_F(HistoryTest, RestoresOneFileLeavingEverythingElseAsItIs)
     EXPECT_EQ(whole.differing, 2);
     EXPECT_EQ(whole.currentNewer, 2);
     EXPECT_EQ(restoredPath(request("a.txt", older.slots[0].slot)), local("a.txt"));
-    const RestoreResult result = restoreFromHistory(index, request("a.txt", older.slots[0].slot));
+    RestoreResult result = restoreFromHistory(index, request("a.txt", older.slots[0].slot));
     EXPECT_EQ(result.problem, RestoreProblem::None) << result.message;
     EXPECT_EQ(result.restored, 1);
 
@@ -235,12 +235,9 @@ TEST_F(HistoryTest, RestoresOneFileLeavingEverythingElseAsItIs)
     EXPECT_EQ(treeOf(m_data), before);
     EXPECT_EQ(overwriteQuestion(local("a.txt"), older), Overwrite::Identical);
     EXPECT_EQ(currentState(m_data, "a.txt", index.versions("a.txt")).version, 1);
-}
 
-TEST_F(HistoryTest, RestoresADeletedFileAndAFolderIntoAnotherFolder)
-{
-    const HistoryIndex index = threeGenerations();
-    RestoreResult result = restoreFromHistory(index, request("b.txt", 0));
+    // A deleted file comes back in its place; a file and a folder go into another folder.
+    result = restoreFromHistory(index, request("b.txt", 0));
     EXPECT_EQ(result.problem, RestoreProblem::None) << result.message;
     EXPECT_EQ(readFile(local("b.txt")), "bee");
 
@@ -307,10 +304,7 @@ TEST(MemberPlacement, TakesOnlyThePickedMembersAndVetsTheirNewPlace)
 
 TEST(FoldForSearch, FoldsWidthCaseAndKanaAsAReaderExpects)
 {
-    const struct {
-        const char* text;
-        const char* folded;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"Report.TXT", "report.txt"},
         {"ＲＥＰＯＲＴ１！～", "report1!~"},
         {"ｶﾞｷﾞｸﾞﾃﾞﾄﾞ", "ガギグデド"},
@@ -326,8 +320,8 @@ TEST(FoldForSearch, FoldsWidthCaseAndKanaAsAReaderExpects)
          "\xFF\xFE"
          "abc\xE3\x81"}, // not UTF-8: bytes pass through
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(foldForSearch(c.text), c.folded) << c.text;
+    for (const auto& [text, folded] : cases)
+        EXPECT_EQ(foldForSearch(text), folded) << text;
 }
 
 TEST(NameMatches, FindsPartOfANameWhicheverFormEitherSideIsWrittenIn)

@@ -190,7 +190,9 @@ TEST_F(RestoreTest, AnUnreadableTargetLosesNothing)
     EXPECT_EQ(m_fakes.archiver.commands().size(), 1u);
 }
 
-TEST_F(RestoreTest, ASlotWithoutAnArchiveIsToldBeforeAnythingIsAsked)
+// A slot without BackUp.lzh is told before anything is asked; Yes restores one over the protected
+// folder, less its trailing separator.
+TEST_F(RestoreTest, YesRestoresTheSelectedSlotAndASlotWithoutAnArchiveIsToldFirst)
 {
     put("prog/DayBack/hback03/other.txt");
     EXPECT_FALSE(restoreSelected(3));
@@ -202,16 +204,11 @@ TEST_F(RestoreTest, ASlotWithoutAnArchiveIsToldBeforeAnythingIsAsked)
         EXPECT_EQ(shown.text, kNoBackup);
     }
     EXPECT_TRUE(m_fakes.archiver.commands().empty());
-}
 
-TEST_F(RestoreTest, YesRestoresTheSelectedSlotOverTheProtectedFolderLessItsTrailingSeparator)
-{
     put("prog/DayBack/hback07/BackUp.lzh");
     m_state.setup.BackupFolder = m_protected + platform::kSeparator;
     m_fakes.dialogs.answerYes();
-
     EXPECT_TRUE(restoreSelected(7));
-
     const std::string archive = core::archivePathInSlot(core::daySlotPath(m_program, 7));
     ASSERT_EQ(m_fakes.archiver.commands().size(), 2u);
     EXPECT_EQ(m_fakes.archiver.commands()[1], commandOf(extractLine(archive, m_protected)));
