@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -20,44 +21,29 @@ core::SetupRecord parsed(const std::string& bytes)
     return record;
 }
 
-TEST(CurrentStateBackup, StampsTheNextRingSlotSavesThenConfirms)
+// The current state goes into the next ring slot, saved before the confirmation; the day's backup
+// into today's month slot, confirmed before the save. Neither stamps the other's slots.
+TEST(MenuBackups, StampTheirSlotAndSaveAroundTheConfirmation)
 {
-    BackupFixture f;
-    std::optional<std::string> setupAtMessage;
-    f.fakes.dialogs.setOnMessage([&] { setupAtMessage = readFile(f.setupFile()); });
-    f.state.setup.DayBackSlot = 4;
-    const DateTime now = f.fakes.clock.now().time;
+    for (const bool daily : {false, true}) {
+        BackupFixture f;
+        std::optional<std::string> setupAtMessage;
+        f.fakes.dialogs.setOnMessage([&] { setupAtMessage = readFile(f.setupFile()); });
+        f.state.setup.DayBackSlot = 4;
+        const core::SetupRecord before = f.state.setup;
+        const DateTime now = f.fakes.clock.now().time;
 
-    core::backUpCurrentState(f.state, f.fakes.services);
+        daily ? core::backUpToday(f.state, f.fakes.services) : core::backUpCurrentState(f.state, f.fakes.services);
 
-    EXPECT_EQ(f.state.setup.DayBackSlot, 5);
-    EXPECT_EQ(f.state.setup.DayBackDate[5], now);
-    ASSERT_TRUE(setupAtMessage.has_value());
-    EXPECT_EQ(parsed(*setupAtMessage), f.state.setup);
-    ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
-    EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kNowTitle);
-    EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.doneText(f.daySlot(5)));
-    EXPECT_EQ(readFile(f.daySlot(5) + kSep + "BackUp.lzh"), "new");
-}
-
-TEST(DailyBackup, StampsTodaysSlotConfirmsThenSaves)
-{
-    BackupFixture f;
-    std::optional<std::string> setupAtMessage;
-    f.fakes.dialogs.setOnMessage([&] { setupAtMessage = readFile(f.setupFile()); });
-    f.fakes.clock.set(2004, 5, 31, 23, 59, 59);
-    const core::SetupRecord before = f.state.setup;
-
-    core::backUpToday(f.state, f.fakes.services);
-
-    EXPECT_EQ(f.state.setup.MonthBackDate[30], f.fakes.clock.now().time);
-    EXPECT_EQ(f.state.setup.DayBackSlot, before.DayBackSlot);
-    EXPECT_EQ(f.state.setup.DayBackDate, before.DayBackDate);
-    EXPECT_EQ(setupAtMessage, "");
-    EXPECT_EQ(parsed(readFile(f.setupFile())), f.state.setup);
-    ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
-    EXPECT_EQ(f.fakes.dialogs.messages()[0].title, kDayTitle);
-    EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.doneText(f.monthSlot(31)));
+        EXPECT_EQ(f.state.setup.DayBackSlot, daily ? 4 : 5);
+        EXPECT_EQ(f.state.setup.DayBackDate[5], daily ? before.DayBackDate[5] : now);
+        EXPECT_EQ(f.state.setup.MonthBackDate[13], daily ? now : before.MonthBackDate[13]);
+        EXPECT_EQ(parsed(readFile(f.setupFile())), f.state.setup);
+        EXPECT_EQ(setupAtMessage, daily ? "" : readFile(f.setupFile()));
+        ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
+        EXPECT_EQ(f.fakes.dialogs.messages()[0].title, daily ? kDayTitle : kNowTitle);
+        EXPECT_EQ(f.fakes.dialogs.messages()[0].text, f.doneText(daily ? f.monthSlot(14) : f.daySlot(5)));
+    }
 }
 
 TEST(MenuBackups, SlotEndsWithOnlyTheNewArchiveAndItsSubfolders)
@@ -126,53 +112,60 @@ TEST(MenuBackups, PartialPackCountsAsWrittenButNamesTheSkippedFiles)
                   " にバックアップしましたが、\r読み込めなかったファイル 3 個は含まれていません");
 }
 
-TEST(MenuBackups, MissingEmptyOrPlainFileSourceIsReportedWithoutPacking)
+// A source that is not set, missing or a plain file is told about instead of backed up; so is one
+// no restore could go back into, by either menu, and then nothing is saved either.
+TEST(MenuBackups, AnUnusableSourceIsToldAndNotBackedUp)
 {
-    for (const std::string name : {"", "missing", "plain.txt"}) {
+    for (const std::string name : {"", "missing", "plain.txt", "slot", "slot, now"}) {
         SCOPED_TRACE(name);
         BackupFixture f;
-        const std::string folder = name.empty() ? std::string() : f.temp.file(name);
+        const bool daily = name != "slot, now";
+        const bool slot = name.rfind("slot", 0) == 0;
+        const std::string folder = name.empty() ? "" : slot ? f.daySlot(4) : f.temp.file(name);
         if (name == "plain.txt")
             writeFile(folder, "x");
         f.state.setup.BackupFolder = folder;
-        core::backUpToday(f.state, f.fakes.services);
 
-        EXPECT_TRUE(f.fakes.archiver.commands().empty());
-        EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
-        const std::string expected = name.empty() ? "バックアップするフォルダが設定されていないため、\r" +
-                                                        f.monthSlot(14) + " にバックアップできませんでした"
-                                                  : "バックアップするフォルダ " + folder +
-                                                        " が見つからないか読み込めないため、\r" + f.monthSlot(14) +
-                                                        " にバックアップできませんでした";
-        EXPECT_EQ(f.fakes.dialogs.messages().at(0).text, expected);
-    }
-}
+        daily ? core::backUpToday(f.state, f.fakes.services) : core::backUpCurrentState(f.state, f.fakes.services);
 
-// A protected folder no restore could go back into is told about instead of backed up: no slot,
-// stamp or file changes.
-TEST(MenuBackups, AFolderThatCouldNeverBeRestoredIsNotBackedUp)
-{
-    for (const bool daily : {false, true}) {
-        BackupFixture f;
-        for (const std::string& folder : {f.state.programFolder + kSep, f.daySlot(4)}) {
-            SCOPED_TRACE(folder);
-            f.state.setup.BackupFolder = folder;
-            f.fakes.dialogs.clear();
-            if (daily)
-                core::backUpToday(f.state, f.fakes.services);
-            else
-                core::backUpCurrentState(f.state, f.fakes.services);
-
-            ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
-            EXPECT_EQ(f.fakes.dialogs.messages()[0].title, daily ? kDayTitle : kNowTitle);
-            EXPECT_NE(f.fakes.dialogs.messages()[0].text.find("ので　バックアップしても復元できません。"),
-                      std::string::npos);
-        }
         EXPECT_TRUE(f.fakes.archiver.commands().empty());
         EXPECT_EQ(f.state.setup.DayBackSlot, 0);
         EXPECT_TRUE(f.state.setup.MonthBackDate[13].isZero());
-        EXPECT_FALSE(isFile(f.setupFile()));
+        ASSERT_EQ(f.fakes.dialogs.messages().size(), 1u);
+        EXPECT_EQ(f.fakes.dialogs.messages()[0].title, daily ? kDayTitle : kNowTitle);
+        const std::string notBackedUp = "、\r" + f.monthSlot(14) + " にバックアップできませんでした";
+        const std::string why =
+            slot           ? "ので　バックアップしても復元できません。"
+            : name.empty() ? "バックアップするフォルダが設定されていないため" + notBackedUp
+                           : "バックアップするフォルダ " + folder + " が見つからないか読み込めないため" + notBackedUp;
+        EXPECT_NE(f.fakes.dialogs.messages()[0].text.find(why), std::string::npos)
+            << f.fakes.dialogs.messages()[0].text;
+        if (slot) {
+            EXPECT_FALSE(isFile(f.setupFile()));
+        }
     }
+}
+
+TEST(Compress, MarksTheProgramBusyForTheCallOnlyAndLeavesOutItsOwnTreeWhenTheSourceHoldsIt)
+{
+    BackupFixture f;
+    bool busyDuringCall = false;
+    f.fakes.archiver.setOnRun([&](const core::archive::UnlhaCommand&) { busyDuringCall = f.state.archiveBusy; });
+    const std::string& program = f.state.programFolder;
+    const auto excluded = [&](const std::string& source) {
+        core::compress(f.state, f.fakes.services, source, f.monthSlot(14));
+        return f.fakes.archiver.calls().back().options.excludedPaths;
+    };
+    const std::vector<std::string> whole = excluded(f.temp.path());
+    EXPECT_TRUE(busyDuringCall);
+    EXPECT_FALSE(f.state.archiveBusy);
+    for (const char* own : {"MonthBack", "DayBack", "setup.def", "TmpRead"})
+        EXPECT_NE(std::find(whole.begin(), whole.end(), program + kSep + own), whole.end()) << own;
+    // The default protected folder is TmpRead itself: nothing of it may be left out.
+    EXPECT_TRUE(excluded(program + kSep + "TmpRead").empty());
+    // A protected folder inside the tree never packs the archive being written.
+    EXPECT_EQ(excluded(program + kSep + "MonthBack"),
+              (std::vector<std::string>{f.monthSlot(14), f.monthSlot(14) + kSep + "BackUp.lzh"}));
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 // The history over several slots: distinct versions, the file now against them, a slot rewritten
-// or damaged, and restoring single members without touching anything else.
+// or damaged, and restoring single members without touching anything else; matching names as a
+// Japanese reader expects, and telling text, pictures and other data apart.
 
 #include "archiver/extractor.h"
 #include "core/archive/archive_entry.h"
 #include "core/find/current_state.h"
 #include "core/find/find_messages.h"
 #include "core/find/history_index.h"
+#include "core/find/name_match.h"
 #include "core/find/preview.h"
 #include "core/find/single_restore.h"
 #include "lzh/archive/archive_builder.h"
@@ -90,8 +92,9 @@ protected:
     std::vector<SlotSource> m_slots;
 };
 
-TEST_F(HistoryTest, KeepsEachDistinctVersionOnceWithTheSlotsThatHoldIt)
+TEST_F(HistoryTest, KeepsEachDistinctVersionOnceWithTheSlotsThatHoldItAndPreviewsOne)
 {
+    put("big.txt", std::string(300'000, 'x'));
     const HistoryIndex index = threeGenerations();
     const auto versions = index.versions("a.txt");
     ASSERT_EQ(versions.size(), 2u);
@@ -105,13 +108,22 @@ TEST_F(HistoryTest, KeepsEachDistinctVersionOnceWithTheSlotsThatHoldIt)
     const auto hits = index.search("Ａ．ＴＸＴ");
     ASSERT_EQ(hits.size(), 1u);
     EXPECT_EQ(hits[0].versionCount, 2);
-    EXPECT_EQ(index.search("txt").size(), 3u); // b.txt too, though gone from the newest slot
+    EXPECT_EQ(index.search("txt").size(), 4u); // b.txt too, though gone from the newest slot
     const auto root = index.children("");
-    ASSERT_EQ(root.size(), 3u);
+    ASSERT_EQ(root.size(), 4u);
     EXPECT_TRUE(root[0].isFolder);
     EXPECT_EQ(root[0].name, "sub");
     EXPECT_EQ(index.children("sub").at(0).name, "c.txt");
     EXPECT_TRUE(index.damagedSlots().empty());
+
+    // Only the chosen member is read, and a big one only up to the limit.
+    const Preview small = previewVersion(index, "a.txt", versions[1]);
+    EXPECT_EQ(small.text, "one");
+    EXPECT_FALSE(small.truncated);
+    const Preview big = previewVersion(index, "big.txt", index.versions("big.txt")[0]);
+    EXPECT_TRUE(big.truncated);
+    EXPECT_EQ(big.text.size(), kPreviewLimit);
+    EXPECT_EQ(big.size, 300'000u);
 }
 
 // Our archives record each file's content digest: a file only touched since is one version.
@@ -201,7 +213,7 @@ TEST_F(HistoryTest, LeavesADamagedSlotOutAndNamesIt)
     EXPECT_EQ(index.versions("a.txt").size(), 2u);
 }
 
-TEST_F(HistoryTest, RestoresOneFileLeavingEverythingElseAsItIs)
+TEST_F(HistoryTest, RestoresOneFileLeavingEverythingElseAsItIsOrIntoAnotherFolder)
 {
     const HistoryIndex index = threeGenerations();
     put("a.txt", "edited today", kMonday + 999);
@@ -215,7 +227,7 @@ TEST_F(HistoryTest, RestoresOneFileLeavingEverythingElseAsItIs)
     EXPECT_EQ(whole.differing, 2);
     EXPECT_EQ(whole.currentNewer, 2);
     EXPECT_EQ(restoredPath(request("a.txt", older.slots[0].slot)), local("a.txt"));
-    const RestoreResult result = restoreFromHistory(index, request("a.txt", older.slots[0].slot));
+    RestoreResult result = restoreFromHistory(index, request("a.txt", older.slots[0].slot));
     EXPECT_EQ(result.problem, RestoreProblem::None) << result.message;
     EXPECT_EQ(result.restored, 1);
 
@@ -223,12 +235,9 @@ TEST_F(HistoryTest, RestoresOneFileLeavingEverythingElseAsItIs)
     EXPECT_EQ(treeOf(m_data), before);
     EXPECT_EQ(overwriteQuestion(local("a.txt"), older), Overwrite::Identical);
     EXPECT_EQ(currentState(m_data, "a.txt", index.versions("a.txt")).version, 1);
-}
 
-TEST_F(HistoryTest, RestoresADeletedFileAndAFolderIntoAnotherFolder)
-{
-    const HistoryIndex index = threeGenerations();
-    RestoreResult result = restoreFromHistory(index, request("b.txt", 0));
+    // A deleted file comes back in its place; a file and a folder go into another folder.
+    result = restoreFromHistory(index, request("b.txt", 0));
     EXPECT_EQ(result.problem, RestoreProblem::None) << result.message;
     EXPECT_EQ(readFile(local("b.txt")), "bee");
 
@@ -270,20 +279,6 @@ TEST_F(HistoryTest, RefusesNamesThatLeaveTheTargetAndTargetsInTheProgramsTree)
     EXPECT_EQ(restoreFromHistory(index, intoSlots).problem, RestoreProblem::TargetRefused);
 }
 
-TEST_F(HistoryTest, PreviewsOnlyTheChosenMember)
-{
-    put("big.txt", std::string(300'000, 'x'));
-    const HistoryIndex index = threeGenerations();
-    const Preview small = previewVersion(index, "a.txt", index.versions("a.txt")[1]);
-    EXPECT_EQ(small.kind, PreviewKind::Text);
-    EXPECT_EQ(small.text, "one");
-    EXPECT_FALSE(small.truncated);
-    const Preview big = previewVersion(index, "big.txt", index.versions("big.txt")[0]);
-    EXPECT_TRUE(big.truncated);
-    EXPECT_EQ(big.text.size(), kPreviewLimit);
-    EXPECT_EQ(big.size, 300'000u);
-}
-
 TEST(MemberPlacement, TakesOnlyThePickedMembersAndVetsTheirNewPlace)
 {
     fernhold::test::TempFolder temp;
@@ -305,6 +300,73 @@ TEST(MemberPlacement, TakesOnlyThePickedMembersAndVetsTheirNewPlace)
     EXPECT_EQ(refused, std::vector<std::string>{"../out.txt"});
     EXPECT_EQ(treeOf(target), (std::map<std::string, std::string>{{"keep.txt", "k"}}));
     EXPECT_FALSE(fernhold::test::isFile(temp.file("out.txt")));
+}
+
+TEST(FoldForSearch, FoldsWidthCaseAndKanaAsAReaderExpects)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Report.TXT", "report.txt"},
+        {"ＲＥＰＯＲＴ１！～", "report1!~"},
+        {"ｶﾞｷﾞｸﾞﾃﾞﾄﾞ", "ガギグデド"},
+        {"ﾊﾟﾋﾟﾌﾞﾍﾟﾎﾞ", "パピブペボ"},
+        {"ｳﾞｧｲｵﾘﾝ", "ヴァイオリン"},
+        {"ﾂﾞｯﾁﾞ", "ヅッヂ"},
+        {"ｰ｢｣", "ー「」"},
+        {"ひらがな・ゞ", "ヒラガナ・ヾ"},
+        {"か\u3099は\u309A", "ガパ"}, // marks as macOS spells names
+        {"ﾞｱﾞ", "゛ア゛"},            // a mark with nothing to join stays a mark
+        {"\xFF\xFE"
+         "abc\xE3\x81",
+         "\xFF\xFE"
+         "abc\xE3\x81"}, // not UTF-8: bytes pass through
+    };
+    for (const auto& [text, folded] : cases)
+        EXPECT_EQ(foldForSearch(text), folded) << text;
+}
+
+TEST(NameMatches, FindsPartOfANameWhicheverFormEitherSideIsWrittenIn)
+{
+    EXPECT_TRUE(nameMatches(foldForSearch("ﾚﾎﾟｰﾄ"), "月次レポート2026.xlsx"));
+    EXPECT_TRUE(nameMatches(foldForSearch("れぽーと"), "ﾚﾎﾟｰﾄ.txt"));
+    EXPECT_TRUE(nameMatches(foldForSearch("ｒｅｐ"), "MyReport.doc"));
+    EXPECT_TRUE(nameMatches(foldForSearch(""), "anything"));
+    EXPECT_FALSE(nameMatches(foldForSearch("レボ"), "レポート")); // voiced and semi-voiced differ
+}
+
+TEST(ClassifyContent, TellsTextEncodingsPicturesAndOtherData)
+{
+    using namespace std::string_literals;
+    const struct {
+        std::string head;
+        bool truncated;
+        PreviewKind kind;
+        const char* word; // the encoding for text, the type word otherwise
+        const char* text;
+    } cases[] = {
+        {"plain ascii\r\n", false, PreviewKind::Text, "UTF-8", "plain ascii\r\n"},
+        {"\xEF\xBB\xBF日本語", false, PreviewKind::Text, "UTF-8", "日本語"},
+        {"日本\xE8\xAA", true, PreviewKind::Text, "UTF-8", "日本"}, // cut inside a character
+        {"\xFF\xFEh\0i\0"s, false, PreviewKind::Text, "UTF-16LE", "hi"},
+        {"\xFE\xFF\x30\x42"s, false, PreviewKind::Text, "UTF-16BE", "あ"},
+        {"\0h\0e\0l\0l\0o"s, false, PreviewKind::Text, "UTF-16BE", "hello"},
+        {"\x83\x65\x83\x58\x83\x67", false, PreviewKind::Text, "CP932", "テスト"},
+        {"\x83\x65\x83", true, PreviewKind::Text, "CP932", "テ"}, // cut after a lead byte
+        {"\x89PNG\r\n\x1a\n....", false, PreviewKind::Image, "PNG", ""},
+        {"\xFF\xD8\xFF\xE0", false, PreviewKind::Image, "JPEG", ""},
+        {"GIF89a..", false, PreviewKind::Image, "GIF", ""},
+        {"%PDF-1.7\n\x01\x02"s, false, PreviewKind::Other, "PDF文書", ""},
+        {"\x01\x02\x03\x00\xFF"s, false, PreviewKind::Other, "データ", ""},
+        {"", false, PreviewKind::Other, "空のファイル", ""},
+    };
+    for (const auto& c : cases) {
+        const Preview preview = classifyContent(c.head, c.head.size(), c.truncated);
+        EXPECT_EQ(preview.kind, c.kind) << c.head;
+        EXPECT_EQ(preview.kind == PreviewKind::Text ? preview.encoding : preview.typeWord, c.word) << c.head;
+        EXPECT_EQ(preview.text, c.text) << c.head;
+        if (c.kind == PreviewKind::Image) {
+            EXPECT_EQ(preview.bytes, c.head);
+        }
+    }
 }
 
 } // namespace

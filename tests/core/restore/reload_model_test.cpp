@@ -30,62 +30,43 @@ protected:
     FixedLocaleFormat m_locale;
 };
 
-TEST_F(ReloadModelTest, ByDateListsThirtyOneDaysWithTheirTimesAndOpensOnDayOne)
+// By date thirty-one days, by time (any mode but zero) the twenty-four ring slots, each with its
+// stamp; the window opens on the first entry.
+TEST_F(ReloadModelTest, ListsEachSlotWithItsStampAndOpensOnTheFirst)
 {
     m_setup.MonthBackDate[0] = at(2004, 5, 1, 8, 0, 3);
     m_setup.MonthBackDate[4] = at(2004, 5, 5);             // midnight: the date alone
     m_setup.MonthBackDate[30] = DateTime::fromSeconds(61); // no date part: the time alone
-
-    const ReloadModel model = byDate();
-
-    ASSERT_EQ(model.entries().size(), 31u);
-    EXPECT_EQ(model.entries()[0], "01日  2004/05/01 8:00:03");
-    EXPECT_EQ(model.entries()[1], "02日  0:00:00");
-    EXPECT_EQ(model.entries()[4], "05日  2004/05/05");
-    EXPECT_EQ(model.entries()[30], "31日  0:01:01");
-    EXPECT_EQ(model.restoreButtonCaption(), "指定日付の復元（上書き）");
-    // It opens on entry zero, with both folder lists on that entry's slot.
-    EXPECT_EQ(model.selectedEntry(), 0);
-    EXPECT_EQ(model.slotPath(), core::monthSlotPath(kProgram, 1));
-    EXPECT_EQ(model.dirFolder(), model.slotPath());
-    EXPECT_EQ(model.fileFolder(), model.slotPath());
-    EXPECT_EQ(model.title(), ".." + kSep + "Keeper" + kSep + "MonthBack" + kSep + "mback01");
-}
-
-TEST_F(ReloadModelTest, ByTimeListsTheTwentyFourRingSlotsForAnyNonZeroModeAndOpensOnSlotZero)
-{
     m_setup.DayBackDate[23] = at(2026, 12, 6, 23, 59, 59);
 
+    const ReloadModel date = byDate();
+    ASSERT_EQ(date.entries().size(), 31u);
+    EXPECT_EQ(date.entries()[0], "01日  2004/05/01 8:00:03");
+    EXPECT_EQ(date.entries()[1], "02日  0:00:00");
+    EXPECT_EQ(date.entries()[4], "05日  2004/05/05");
+    EXPECT_EQ(date.entries()[30], "31日  0:01:01");
+    EXPECT_EQ(date.slotPath(), core::monthSlotPath(kProgram, 1));
     for (int mode : {1, -1, 7}) {
-        const ReloadModel model = byTime(mode);
-        ASSERT_EQ(model.entries().size(), 24u);
-        EXPECT_EQ(model.entries()[0], "00: 0:00:00");
-        EXPECT_EQ(model.entries()[23], "23: 2026/12/06 23:59:59");
-        EXPECT_EQ(model.restoreButtonCaption(), "指定時刻の復元（上書き）");
-        EXPECT_EQ(model.selectedEntry(), 0);
-        EXPECT_EQ(model.slotPath(), core::daySlotPath(kProgram, 0));
-        EXPECT_EQ(model.title(), ".." + kSep + "Keeper" + kSep + "DayBack" + kSep + "hback00");
+        const ReloadModel time = byTime(mode);
+        ASSERT_EQ(time.entries().size(), 24u);
+        EXPECT_EQ(time.entries()[0], "00: 0:00:00");
+        EXPECT_EQ(time.entries()[23], "23: 2026/12/06 23:59:59");
+        EXPECT_EQ(time.restoreButtonCaption(), "指定時刻の復元（上書き）");
+        EXPECT_EQ(time.slotPath(), core::daySlotPath(kProgram, 0));
+        EXPECT_EQ(time.title(), ".." + kSep + "Keeper" + kSep + "DayBack" + kSep + "hback00");
     }
 }
 
-TEST_F(ReloadModelTest, BeforeActivationListClicksAreIgnoredAndFoldersMoveOnlyTheFileList)
-{
-    ReloadModel model = byDate();
-    model.entryClicked(4);
-    model.folderChanged(core::monthSlotPath(kProgram, 12));
-
-    EXPECT_EQ(model.selectedEntry(), 0);
-    EXPECT_EQ(model.slotPath(), core::monthSlotPath(kProgram, 1));
-    EXPECT_EQ(model.fileFolder(), core::monthSlotPath(kProgram, 12));
-}
-
-// Once active, a chosen entry moves both folder lists, and a folder ending in a slot number selects
-// that entry of the model's own mode; other folders show their files but keep the selected slot.
+// Before the window is active list clicks are ignored. Once active, a chosen entry moves both
+// folder lists, and a folder ending in a slot number selects that entry of the model's own mode;
+// other folders show their files but keep the selected slot.
 TEST_F(ReloadModelTest, EntriesAndSlotFoldersMoveTheSelectionOnceActive)
 {
     m_setup.DayBackDate[4] = at(2026, 12, 6, 4, 0, 2);
     ReloadModel date = byDate();
     ReloadModel time = byTime();
+    date.entryClicked(4);
+    EXPECT_EQ(date.selectedEntry(), 0);
     date.activate();
     time.activate();
 

@@ -1,22 +1,10 @@
 #include "restore_fixture.h"
 
 #include <filesystem>
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 #include <system_error>
 
 namespace fernhold::test {
 namespace fs = std::filesystem;
-
-bool runningAsSuperUser()
-{
-#ifdef _WIN32
-    return false;
-#else
-    return geteuid() == 0;
-#endif
-}
 
 RestoreFixture::RestoreFixture()
 {

@@ -15,9 +15,6 @@
 
 namespace fernhold::test {
 
-// Permissions do not bind the super-user, so tests of unreadable folders skip under it.
-bool runningAsSuperUser();
-
 class RestoreFixture : public ::testing::Test {
 protected:
     RestoreFixture();
