@@ -1,4 +1,4 @@
-// Seeded round trips through our encoder and decoder, around window, block and chunk boundaries.
+// Seeded round trips through our encoder and decoder, around window and block boundaries.
 
 #include "codec_test_support.h"
 
@@ -12,9 +12,9 @@ namespace {
 const Method kCompressed[] = {Method::Lh5, Method::Lh6, Method::Lh7};
 const Effort kEfforts[] = {Effort::Fast, Effort::Normal, Effort::Best};
 
-void expectRoundTrip(Method method, Effort effort, const Bytes& data, std::size_t chunk = 1 << 20)
+void expectRoundTrip(Method method, Effort effort, const Bytes& data)
 {
-    expectDecodes(method, encodeAll(method, effort, data, chunk), data);
+    expectDecodes(method, encodeAll(method, effort, data), data);
 }
 
 // Small inputs of every shape, and text across many blocks and windows.

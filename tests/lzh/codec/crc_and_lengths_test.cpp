@@ -1,20 +1,23 @@
+// The CRC in pieces of any size and joined from parts, and code lengths for skewed frequencies:
+// limited to 16 bits and still complete, so that every reader (and our own table builder) accepts
+// them.
+
 #include "codec_test_support.h"
 
+#include "lzh/codec/huffman_builder.h"
+#include "lzh/codec/huffman_table.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
 
 namespace lzh::test {
 namespace {
 
-std::uint16_t crcOf(const Bytes& data)
-{
-    return crc16(0, data.data(), data.size());
-}
-
 TEST(Crc16, MatchesTheKnownValuesAndContinuesAcrossPiecesOfAnySize)
 {
-    EXPECT_EQ(crcOf(bytesOf("123456789")), 0xBB3D);
-    EXPECT_EQ(crcOf(bytesOf("hello")), 0x34D2);
-    EXPECT_EQ(crcOf({}), 0x0000);
+    EXPECT_EQ(crc16(0, bytesOf("123456789").data(), 9), 0xBB3D);
     const Bytes data = randomBytes(1000, 4);
     // The plain bitwise definition, as the reference.
     std::uint16_t expected = 0;
@@ -35,6 +38,25 @@ TEST(Crc16, MatchesTheKnownValuesAndContinuesAcrossPiecesOfAnySize)
         const std::uint16_t second = crc16(0, data.data() + split, data.size() - split);
         EXPECT_EQ(crc16Combine(first, second, data.size() - split), expected) << "split " << split;
     }
+}
+
+TEST(HuffmanBuilder, FibonacciFrequenciesAreLimitedTo16BitsAndStayComplete)
+{
+    std::uint32_t freqs[510] = {};
+    std::uint32_t a = 1, b = 1;
+    for (int s = 0; s < 30; ++s) {
+        freqs[s * 17] = a; // spread over the alphabet, with unused symbols between
+        b = std::exchange(a, b) + b;
+    }
+    std::uint8_t lengths[510];
+    EXPECT_EQ(codec::buildCodeLengths(freqs, 510, 16, lengths), 30);
+    EXPECT_EQ(*std::max_element(lengths, lengths + 510), 16);
+    std::uint32_t kraft = 0;
+    for (const std::uint8_t length : lengths)
+        kraft += length == 0 ? 0 : std::uint32_t{1} << (16 - length);
+    EXPECT_EQ(kraft, 1u << 16);
+    codec::HuffmanTable table(510, 11);
+    EXPECT_TRUE(table.build(lengths, 510));
 }
 
 } // namespace
