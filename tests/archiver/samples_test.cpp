@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <sstream>
 #include <vector>
 
@@ -24,24 +24,20 @@ fs::path samplesFolder()
     return FERNHOLD_LZH_SAMPLES_DIR;
 }
 
-// The manifest's form: "F <sha256> <size> <path>", "D - - <path>/", "L - - <path> -> <target>".
+// The manifest's form, one line per entry: "F <sha256> <size> <path>", "D - - <path>/",
+// "L - - <path> -> <target>"; compared sorted.
 std::vector<std::string> manifestOf(const fs::path& root)
 {
-    std::map<std::string, std::string> byPath;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-        const std::string rel = it->path().lexically_relative(root).generic_string();
-        if (it->is_symlink()) {
-            byPath[rel] = "L - - " + rel + " -> " + fs::read_symlink(it->path()).generic_string();
-        } else if (it->is_directory()) {
-            byPath[rel + "/"] = "D - - " + rel + "/";
-        } else {
-            const std::string data = test::readFile(it->path());
-            byPath[rel] = "F " + test::sha256Hex(data) + " " + std::to_string(data.size()) + " " + rel;
-        }
-    }
     std::vector<std::string> lines;
-    for (const auto& [path, line] : byPath)
-        lines.push_back(line);
+    for (const auto& [path, content] : test::treeOf(root)) {
+        if (path.ends_with('/'))
+            lines.push_back("D - - " + path);
+        else if (path.ends_with('@'))
+            lines.push_back("L - - " + path.substr(0, path.size() - 1) + " -> " + content);
+        else
+            lines.push_back("F " + test::sha256Hex(content) + " " + std::to_string(content.size()) + " " + path);
+    }
+    std::sort(lines.begin(), lines.end());
     return lines;
 }
 
@@ -52,6 +48,7 @@ std::vector<std::string> expectedManifest(const fs::path& file)
     for (std::string line; std::getline(in, line);)
         if (!line.empty())
             lines.push_back(line);
+    std::sort(lines.begin(), lines.end());
     return lines;
 }
 
