@@ -113,8 +113,10 @@ TEST(LzhExtract, MakesEveryLinkAsALinkAndNeverWritesThroughOne)
     EXPECT_EQ(outcome.summary.failedMembers, 6);
     EXPECT_EQ(outcome.summary.members, 6);
     const std::map<std::string, std::string> expected = {
-        {"up-link@", "../../etc"}, {"abs-link@", "/etc"},     {"d@", "../outside"},  {"ok/", ""},
-        {"ok/l1@", "../outside"},  {"ok/climb@", "l1/../.."}, {"ok/in.txt", "fine"}, {"ok/in-link@", "../ok/in.txt"}};
+        {"up-link", "link:../../etc"}, {"abs-link", "link:/etc"},
+        {"d", "link:../outside"},      {"ok/", ""},
+        {"ok/l1", "link:../outside"},  {"ok/climb", "link:l1/../.."},
+        {"ok/in.txt", "fine"},         {"ok/in-link", "link:../ok/in.txt"}};
     EXPECT_EQ(test::treeOf(folder.path() / "out"), expected);
     EXPECT_TRUE(fs::is_empty(folder.path() / "outside"));
 }
