@@ -154,29 +154,16 @@ TEST(LzhHeader, ReadsTheNameHabitsOfOldArchivers)
     }
 }
 
-HeaderFields fileFields(const std::string& path)
-{
-    HeaderFields fields;
-    fields.path = path;
-    fields.method = Method::Lh0;
-    return fields;
-}
-
 // Names whether CP932 holds them or not, header sizes whose low byte would be zero (a reader
 // takes that for the end), and sizes over 4 GiB.
 TEST(LzhHeader, WrittenHeadersReadBackExactly)
 {
-    std::vector<HeaderFields> cases;
+    std::vector<HeaderFields> cases = {
+        {.path = "big.bin", .method = Method::Lh5, .packedSize = 5, .originalSize = 0x123456789ull, .wideSizes = true}};
     for (const std::string path : {"a/b/c.txt", "ソフト/表計算 1.txt", "emoji/😀 x.txt", "한국어/파일.txt"})
-        cases.push_back(fileFields(path));
+        cases.push_back({.path = path});
     for (std::size_t length = 150; length < 260; ++length)
-        cases.push_back(fileFields(std::string(length, 'n')));
-    HeaderFields wide = fileFields("big.bin");
-    wide.wideSizes = true;
-    wide.packedSize = 5;
-    wide.originalSize = 0x123456789ull;
-    wide.method = Method::Lh5;
-    cases.push_back(wide);
+        cases.push_back({.path = std::string(length, 'n')});
     for (const HeaderFields& fields : cases) {
         auto header = buildLevel2Header(fields);
         ASSERT_TRUE(header.ok()) << fields.path;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,23 +9,15 @@
 namespace lzh {
 namespace {
 
-std::string hex(const Sha256Digest& digest)
-{
-    std::string out;
-    char two[3];
-    for (std::uint8_t b : digest) {
-        std::snprintf(two, sizeof two, "%02x", b);
-        out += two;
-    }
-    return out;
-}
-
 std::string digestOf(const std::string& text, Sha256::Engine engine, std::size_t piece)
 {
     Sha256 hash(engine);
     for (std::size_t i = 0; i < text.size(); i += piece)
         hash.update(text.data() + i, std::min(piece, text.size() - i));
-    return hex(hash.finish());
+    std::string hex;
+    for (const std::uint8_t b : hash.finish())
+        hex += std::string(1, "0123456789abcdef"[b >> 4]) + "0123456789abcdef"[b & 0xF];
+    return hex;
 }
 
 TEST(Sha256, BothEnginesGiveTheStandardVectorsAndAgreeInPiecesOfAnySize)
