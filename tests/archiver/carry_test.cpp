@@ -114,18 +114,5 @@ TEST(LzhCarry, CopiesOnlyWhatIsShownUnchangedAndPacksAsAFullPackWould)
     }
 }
 
-// The best-ratio mode is asked for the smallest archive: no member carries a record.
-TEST(LzhCarry, TheBestRatioModeKeepsNoRecords)
-{
-    test::TempFolder folder;
-    test::writeFile(folder.path() / "src" / "a.txt", text(20000, 1));
-    PackSettings settings;
-    settings.writer.effort = lzh::Effort::Best;
-    ASSERT_TRUE(packFolder(folder / "best.lzh", (folder.path() / "src").string(), settings, {}).archiveStatus.ok());
-    int records = 0;
-    listArchive(folder / "best.lzh", [&](const lzh::MemberInfo& m) { records += m.record.has_value(); });
-    EXPECT_EQ(records, 0);
-}
-
 } // namespace
 } // namespace archiver
