@@ -5,10 +5,12 @@
 namespace lzh::test {
 namespace {
 
-void put32(std::string& out, std::uint32_t v)
+std::string le(std::uint32_t v, int bytes)
 {
-    for (int i = 0; i < 4; ++i)
+    std::string out;
+    for (int i = 0; i < bytes; ++i)
         out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    return out;
 }
 
 std::uint16_t crcOf(const std::string& data)
@@ -19,20 +21,10 @@ std::uint16_t crcOf(const std::string& data)
 // Levels 0 and 1 share the base header; level 1 adds the OS id and an empty ext chain.
 std::string dosLevelMember(int level, const std::string& pathBytes, const std::string& data, const char* method)
 {
-    std::string h(2, '\0');
-    h += method;
-    put32(h, static_cast<std::uint32_t>(data.size()));
-    put32(h, static_cast<std::uint32_t>(data.size()));
-    put32(h, 0x586F645C); // 2024-03-15 12:34:56
-    h += '\x20';
-    h += static_cast<char>(level);
-    h += static_cast<char>(pathBytes.size());
-    h += pathBytes;
-    const std::uint16_t crc = crcOf(data);
-    h += static_cast<char>(crc & 0xFF);
-    h += static_cast<char>(crc >> 8);
-    if (level == 1)
-        h += std::string("M\0\0", 3);
+    const auto size = static_cast<std::uint32_t>(data.size());
+    std::string h = std::string(2, '\0') + method + le(size, 4) + le(size, 4) + le(0x586F645C, 4) + // 2024-03-15
+                    '\x20' + static_cast<char>(level) + static_cast<char>(pathBytes.size()) + pathBytes +
+                    le(crcOf(data), 2) + (level == 1 ? std::string("M\0\0", 3) : "");
     h[0] = static_cast<char>(h.size() - 2);
     unsigned sum = 0;
     for (std::size_t i = 2; i < h.size(); ++i)
@@ -65,22 +57,13 @@ std::string level2Member(const HeaderFields& fields, const std::string& data, in
 
 std::string storedFile(const std::string& path, const std::string& data)
 {
-    HeaderFields fields;
-    fields.path = path;
-    fields.method = Method::Lh0;
-    fields.unixMode = 0644;
-    return level2Member(fields, data);
+    return level2Member({.path = path, .method = Method::Lh0, .unixMode = 0644}, data);
 }
 
 std::string linkMember(const std::string& path, const std::string& target)
 {
-    HeaderFields fields;
-    fields.kind = MemberKind::Symlink;
-    fields.path = path;
-    fields.linkTarget = target;
-    fields.method = Method::Lhd;
-    fields.unixMode = 0777;
-    return level2Member(fields, "");
+    return level2Member(
+        {.kind = MemberKind::Symlink, .path = path, .linkTarget = target, .method = Method::Lhd, .unixMode = 0777}, "");
 }
 
 } // namespace lzh::test

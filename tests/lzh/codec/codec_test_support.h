@@ -15,28 +15,22 @@ namespace lzh::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Encodes data, handing it to the encoder in pieces of chunk bytes.
-inline Bytes encodeAll(Encoder& encoder, const Bytes& data, std::size_t chunk = 1 << 20)
+inline Bytes encodeAll(Encoder& encoder, const Bytes& data)
 {
     Bytes out;
     const ByteSink sink = [&out](const std::uint8_t* p, std::size_t n) {
         out.insert(out.end(), p, p + n);
         return true;
     };
-    for (std::size_t i = 0; i < data.size(); i += chunk) {
-        const std::size_t n = std::min(chunk, data.size() - i);
-        if (!encoder.write(data.data() + i, n, sink).ok())
-            return {};
-    }
-    if (!encoder.finish(sink).ok())
+    if (!encoder.write(data.data(), data.size(), sink).ok() || !encoder.finish(sink).ok())
         return {};
     return out;
 }
 
-inline Bytes encodeAll(Method method, Effort effort, const Bytes& data, std::size_t chunk = 1 << 20)
+inline Bytes encodeAll(Method method, Effort effort, const Bytes& data)
 {
     Encoder encoder(method, effort);
-    return encodeAll(encoder, data, chunk);
+    return encodeAll(encoder, data);
 }
 
 // A source over a byte buffer that gives at most `piece` bytes per call.
@@ -56,12 +50,12 @@ struct Decoded {
     std::size_t bytesRead = 0; // how much the decoder took from the source
 };
 
-inline Decoded decodeAll(Method method, const Bytes& packed, std::uint64_t originalSize, std::size_t piece = 1 << 20)
+inline Decoded decodeAll(Method method, const Bytes& packed, std::uint64_t originalSize)
 {
     Decoded result;
     std::size_t offset = 0;
     Decoder decoder(method);
-    result.status = decoder.decode(sourceOver(packed, offset, piece), packed.size(), originalSize,
+    result.status = decoder.decode(sourceOver(packed, offset), packed.size(), originalSize,
                                    [&result](const std::uint8_t* p, std::size_t n) {
                                        result.data.insert(result.data.end(), p, p + n);
                                        return true;
