@@ -7,6 +7,17 @@
 # a copy taken before the change, on failure and on Ctrl-C too, and the tree is rebuilt clean at
 # the end. MUTANT_TIMEOUT (seconds, default 180) bounds the tests of one mutant.
 set -uo pipefail
+# A fault in clearing or extraction can follow a test's link out of its temporary folder, and as
+# root it would delete or overwrite what the link points at (one such run emptied /etc). So root
+# runs the faults with the system's folders mounted read-only, in a mount namespace of its own.
+if [ "$(id -u)" = 0 ] && [ -z "${MUTANT_SANDBOXED:-}" ]; then
+    exec env MUTANT_SANDBOXED=1 unshare --mount --propagation private bash -c '
+        for folder in /etc /usr /var /boot /opt /srv /root /home; do
+            [ -d "$folder" ] || continue
+            mount --bind -o ro "$folder" "$folder" || exit 1
+        done
+        exec bash "$0" "$@"' "$0" "$@"
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=${1:?usage: run.sh BUILD_DIR [NAME...]}
