@@ -62,12 +62,17 @@ inline std::string randomBytes(std::size_t size, std::uint32_t seed)
     return bytes;
 }
 
-inline std::string sha256Hex(const std::string& data)
+inline std::string hexOf(const lzh::Sha256Digest& digest)
 {
     std::string hex;
-    for (const std::uint8_t b : lzh::sha256(data.data(), data.size()))
+    for (const std::uint8_t b : digest)
         hex += std::string(1, "0123456789abcdef"[b >> 4]) + "0123456789abcdef"[b & 0xF];
     return hex;
+}
+
+inline std::string sha256Hex(const std::string& data)
+{
+    return hexOf(lzh::sha256(data.data(), data.size()));
 }
 
 // Runs a shell command; returns its exit status.

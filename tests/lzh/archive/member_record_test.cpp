@@ -1,6 +1,7 @@
 // The source record's encoding: every value comes back, and a payload cut short, run long or
 // holding an endless number is ignored rather than misread; the SHA-256 its digests come from.
 
+#include "lzh/archive/archive_test_support.h"
 #include "lzh/member_record.h"
 #include "lzh/sha256.h"
 
@@ -58,10 +59,7 @@ std::string digestOf(const std::string& text, Sha256::Engine engine, std::size_t
     Sha256 hash(engine);
     for (std::size_t i = 0; i < text.size(); i += piece)
         hash.update(text.data() + i, std::min(piece, text.size() - i));
-    std::string hex;
-    for (const std::uint8_t b : hash.finish())
-        hex += std::string(1, "0123456789abcdef"[b >> 4]) + "0123456789abcdef"[b & 0xF];
-    return hex;
+    return test::hexOf(hash.finish());
 }
 
 TEST(Sha256, BothEnginesGiveTheStandardVectorsAndAgreeInPiecesOfAnySize)
